@@ -1,0 +1,41 @@
+#pragma once
+// The program's view of what happens in its windows. The win32 toolkit turns window messages
+// into these; the sim toolkit gets them from the scripted user. Nothing here is a window handle.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace halvora {
+
+enum class EventKind {
+    Control,    // a control was used: `control` names it, `code` is the event type below
+    Menu,       // an item of a pop-up menu was chosen: `code` is the item number
+    DropFiles,  // files were dropped on the window: `files`
+    Timer,      // a timer fired: `code` is the timer number
+    Close,      // a close request for `window` (the close box, Alt+F4 or a posted WM_CLOSE)
+    Custom,     // a message posted by a worker: `code` is its number, `wparam` / `lparam` its data
+};
+
+// Control event types, as the platform numbers them.
+inline constexpr int kLeftClick = 0;
+inline constexpr int kDoubleClick = 2;
+inline constexpr int kChange = 768;
+
+// Messages that workers post to the main window.
+inline constexpr int kApplySucceeded = 0x949C;
+inline constexpr int kApplyFailed = 0x949D;
+inline constexpr int kBootConfigDone = 0x949E;
+
+struct Event {
+    EventKind kind = EventKind::Control;
+    std::string window;   // the top-level window the event belongs to ("MainWindow", "MessageBox")
+    std::string control;  // Control events: the control's name
+    int code = 0;         // event type, menu item, timer number or message number
+    int row = -1;         // Control events on lists: the row under the click, -1 for none
+    std::uint64_t wparam = 0;
+    std::int64_t lparam = 0;
+    std::vector<std::wstring> files;  // DropFiles
+};
+
+}  // namespace halvora

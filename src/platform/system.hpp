@@ -1,0 +1,82 @@
+#pragma once
+// The operating system as the program sees it: the calls it makes, with the same arguments and
+// results as on Windows. Paths are Windows paths ("C:\Windows\System32\wimgapi.dll"). The win32
+// backend passes them on; the sim backend maps drive letters to folders of the host.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace halvora {
+
+struct OsVersion {
+    std::uint32_t major = 0;
+    std::uint32_t minor = 0;
+    std::uint32_t build = 0;
+};
+
+// A handle that the process keeps until it is destroyed (CloseHandle on destruction).
+class SystemHandle {
+public:
+    virtual ~SystemHandle() = default;
+};
+
+// Version.dll, loaded from System32 for as long as this object lives.
+class VersionLibrary {
+public:
+    virtual ~VersionLibrary() = default;
+    virtual std::uint32_t getFileVersionInfoSize(const std::wstring& path) = 0;
+    virtual bool getFileVersionInfo(const std::wstring& path, std::uint32_t size,
+                                    std::vector<std::uint8_t>& block) = 0;
+    // VerQueryValueW of "\VarFileInfo\Translation": the first language id and code page.
+    virtual bool queryTranslation(const std::vector<std::uint8_t>& block, std::uint16_t& language,
+                                  std::uint16_t& codePage) = 0;
+    // VerQueryValueW of a string-table entry: the characters the query reports (which may
+    // include the terminating NUL).
+    virtual bool queryString(const std::vector<std::uint8_t>& block, const std::wstring& subBlock,
+                             std::wstring& value) = 0;
+    // VerLanguageNameW into a buffer of 128 characters.
+    virtual std::wstring languageName(std::uint32_t language) = 0;
+};
+
+class System {
+public:
+    virtual ~System() = default;
+
+    // --- process and environment ------------------------------------------------------------
+    virtual std::optional<std::wstring> environmentVariable(const std::wstring& name) = 0;
+    virtual std::wstring tempPath() = 0;         // GetTempPathW: ends with a backslash
+    virtual std::wstring modulePath() = 0;       // the program's own file
+    virtual std::wstring systemDirectory() = 0;  // GetSystemDirectoryW
+    virtual std::vector<std::wstring> arguments() = 0;  // as the platform split them, no argv[0]
+
+    // --- files ------------------------------------------------------------------------------
+    virtual std::int64_t fileSize(const std::wstring& path) = 0;  // -1: no such file (or a folder)
+    virtual bool folderExists(const std::wstring& path) = 0;
+    virtual bool readFile(const std::wstring& path, std::string& bytes) = 0;
+    // Creates or replaces the file with `bytes`; false when it cannot be written.
+    virtual bool writeFile(const std::wstring& path, const std::string& bytes) = 0;
+    virtual bool deleteFile(const std::wstring& path) = 0;
+
+    // --- system -----------------------------------------------------------------------------
+    // RtlGetVersion from ntdll.dll; nullopt when ntdll.dll cannot be opened.
+    virtual std::optional<OsVersion> rtlGetVersion() = 0;
+    virtual std::wstring userDefaultLocaleName() = 0;
+    virtual void messageBeep(std::uint32_t type) = 0;
+    // Null when Version.dll cannot be loaded.
+    virtual std::unique_ptr<VersionLibrary> loadVersionLibrary() = 0;
+
+    // --- single instance --------------------------------------------------------------------
+    // CreateMutexW(no attributes, not owned, name); `lastError` is GetLastError right after.
+    virtual std::unique_ptr<SystemHandle> createMutex(const std::wstring& name,
+                                                      std::uint32_t& lastError) = 0;
+    // FindWindowW with no class; 0 when no window has the title.
+    virtual std::uint64_t findWindow(const std::wstring& title) = 0;
+    // SendMessageW(window, WM_COPYDATA, 0, COPYDATASTRUCT{dwData, size, data}).
+    virtual std::intptr_t sendCopyData(std::uint64_t window, std::uintptr_t dwData,
+                                       const void* data, std::uint32_t size) = 0;
+};
+
+}  // namespace halvora

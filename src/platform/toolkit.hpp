@@ -1,0 +1,207 @@
+#pragma once
+// The window system as the program sees it. Controls are created from layout records and are
+// addressed by name afterwards; the program never holds a window handle. Two implementations:
+// win32 (real windows and common controls) and sim (state in memory, driven by a scripted user).
+//
+// Threads: every call may be made from any thread. Workers write a few controls directly and
+// post events; the interface thread waits for them with waitEvent.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/event.hpp"
+#include "platform/geometry.hpp"
+
+namespace halvora {
+
+enum class ControlKind {
+    Panel,       // a plain child window holding other controls
+    Label,       // static text
+    ClickLabel,  // static text that reports left clicks
+    Button,
+    Edit,        // single-line text field
+    List,        // report-style list view with column headers
+    DriveRow,    // report-style list view of one row: no header, no scroll bars
+    Combo,       // drop-down list
+    Check,       // check box
+    Spin,        // numeric field with up/down arrows
+    StatusBar,   // status bar; its field 1 holds a progress bar
+    Icon,        // a 32 x 32 picture showing an icon
+};
+
+// Style flags of a control (combine with |).
+enum ControlFlag : unsigned {
+    kAlignLeft = 0,
+    kAlignCentre = 1u << 0,
+    kAlignRight = 1u << 1,
+    kReadOnly = 1u << 2,
+    kDigitsOnly = 1u << 3,
+    kFullRowSelect = 1u << 4,
+    kShowSelectionAlways = 1u << 5,
+};
+
+struct ControlSpec {
+    std::string name;
+    ControlKind kind = ControlKind::Label;
+    std::string parent;  // the window or panel it is created in
+    std::wstring text;
+    Rect rect;
+    unsigned flags = 0;
+};
+
+// Top-level window styles.
+enum WindowFlag : unsigned {
+    kWindowMinimiseBox = 1u << 0,  // system menu with close box and a minimise box (main window)
+    kWindowNoCloseBox = 1u << 1,   // title bar without a close box (message box)
+    kWindowTopMost = 1u << 2,
+};
+
+struct MenuItemSpec {
+    int id = 0;  // 0 = separator
+    std::wstring text;
+};
+
+struct FontSpec {
+    std::wstring face;
+    int height = 0;  // a LOGFONTW lfHeight
+};
+
+// Icons of the tooltip titles.
+enum TooltipIcon { kTooltipNoIcon = 0, kTooltipInfo = 1, kTooltipWarning = 2 };
+
+// "No colour set": the control's default.
+inline constexpr std::int32_t kDefaultColour = -1;
+
+class Toolkit {
+public:
+    virtual ~Toolkit() = default;
+
+    // --- windows ----------------------------------------------------------------------------
+    // Creates an invisible top-level window with the given client size, centred on the screen
+    // (no owner) or on its owner. Returns 0 or the platform's error code.
+    virtual std::uint32_t createWindow(const std::string& name, const std::wstring& title,
+                                       Size client, const std::string& owner, unsigned flags) = 0;
+    virtual void destroyWindow(const std::string& name) = 0;
+    virtual void setClientSize(const std::string& window, Size client) = 0;
+    virtual void centreWindow(const std::string& window) = 0;  // on its owner, else the screen
+    virtual bool isMinimised(const std::string& window) = 0;
+    virtual void restoreWindow(const std::string& window) = 0;
+    // Lets files be dropped on the window, also from programs that run without elevation
+    // (WS_EX_ACCEPTFILES and the message filter entries for WM_DROPFILES and WM_COPYGLOBALDATA).
+    virtual void acceptDroppedFiles(const std::string& window) = 0;
+    // Called on the interface thread when another process sends WM_COPYDATA to the window.
+    // `data` is null when the sender passed none; `size` is the sender's cbData.
+    using CopyDataHandler = std::function<bool(const void* data, std::uint32_t size)>;
+    virtual void setCopyDataHandler(const std::string& window, CopyDataHandler handler) = 0;
+
+    // --- fonts and the screen ---------------------------------------------------------------
+    virtual int screenDpi() = 0;  // logical pixels per inch of the main window's device context
+    virtual bool fontInstalled(const std::wstring& face) = 0;
+    virtual std::optional<FontSpec> smallCaptionFont() = 0;  // SPI_GETNONCLIENTMETRICS
+    virtual FontSpec stockGuiFont() = 0;                      // DEFAULT_GUI_FONT
+    // The font given to every control created from now on in `window`. `size` is the stored
+    // (point-like, usually negative) size; the toolkit turns it into a cell height.
+    virtual void setWindowFont(const std::string& window, const std::wstring& face, int size) = 0;
+    virtual void setControlFont(const std::string& control, const std::wstring& face, int size) = 0;
+    // The size `text` needs in `control` (its font, line breaks honoured), in logical pixels.
+    virtual Size measureText(const std::string& control, const std::wstring& text) = 0;
+
+    // --- controls ---------------------------------------------------------------------------
+    virtual void createControl(const ControlSpec& spec) = 0;
+    virtual bool exists(const std::string& control) = 0;
+    virtual void setText(const std::string& control, const std::wstring& text) = 0;
+    virtual std::wstring text(const std::string& control) = 0;
+    virtual void setEnabled(const std::string& control, bool enabled) = 0;
+    virtual bool isEnabled(const std::string& control) = 0;
+    virtual void setVisible(const std::string& control, bool visible) = 0;
+    virtual bool isVisible(const std::string& control) = 0;  // its own flag, not its parents'
+    virtual void setRect(const std::string& control, Rect rect) = 0;
+    virtual Rect rect(const std::string& control) = 0;
+    virtual void setChecked(const std::string& control, bool checked) = 0;
+    virtual bool isChecked(const std::string& control) = 0;
+    virtual void setFocus(const std::string& control) = 0;
+    virtual std::string focused(const std::string& window) = 0;  // "" when no control has it
+    // Text and background colour (R + 256 G + 65536 B, or kDefaultColour).
+    virtual void setColours(const std::string& control, std::int32_t text,
+                            std::int32_t background) = 0;
+    // Shows an icon of a file's icon resources in an Icon control (SHDefExtractIconW).
+    virtual void setIcon(const std::string& control, const std::wstring& file, int index,
+                         int size) = 0;
+
+    // --- lists ------------------------------------------------------------------------------
+    virtual void addColumn(const std::string& list, const std::wstring& title, int width) = 0;
+    virtual int columnCount(const std::string& list) = 0;
+    virtual std::wstring columnTitle(const std::string& list, int column) = 0;
+    virtual void setColumnWidth(const std::string& list, int column, int width) = 0;
+    virtual int columnWidth(const std::string& list, int column) = 0;
+    virtual void setColumnRightAligned(const std::string& list, int column, bool right) = 0;
+    virtual bool columnRightAligned(const std::string& list, int column) = 0;
+    virtual int addRow(const std::string& list, const std::vector<std::wstring>& cells) = 0;
+    virtual void deleteRow(const std::string& list, int row) = 0;
+    virtual void deleteAllRows(const std::string& list) = 0;
+    virtual int rowCount(const std::string& list) = 0;
+    virtual std::wstring cell(const std::string& list, int row, int column) = 0;
+    virtual void setCell(const std::string& list, int row, int column,
+                         const std::wstring& text) = 0;
+    virtual int selectedRow(const std::string& list) = 0;  // -1 for none
+    virtual void selectRow(const std::string& list, int row) = 0;  // -1 clears the selection
+    virtual void ensureRowVisible(const std::string& list, int row) = 0;
+    // Row icons come from a small image list attached to the list: icons are added once and
+    // then named by their position in it.
+    virtual int addListIcon(const std::string& list, const std::wstring& file, int index) = 0;
+    virtual void setRowIcon(const std::string& list, int row, int icon) = 0;
+    virtual int rowIcon(const std::string& list, int row) = 0;
+    virtual void setCellColours(const std::string& list, int row, int column, std::int32_t text,
+                                std::int32_t background) = 0;
+    virtual std::pair<std::int32_t, std::int32_t> cellColours(const std::string& list, int row,
+                                                              int column) = 0;
+
+    // --- combo boxes and spin fields --------------------------------------------------------
+    virtual void addComboItem(const std::string& combo, const std::wstring& text) = 0;
+    virtual int comboCount(const std::string& combo) = 0;
+    virtual std::wstring comboItem(const std::string& combo, int index) = 0;
+    virtual void setComboSelection(const std::string& combo, int index) = 0;
+    virtual int comboSelection(const std::string& combo) = 0;
+    virtual void setSpinRange(const std::string& spin, int low, int high) = 0;
+    virtual void setSpinValue(const std::string& spin, int value) = 0;
+    virtual int spinValue(const std::string& spin) = 0;
+
+    // --- status bar and progress ------------------------------------------------------------
+    // Field widths in logical pixels; the last field takes the rest (pass -1).
+    virtual void setStatusFields(const std::string& bar, const std::vector<int>& widths) = 0;
+    virtual void setStatusText(const std::string& bar, int field, const std::wstring& text) = 0;
+    virtual std::wstring statusText(const std::string& bar, int field) = 0;
+    virtual void setProgress(const std::string& bar, int percent) = 0;  // the bar in field 1
+    virtual int progress(const std::string& bar) = 0;
+
+    // --- menus and tooltips -----------------------------------------------------------------
+    virtual void createPopupMenu(const std::string& menu, const std::vector<MenuItemSpec>& items) = 0;
+    virtual void setMenuItemChecked(const std::string& menu, int id, bool checked) = 0;
+    virtual bool isMenuItemChecked(const std::string& menu, int id) = 0;
+    virtual void setMenuItemEnabled(const std::string& menu, int id, bool enabled) = 0;
+    virtual bool isMenuItemEnabled(const std::string& menu, int id) = 0;
+    // Opens the menu at the mouse position; a choice arrives as a Menu event for `window`.
+    virtual void showPopupMenu(const std::string& menu, const std::string& window) = 0;
+    // Attaches a balloon-less tooltip with a title; `programFont` gives it the window's font.
+    virtual void addTooltip(const std::string& control, const std::wstring& title,
+                            const std::wstring& text, int icon, bool programFont) = 0;
+
+    // --- taskbar progress -------------------------------------------------------------------
+    virtual bool createTaskbarProgress(const std::string& window) = 0;  // ITaskbarList3
+    virtual void releaseTaskbarProgress() = 0;
+    virtual void setTaskbarProgress(std::uint64_t done, std::uint64_t total) = 0;
+    virtual void clearTaskbarProgress() = 0;
+
+    // --- timers and events ------------------------------------------------------------------
+    virtual void setTimer(const std::string& window, int id, int milliseconds) = 0;
+    virtual void killTimer(const std::string& window, int id) = 0;
+    // Safe from any thread; the event is queued for the interface thread.
+    virtual void postEvent(const Event& event) = 0;
+    // Blocks until the next event (messages sent by other processes are handled meanwhile).
+    virtual Event waitEvent() = 0;
+};
+
+}  // namespace halvora
