@@ -1,0 +1,58 @@
+#pragma once
+// The one process-wide record. Fields written by workers are atomic; everything else belongs
+// to the interface thread.
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/colours.hpp"
+
+namespace halvora {
+
+// What happens after an installation; also the entries of the after-install list.
+enum AfterAction : int { kAfterShutdown = 0, kAfterReboot = 1, kAfterFinish = 2, kAfterReady = 3 };
+
+struct AppState {
+    std::wstring SystemRoot;
+    std::wstring SystemDrive;
+    std::wstring ImagingLogPath;
+    std::wstring SettingsPath;
+    std::wstring TitleText;
+    std::wstring FontName = L"Consolas";
+    int FontSize = -11;
+
+    bool BcdbootSupported = false;
+    bool IsoSupported = false;
+    bool EsdSupported = false;
+    bool CompactSupported = false;
+
+    std::atomic<bool> Busy{false};
+    std::atomic<bool> CancelRequested{false};
+    bool BootRepairMode = false;
+    int AfterAction = kAfterReady;
+    std::atomic<std::int32_t> ExitCode{0};
+
+    bool MainWindowCreated = false;
+    bool MessageBoxOpen = false;
+    bool TaskbarProgress = false;
+
+    // The three workers; at most one runs at a time.
+    std::atomic<bool> ApplyWorkerAlive{false};
+    std::atomic<bool> BootWorkerAlive{false};
+    std::atomic<bool> SearchWorkerAlive{false};
+
+    // Install-file search: the stop flag and whether the first search was started.
+    std::atomic<bool> SearchStopRequested{false};
+    bool SearchStarted = false;
+    std::vector<std::wstring> ExclusionList;
+
+    ColourTable Colours = defaultColours();
+
+    bool anyWorkerAlive() const {
+        return ApplyWorkerAlive.load() || BootWorkerAlive.load() || SearchWorkerAlive.load();
+    }
+};
+
+}  // namespace halvora

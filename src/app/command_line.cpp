@@ -1,0 +1,117 @@
+#include "app/command_line.hpp"
+
+#include "app/single_instance.hpp"
+#include "app/text.hpp"
+#include "ui/main_window_layout.hpp"
+
+namespace halvora {
+
+namespace {
+
+std::wstring driveValue(const std::wstring& value) {
+    std::wstring drive = toUpper(value);
+    if (drive.size() > 2) drive.resize(2);
+    return drive;
+}
+
+int afterChoiceFor(const std::wstring& word) {
+    if (equalsIgnoreCase(word, L"shutdown")) return kAfterShutdown;
+    if (equalsIgnoreCase(word, L"reboot")) return kAfterReboot;
+    if (equalsIgnoreCase(word, L"Finish")) return kAfterFinish;
+    return kAfterReady;
+}
+
+// Whole-argument switches, tested in this order.
+bool takeSwitch(const std::wstring& field, ParsedCommandLine& parsed) {
+    struct Switch {
+        const wchar_t* name;
+        bool ParsedCommandLine::*flag;
+    };
+    static const Switch switches[] = {
+        {L"/d", &ParsedCommandLine::keepBootEntries}, {L"/Compact", &ParsedCommandLine::compact},
+        {L"/Verify", &ParsedCommandLine::verify},     {L"/Check", &ParsedCommandLine::check},
+        {L"/Log", &ParsedCommandLine::log},           {L"/ApplyStart", &ParsedCommandLine::applyStart},
+    };
+    for (const auto& s : switches) {
+        if (equalsIgnoreCase(field, s.name)) {
+            parsed.*(s.flag) = true;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Options with a value; a field belongs to the first prefix found anywhere in it.
+bool takePrefixed(const std::wstring& field, ParsedCommandLine& parsed) {
+    static const wchar_t* const prefixes[] = {L"/ApplyDrv:", L"/BootDrv:", L"/ImageFile:", L"/Index:",
+                                              L"/XmlFile:",  L"/OemPath:", L"/after:"};
+    for (std::size_t i = 0; i < std::size(prefixes); ++i) {
+        if (findIgnoreCase(field, prefixes[i]) == std::wstring::npos) continue;
+        const std::wstring value = removeAllIgnoreCase(field, prefixes[i]);
+        switch (i) {
+            case 0:
+                parsed.applyDrive = driveValue(value);
+                parsed.hasApplyDrive = true;
+                break;
+            case 1: parsed.bootDrive = driveValue(value); break;
+            case 2: parsed.imageFile = value; break;
+            case 3:
+                parsed.index = static_cast<int>(parseLeadingInteger(value)) - 1;
+                parsed.hasIndex = true;
+                break;
+            case 4: parsed.xmlFile = value; break;
+            case 5: parsed.oemPath = value; break;
+            default: parsed.afterChoice = afterChoiceFor(value); break;
+        }
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+ParsedCommandLine parseArguments(const std::wstring& text) {
+    ParsedCommandLine parsed;
+    std::wstring joined = text;
+    while (!joined.empty() && joined.back() == L'|') joined.pop_back();
+    std::wstring bare;
+    for (const std::wstring& raw : split(joined, L'|')) {
+        const std::wstring field = trimSpaces(raw);
+        if (takeSwitch(field, parsed) || takePrefixed(field, parsed)) continue;
+        if (field.size() >= 2) bare = field;
+    }
+    if (bare.size() >= 2 && parsed.imageFile.empty()) parsed.imageFile = bare;
+    return parsed;
+}
+
+std::wstring optionSummary(Program& program) {
+    static const std::pair<int, const wchar_t*> names[] = {
+        {kMenuCompact, L" Compact"}, {kMenuWimBoot, L" WIMboot"}, {kMenuVerify, L" Verify"},
+        {kMenuCheck, L" Check"},     {kMenuLog, L" Log"}};
+    std::wstring summary;
+    for (const auto& [item, name] : names) {
+        if (program.ui.isMenuItemChecked(kOptionsMenu, item)) summary += name;
+    }
+    return summary;
+}
+
+void rebuildOptionSummary(Program& program) { program.ui.setText("OptionSummaryLabel", optionSummary(program)); }
+
+bool parseCommandLine(Program& program, const std::wstring& text, bool startup) {
+    Toolkit& ui = program.ui;
+    const AppState& s = program.state;
+    if (s.anyWorkerAlive() || s.Busy.load() || !ui.isEnabled(kMainWindow)) return false;
+    if (!startup && !ui.isVisible("MainPanel")) return false;
+
+    const ParsedCommandLine parsed = parseArguments(text.empty() ? handOverText(program.system.arguments()) : text);
+    if (parsed.keepBootEntries) ui.setChecked("KeepBootEntriesCheck", true);
+    if (parsed.compact) ui.setMenuItemChecked(kOptionsMenu, kMenuCompact, true);
+    if (parsed.verify) ui.setMenuItemChecked(kOptionsMenu, kMenuVerify, true);
+    if (parsed.check) ui.setMenuItemChecked(kOptionsMenu, kMenuCheck, true);
+    if (parsed.log) ui.setMenuItemChecked(kOptionsMenu, kMenuLog, true);
+    if (parsed.afterChoice >= 0) ui.setComboSelection("AfterInstallCombo", parsed.afterChoice);
+    rebuildOptionSummary(program);
+    return parsed.applyStart;
+}
+
+}  // namespace halvora

@@ -1,0 +1,215 @@
+#include "app/event_loop.hpp"
+
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "app/command_line.hpp"
+#include "app/file_version.hpp"
+#include "app/information_text.hpp"
+#include "app/settings.hpp"
+#include "app/single_instance.hpp"
+#include "disks/esp_letters.hpp"
+#include "install/completion.hpp"
+#include "ui/main_window.hpp"
+#include "ui/main_window_layout.hpp"
+#include "ui/message_box.hpp"
+
+namespace halvora {
+
+namespace {
+
+using Handler = std::function<void(Program&, const Event&)>;
+
+struct Route {
+    const char* control;
+    Handler handler;
+};
+
+void onImageColumnsToggle(Program& program, const Event&) {
+    // Which columns are shown follows the toggle's text; the column widths come with the image list.
+    Toolkit& ui = program.ui;
+    ui.setText("ImageColumnsToggle", ui.text("ImageColumnsToggle") == kToggleOff ? kToggleOn : kToggleOff);
+}
+
+void onRefresh(Program& program, const Event&) {
+    Toolkit& ui = program.ui;
+    ui.setEnabled("TargetRefreshButton", false);
+    ui.setEnabled("BootRefreshButton", false);
+    mountEspVolumes(program);
+    ui.setEnabled("TargetRefreshButton", true);
+    ui.setEnabled("BootRefreshButton", true);
+}
+
+void onPickerDone(Program& program, const std::string& list) {
+    if (program.ui.selectedRow(list) < 0) return;
+    showPanel(program, "MainPanel");
+}
+
+void onBootClear(Program& program, const Event&) {
+    Toolkit& ui = program.ui;
+    const int columns = ui.columnCount("BootRow");
+    for (int c = 0; c < columns; ++c) ui.setCell("BootRow", 0, c, L"");
+    ui.setRowIcon("BootRow", 0, -1);
+    ui.setCellColours("BootRow", 0, 1, kDefaultColour, kDefaultColour);
+    ui.setText("BootUsedLabel", L"");
+}
+
+void onSearchBack(Program& program, const Event&) {
+    if (program.state.SearchWorkerAlive.load()) {
+        program.state.SearchStopRequested = true;
+        return;
+    }
+    showPanel(program, "MainPanel");
+}
+
+void onImageListClick(Program& program, const Event& event) {
+    if (event.row < 0) return;
+    program.ui.setText("ImageIndexEdit", program.ui.cell("ImageList", event.row, 0));
+    program.ui.setText("DescriptionEdit", program.ui.cell("ImageList", event.row, 6));
+}
+
+Handler show(const char* panel) {
+    return [panel](Program& program, const Event&) { showPanel(program, panel); };
+}
+
+Handler writeOption(const wchar_t* key, const char* check) {
+    return [key, check](Program& program, const Event&) {
+        writeSearchOption(program, key, program.ui.isChecked(check) ? 1 : 0);
+    };
+}
+
+Handler nothingYet() {
+    return [](Program&, const Event&) {};
+}
+
+bool isLeftClick(const Event& e) { return e.code == kLeftClick; }
+bool isDoubleClick(const Event& e) { return e.code == kDoubleClick; }
+
+// Control events, matched in this order. Handlers of work that does not exist yet are wired
+// here so the order stays fixed as they arrive.
+const std::vector<Route>& routes() {
+    static const std::vector<Route> table = {
+        {"ImageListSizeToggle", [](Program& p, const Event& e) { if (isLeftClick(e)) showPanel(p, "ImageListSizeToggle"); }},
+        {"ImageColumnsToggle", [](Program& p, const Event& e) { if (isLeftClick(e)) onImageColumnsToggle(p, e); }},
+        {"InfoMark", [](Program& p, const Event& e) { if (isLeftClick(e)) showInformationBox(p); }},
+        {"InstallButton", nothingYet()},
+        {"ImageFileButton", nothingYet()},
+        {"SearchButton", show("SearchPanel")},
+        {"SearchAgainButton", nothingYet()},
+        {"ScanDepthSpin", [](Program& p, const Event& e) {
+             if (e.code == kChange) writeSearchOption(p, L"ScanDepth", p.ui.spinValue("ScanDepthSpin"));
+         }},
+        {"OemButton", nothingYet()},
+        {"OemTreeButton", nothingYet()},
+        {"XmlButton", nothingYet()},
+        {"OemClearButton", [](Program& p, const Event&) { p.ui.setText("OemEdit", L""); }},
+        {"XmlClearButton", [](Program& p, const Event&) { p.ui.setText("XmlEdit", L""); }},
+        {"TargetButton", show("TargetPanel")},
+        {"BootButton", show("BootPanel")},
+        {"ReloadExclusionsButton", nothingYet()},
+        {"TargetRefreshButton", onRefresh},
+        {"BootRefreshButton", onRefresh},
+        {"TargetDoneButton", [](Program& p, const Event&) { onPickerDone(p, "TargetDriveList"); }},
+        {"BootClearButton", onBootClear},
+        {"BootDoneButton", [](Program& p, const Event&) { onPickerDone(p, "BootDriveList"); }},
+        {"SearchDoneButton", nothingYet()},
+        {"TargetCancelButton", show("MainPanel")},
+        {"BootCancelButton", show("MainPanel")},
+        {"SearchBackButton", onSearchBack},
+        {"ImageList", [](Program& p, const Event& e) { if (isLeftClick(e)) onImageListClick(p, e); }},
+        {"TargetDriveList", [](Program& p, const Event& e) { if (isDoubleClick(e)) onPickerDone(p, "TargetDriveList"); }},
+        {"BootDriveList", [](Program& p, const Event& e) { if (isDoubleClick(e)) onPickerDone(p, "BootDriveList"); }},
+        {"SearchResultList", nothingYet()},
+        {"BootRepairButton", nothingYet()},
+        {"TargetFormatButton", nothingYet()},
+        {"BootFormatButton", nothingYet()},
+        {"SkipOsDriveCheck", writeOption(L"ScanSkipOSDrive", "SkipOsDriveCheck")},
+        {"IncludeIsoCheck", writeOption(L"ScanWithISO", "IncludeIsoCheck")},
+        {"OptionsButton", [](Program& p, const Event&) { p.ui.showPopupMenu(kOptionsMenu, kMainWindow); }},
+    };
+    return table;
+}
+
+void onCustomEvent(Program& program, const Event& event) {
+    if (event.code == kApplyFailed) onApplyFailed(program);
+    // Completion of a successful apply and of the boot configuration come with the installer.
+}
+
+void onCloseRequest(Program& program, const Event& event) {
+    if (event.window != kMainWindow) return;
+    if (program.state.anyWorkerAlive() || program.state.Busy.load()) return;
+    program.quit = true;
+}
+
+Event nextEvent(Program& program) {
+    if (!program.heldEvents.empty()) {
+        Event event = std::move(program.heldEvents.front());
+        program.heldEvents.pop_front();
+        return event;
+    }
+    return program.ui.waitEvent();
+}
+
+}  // namespace
+
+void toggleOptionsMenuItem(Program& program, int item) {
+    Toolkit& ui = program.ui;
+    if (ui.isMenuItemChecked(kOptionsMenu, item)) {
+        ui.setMenuItemChecked(kOptionsMenu, item, false);
+    } else {
+        ui.setMenuItemChecked(kOptionsMenu, item, true);
+        if (item == kMenuCompact) ui.setMenuItemChecked(kOptionsMenu, kMenuWimBoot, false);
+        if (item == kMenuWimBoot) ui.setMenuItemChecked(kOptionsMenu, kMenuCompact, false);
+    }
+    rebuildOptionSummary(program);
+}
+
+void showInformationBox(Program& program) {
+    const std::wstring version =
+        fileVersionText(program.system, program.state.SystemRoot + L"\\System32\\wimgapi.dll", kFileVersion, false);
+    showMessageBox(program, kMainWindow, L"프로그램 정보", informationText(version), kButtonsOk, kResultYes, 0,
+                   kIconInformation, 0);
+}
+
+void dispatchEvent(Program& program, const Event& event) {
+    switch (event.kind) {
+        case EventKind::Control:
+            if (event.window != kMainWindow) return;
+            for (const auto& route : routes()) {
+                if (event.control == route.control) {
+                    route.handler(program, event);
+                    return;
+                }
+            }
+            return;
+        case EventKind::Menu:
+            toggleOptionsMenuItem(program, event.code);
+            return;
+        case EventKind::DropFiles:
+            return;  // dropped image, $OEM$ and answer files arrive with their handlers
+        case EventKind::Timer:
+            if (event.window == kMainWindow && event.code == kCancelTimer) onCancelTimer(program);
+            return;
+        case EventKind::Close:
+            onCloseRequest(program, event);
+            return;
+        case EventKind::Custom:
+            onCustomEvent(program, event);
+            return;
+    }
+}
+
+void runEventLoop(Program& program) {
+    program.ui.setCopyDataHandler(kMainWindow, [&program](const void* data, std::uint32_t size) {
+        const auto text = readHandOver(data, size);
+        // An empty hand-over would make the parser fall back to this process's own
+        // arguments, so it is refused like any other malformed one.
+        if (!text || text->empty()) return false;
+        parseCommandLine(program, *text, false);
+        return true;
+    });
+    while (!program.quit) dispatchEvent(program, nextEvent(program));
+}
+
+}  // namespace halvora

@@ -1,0 +1,71 @@
+#include "app/program.hpp"
+
+#include "app/event_loop.hpp"
+#include "app/file_version.hpp"
+#include "app/single_instance.hpp"
+#include "disks/esp_letters.hpp"
+#include "ui/main_window.hpp"
+#include "ui/main_window_layout.hpp"
+
+namespace halvora {
+
+namespace {
+
+std::wstring folderOf(const std::wstring& path) {
+    const std::size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+std::wstring withTrailingBackslash(std::wstring path) {
+    if (!path.empty() && path.back() != L'\\') path += L'\\';
+    return path;
+}
+
+void releaseResources(Program& program) {
+    Toolkit& ui = program.ui;
+    if (program.state.TaskbarProgress) {
+        ui.releaseTaskbarProgress();
+        program.state.TaskbarProgress = false;
+    }
+    if (program.state.MainWindowCreated) {
+        ui.destroyWindow(kMainWindow);
+        program.state.MainWindowCreated = false;
+    }
+}
+
+}  // namespace
+
+void initialiseState(Program& program) {
+    System& sys = program.system;
+    AppState& s = program.state;
+    s.SystemRoot = sys.environmentVariable(L"SYSTEMROOT").value_or(L"");
+    s.SystemDrive = sys.environmentVariable(L"SYSTEMDRIVE").value_or(L"").substr(0, 2);
+    s.ImagingLogPath = withTrailingBackslash(sys.tempPath()) + L"HalvoraWimGAPI.log";
+    s.SettingsPath = folderOf(sys.modulePath()) + L"HLV_xSET.ini";
+    s.TitleText = kTitlePrefix + fileVersionText(sys, s.SystemRoot + L"\\System32\\wimgapi.dll", kFileVersion, false);
+}
+
+int runProgram(Program& program) {
+    initialiseState(program);
+    std::unique_ptr<SystemHandle> instanceMutex;
+    if (ensureSingleInstance(program.system, kInstanceMutexName, program.state.TitleText, instanceMutex) ==
+        InstanceRole::HandedOver) {
+        return kExitHandedOver;
+    }
+    mountEspVolumes(program);
+    bool autoStart = false;
+    const std::uint32_t created = buildMainWindow(program, autoStart);
+    program.state.ExitCode = static_cast<std::int32_t>(created);
+    if (created == 0) runEventLoop(program);
+
+    releaseResources(program);
+    unmountEspLetters(program);
+    return program.state.ExitCode.load();
+}
+
+int runProgram(System& system, Toolkit& toolkit) {
+    Program program(system, toolkit);
+    return runProgram(program);
+}
+
+}  // namespace halvora

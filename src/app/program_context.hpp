@@ -1,0 +1,26 @@
+#pragma once
+// What every handler of the program works with: the platform, the process-wide state, and the
+// events that a message box held back while it was open.
+
+#include <deque>
+#include <memory>
+
+#include "app/app_state.hpp"
+#include "platform/event.hpp"
+#include "platform/system.hpp"
+#include "platform/toolkit.hpp"
+
+namespace halvora {
+
+struct Program {
+    Program(System& sys, Toolkit& toolkit) : system(sys), ui(toolkit) {}
+    System& system;
+    Toolkit& ui;
+    AppState state;
+    // Worker completion events that arrived while a message box was open; the main loop
+    // handles them before it waits for new ones.
+    std::deque<Event> heldEvents;
+    bool quit = false;
+};
+
+}  // namespace halvora

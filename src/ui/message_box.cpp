@@ -1,0 +1,140 @@
+#include "ui/message_box.hpp"
+
+#include <algorithm>
+
+namespace halvora {
+
+namespace {
+
+constexpr int kCountdownTimer = 700;
+constexpr int kButtonWidth = 90;
+constexpr int kButtonHeight = 25;
+constexpr std::uint32_t kBeepExclamation = 0x30;
+const std::string kLabel = "MessageBoxText";
+const std::string kStrip = "MessageBoxStrip";
+const std::string kIcon = "MessageBoxIcon";
+
+int defaultIndex(int buttons, int defaultResult) {
+    if (buttons == kButtonsYesNo) return defaultResult == kResultYes ? 0 : 1;
+    if (buttons == kButtonsYesNoCancel) {
+        if (defaultResult == kResultNo) return 1;
+        if (defaultResult == kResultCancel) return 2;
+        return 0;
+    }
+    return 0;
+}
+
+}  // namespace
+
+MessageBoxLayout layoutMessageBox(Size textSize, int buttons, int defaultResult) {
+    MessageBoxLayout layout;
+    const int w = std::max(textSize.w, 350);
+    const int h = std::max(textSize.h, 32);
+    layout.client = {w + 85, h + 75};
+    layout.label = {60, 20, w, h};
+    layout.strip = {0, layout.client.h - 45, w + 75, 45};
+    const int x0 = layout.client.w / 2;
+    const auto button = [](std::string name, std::wstring caption, int result, int x) {
+        return MessageBoxButton{std::move(name), std::move(caption), result, {x, 10, kButtonWidth, kButtonHeight}};
+    };
+    if (buttons == kButtonsYesNo) {
+        layout.buttons = {button("MessageBoxYes", L"Yes", kResultYes, x0),
+                          button("MessageBoxNo", L"No", kResultNo, x0 + 100)};
+    } else if (buttons == kButtonsYesNoCancel) {
+        layout.buttons = {button("MessageBoxYes", L"Yes", kResultYes, x0 - 145),
+                          button("MessageBoxNo", L"No", kResultNo, x0 - 45),
+                          button("MessageBoxCancel", L"Cancel", kResultCancel, x0 + 55)};
+    } else {
+        layout.buttons = {button("MessageBoxOk", L"Ok", kResultOk, x0 - 45)};
+    }
+    layout.defaultButton = defaultIndex(buttons, defaultResult);
+    return layout;
+}
+
+std::wstring countdownCaption(const std::wstring& caption, int remainingSeconds) {
+    return caption + L" (" + std::to_wstring(remainingSeconds) + L")";
+}
+
+int showMessageBox(Program& program, const std::string& owner, const std::wstring& title,
+                   const std::wstring& text, int buttons, int defaultResult, int countdownSeconds, int icon,
+                   int fontSize) {
+    Toolkit& ui = program.ui;
+    AppState& s = program.state;
+    if (fontSize == 0) fontSize = s.FontSize < 0 ? s.FontSize - 1 : s.FontSize + 1;
+
+    ui.setEnabled(owner, false);
+    ui.createWindow(kMessageBoxWindow, L"", {400, 200}, owner, kWindowNoCloseBox | kWindowTopMost);
+    s.MessageBoxOpen = true;
+    ui.setWindowFont(kMessageBoxWindow, s.FontName, fontSize);
+    ui.setColours(kMessageBoxWindow, kDefaultColour, s.Colours.labelMBox.background);
+
+    ui.createControl({kLabel, ControlKind::Label, kMessageBoxWindow, text, {60, 20, 350, 32}});
+    ui.setColours(kLabel, s.Colours.labelMBox.text, s.Colours.labelMBox.background);
+    const MessageBoxLayout layout = layoutMessageBox(ui.measureText(kLabel, text), buttons, defaultResult);
+    ui.setClientSize(kMessageBoxWindow, layout.client);
+    ui.setRect(kLabel, layout.label);
+
+    ui.createControl({kStrip, ControlKind::Panel, kMessageBoxWindow, L"", layout.strip});
+    for (const auto& b : layout.buttons) ui.createControl({b.name, ControlKind::Button, kStrip, b.caption, b.rect});
+
+    ui.setText(kMessageBoxWindow, title);
+    ui.centreWindow(kMessageBoxWindow);
+    ui.setVisible(kMessageBoxWindow, true);
+
+    program.system.messageBeep(kBeepExclamation);
+    ui.createControl({kIcon, ControlKind::Icon, kMessageBoxWindow, L"", {15, 20, 32, 32}});
+    ui.setIcon(kIcon, program.system.systemDirectory() + L"\\Shell32.dll", icon, 32);
+
+    const MessageBoxButton& preset = layout.buttons[static_cast<std::size_t>(layout.defaultButton)];
+    const int countdownMs = countdownSeconds * 1000;
+    if (countdownSeconds > 0) {
+        ui.setText(preset.name, countdownCaption(preset.caption, countdownSeconds));
+        ui.setTimer(kMessageBoxWindow, kCountdownTimer, 1000);
+    }
+    ui.setFocus(preset.name);
+
+    bool closed = false;
+    int elapsedMs = 0;
+    for (bool done = false; !done;) {
+        Event event = ui.waitEvent();
+        const bool forBox = event.window == kMessageBoxWindow;
+        if (event.kind == EventKind::Close && forBox) {
+            closed = true;
+            done = true;
+        } else if (event.kind == EventKind::Control && forBox) {
+            const auto hit = std::find_if(layout.buttons.begin(), layout.buttons.end(),
+                                          [&event](const MessageBoxButton& b) { return b.name == event.control; });
+            if (hit != layout.buttons.end()) {
+                ui.setFocus(hit->name);
+                done = true;
+            }
+        } else if (event.kind == EventKind::Timer && forBox && event.code == kCountdownTimer) {
+            elapsedMs += 1000;
+            ui.setText(preset.name, countdownCaption(preset.caption, (countdownMs - elapsedMs) / 1000));
+            if (elapsedMs >= countdownMs) {
+                ui.killTimer(kMessageBoxWindow, kCountdownTimer);
+                ui.setFocus(preset.name);
+                done = true;
+            }
+        } else if (event.kind == EventKind::Custom) {
+            // A worker may finish just as the box opens; losing its completion would leave the
+            // program busy for ever, so the main loop gets it once the box is gone.
+            program.heldEvents.push_back(std::move(event));
+        }
+    }
+
+    int result = kResultCancel;
+    if (!closed) {
+        const std::string focus = ui.focused(kMessageBoxWindow);
+        const auto hit = std::find_if(layout.buttons.begin(), layout.buttons.end(),
+                                      [&focus](const MessageBoxButton& b) { return b.name == focus; });
+        result = hit != layout.buttons.end() ? hit->result : preset.result;
+    }
+    ui.killTimer(kMessageBoxWindow, kCountdownTimer);
+    ui.destroyWindow(kMessageBoxWindow);
+    s.MessageBoxOpen = false;
+    ui.setEnabled(owner, true);
+    return result;
+}
+
+}  // namespace halvora

@@ -1,0 +1,53 @@
+#pragma once
+// The program's own message box: the interface font and the settings' colours, an icon from
+// Shell32.dll, Yes/No, Yes/No/Cancel or Ok, and a countdown that answers with the default
+// button when the time runs out.
+
+#include <string>
+#include <vector>
+
+#include "app/program_context.hpp"
+#include "platform/geometry.hpp"
+
+namespace halvora {
+
+inline const std::string kMessageBoxWindow = "MessageBox";
+
+enum MessageBoxButtons { kButtonsOk = 0, kButtonsYesNoCancel = 3, kButtonsYesNo = 4 };
+enum MessageBoxResult { kResultOk = 0, kResultCancel = 2, kResultYes = 6, kResultNo = 7 };
+
+// Shell32.dll icons the program uses.
+inline constexpr int kIconInformation = -16783;
+inline constexpr int kIconWarning = -161;
+inline constexpr int kIconError = -240;
+inline constexpr int kIconShutdown = -28;
+
+struct MessageBoxButton {
+    std::string name;
+    std::wstring caption;
+    int result;
+    Rect rect;  // inside the button strip
+};
+
+struct MessageBoxLayout {
+    Size client;
+    Rect label;
+    Rect strip;
+    std::vector<MessageBoxButton> buttons;  // in tab order
+    int defaultButton = 0;                  // index into buttons
+};
+
+// Where everything goes for a text that needs `textSize`; the box grows with long texts and
+// keeps a 350 x 32 label for short ones.
+MessageBoxLayout layoutMessageBox(Size textSize, int buttons, int defaultResult);
+
+// The caption of the default button while the countdown runs: "No (4)".
+std::wstring countdownCaption(const std::wstring& caption, int remainingSeconds);
+
+// Shows the box owned by `owner` and returns 6 Yes, 7 No, 2 Cancel (or closed), 0 Ok.
+// Worker completion events that arrive meanwhile are kept for the main loop.
+int showMessageBox(Program& program, const std::string& owner, const std::wstring& title,
+                   const std::wstring& text, int buttons, int defaultResult, int countdownSeconds, int icon,
+                   int fontSize);
+
+}  // namespace halvora
