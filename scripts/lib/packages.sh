@@ -1,0 +1,23 @@
+# Installs the Debian packages the project needs, when any of them is missing.
+# Sourced by scripts/test and scripts/demo.
+
+halvora_packages=(
+  cmake ninja-build g++ pkg-config
+  libgtest-dev nlohmann-json3-dev libwim-dev wimtools libarchive-dev xorriso
+  g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
+  wine wine64 xvfb xauth x11-utils xdotool imagemagick fonts-nanum-coding
+)
+
+ensure_packages() {
+  local missing=()
+  local p
+  for p in "${halvora_packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
