@@ -1,0 +1,31 @@
+// The Windows program: prepare the process, then run the program over the win32 backend.
+
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "app/program.hpp"
+#include "platform/win32/win32_system.hpp"
+#include "platform/win32/win32_toolkit.hpp"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // First of all: the program runs elevated, so no DLL may come from its own folder or the
+    // current folder, where anyone could have put one.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS |
+                     ICC_PROGRESS_CLASS;
+    InitCommonControlsEx(&controls);
+
+    int exitCode = 0;
+    {
+        halvora::win32::Win32System system;
+        halvora::win32::Win32Toolkit toolkit(instance);
+        exitCode = halvora::runProgram(system, toolkit);
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return exitCode;
+}

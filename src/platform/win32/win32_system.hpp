@@ -1,0 +1,37 @@
+#pragma once
+// The operating system below the boundary: each call is the Windows call of the same name.
+
+#include "platform/system.hpp"
+
+namespace halvora::win32 {
+
+class Win32System final : public System {
+public:
+    std::optional<std::wstring> environmentVariable(const std::wstring& name) override;
+    std::wstring tempPath() override;
+    std::wstring modulePath() override;
+    std::wstring systemDirectory() override;
+    std::vector<std::wstring> arguments() override;
+
+    std::int64_t fileSize(const std::wstring& path) override;
+    bool folderExists(const std::wstring& path) override;
+    bool readFile(const std::wstring& path, std::string& bytes) override;
+    bool writeFile(const std::wstring& path, const std::string& bytes) override;
+    bool deleteFile(const std::wstring& path) override;
+
+    std::optional<OsVersion> rtlGetVersion() override;
+    std::wstring userDefaultLocaleName() override;
+    void messageBeep(std::uint32_t type) override;
+    std::unique_ptr<VersionLibrary> loadVersionLibrary() override;
+
+    std::unique_ptr<SystemHandle> createMutex(const std::wstring& name,
+                                              std::uint32_t& lastError) override;
+    std::uint64_t findWindow(const std::wstring& title) override;
+    std::intptr_t sendCopyData(std::uint64_t window, std::uintptr_t dwData, const void* data,
+                               std::uint32_t size) override;
+};
+
+// Version.dll from System32; null when it or one of its functions is missing.
+std::unique_ptr<VersionLibrary> openVersionLibrary();
+
+}  // namespace halvora::win32

@@ -1,0 +1,261 @@
+#pragma once
+// The window system below the boundary: real windows and common controls, addressed by the names
+// the program gives them. Window messages become the program's events.
+//
+// Threads: windows belong to the interface thread (the one that made the toolkit). Calls that
+// must run there (creating and destroying windows, focus, timers, menus) are handed to it;
+// calls that only send messages to a control work from any thread. The name tables are guarded
+// by a mutex that is never held while a message is sent, so a worker writing a control cannot
+// deadlock with the interface thread looking up a name.
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shobjidl.h>
+
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "platform/toolkit.hpp"
+#include "platform/win32/win32_handles.hpp"
+
+namespace halvora::win32 {
+
+// The window property that carries a window's or control's name as a global atom, so that a
+// process looking in from outside (the Wine probe) can read names with GetPropW and
+// GlobalGetAtomNameW.
+inline constexpr wchar_t kNameProperty[] = L"HalvoraName";
+
+inline constexpr wchar_t kTopLevelClass[] = L"HalvoraWindow";
+inline constexpr wchar_t kPanelClass[] = L"HalvoraPanel";
+inline constexpr wchar_t kMessageClass[] = L"HalvoraMessages";
+
+// Private messages of the toolkit's message-only window.
+inline constexpr UINT kWakeMessage = WM_APP + 1;        // an event was queued
+inline constexpr UINT kRunMessage = WM_APP + 2;         // lParam: std::function<void()>*
+inline constexpr UINT kTaskbarValueMessage = WM_APP + 3;  // wParam done, lParam total
+inline constexpr UINT kTaskbarClearMessage = WM_APP + 4;
+
+struct CellColours {
+    std::int32_t text = kDefaultColour;
+    std::int32_t background = kDefaultColour;
+};
+
+struct ControlRecord {
+    std::string name;
+    ControlKind kind = ControlKind::Label;
+    std::string window;       // the top-level window it lives in
+    HWND hwnd = nullptr;      // Spin: its edit field
+    HWND partner = nullptr;   // Spin: the up-down arrows; StatusBar: the progress bar
+    int extraHeight = 0;      // Combo: the height of the drop-down list below the field
+    std::int32_t textColour = kDefaultColour;
+    std::int32_t backColour = kDefaultColour;
+    UniqueFont font;          // setControlFont
+    std::vector<UniqueFont> oldFonts;
+    UniqueIcon icon;          // Icon controls
+    UniqueImageList images;   // lists: the small row icons
+    std::map<std::pair<int, int>, CellColours> cellColours;  // lists: (row, column)
+    std::vector<int> statusWidths;                          // StatusBar: logical widths
+    std::atomic<int> quiet{0};  // > 0 while the program itself changes the control's value
+};
+
+struct WindowRecord {
+    std::string name;
+    std::string owner;
+    HWND hwnd = nullptr;
+    UniqueFont font;                    // setWindowFont: given to controls created afterwards
+    std::vector<UniqueFont> oldFonts;   // fonts still used by earlier controls
+    std::vector<UniqueWindow> tooltips;
+    Toolkit::CopyDataHandler copyData;
+};
+
+class Win32Toolkit final : public Toolkit {
+public:
+    explicit Win32Toolkit(HINSTANCE instance);
+    ~Win32Toolkit() override;
+    Win32Toolkit(const Win32Toolkit&) = delete;
+    Win32Toolkit& operator=(const Win32Toolkit&) = delete;
+
+    // windows
+    std::uint32_t createWindow(const std::string& name, const std::wstring& title, Size client,
+                               const std::string& owner, unsigned flags) override;
+    void destroyWindow(const std::string& name) override;
+    void setClientSize(const std::string& window, Size client) override;
+    void centreWindow(const std::string& window) override;
+    bool isMinimised(const std::string& window) override;
+    void restoreWindow(const std::string& window) override;
+    void acceptDroppedFiles(const std::string& window) override;
+    void setCopyDataHandler(const std::string& window, CopyDataHandler handler) override;
+
+    // fonts
+    int screenDpi() override;
+    bool fontInstalled(const std::wstring& face) override;
+    std::optional<FontSpec> smallCaptionFont() override;
+    FontSpec stockGuiFont() override;
+    void setWindowFont(const std::string& window, const std::wstring& face, int size) override;
+    void setControlFont(const std::string& control, const std::wstring& face, int size) override;
+    Size measureText(const std::string& control, const std::wstring& text) override;
+
+    // controls
+    void createControl(const ControlSpec& spec) override;
+    bool exists(const std::string& control) override;
+    void setText(const std::string& control, const std::wstring& text) override;
+    std::wstring text(const std::string& control) override;
+    void setEnabled(const std::string& control, bool enabled) override;
+    bool isEnabled(const std::string& control) override;
+    void setVisible(const std::string& control, bool visible) override;
+    bool isVisible(const std::string& control) override;
+    void setRect(const std::string& control, Rect rect) override;
+    Rect rect(const std::string& control) override;
+    void setChecked(const std::string& control, bool checked) override;
+    bool isChecked(const std::string& control) override;
+    void setFocus(const std::string& control) override;
+    std::string focused(const std::string& window) override;
+    void setColours(const std::string& control, std::int32_t text,
+                    std::int32_t background) override;
+    void setIcon(const std::string& control, const std::wstring& file, int index,
+                 int size) override;
+
+    // lists
+    void addColumn(const std::string& list, const std::wstring& title, int width) override;
+    int columnCount(const std::string& list) override;
+    std::wstring columnTitle(const std::string& list, int column) override;
+    void setColumnWidth(const std::string& list, int column, int width) override;
+    int columnWidth(const std::string& list, int column) override;
+    void setColumnRightAligned(const std::string& list, int column, bool right) override;
+    bool columnRightAligned(const std::string& list, int column) override;
+    int addRow(const std::string& list, const std::vector<std::wstring>& cells) override;
+    void deleteRow(const std::string& list, int row) override;
+    void deleteAllRows(const std::string& list) override;
+    int rowCount(const std::string& list) override;
+    std::wstring cell(const std::string& list, int row, int column) override;
+    void setCell(const std::string& list, int row, int column, const std::wstring& text) override;
+    int selectedRow(const std::string& list) override;
+    void selectRow(const std::string& list, int row) override;
+    void ensureRowVisible(const std::string& list, int row) override;
+    int addListIcon(const std::string& list, const std::wstring& file, int index) override;
+    void setRowIcon(const std::string& list, int row, int icon) override;
+    int rowIcon(const std::string& list, int row) override;
+    void setCellColours(const std::string& list, int row, int column, std::int32_t text,
+                        std::int32_t background) override;
+    std::pair<std::int32_t, std::int32_t> cellColours(const std::string& list, int row,
+                                                      int column) override;
+
+    // combo boxes and spin fields
+    void addComboItem(const std::string& combo, const std::wstring& text) override;
+    int comboCount(const std::string& combo) override;
+    std::wstring comboItem(const std::string& combo, int index) override;
+    void setComboSelection(const std::string& combo, int index) override;
+    int comboSelection(const std::string& combo) override;
+    void setSpinRange(const std::string& spin, int low, int high) override;
+    void setSpinValue(const std::string& spin, int value) override;
+    int spinValue(const std::string& spin) override;
+
+    // status bar
+    void setStatusFields(const std::string& bar, const std::vector<int>& widths) override;
+    void setStatusText(const std::string& bar, int field, const std::wstring& text) override;
+    std::wstring statusText(const std::string& bar, int field) override;
+    void setProgress(const std::string& bar, int percent) override;
+    int progress(const std::string& bar) override;
+
+    // menus and tooltips
+    void createPopupMenu(const std::string& menu, const std::vector<MenuItemSpec>& items) override;
+    void setMenuItemChecked(const std::string& menu, int id, bool checked) override;
+    bool isMenuItemChecked(const std::string& menu, int id) override;
+    void setMenuItemEnabled(const std::string& menu, int id, bool enabled) override;
+    bool isMenuItemEnabled(const std::string& menu, int id) override;
+    void showPopupMenu(const std::string& menu, const std::string& window) override;
+    void addTooltip(const std::string& control, const std::wstring& title, const std::wstring& text,
+                    int icon, bool programFont) override;
+
+    // taskbar
+    bool createTaskbarProgress(const std::string& window) override;
+    void releaseTaskbarProgress() override;
+    void setTaskbarProgress(std::uint64_t done, std::uint64_t total) override;
+    void clearTaskbarProgress() override;
+
+    // timers and events
+    void setTimer(const std::string& window, int id, int milliseconds) override;
+    void killTimer(const std::string& window, int id) override;
+    void postEvent(const Event& event) override;
+    Event waitEvent() override;
+
+    // Window procedures (static entry points find the toolkit through GWLP_USERDATA).
+    LRESULT topLevelMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT panelMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT serviceMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    // --- names (win32_toolkit_names.cpp) ----------------------------------------------------
+    ControlRecord* findControl(const std::string& name);
+    ControlRecord* findControl(HWND hwnd);
+    WindowRecord* findWindow(const std::string& name);
+    WindowRecord* findWindow(HWND hwnd);
+    HWND handleOf(const std::string& name);  // a window or a control
+    HWND containerOf(const std::string& name);  // a window or a panel to create controls in
+    std::string topLevelOf(const std::string& container);
+    void tagWithName(HWND hwnd, const std::string& name);
+    void removeNameTag(HWND hwnd);
+
+    // --- scaling (win32_toolkit_fonts.cpp) --------------------------------------------------
+    int scale(int logical);
+    int unscale(int physical);
+    UniqueFont makeFont(const std::wstring& face, int size);
+    HFONT windowFont(const std::string& window);
+
+    // --- helpers ----------------------------------------------------------------------------
+    void runOnUiThread(const std::function<void()>& work);
+    void queueEvent(Event event);
+    bool takeEvent(Event& event);
+    LRESULT commonMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT colourMessage(HDC dc, HWND control, LRESULT defaultBrush);
+    LRESULT customDrawList(ControlRecord& list, NMLVCUSTOMDRAW* draw);
+    void placeProgressBar(ControlRecord& bar);
+    void layoutStatusBars(const std::string& window);
+    HBRUSH brushFor(COLORREF colour);
+    HICON extractIcon(const std::wstring& file, int index, int size);
+    void createControlOnUiThread(const ControlSpec& spec);
+    std::uint32_t createWindowOnUiThread(const std::string& name, const std::wstring& title,
+                                         Size client, const std::string& owner, unsigned flags);
+    void destroyWindowOnUiThread(const std::string& name);
+    void centreWindowOn(HWND hwnd, HWND owner);
+    void setTaskbarValueOnUiThread(std::uint64_t done, std::uint64_t total);
+    void clearTaskbarOnUiThread();
+
+    HINSTANCE instance_;
+    DWORD uiThread_;
+    UniqueWindow serviceWindow_;  // message-only window: wake-ups and work for the UI thread
+    UniqueModule shell32_;        // SHDefExtractIconW
+
+    std::mutex namesMutex_;
+    std::map<std::string, std::unique_ptr<WindowRecord>> windows_;
+    std::map<std::string, std::unique_ptr<ControlRecord>> controls_;
+    std::unordered_map<HWND, WindowRecord*> windowsByHandle_;
+    std::unordered_map<HWND, ControlRecord*> controlsByHandle_;
+    std::map<std::string, UniqueMenu> menus_;
+    std::map<COLORREF, UniqueBrush> brushes_;
+    int nextControlId_ = 1000;  // clear of IDOK / IDCANCEL, which IsDialogMessageW sends
+    std::atomic<int> dpi_{0};   // from the main window's device context once it exists
+
+    std::mutex eventsMutex_;
+    std::deque<Event> events_;
+
+    ComPtr<ITaskbarList3> taskbar_;
+    HWND taskbarWindow_ = nullptr;
+};
+
+// UTF-8 names to UTF-16 and back (the names are plain ASCII, but nothing depends on that).
+std::wstring widen(const std::string& text);
+std::string narrow(const std::wstring& text);
+
+// WM_GETTEXT with a buffer as long as the control says it needs.
+std::wstring windowText(HWND hwnd);
+
+}  // namespace halvora::win32
