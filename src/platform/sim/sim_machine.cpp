@@ -1,0 +1,149 @@
+#include "platform/sim/sim_machine.hpp"
+
+#include <fstream>
+
+namespace halvora::sim {
+
+SimMachine::SimMachine(MachineDescription description)
+    : description_(std::move(description)), drives_(description_.drives) {}
+
+std::shared_ptr<SimMachine> SimMachine::load(const std::string& jsonPath, std::string& error) {
+    std::ifstream in(jsonPath, std::ios::binary);
+    if (!in) {
+        error = "machine description: cannot open " + jsonPath;
+        return nullptr;
+    }
+    const nlohmann::json json = nlohmann::json::parse(in, nullptr, /*allow_exceptions=*/false,
+                                                      /*ignore_comments=*/true);
+    if (json.is_discarded()) {
+        error = "machine description: " + jsonPath + " is not valid JSON";
+        return nullptr;
+    }
+    const auto base = std::filesystem::absolute(jsonPath).parent_path();
+    auto description = parseMachineDescription(json, base, error);
+    if (!description) return nullptr;
+    return std::make_shared<SimMachine>(std::move(*description));
+}
+
+std::shared_ptr<SimMachine> SimMachine::fromJson(const nlohmann::json& json, std::string& error) {
+    auto description = parseMachineDescription(json, std::filesystem::current_path(), error);
+    if (!description) return nullptr;
+    return std::make_shared<SimMachine>(std::move(*description));
+}
+
+std::optional<std::filesystem::path> SimMachine::hostPath(const std::wstring& path) const {
+    return mapToHost(drives(), path);
+}
+
+bool SimMachine::isReadOnly(const std::wstring& path) const {
+    const auto parsed = parseWindowsPath(path);
+    if (!parsed) return false;
+    for (const auto& root : description_.readOnly) {
+        if (isUnder(*parsed, root)) return true;
+    }
+    return false;
+}
+
+void SimMachine::addDrive(wchar_t letter, const std::filesystem::path& folder) {
+    std::lock_guard lock(mutex_);
+    drives_[letter >= L'a' && letter <= L'z' ? static_cast<wchar_t>(letter - 32) : letter] = folder;
+}
+
+void SimMachine::removeDrive(wchar_t letter) {
+    std::lock_guard lock(mutex_);
+    drives_.erase(letter >= L'a' && letter <= L'z' ? static_cast<wchar_t>(letter - 32) : letter);
+}
+
+DriveFolders SimMachine::drives() const {
+    std::lock_guard lock(mutex_);
+    return drives_;
+}
+
+bool SimMachine::openMutex(const std::wstring& name) {
+    std::lock_guard lock(mutex_);
+    return mutexes_[name]++ > 0;
+}
+
+void SimMachine::closeMutex(const std::wstring& name) {
+    std::lock_guard lock(mutex_);
+    auto it = mutexes_.find(name);
+    if (it != mutexes_.end() && --it->second <= 0) mutexes_.erase(it);
+}
+
+bool SimMachine::mutexExists(const std::wstring& name) const {
+    std::lock_guard lock(mutex_);
+    return mutexes_.count(name) != 0;
+}
+
+std::uint64_t SimMachine::registerWindow(std::shared_ptr<SimEventQueue> queue,
+                                         const std::string& name, const std::wstring& title) {
+    std::lock_guard lock(mutex_);
+    const std::uint64_t id = nextWindowId_;
+    nextWindowId_ += 4;  // window handles are multiples of four, never zero
+    windows_[id] = Window{queue, name, title};
+    return id;
+}
+
+void SimMachine::setWindowTitle(std::uint64_t id, const std::wstring& title) {
+    std::lock_guard lock(mutex_);
+    auto it = windows_.find(id);
+    if (it != windows_.end()) it->second.title = title;
+}
+
+void SimMachine::unregisterWindow(std::uint64_t id) {
+    std::lock_guard lock(mutex_);
+    windows_.erase(id);
+}
+
+std::uint64_t SimMachine::findWindow(const std::wstring& title) const {
+    std::lock_guard lock(mutex_);
+    for (const auto& [id, window] : windows_) {
+        if (window.title == title) return id;
+    }
+    return 0;
+}
+
+std::vector<std::wstring> SimMachine::windowTitles() const {
+    std::lock_guard lock(mutex_);
+    std::vector<std::wstring> titles;
+    for (const auto& entry : windows_) titles.push_back(entry.second.title);
+    return titles;
+}
+
+std::intptr_t SimMachine::sendCopyData(std::uint64_t window, const void* data, std::uint32_t size) {
+    std::shared_ptr<SimEventQueue> queue;
+    std::string name;
+    std::chrono::milliseconds timeout;
+    {
+        std::lock_guard lock(mutex_);
+        auto it = windows_.find(window);
+        if (it == windows_.end()) return 0;
+        queue = it->second.queue.lock();
+        name = it->second.name;
+        timeout = copyDataTimeout_;
+    }
+    if (!queue) return 0;
+    return queue->sendCopyData(name, data, size, timeout);
+}
+
+void SimMachine::setCopyDataTimeout(std::chrono::milliseconds timeout) {
+    std::lock_guard lock(mutex_);
+    copyDataTimeout_ = timeout;
+}
+
+void SimMachine::record(const std::wstring& call) {
+    std::lock_guard lock(mutex_);
+    calls_.push_back(call);
+}
+
+std::vector<std::wstring> SimMachine::calls() const {
+    std::lock_guard lock(mutex_);
+    return calls_;
+}
+
+void SimMachine::clearCalls() {
+    std::lock_guard lock(mutex_);
+    calls_.clear();
+}
+
+}  // namespace halvora::sim

@@ -1,0 +1,83 @@
+#pragma once
+// The simulated computer. Its description says what it is; beside that it keeps what every
+// program run on it shares: named mutexes, the top-level windows of all runs, drives that come
+// and go, and a log of the platform calls that tests look at. Two runs in one test play the
+// first and the second instance of the program.
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/sim/sim_event_queue.hpp"
+#include "platform/sim/sim_machine_description.hpp"
+
+namespace halvora::sim {
+
+class SimMachine {
+public:
+    explicit SimMachine(MachineDescription description);
+
+    // Nullptr with `error` set for a missing file, bad JSON or a field of the wrong shape.
+    // Relative drive folders are relative to the description file's folder.
+    static std::shared_ptr<SimMachine> load(const std::string& jsonPath, std::string& error);
+    static std::shared_ptr<SimMachine> fromJson(const nlohmann::json& json, std::string& error);
+
+    const MachineDescription& description() const { return description_; }
+
+    // --- drives -----------------------------------------------------------------------------
+    std::optional<std::filesystem::path> hostPath(const std::wstring& path) const;
+    bool isReadOnly(const std::wstring& path) const;  // under one of the read-only paths
+    void addDrive(wchar_t letter, const std::filesystem::path& folder);
+    void removeDrive(wchar_t letter);
+    DriveFolders drives() const;
+
+    // --- named mutexes ----------------------------------------------------------------------
+    // Opens the named mutex; true when it existed already (ERROR_ALREADY_EXISTS).
+    bool openMutex(const std::wstring& name);
+    void closeMutex(const std::wstring& name);
+    bool mutexExists(const std::wstring& name) const;
+
+    // --- top-level windows of every run -----------------------------------------------------
+    std::uint64_t registerWindow(std::shared_ptr<SimEventQueue> queue, const std::string& name,
+                                 const std::wstring& title);
+    void setWindowTitle(std::uint64_t id, const std::wstring& title);
+    void unregisterWindow(std::uint64_t id);
+    std::uint64_t findWindow(const std::wstring& title) const;  // 0: none has the title
+    std::vector<std::wstring> windowTitles() const;
+    // WM_COPYDATA to the window, handled on its interface thread; 0 when the window is gone,
+    // its thread has ended or the handler did not run within the copy-data timeout.
+    std::intptr_t sendCopyData(std::uint64_t window, const void* data, std::uint32_t size);
+    void setCopyDataTimeout(std::chrono::milliseconds timeout);
+
+    // --- call log ---------------------------------------------------------------------------
+    void record(const std::wstring& call);
+    std::vector<std::wstring> calls() const;
+    void clearCalls();
+
+private:
+    struct Window {
+        std::weak_ptr<SimEventQueue> queue;
+        std::string name;
+        std::wstring title;
+    };
+
+    const MachineDescription description_;
+
+    mutable std::mutex mutex_;
+    DriveFolders drives_;
+    std::map<std::wstring, int> mutexes_;  // name -> open handles
+    std::map<std::uint64_t, Window> windows_;
+    std::uint64_t nextWindowId_ = 0x10010;
+    std::chrono::milliseconds copyDataTimeout_{10000};
+    std::vector<std::wstring> calls_;
+};
+
+}  // namespace halvora::sim

@@ -1,0 +1,63 @@
+#pragma once
+// What a simulated machine is: its Windows version, environment, drives, fonts and the files
+// with version resources. Read once from a JSON description; every field has a default that
+// describes an ordinary Korean Windows 10 machine.
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/sim/sim_paths.hpp"
+#include "platform/system.hpp"
+#include "platform/toolkit.hpp"
+
+namespace halvora::sim {
+
+struct VersionResource {
+    // Language and code page pairs of "\VarFileInfo\Translation"; nullopt when the resource has
+    // no translation table.
+    std::optional<std::vector<std::uint16_t>> translation;
+    std::map<std::wstring, std::wstring> strings;  // StringFileInfo entries of its first table
+    std::wstring languageName;                     // VerLanguageNameW of its first language
+};
+
+struct MachineDescription {
+    OsVersion windowsVersion{10, 0, 19041};
+    bool ntdllMissing = false;
+    // Folded variable name -> value. Names compare without case, as in the environment block.
+    std::map<std::wstring, std::wstring> environment;
+    std::wstring tempPath = L"C:\\Temp\\";
+    std::wstring programPath = L"C:\\Halvora\\halvora.exe";
+    std::wstring systemDirectory = L"C:\\Windows\\System32";
+    std::wstring localeName = L"ko-KR";
+    std::vector<std::wstring> arguments;
+    DriveFolders drives;
+    std::vector<WindowsPath> readOnly;
+    // Keyed by versionResourceKey(path).
+    std::map<std::wstring, VersionResource> versionResources;
+    bool versionDllMissing = false;
+    std::vector<std::wstring> fonts;
+    std::optional<FontSpec> smallCaptionFont = FontSpec{L"Segoe UI", -12};
+    FontSpec guiFont{L"MS Shell Dlg", -11};
+    int dpi = 96;
+    bool taskbarMissing = false;  // no ITaskbarList3 (as in WinPE)
+    // The whole description, for the parts of the machine that read fields of their own.
+    nlohmann::json raw = nlohmann::json::object();
+};
+
+// Reads a description. Drive folders given as relative paths are taken relative to
+// `baseFolder`. Returns nullopt with `error` set when a field has the wrong shape.
+std::optional<MachineDescription> parseMachineDescription(const nlohmann::json& json,
+                                                          const std::filesystem::path& baseFolder,
+                                                          std::string& error);
+
+// The case-insensitive key of a Windows path in the version resource table; empty when the
+// path does not parse.
+std::wstring versionResourceKey(const std::wstring& path);
+
+}  // namespace halvora::sim

@@ -1,0 +1,156 @@
+#include "platform/sim/sim_system.hpp"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/sim/sim_text.hpp"
+#include "platform/sim/sim_version_library.hpp"
+
+namespace halvora::sim {
+
+namespace {
+
+constexpr std::uint32_t kErrorAlreadyExists = 183;
+
+class SimMutexHandle : public SystemHandle {
+public:
+    SimMutexHandle(std::shared_ptr<SimMachine> machine, std::wstring name)
+        : machine_(std::move(machine)), name_(std::move(name)) {}
+    ~SimMutexHandle() override {
+        if (!name_.empty()) machine_->closeMutex(name_);
+    }
+    SimMutexHandle(const SimMutexHandle&) = delete;
+    SimMutexHandle& operator=(const SimMutexHandle&) = delete;
+
+private:
+    std::shared_ptr<SimMachine> machine_;
+    std::wstring name_;
+};
+
+bool isRegularFile(const std::filesystem::path& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
+}
+
+}  // namespace
+
+SimSystem::SimSystem(std::shared_ptr<SimMachine> machine, std::vector<std::wstring> arguments)
+    : machine_(std::move(machine)), arguments_(std::move(arguments)) {}
+
+SimSystem::SimSystem(std::shared_ptr<SimMachine> machine)
+    : SimSystem(machine, machine->description().arguments) {}
+
+std::optional<std::wstring> SimSystem::environmentVariable(const std::wstring& name) {
+    const auto& environment = machine_->description().environment;
+    const auto it = environment.find(foldCase(name));
+    if (it == environment.end()) return std::nullopt;
+    return it->second;
+}
+
+std::wstring SimSystem::tempPath() {
+    std::wstring path = machine_->description().tempPath;
+    if (path.empty() || path.back() != L'\\') path.push_back(L'\\');
+    return path;
+}
+
+std::wstring SimSystem::modulePath() {
+    return machine_->description().programPath;
+}
+
+std::wstring SimSystem::systemDirectory() {
+    return machine_->description().systemDirectory;
+}
+
+std::vector<std::wstring> SimSystem::arguments() {
+    return arguments_;
+}
+
+std::int64_t SimSystem::fileSize(const std::wstring& path) {
+    const auto host = machine_->hostPath(path);
+    if (!host || !isRegularFile(*host)) return -1;
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(*host, ec);
+    return ec ? -1 : static_cast<std::int64_t>(size);
+}
+
+bool SimSystem::folderExists(const std::wstring& path) {
+    const auto host = machine_->hostPath(path);
+    std::error_code ec;
+    return host && std::filesystem::is_directory(*host, ec);
+}
+
+bool SimSystem::readFile(const std::wstring& path, std::string& bytes) {
+    const auto host = machine_->hostPath(path);
+    if (!host || !isRegularFile(*host)) return false;
+    std::ifstream in(*host, std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+bool SimSystem::writeFile(const std::wstring& path, const std::string& bytes) {
+    if (machine_->isReadOnly(path)) return false;
+    const auto parsed = parseWindowsPath(path);
+    const auto host = machine_->hostPath(path);
+    if (!parsed || parsed->components.empty() || !host) return false;
+    std::error_code ec;
+    // A folder cannot be opened as a file, and a missing folder is not created.
+    if (std::filesystem::is_directory(*host, ec) ||
+        !std::filesystem::is_directory(host->parent_path(), ec)) {
+        return false;
+    }
+    std::ofstream out(*host, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out.flush());
+}
+
+bool SimSystem::deleteFile(const std::wstring& path) {
+    if (machine_->isReadOnly(path)) return false;
+    const auto host = machine_->hostPath(path);
+    if (!host || !isRegularFile(*host)) return false;
+    std::error_code ec;
+    return std::filesystem::remove(*host, ec) && !ec;
+}
+
+std::optional<OsVersion> SimSystem::rtlGetVersion() {
+    const auto& description = machine_->description();
+    if (description.ntdllMissing) return std::nullopt;
+    return description.windowsVersion;
+}
+
+std::wstring SimSystem::userDefaultLocaleName() {
+    return machine_->description().localeName;
+}
+
+void SimSystem::messageBeep(std::uint32_t type) {
+    machine_->record(L"MessageBeep " + std::to_wstring(type));
+}
+
+std::unique_ptr<VersionLibrary> SimSystem::loadVersionLibrary() {
+    if (machine_->description().versionDllMissing) return nullptr;
+    return std::make_unique<SimVersionLibrary>(machine_);
+}
+
+std::unique_ptr<SystemHandle> SimSystem::createMutex(const std::wstring& name,
+                                                     std::uint32_t& lastError) {
+    machine_->record(L"CreateMutexW " + name);
+    // An unnamed mutex is new every time.
+    lastError = !name.empty() && machine_->openMutex(name) ? kErrorAlreadyExists : 0;
+    return std::make_unique<SimMutexHandle>(machine_, name);
+}
+
+std::uint64_t SimSystem::findWindow(const std::wstring& title) {
+    machine_->record(L"FindWindowW " + title);
+    return machine_->findWindow(title);
+}
+
+std::intptr_t SimSystem::sendCopyData(std::uint64_t window, std::uintptr_t dwData,
+                                      const void* data, std::uint32_t size) {
+    machine_->record(L"SendMessageW WM_COPYDATA " + std::to_wstring(dwData) + L" " +
+                     std::to_wstring(size));
+    return machine_->sendCopyData(window, data, size);
+}
+
+}  // namespace halvora::sim

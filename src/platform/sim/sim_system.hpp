@@ -1,0 +1,49 @@
+#pragma once
+// The operating system of one program run on a simulated machine.
+
+#include <memory>
+#include <vector>
+
+#include "platform/sim/sim_machine.hpp"
+#include "platform/system.hpp"
+
+namespace halvora::sim {
+
+class SimSystem : public System {
+public:
+    // `arguments` are the run's command-line arguments (no argv[0]).
+    SimSystem(std::shared_ptr<SimMachine> machine, std::vector<std::wstring> arguments);
+    // A run with the arguments of the machine description.
+    explicit SimSystem(std::shared_ptr<SimMachine> machine);
+
+    SimMachine& machine() { return *machine_; }
+
+    std::optional<std::wstring> environmentVariable(const std::wstring& name) override;
+    std::wstring tempPath() override;
+    std::wstring modulePath() override;
+    std::wstring systemDirectory() override;
+    std::vector<std::wstring> arguments() override;
+
+    std::int64_t fileSize(const std::wstring& path) override;
+    bool folderExists(const std::wstring& path) override;
+    bool readFile(const std::wstring& path, std::string& bytes) override;
+    bool writeFile(const std::wstring& path, const std::string& bytes) override;
+    bool deleteFile(const std::wstring& path) override;
+
+    std::optional<OsVersion> rtlGetVersion() override;
+    std::wstring userDefaultLocaleName() override;
+    void messageBeep(std::uint32_t type) override;
+    std::unique_ptr<VersionLibrary> loadVersionLibrary() override;
+
+    std::unique_ptr<SystemHandle> createMutex(const std::wstring& name,
+                                              std::uint32_t& lastError) override;
+    std::uint64_t findWindow(const std::wstring& title) override;
+    std::intptr_t sendCopyData(std::uint64_t window, std::uintptr_t dwData, const void* data,
+                               std::uint32_t size) override;
+
+private:
+    std::shared_ptr<SimMachine> machine_;
+    std::vector<std::wstring> arguments_;
+};
+
+}  // namespace halvora::sim

@@ -1,0 +1,536 @@
+#include "platform/sim/sim_toolkit.hpp"
+
+#include <algorithm>
+
+#include "platform/sim/sim_text.hpp"
+
+namespace halvora::sim {
+
+namespace {
+
+constexpr std::uint32_t kErrorInvalidWindowHandle = 1400;
+constexpr std::uint32_t kErrorClassAlreadyExists = 1410;
+
+// Widths of the deterministic text measure: Hangul and other wide scripts take more room.
+constexpr int kNarrowCharWidth = 7;
+constexpr int kWideCharWidth = 12;
+constexpr int kLineHeight = 16;
+
+}  // namespace
+
+SimToolkit::SimToolkit(std::shared_ptr<SimMachine> machine)
+    : machine_(std::move(machine)), queue_(std::make_shared<SimEventQueue>()) {
+    queue_->setDispatcher([this](const std::string& window, const void* data, std::uint32_t size) {
+        CopyDataHandler handler;
+        {
+            std::lock_guard lock(mutex_);
+            const auto it = controls_.find(window);
+            if (it != controls_.end() && it->second.isWindow) handler = it->second.copyData;
+        }
+        // A window without a handler leaves WM_COPYDATA to DefWindowProc, which returns FALSE.
+        return handler && handler(data, size) ? std::intptr_t{1} : std::intptr_t{0};
+    });
+}
+
+SimToolkit::~SimToolkit() {
+    queue_->close();
+    std::lock_guard lock(mutex_);
+    for (const auto& [name, control] : controls_) {
+        if (control.isWindow) machine_->unregisterWindow(control.id);
+    }
+}
+
+// --- look-ups -------------------------------------------------------------------------------
+
+void SimToolkit::fault(const std::string& what) {
+    faults_.push_back(what);
+}
+
+SimControl* SimToolkit::find(const std::string& name, const char* operation) {
+    const auto it = controls_.find(name);
+    if (it == controls_.end()) {
+        fault(std::string(operation) + ": no control \"" + name + "\"");
+        return nullptr;
+    }
+    return &it->second;
+}
+
+SimControl* SimToolkit::findWindow(const std::string& name, const char* operation) {
+    SimControl* control = find(name, operation);
+    if (control && !control->isWindow) {
+        fault(std::string(operation) + ": \"" + name + "\" is not a window");
+        return nullptr;
+    }
+    return control;
+}
+
+SimControl* SimToolkit::findKind(const std::string& name, const char* operation,
+                                 std::initializer_list<ControlKind> kinds) {
+    SimControl* control = find(name, operation);
+    if (!control) return nullptr;
+    if (control->isWindow || std::find(kinds.begin(), kinds.end(), control->kind) == kinds.end()) {
+        fault(std::string(operation) + ": \"" + name + "\" is not of the kind it needs");
+        return nullptr;
+    }
+    return control;
+}
+
+SimControl* SimToolkit::findList(const std::string& name, const char* operation) {
+    return findKind(name, operation, {ControlKind::List, ControlKind::DriveRow});
+}
+
+std::string SimToolkit::topWindowLocked(const std::string& name) {
+    std::string current = name;
+    for (;;) {
+        const auto it = controls_.find(current);
+        if (it == controls_.end()) return "";
+        if (it->second.isWindow) return current;
+        current = it->second.parent;
+    }
+}
+
+void SimToolkit::eraseTree(const std::string& name) {
+    const auto it = controls_.find(name);
+    if (it == controls_.end()) return;
+    const std::vector<std::string> children = it->second.children;
+    for (const auto& child : children) eraseTree(child);
+    controls_.erase(name);
+}
+
+// --- windows --------------------------------------------------------------------------------
+
+std::uint32_t SimToolkit::createWindow(const std::string& name, const std::wstring& title,
+                                       Size client, const std::string& owner, unsigned flags) {
+    std::lock_guard lock(mutex_);
+    const auto failing = failingWindows_.find(name);
+    if (failing != failingWindows_.end()) {
+        const std::uint32_t error = failing->second;
+        failingWindows_.erase(failing);
+        return error;
+    }
+    if (controls_.count(name) != 0) {
+        fault("createWindow: the name \"" + name + "\" is taken");
+        return kErrorClassAlreadyExists;
+    }
+    if (!owner.empty()) {
+        const auto it = controls_.find(owner);
+        if (it == controls_.end() || !it->second.isWindow) return kErrorInvalidWindowHandle;
+    }
+    SimControl window;
+    window.name = name;
+    window.isWindow = true;
+    window.text = title;
+    window.rect = Rect{0, 0, client.w, client.h};
+    window.owner = owner;
+    window.flags = flags;
+    window.visible = false;
+    window.id = machine_->registerWindow(queue_, name, title);
+    controls_[name] = std::move(window);
+    windowOrder_.push_back(name);
+    return 0;
+}
+
+void SimToolkit::destroyWindow(const std::string& name) {
+    std::lock_guard lock(mutex_);
+    SimControl* window = findWindow(name, "destroyWindow");
+    if (!window) return;
+    // Windows destroys the windows a window owns before the window itself.
+    std::vector<std::string> owned;
+    for (const auto& [other, control] : controls_) {
+        if (control.isWindow && control.owner == name) owned.push_back(other);
+    }
+    for (const auto& other : owned) {
+        machine_->unregisterWindow(controls_[other].id);
+        eraseTree(other);
+        std::erase(windowOrder_, other);
+    }
+    machine_->unregisterWindow(window->id);
+    eraseTree(name);
+    std::erase(windowOrder_, name);
+    std::erase_if(timers_, [&](const SimTimer& t) { return controls_.count(t.window) == 0; });
+    for (auto& [menuName, menu] : menus_) {
+        if (controls_.count(menu.openFor) == 0) menu.openFor.clear();
+    }
+}
+
+void SimToolkit::setClientSize(const std::string& window, Size client) {
+    std::lock_guard lock(mutex_);
+    if (SimControl* w = findWindow(window, "setClientSize")) {
+        w->rect.w = client.w;
+        w->rect.h = client.h;
+    }
+}
+
+void SimToolkit::centreWindow(const std::string& window) {
+    std::lock_guard lock(mutex_);
+    if (SimControl* w = findWindow(window, "centreWindow")) ++w->centred;
+}
+
+bool SimToolkit::isMinimised(const std::string& window) {
+    std::lock_guard lock(mutex_);
+    SimControl* w = findWindow(window, "isMinimised");
+    return w && w->minimised;
+}
+
+void SimToolkit::restoreWindow(const std::string& window) {
+    std::lock_guard lock(mutex_);
+    if (SimControl* w = findWindow(window, "restoreWindow")) w->minimised = false;
+}
+
+void SimToolkit::acceptDroppedFiles(const std::string& window) {
+    std::lock_guard lock(mutex_);
+    if (SimControl* w = findWindow(window, "acceptDroppedFiles")) w->acceptsDrops = true;
+}
+
+void SimToolkit::setCopyDataHandler(const std::string& window, CopyDataHandler handler) {
+    std::lock_guard lock(mutex_);
+    if (SimControl* w = findWindow(window, "setCopyDataHandler")) w->copyData = std::move(handler);
+}
+
+// --- fonts and the screen -------------------------------------------------------------------
+
+int SimToolkit::screenDpi() {
+    return machine_->description().dpi;
+}
+
+bool SimToolkit::fontInstalled(const std::wstring& face) {
+    const auto& fonts = machine_->description().fonts;
+    return std::find(fonts.begin(), fonts.end(), face) != fonts.end();
+}
+
+std::optional<FontSpec> SimToolkit::smallCaptionFont() {
+    return machine_->description().smallCaptionFont;
+}
+
+FontSpec SimToolkit::stockGuiFont() {
+    return machine_->description().guiFont;
+}
+
+void SimToolkit::setWindowFont(const std::string& window, const std::wstring& face, int size) {
+    std::lock_guard lock(mutex_);
+    if (SimControl* w = findWindow(window, "setWindowFont")) w->controlFont = FontSpec{face, size};
+}
+
+void SimToolkit::setControlFont(const std::string& control, const std::wstring& face, int size) {
+    std::lock_guard lock(mutex_);
+    if (SimControl* c = find(control, "setControlFont")) c->font = FontSpec{face, size};
+}
+
+Size SimToolkit::measureText(const std::string& control, const std::wstring& text) {
+    {
+        std::lock_guard lock(mutex_);
+        find(control, "measureText");
+    }
+    Size size{0, 0};
+    int lineWidth = 0;
+    int lines = 1;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const wchar_t c = text[i];
+        if (c == L'\r' || c == L'\n') {
+            if (c == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
+            size.w = std::max(size.w, lineWidth);
+            lineWidth = 0;
+            ++lines;
+            continue;
+        }
+        lineWidth += static_cast<unsigned>(c) >= 0x1100 ? kWideCharWidth : kNarrowCharWidth;
+    }
+    size.w = std::max(size.w, lineWidth);
+    size.h = lines * kLineHeight;
+    return size;
+}
+
+// --- controls -------------------------------------------------------------------------------
+
+void SimToolkit::createControl(const ControlSpec& spec) {
+    std::lock_guard lock(mutex_);
+    if (controls_.count(spec.name) != 0) {
+        fault("createControl: the name \"" + spec.name + "\" is taken");
+        return;
+    }
+    SimControl* parent = find(spec.parent, "createControl");
+    if (!parent) return;
+    if (!parent->isWindow && parent->kind != ControlKind::Panel) {
+        fault("createControl: \"" + spec.parent + "\" cannot hold controls");
+        return;
+    }
+    parent->children.push_back(spec.name);
+    SimControl control;
+    control.name = spec.name;
+    control.kind = spec.kind;
+    control.parent = spec.parent;
+    control.text = spec.text;
+    control.rect = spec.rect;
+    control.flags = spec.flags;
+    if (spec.kind == ControlKind::Spin) {
+        try {
+            control.value = std::stoi(narrow(spec.text));
+        } catch (...) {
+            control.value = 0;
+        }
+    }
+    const std::string window = topWindowLocked(spec.parent);
+    control.font = controls_[window].controlFont;
+    controls_[spec.name] = std::move(control);
+}
+
+bool SimToolkit::exists(const std::string& control) {
+    std::lock_guard lock(mutex_);
+    return controls_.count(control) != 0;
+}
+
+void SimToolkit::setText(const std::string& control, const std::wstring& text) {
+    std::lock_guard lock(mutex_);
+    SimControl* c = find(control, "setText");
+    if (!c) return;
+    if (c->isWindow) {
+        c->text = text;
+        machine_->setWindowTitle(c->id, text);
+    } else if (c->kind == ControlKind::StatusBar) {
+        c->fieldTexts[0] = text;  // SetWindowText of a status bar writes its first field
+    } else if (c->kind == ControlKind::Combo) {
+        fault("setText: \"" + control + "\" is a drop-down list, which has no text of its own");
+    } else {
+        c->text = text;
+        if (c->kind == ControlKind::Spin) {
+            // The up-down control reads its position back from the text of its buddy field.
+            try {
+                std::size_t used = 0;
+                const int value = std::stoi(narrow(text), &used);
+                if (used == narrow(text).size()) c->value = value;
+            } catch (...) {
+            }
+        }
+    }
+}
+
+std::wstring SimToolkit::text(const std::string& control) {
+    std::lock_guard lock(mutex_);
+    SimControl* c = find(control, "text");
+    if (!c) return L"";
+    if (!c->isWindow && c->kind == ControlKind::Combo) {
+        // The text of a drop-down list is its selected item.
+        const int i = c->comboSelection;
+        return i >= 0 && i < static_cast<int>(c->items.size()) ? c->items[i] : L"";
+    }
+    if (!c->isWindow && c->kind == ControlKind::StatusBar) return c->fieldTexts[0];
+    return c->text;
+}
+
+void SimToolkit::setEnabled(const std::string& control, bool enabled) {
+    std::lock_guard lock(mutex_);
+    if (SimControl* c = find(control, "setEnabled")) c->enabled = enabled;
+}
+
+bool SimToolkit::isEnabled(const std::string& control) {
+    std::lock_guard lock(mutex_);
+    SimControl* c = find(control, "isEnabled");
+    return c && c->enabled;
+}
+
+void SimToolkit::setVisible(const std::string& control, bool visible) {
+    std::lock_guard lock(mutex_);
+    if (SimControl* c = find(control, "setVisible")) c->visible = visible;
+}
+
+bool SimToolkit::isVisible(const std::string& control) {
+    std::lock_guard lock(mutex_);
+    SimControl* c = find(control, "isVisible");
+    return c && c->visible;
+}
+
+void SimToolkit::setRect(const std::string& control, Rect rect) {
+    std::lock_guard lock(mutex_);
+    if (SimControl* c = find(control, "setRect")) c->rect = rect;
+}
+
+Rect SimToolkit::rect(const std::string& control) {
+    std::lock_guard lock(mutex_);
+    SimControl* c = find(control, "rect");
+    return c ? c->rect : Rect{};
+}
+
+void SimToolkit::setChecked(const std::string& control, bool checked) {
+    std::lock_guard lock(mutex_);
+    if (SimControl* c = findKind(control, "setChecked", {ControlKind::Check})) c->checked = checked;
+}
+
+bool SimToolkit::isChecked(const std::string& control) {
+    std::lock_guard lock(mutex_);
+    SimControl* c = findKind(control, "isChecked", {ControlKind::Check});
+    return c && c->checked;
+}
+
+void SimToolkit::setFocus(const std::string& control) {
+    std::lock_guard lock(mutex_);
+    SimControl* c = find(control, "setFocus");
+    if (!c) return;
+    SimControl& window = controls_[topWindowLocked(control)];
+    window.focus = c->isWindow ? "" : control;
+}
+
+std::string SimToolkit::focused(const std::string& window) {
+    std::lock_guard lock(mutex_);
+    SimControl* w = findWindow(window, "focused");
+    if (!w || controls_.count(w->focus) == 0) return "";
+    return w->focus;
+}
+
+void SimToolkit::setColours(const std::string& control, std::int32_t text, std::int32_t background) {
+    std::lock_guard lock(mutex_);
+    if (SimControl* c = find(control, "setColours")) {
+        c->textColour = text;
+        c->backgroundColour = background;
+    }
+}
+
+void SimToolkit::setIcon(const std::string& control, const std::wstring& file, int index, int size) {
+    std::lock_guard lock(mutex_);
+    if (SimControl* c = findKind(control, "setIcon", {ControlKind::Icon})) {
+        c->icon = SimIcon{file, index, size};
+    }
+}
+
+// --- what a test asks -----------------------------------------------------------------------
+
+bool SimToolkit::isWindow(const std::string& name) {
+    std::lock_guard lock(mutex_);
+    const auto it = controls_.find(name);
+    return it != controls_.end() && it->second.isWindow;
+}
+
+std::vector<std::string> SimToolkit::windows() {
+    std::lock_guard lock(mutex_);
+    return windowOrder_;
+}
+
+std::optional<ControlKind> SimToolkit::kindOf(const std::string& control) {
+    std::lock_guard lock(mutex_);
+    const auto it = controls_.find(control);
+    if (it == controls_.end() || it->second.isWindow) return std::nullopt;
+    return it->second.kind;
+}
+
+std::string SimToolkit::parentOf(const std::string& control) {
+    std::lock_guard lock(mutex_);
+    const auto it = controls_.find(control);
+    return it == controls_.end() ? "" : it->second.parent;
+}
+
+std::vector<std::string> SimToolkit::childrenOf(const std::string& name) {
+    std::lock_guard lock(mutex_);
+    const auto it = controls_.find(name);
+    return it == controls_.end() ? std::vector<std::string>{} : it->second.children;
+}
+
+std::string SimToolkit::topWindowOf(const std::string& name) {
+    std::lock_guard lock(mutex_);
+    return topWindowLocked(name);
+}
+
+bool SimToolkit::effectivelyVisible(const std::string& name) {
+    std::lock_guard lock(mutex_);
+    std::string current = name;
+    while (!current.empty()) {
+        const auto it = controls_.find(current);
+        if (it == controls_.end() || !it->second.visible) return false;
+        current = it->second.parent;
+    }
+    return true;
+}
+
+bool SimToolkit::effectivelyEnabled(const std::string& name) {
+    std::lock_guard lock(mutex_);
+    std::string current = name;
+    while (!current.empty()) {
+        const auto it = controls_.find(current);
+        if (it == controls_.end() || !it->second.enabled) return false;
+        current = it->second.parent;
+    }
+    return true;
+}
+
+unsigned SimToolkit::flagsOf(const std::string& name) {
+    std::lock_guard lock(mutex_);
+    const auto it = controls_.find(name);
+    return it == controls_.end() ? 0 : it->second.flags;
+}
+
+std::string SimToolkit::ownerOf(const std::string& window) {
+    std::lock_guard lock(mutex_);
+    const auto it = controls_.find(window);
+    return it == controls_.end() ? "" : it->second.owner;
+}
+
+Size SimToolkit::clientSize(const std::string& window) {
+    std::lock_guard lock(mutex_);
+    const auto it = controls_.find(window);
+    if (it == controls_.end() || !it->second.isWindow) return Size{};
+    return Size{it->second.rect.w, it->second.rect.h};
+}
+
+int SimToolkit::centreCount(const std::string& window) {
+    std::lock_guard lock(mutex_);
+    const auto it = controls_.find(window);
+    return it == controls_.end() ? 0 : it->second.centred;
+}
+
+std::uint64_t SimToolkit::windowId(const std::string& window) {
+    std::lock_guard lock(mutex_);
+    const auto it = controls_.find(window);
+    return it == controls_.end() ? 0 : it->second.id;
+}
+
+bool SimToolkit::acceptsDroppedFiles(const std::string& window) {
+    std::lock_guard lock(mutex_);
+    const auto it = controls_.find(window);
+    return it != controls_.end() && it->second.acceptsDrops;
+}
+
+bool SimToolkit::hasCopyDataHandler(const std::string& window) {
+    std::lock_guard lock(mutex_);
+    const auto it = controls_.find(window);
+    return it != controls_.end() && static_cast<bool>(it->second.copyData);
+}
+
+std::optional<FontSpec> SimToolkit::fontOf(const std::string& control) {
+    std::lock_guard lock(mutex_);
+    const auto it = controls_.find(control);
+    return it == controls_.end() ? std::nullopt : it->second.font;
+}
+
+std::optional<FontSpec> SimToolkit::windowFont(const std::string& window) {
+    std::lock_guard lock(mutex_);
+    const auto it = controls_.find(window);
+    return it == controls_.end() ? std::nullopt : it->second.controlFont;
+}
+
+std::pair<std::int32_t, std::int32_t> SimToolkit::colours(const std::string& control) {
+    std::lock_guard lock(mutex_);
+    const auto it = controls_.find(control);
+    if (it == controls_.end()) return {kDefaultColour, kDefaultColour};
+    return {it->second.textColour, it->second.backgroundColour};
+}
+
+std::optional<SimIcon> SimToolkit::iconOf(const std::string& control) {
+    std::lock_guard lock(mutex_);
+    const auto it = controls_.find(control);
+    return it == controls_.end() ? std::nullopt : it->second.icon;
+}
+
+std::vector<std::string> SimToolkit::faults() {
+    std::lock_guard lock(mutex_);
+    return faults_;
+}
+
+void SimToolkit::failWindowCreation(const std::string& name, std::uint32_t error) {
+    std::lock_guard lock(mutex_);
+    failingWindows_[name] = error;
+}
+
+void SimToolkit::setMinimised(const std::string& window, bool minimised) {
+    std::lock_guard lock(mutex_);
+    if (SimControl* w = findWindow(window, "setMinimised")) w->minimised = minimised;
+}
+
+}  // namespace halvora::sim
