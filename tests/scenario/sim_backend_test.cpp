@@ -18,6 +18,7 @@
 #include "platform/sim/sim_machine.hpp"
 #include "platform/sim/sim_paths.hpp"
 #include "platform/sim/sim_system.hpp"
+#include "platform/sim/sim_text.hpp"
 #include "platform/sim/sim_toolkit.hpp"
 
 namespace halvora::sim {
@@ -117,6 +118,23 @@ TEST(SimPaths, AFileNotYetThereMapsIntoItsExistingFolder) {
     const DriveFolders drives{{L'D', t.root() / "d"}};
     EXPECT_EQ(mapToHost(drives, L"D:\\HALVORA\\New.ini"), t.root() / "d/Halvora/New.ini");
     EXPECT_EQ(mapToHost(drives, L"D:\\Missing\\Sub\\x"), t.root() / "d/Missing/Sub/x");
+}
+
+TEST(SimPaths, KoreanAndAccentedNamesMatchTheHostsUtf8Names) {
+    TempFolder t;
+    t.write("c/설치 파일/Étape.wim", "x");
+    const DriveFolders drives{{L'C', t.root() / "c"}};
+    EXPECT_EQ(mapToHost(drives, L"C:\\설치 파일\\étape.WIM"), t.root() / "c/설치 파일/Étape.wim");
+}
+
+TEST(SimText, ConvertsAtTheEdgeAndReplacesBrokenUtf8) {
+    EXPECT_EQ(widen("설치 ok"), L"설치 ok");
+    EXPECT_EQ(narrow(L"설치 ok"), "설치 ok");
+    EXPECT_EQ(widen("a\xff\xe4\xb8" "b"), L"a\xFFFD\xFFFD\xFFFD" L"b");
+    EXPECT_EQ(widen("\xc0\x80"), L"\xFFFD\xFFFD") << "overlong NUL";
+    EXPECT_EQ(narrow(widen("\xf0\x9f\x98\x80")), "\xf0\x9f\x98\x80");
+    EXPECT_TRUE(equalsNoCase(L"SYSTEM32\\ÉTAPE", L"system32\\étape"));
+    EXPECT_FALSE(equalsNoCase(L"a", L"b"));
 }
 
 // --- machine description ----------------------------------------------------------------------
