@@ -55,8 +55,8 @@ struct ControlRecord {
     HWND hwnd = nullptr;      // Spin: its edit field
     HWND partner = nullptr;   // Spin: the up-down arrows; StatusBar: the progress bar
     int extraHeight = 0;      // Combo: the height of the drop-down list below the field
-    std::int32_t textColour = kDefaultColour;
-    std::int32_t backColour = kDefaultColour;
+    std::atomic<std::int32_t> textColour{kDefaultColour};
+    std::atomic<std::int32_t> backColour{kDefaultColour};
     UniqueFont font;          // setControlFont
     std::vector<UniqueFont> oldFonts;
     UniqueIcon icon;          // Icon controls
@@ -74,6 +74,7 @@ struct WindowRecord {
     std::vector<UniqueFont> oldFonts;   // fonts still used by earlier controls
     std::vector<UniqueWindow> tooltips;
     Toolkit::CopyDataHandler copyData;
+    std::atomic<std::int32_t> backColour{kDefaultColour};  // the client area's colour
 };
 
 class Win32Toolkit final : public Toolkit {

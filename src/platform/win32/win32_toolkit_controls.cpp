@@ -236,7 +236,14 @@ std::string Win32Toolkit::focused(const std::string& window) {
 
 void Win32Toolkit::setColours(const std::string& control, std::int32_t text, std::int32_t background) {
     ControlRecord* record = findControl(control);
-    if (!record) return;
+    if (!record) {
+        // A window has no text of its own; its background is the client area's colour.
+        if (WindowRecord* window = findWindow(control)) {
+            window->backColour = background;
+            InvalidateRect(window->hwnd, nullptr, TRUE);
+        }
+        return;
+    }
     record->textColour = text;
     record->backColour = background;
     InvalidateRect(record->hwnd, nullptr, TRUE);

@@ -163,9 +163,18 @@ LRESULT Win32Toolkit::topLevelMessage(HWND hwnd, UINT message, WPARAM wParam, LP
     case WM_SIZE:
         if (WindowRecord* window = findWindow(hwnd)) layoutStatusBars(window->name);
         return 0;
-    default:
-        return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_ERASEBKGND: {
+        WindowRecord* window = findWindow(hwnd);
+        if (!window || window->backColour == kDefaultColour) break;
+        RECT client{};
+        GetClientRect(hwnd, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, brushFor(static_cast<COLORREF>(window->backColour)));
+        return 1;
     }
+    default:
+        break;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 LRESULT Win32Toolkit::panelMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -251,7 +260,12 @@ LRESULT Win32Toolkit::colourMessage(HDC dc, HWND control, LRESULT defaultBrush) 
     ControlRecord* record = findControl(control);
     if (!record) return defaultBrush;
     const std::int32_t text = record->textColour;
-    const std::int32_t background = record->backColour;
+    std::int32_t background = record->backColour;
+    if (background == kDefaultColour) {
+        // Without a colour of its own a control sits on its window's coloured client area, as
+        // an icon or a label of the message box does.
+        if (WindowRecord* window = findWindow(GetParent(control))) background = window->backColour;
+    }
     if (text != kDefaultColour) SetTextColor(dc, static_cast<COLORREF>(text));
     if (background == kDefaultColour) return defaultBrush;
     SetBkColor(dc, static_cast<COLORREF>(background));

@@ -134,7 +134,7 @@ Size Win32Toolkit::measureText(const std::string& control, const std::wstring& t
     SelectedObject selected(dc.get(), font);
     RECT area{0, 0, 0, 0};
     DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &area,
-              DT_CALCRECT | DT_NOPREFIX | DT_LEFT | DT_TOP);
+              DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS | DT_LEFT | DT_TOP);
     const int dpi = screenDpi();
     // Round up, so that a control made this big in logical pixels still holds the text.
     return Size{(area.right - area.left) * 96 / dpi + ((area.right - area.left) * 96 % dpi ? 1 : 0),

@@ -92,8 +92,10 @@ void Win32Toolkit::addTooltip(const std::string& control, const std::wstring& ti
                 SendMessageW(tip.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
             }
         }
-        // A maximum width turns on line breaks in the text.
-        SendMessageW(tip.get(), TTM_SETMAXTIPWIDTH, 0, 0);
+        // A maximum width turns on line breaks ("\r" in the texts). The width is the screen's,
+        // so that lines break only there: with a width of 0 the tooltip wraps after every word,
+        // and Hangul text, which wraps between any two syllables, one syllable per line.
+        SendMessageW(tip.get(), TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN));
         TOOLINFOW tool{};
         tool.cbSize = sizeof(tool);
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;

@@ -1,0 +1,387 @@
+// Looks into a running halvora.exe from another process, the way a user or a screen reader
+// would: top-level windows, child windows, their names (the HalvoraName window property), texts
+// and visibility. The Wine test script runs one sub-command at a time, so that it can take
+// screenshots in between. Each check prints one line, "PASS <what>" or "FAIL <what>: <why>",
+// and the exit code is the number of failed checks.
+//
+//   wine_probe.exe wait-window [seconds]     the main window is up and visible
+//   wine_probe.exe check-title               title ends with the FileVersion of System32\wimgapi.dll
+//   wine_probe.exe check-main-view           texts of the main view, which panels are visible
+//   wine_probe.exe click NAME                a left click on a button or clickable label
+//   wine_probe.exe wait-visible NAME | wait-hidden NAME
+//   wine_probe.exe info-box                  opens, reads and closes the information box
+//   wine_probe.exe close                     posts WM_CLOSE to the main window
+//   wine_probe.exe dump                      every named window with class, text and state
+
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ui/main_window_layout.hpp"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr wchar_t kNameProperty[] = L"HalvoraName";
+constexpr wchar_t kInfoBoxTitle[] = L"프로그램 정보";
+constexpr UINT kSendTimeoutMs = 5000;
+
+int failures = 0;
+
+std::string utf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+// Control characters shown as escapes, so that one check stays on one line.
+std::string shown(const std::wstring& text) {
+    std::wstring out;
+    for (wchar_t c : text) {
+        if (c == L'\r') out += L"\\r";
+        else if (c == L'\n') out += L"\\n";
+        else if (c == L'\t') out += L"\\t";
+        else out += c;
+    }
+    return utf8(out);
+}
+
+void say(const std::string& line) {
+    std::fputs((line + "\n").c_str(), stdout);
+    std::fflush(stdout);
+}
+
+void check(bool ok, const std::string& what, const std::string& why = {}) {
+    if (ok) {
+        say("PASS " + what);
+    } else {
+        say("FAIL " + what + (why.empty() ? "" : ": " + why));
+        ++failures;
+    }
+}
+
+std::string nameOf(HWND hwnd) {
+    HANDLE value = GetPropW(hwnd, kNameProperty);
+    if (!value) return {};
+    wchar_t name[256] = {};
+    UINT n = GlobalGetAtomNameW(static_cast<ATOM>(reinterpret_cast<UINT_PTR>(value)), name, 256);
+    return utf8(std::wstring(name, n));
+}
+
+// WM_GETTEXT is marshalled between processes, so it also reaches an edit field's own text.
+std::wstring textOf(HWND hwnd) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length)) return {};
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR got = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                             kSendTimeoutMs, &got)) {
+        return {};
+    }
+    text.resize(std::min<std::size_t>(got, length));
+    return text;
+}
+
+std::wstring classOf(HWND hwnd) {
+    wchar_t name[256] = {};
+    int n = GetClassNameW(hwnd, name, 256);
+    return std::wstring(name, static_cast<std::size_t>(std::max(n, 0)));
+}
+
+bool ownFlagVisible(HWND hwnd) {
+    return (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+HWND findTopLevel(const std::string& name) {
+    struct Search {
+        std::string name;
+        HWND found;
+    } search{name, nullptr};
+    EnumWindows(
+        [](HWND hwnd, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            if (nameOf(hwnd) == s->name) {
+                s->found = hwnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::map<std::string, HWND> namedChildren(HWND parent) {
+    std::map<std::string, HWND> children;
+    EnumChildWindows(
+        parent,
+        [](HWND hwnd, LPARAM context) -> BOOL {
+            std::string name = nameOf(hwnd);
+            if (!name.empty()) (*reinterpret_cast<std::map<std::string, HWND>*>(context))[name] = hwnd;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&children));
+    return children;
+}
+
+template <typename Condition>
+bool waitFor(Condition condition, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        if (condition()) return true;
+        if (std::chrono::steady_clock::now() >= end) return false;
+        std::this_thread::sleep_for(100ms);
+    }
+}
+
+HWND mainWindow() {
+    return findTopLevel(halvora::kMainWindow);
+}
+
+HWND requireMainWindow(const std::string& what) {
+    HWND main = mainWindow();
+    if (!main) check(false, what, "no window named " + halvora::kMainWindow);
+    return main;
+}
+
+// The FileVersion string of a file, read here without the program's code: the first
+// translation's StringFileInfo entry, as far as its first NUL.
+std::wstring fileVersionString(const std::wstring& path) {
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    if (size == 0) return {};
+    std::vector<BYTE> block(size);
+    if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return {};
+    WORD* translation = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length) ||
+        length < 4) {
+        return {};
+    }
+    wchar_t query[64];
+    swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\FileVersion", translation[0], translation[1]);
+    wchar_t* value = nullptr;
+    if (!VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&value), &length) || !value) return {};
+    return std::wstring(value, wcsnlen(value, length));
+}
+
+int waitWindow(int seconds) {
+    HWND main = nullptr;
+    bool up = waitFor([&] { return (main = mainWindow()) != nullptr && IsWindowVisible(main); },
+                      std::chrono::seconds(seconds));
+    check(up, "main window is shown", "no visible window named MainWindow after " + std::to_string(seconds) + " s");
+    return failures;
+}
+
+int checkTitle() {
+    HWND main = requireMainWindow("main window title");
+    if (!main) return failures;
+    wchar_t folder[MAX_PATH] = {};
+    GetSystemDirectoryW(folder, MAX_PATH);
+    const std::wstring version = fileVersionString(std::wstring(folder) + L"\\wimgapi.dll");
+    const std::wstring expected = L"Halvora   20H1 ADK   WimGAPI v" + version;
+    const std::wstring title = textOf(main);
+    say("     wimgapi.dll FileVersion: \"" + utf8(version) + "\"");
+    check(title == expected, "main window title is \"" + utf8(expected) + "\"", "it is \"" + utf8(title) + "\"");
+    return failures;
+}
+
+bool inMainView(const halvora::ControlSpec& spec) {
+    static const std::set<std::string> parents = {halvora::kMainWindow, "TitleBarPanel", "MainPanel", "BottomPanel"};
+    return parents.count(spec.parent) != 0;
+}
+
+int checkMainView() {
+    using halvora::ControlKind;
+    HWND main = requireMainWindow("main view");
+    if (!main) return failures;
+    const auto children = namedChildren(main);
+
+    int compared = 0;
+    std::string missing;
+    std::string wrong;
+    for (const auto& spec : halvora::mainWindowControls()) {
+        if (!inMainView(spec)) continue;
+        auto it = children.find(spec.name);
+        if (it == children.end()) {
+            missing += " " + spec.name;
+            continue;
+        }
+        const bool fixedText = spec.kind == ControlKind::Button || spec.kind == ControlKind::Label ||
+                               spec.kind == ControlKind::ClickLabel || spec.kind == ControlKind::Check;
+        if (!fixedText || spec.text.empty()) continue;
+        ++compared;
+        const std::wstring actual = textOf(it->second);
+        if (actual != spec.text) wrong += " " + spec.name + "=\"" + shown(actual) + "\" (layout \"" + shown(spec.text) + "\")";
+    }
+    check(missing.empty(), "every control of the main view exists", "missing:" + missing);
+    check(compared >= 20 && wrong.empty(),
+          "the main view's " + std::to_string(compared) + " labels, buttons and check boxes show the layout's texts",
+          wrong.empty() ? "too few compared" : wrong);
+
+    const std::map<std::string, std::wstring> combos = {{"AfterInstallCombo", L"대기"}, {"BootFirmwareCombo", L"ALL"}};
+    for (const auto& [name, expected] : combos) {
+        auto it = children.find(name);
+        const std::wstring actual = it == children.end() ? L"<missing>" : textOf(it->second);
+        check(actual == expected, name + " shows \"" + utf8(expected) + "\"", "it shows \"" + shown(actual) + "\"");
+    }
+
+    auto visible = [&](const std::string& name) {
+        auto it = children.find(name);
+        return it != children.end() && ownFlagVisible(it->second);
+    };
+    check(visible("MainPanel") && visible("ImageList") && visible("BottomPanel") && visible("InstallButton"),
+          "the main view (MainPanel, ImageList, BottomPanel, InstallButton) is visible");
+    std::string shownPanels;
+    for (const char* panel : {"TargetPanel", "BootPanel", "SearchPanel"}) {
+        if (children.find(panel) == children.end()) shownPanels += std::string(" ") + panel + "(missing)";
+        else if (visible(panel)) shownPanels += std::string(" ") + panel;
+    }
+    check(shownPanels.empty(), "TargetPanel, BootPanel and SearchPanel are hidden", "shown:" + shownPanels);
+    return failures;
+}
+
+HWND findControl(const std::string& name) {
+    HWND main = mainWindow();
+    if (!main) return nullptr;
+    auto children = namedChildren(main);
+    auto it = children.find(name);
+    return it == children.end() ? nullptr : it->second;
+}
+
+// A real click: buttons get BM_CLICK (pressed and released), labels the mouse messages that make
+// a static control with SS_NOTIFY report STN_CLICKED.
+void clickWindow(HWND hwnd) {
+    if (classOf(hwnd) == L"Button") {
+        PostMessageW(hwnd, BM_CLICK, 0, 0);
+    } else {
+        PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        PostMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    }
+}
+
+int click(const std::string& name) {
+    HWND hwnd = findControl(name);
+    check(hwnd != nullptr, "click " + name, "no such control");
+    if (hwnd) clickWindow(hwnd);
+    return failures;
+}
+
+int waitShown(const std::string& name, bool wanted) {
+    HWND hwnd = nullptr;
+    bool ok = waitFor(
+        [&] {
+            hwnd = findControl(name);
+            return hwnd && ownFlagVisible(hwnd) == wanted;
+        },
+        5s);
+    check(ok, name + (wanted ? " is shown" : " is hidden"));
+    return failures;
+}
+
+int infoBox() {
+    HWND mark = findControl("InfoMark");
+    check(mark != nullptr, "InfoMark exists");
+    if (!mark) return failures;
+    clickWindow(mark);
+    HWND box = nullptr;
+    check(waitFor([&] { return (box = FindWindowW(nullptr, kInfoBoxTitle)) != nullptr && IsWindowVisible(box); }, 10s),
+          "clicking InfoMark shows the window \"" + utf8(kInfoBoxTitle) + "\"");
+    if (!box) return failures;
+    check(nameOf(box) == "MessageBox", "the information box is the program's MessageBox window",
+          "its name is \"" + nameOf(box) + "\"");
+    check(!IsWindowEnabled(mainWindow()), "the main window is disabled while the box is open");
+
+    const auto children = namedChildren(box);
+    std::wstring text;
+    for (const auto& [name, hwnd] : children) {
+        std::wstring t = textOf(hwnd);
+        if (classOf(hwnd) == L"Static" && t.size() > text.size()) text = t;
+    }
+    const std::wstring head = L"Halvora v0.7.7.0 x64\r\n20H1 ADK\r\nWimGAPI v";
+    const std::wstring tail = L"/ImageFile:\"Sample.wim\" /Index:1 /ApplyDrv:C: /after:Finish /Compact /d";
+    check(text.rfind(head, 0) == 0, "the box text begins with \"" + shown(head) + "\"",
+          "it begins with \"" + shown(text.substr(0, 60)) + "\"");
+    check(text.find(L"\r\nWindows 8 이상 호환") != std::wstring::npos, "the box text has \"\\r\\nWindows 8 이상 호환\"");
+    check(text.find(L"-- 명령행 도움말 --") != std::wstring::npos, "the box text has \"-- 명령행 도움말 --\"");
+    check(text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0,
+          "the box text ends with \"" + shown(tail) + "\"",
+          "it ends with \"" + shown(text.substr(text.size() > 80 ? text.size() - 80 : 0)) + "\"");
+    return failures;
+}
+
+int closeInfoBox() {
+    HWND box = FindWindowW(nullptr, kInfoBoxTitle);
+    check(box != nullptr, "the information box is open");
+    if (!box) return failures;
+    const auto children = namedChildren(box);
+    auto ok = children.find("MessageBoxOk");
+    check(ok != children.end() && textOf(ok->second) == L"Ok", "the box has one button, Ok");
+    if (ok == children.end()) return failures;
+    clickWindow(ok->second);
+    check(waitFor([&] { return FindWindowW(nullptr, kInfoBoxTitle) == nullptr; }, 5s), "pressing Ok closes the box");
+    check(waitFor([&] { return IsWindowEnabled(mainWindow()) != FALSE; }, 5s), "the main window is enabled again");
+    return failures;
+}
+
+int closeMain() {
+    HWND main = requireMainWindow("close request");
+    if (main) check(PostMessageW(main, WM_CLOSE, 0, 0) != FALSE, "WM_CLOSE posted to the main window");
+    return failures;
+}
+
+void dumpWindow(HWND hwnd, int depth) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    say(std::string(static_cast<std::size_t>(depth) * 2, ' ') + nameOf(hwnd) + " [" + utf8(classOf(hwnd)) + "] \"" +
+        shown(textOf(hwnd)) + "\" " + (ownFlagVisible(hwnd) ? "visible" : "hidden") +
+        (IsWindowEnabled(hwnd) ? "" : " disabled") + " " + std::to_string(r.left) + "," + std::to_string(r.top) + " " +
+        std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top));
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) dumpWindow(child, depth + 1);
+}
+
+int dump() {
+    EnumWindows(
+        [](HWND hwnd, LPARAM) -> BOOL {
+            if (!nameOf(hwnd).empty()) dumpWindow(hwnd, 0);
+            return TRUE;
+        },
+        0);
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    _setmode(_fileno(stdout), _O_BINARY);  // UTF-8 bytes and "\n" exactly as written
+    if (argc < 2) {
+        say("usage: wine_probe.exe wait-window|check-title|check-main-view|click NAME|wait-visible NAME|"
+            "wait-hidden NAME|info-box|close-info-box|close|dump");
+        return 2;
+    }
+    const std::string command = utf8(argv[1]);
+    const std::string argument = argc > 2 ? utf8(argv[2]) : std::string{};
+    if (command == "wait-window") return waitWindow(argument.empty() ? 30 : std::stoi(argument));
+    if (command == "check-title") return checkTitle();
+    if (command == "check-main-view") return checkMainView();
+    if (command == "click") return click(argument);
+    if (command == "wait-visible") return waitShown(argument, true);
+    if (command == "wait-hidden") return waitShown(argument, false);
+    if (command == "info-box") return infoBox();
+    if (command == "close-info-box") return closeInfoBox();
+    if (command == "close") return closeMain();
+    if (command == "dump") return dump();
+    say("unknown command " + command);
+    return 2;
+}

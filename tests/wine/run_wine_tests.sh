@@ -1,0 +1,245 @@
+#!/usr/bin/env bash
+# Runs the real halvora.exe under Wine and Xvfb and checks what a user would see: the settings
+# file of a first start, the main window's title and controls, the hand-over of a second start,
+# the information box and the close request. Screenshots of every view go to artifacts/wine/.
+#
+#   tests/wine/run_wine_tests.sh [build folder]      (default: build/windows)
+#
+# HALVORA_WINE_DISPLAY=:N uses that X display instead of starting Xvfb on a free one.
+# Prints one line per check and finally "N passed, N failed"; exits non-zero on any failure.
+set -u -o pipefail
+
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+build="$(cd "${1:-$root/build/windows}" && pwd)"
+exe="$build/halvora.exe"
+probe_exe="$build/wine_probe.exe"
+artifacts="$root/artifacts/wine"
+font=/usr/share/fonts/truetype/nanum/NanumGothicCoding.ttf
+symbols=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
+
+passed=0
+failed=0
+pass() { echo "PASS $*"; passed=$((passed + 1)); }
+fail() { echo "FAIL $*"; failed=$((failed + 1)); }
+check() {  # check "what" command...: the command's status decides
+    local what="$1"
+    shift
+    if "$@"; then pass "$what"; else fail "$what"; fi
+}
+finish() {
+    echo "$passed passed, $failed failed"
+    [ "$failed" -eq 0 ]
+    exit $?
+}
+
+for needed in "$exe" "$probe_exe"; do
+    if [ ! -f "$needed" ]; then
+        fail "$(basename "$needed") is built (cmake --preset windows && cmake --build --preset windows)"
+        finish
+    fi
+done
+for tool in wine wineboot wineserver Xvfb import; do
+    command -v "$tool" >/dev/null 2>&1 || { fail "$tool is installed"; finish; }
+done
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/halvora-wine.XXXXXX")"
+app_dir="$work/app"
+mkdir -p "$app_dir" "$artifacts"
+export WINEPREFIX="$work/prefix"
+export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer on the first start
+export WINEDEBUG=-all
+
+xvfb_pid=""
+app_pid=""
+cleanup() {
+    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
+    # Only the Wine processes of this run's own prefix.
+    WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+if [ -n "${HALVORA_WINE_DISPLAY:-}" ]; then
+    export DISPLAY="$HALVORA_WINE_DISPLAY"
+else
+    n=97
+    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+fi
+
+echo "Wine prefix: $WINEPREFIX, display $DISPLAY"
+wineboot -i >/dev/null 2>&1
+wineserver -w 2>/dev/null
+# Hangul needs a font that has it; the default interface font of Wine has none.
+mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+[ -f "$font" ] && cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+# Without a settings file the program falls back to the system's dialog font, which Wine maps to
+# a font without Hangul: map it to the Hangul font instead. The squares and triangles of the
+# toggles are not in that font; Windows finds them through font linking, and so does Wine here.
+fonts_key='HKLM\Software\Microsoft\Windows NT\CurrentVersion'
+wine reg add "$fonts_key\FontSubstitutes" /v "MS Shell Dlg" /d NanumGothicCoding /f >/dev/null 2>&1
+if [ -f "$symbols" ]; then
+    cp "$symbols" "$WINEPREFIX/drive_c/windows/Fonts/"
+    wine reg add "$fonts_key\FontLink\SystemLink" /v NanumGothicCoding /t REG_MULTI_SZ \
+        /d "$(basename "$symbols"),DejaVu Sans" /f >/dev/null 2>&1
+fi
+cp "$exe" "$app_dir/halvora.exe"
+ini="$app_dir/HLV_xSET.ini"
+
+probe() {  # runs one probe command; its PASS / FAIL lines are counted here
+    local out status line
+    out="$(cd "$work" && timeout 90 wine "$probe_exe" "$@" 2>/dev/null | tr -d '\r')"
+    status=$?
+    while IFS= read -r line; do
+        case "$line" in
+            PASS*) echo "$line"; passed=$((passed + 1)) ;;
+            FAIL*) echo "$line"; failed=$((failed + 1)) ;;
+            ?*) echo "$line" ;;
+        esac
+    done <<<"$out"
+    return $status
+}
+
+screenshot() {
+    sleep 0.7  # let the last paint reach the screen
+    if import -window root "$artifacts/$1.png" 2>/dev/null; then
+        echo "     screenshot: artifacts/wine/$1.png"
+    else
+        fail "screenshot $1.png"
+    fi
+}
+
+start_app() {
+    (cd "$app_dir" && exec wine halvora.exe "$@") >/dev/null 2>&1 &
+    app_pid=$!
+}
+
+wait_exit() {  # wait_exit seconds: sets exit_code, 124 when the program did not end in time
+    local waited=0
+    exit_code=124
+    while kill -0 "$app_pid" 2>/dev/null; do
+        [ "$waited" -ge $(($1 * 10)) ] && return
+        sleep 0.1
+        waited=$((waited + 1))
+    done
+    wait "$app_pid"
+    exit_code=$?
+    app_pid=""
+}
+
+settings_text() {  # the settings file without byte-order mark and carriage returns
+    sed '1s/^\xEF\xBB\xBF//' "$ini" | tr -d '\r'
+}
+
+keys_in_group() {
+    settings_text | awk -v group="[$1]" '
+        /^\[/ { inside = ($0 == group); next }
+        inside && /=/ { n++ }
+        END { print n + 0 }'
+}
+
+has_line() {
+    settings_text | grep -Fxq -- "$1"
+}
+
+has_key() {
+    settings_text | grep -q -- "^$1="
+}
+
+# --- first start, without a settings file ---------------------------------------------------
+echo "== first start without a settings file"
+rm -f "$ini"
+start_app
+probe wait-window 60
+
+for _ in $(seq 1 50); do [ -s "$ini" ] && break; sleep 0.1; done
+check "the first start writes HLV_xSET.ini beside the program" test -s "$ini"
+if [ -s "$ini" ]; then
+    check "HLV_xSET.ini starts with the UTF-8 byte-order mark" \
+        test "$(head -c 3 "$ini" | od -An -tx1 | tr -d ' \n')" = "efbbbf"
+    lines=$(tr -cd '\n' <"$ini" | wc -c)
+    crlf=$(grep -c $'\r$' "$ini")
+    check "every line of HLV_xSET.ini ends with CR LF ($crlf of $lines)" test "$lines" -gt 0 -a "$lines" -eq "$crlf"
+    for group in HLV_XSET DefineFontSize HLV_COLOR SearchDirExclusionList; do
+        check "HLV_xSET.ini has the group [$group]" has_line "[$group]"
+    done
+    check "[HLV_XSET] has its 5 keys" test "$(keys_in_group HLV_XSET)" -eq 5
+    check "[DefineFontSize] has 32 font keys" test "$(keys_in_group DefineFontSize)" -eq 32
+    check "[HLV_COLOR] has 18 colour keys" test "$(keys_in_group HLV_COLOR)" -eq 18
+    check "[SearchDirExclusionList] has 24 names" test "$(keys_in_group SearchDirExclusionList)" -eq 24
+    for line in "useUserFontName=Consolas" "ScanDepth=2" "LabelTitleColorB=150, 215, 115" "Consolas=-11" \
+        "Windows=1"; do
+        check "HLV_xSET.ini has \"$line\"" has_line "$line"
+    done
+    for key in Version ScanSkipOSDrive ScanWithISO; do
+        check "HLV_xSET.ini has the key $key" has_key "$key"
+    done
+fi
+
+probe check-title
+probe check-main-view
+screenshot first-start-main-view
+
+echo "== second start while the first runs"
+first_pid=$app_pid
+(cd "$app_dir" && timeout 60 wine halvora.exe /Index:2 /after:Reboot >/dev/null 2>&1)
+status=$?
+check "a second start with /Index:2 /after:Reboot ends with exit code 183 (got $status)" test "$status" -eq 183
+check "the first instance keeps running" kill -0 "$first_pid"
+(cd "$app_dir" && timeout 60 wine halvora.exe >/dev/null 2>&1)
+status=$?
+check "a second start without arguments ends with exit code 183 (got $status)" test "$status" -eq 183
+probe wait-window 10
+
+echo "== information box"
+probe info-box
+screenshot first-start-info-box
+probe close-info-box
+
+echo "== close request"
+probe close
+wait_exit 20
+check "the idle program ends on WM_CLOSE with exit code 0 (got $exit_code)" test "$exit_code" -eq 0
+
+# --- the views, with a Hangul font chosen in the settings file ------------------------------
+echo "== views with useUserFontName=NanumGothicCoding"
+if [ -s "$ini" ]; then
+    sed -i 's/^useUserFontName=[^\r]*/useUserFontName=NanumGothicCoding/' "$ini"
+else
+    printf '\xef\xbb\xbf[HLV_XSET]\r\nuseUserFontName=NanumGothicCoding\r\n' >"$ini"
+fi
+start_app
+probe wait-window 60
+probe check-main-view
+screenshot main-view
+
+probe info-box
+screenshot info-box
+probe close-info-box
+
+probe click TargetButton && probe wait-visible TargetPanel && probe wait-hidden MainPanel
+screenshot target-panel
+probe click TargetCancelButton && probe wait-hidden TargetPanel && probe wait-visible MainPanel
+
+probe click BootButton && probe wait-visible BootPanel && probe wait-hidden MainPanel
+screenshot boot-panel
+probe click BootCancelButton && probe wait-hidden BootPanel && probe wait-visible MainPanel
+
+probe click SearchButton && probe wait-visible SearchPanel && probe wait-hidden MainPanel
+screenshot search-panel
+probe click SearchBackButton && probe wait-hidden SearchPanel && probe wait-visible MainPanel
+
+probe click ImageListSizeToggle && probe wait-hidden MainPanel
+screenshot image-list-enlarged
+probe click ImageListSizeToggle && probe wait-visible MainPanel
+probe check-main-view
+
+probe close
+wait_exit 20
+check "the second run ends on WM_CLOSE with exit code 0 (got $exit_code)" test "$exit_code" -eq 0
+
+finish
