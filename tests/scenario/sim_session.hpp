@@ -1,0 +1,167 @@
+#pragma once
+// A simulated machine with the program running on it, for the scenario tests. The program runs
+// on its own interface thread; the test plays the person at the machine through ScriptedUser.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "app/program.hpp"
+#include "app/text.hpp"
+#include "platform/sim/scripted_user.hpp"
+#include "platform/sim/sim_machine.hpp"
+#include "platform/sim/sim_system.hpp"
+#include "platform/sim/sim_toolkit.hpp"
+
+namespace halvora::scenario {
+
+using nlohmann::json;
+
+// Where the program's own file lives on the default machine, and its settings file.
+inline const std::wstring kProgramFolder = L"D:\\Halvora";
+inline const std::wstring kSettingsPath = L"D:\\Halvora\\HLV_xSET.ini";
+inline const std::wstring kWimgapiVersion = L"10.0.19041.1";
+
+// An ordinary Korean Windows 10 machine with drives C: and D:, the imaging library, the boot
+// tool and the virtual-disk library in System32. `patch` is merged over the description.
+class SimMachineFixture {
+public:
+    explicit SimMachineFixture(const json& patch = json::object()) {
+        char pattern[] = "/tmp/halvora-scenario-XXXXXX";
+        root_ = mkdtemp(pattern);
+        for (const char* drive : {"C", "D"}) std::filesystem::create_directories(root_ / drive);
+        writeHostFile("C/Windows/System32/wimgapi.dll", "MZ imaging library");
+        writeHostFile("C/Windows/System32/Bcdboot.exe", "MZ boot tool");
+        writeHostFile("C/Windows/System32/VirtDisk.dll", "MZ virtual disks");
+        writeHostFile("C/Windows/System32/Shell32.dll", "MZ shell");
+        std::filesystem::create_directories(root_ / "C/Temp");
+        std::filesystem::create_directories(root_ / "D/Halvora");
+        description_ = {
+            {"windowsVersion", {{"major", 10}, {"minor", 0}, {"build", 19041}}},
+            {"environment", {{"SYSTEMROOT", "C:\\Windows"}, {"SYSTEMDRIVE", "C:"}}},
+            {"tempPath", "C:\\Temp\\"},
+            {"programPath", "D:\\Halvora\\halvora.exe"},
+            {"systemDirectory", "C:\\Windows\\System32"},
+            {"localeName", "ko-KR"},
+            {"drives", {{"C", (root_ / "C").string()}, {"D", (root_ / "D").string()}}},
+            {"versionResources",
+             {{"C:\\Windows\\System32\\wimgapi.dll",
+               {{"translation", {1033, 1200}},
+                {"strings", {{"FileVersion", toUtf8(kWimgapiVersion)}, {"ProductName", "Microsoft Windows"}}},
+                {"languageName", "English (United States)"}}}}},
+            {"fonts", {"Consolas", "Segoe UI", "NanumGothicCoding", "MS Shell Dlg"}},
+            {"smallCaptionFont", {{"face", "Segoe UI"}, {"height", -12}}},
+            {"guiFont", {{"face", "MS Shell Dlg"}, {"height", -11}}},
+            {"dpi", 96},
+        };
+        description_.merge_patch(patch);
+    }
+    ~SimMachineFixture() {
+        std::error_code ignored;
+        std::filesystem::remove_all(root_, ignored);
+    }
+    SimMachineFixture(const SimMachineFixture&) = delete;
+    SimMachineFixture& operator=(const SimMachineFixture&) = delete;
+
+    std::filesystem::path host(const std::string& relative) const { return root_ / relative; }
+    void writeHostFile(const std::string& relative, const std::string& bytes) {
+        const auto path = root_ / relative;
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+    std::string readHostFile(const std::string& relative) const {
+        std::ifstream in(root_ / relative, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    bool hostFileExists(const std::string& relative) const { return std::filesystem::exists(root_ / relative); }
+
+    // The machine, made once from the description as it stands when first asked for.
+    std::shared_ptr<sim::SimMachine> machine() {
+        if (!machine_) {
+            std::string error;
+            machine_ = sim::SimMachine::fromJson(description_, error);
+            EXPECT_TRUE(machine_) << error;
+        }
+        return machine_;
+    }
+    json& description() { return description_; }
+
+private:
+    std::filesystem::path root_;
+    json description_;
+    std::shared_ptr<sim::SimMachine> machine_;
+};
+
+// One run of the program on the machine.
+class ProgramRun {
+public:
+    ProgramRun(std::shared_ptr<sim::SimMachine> machine, std::vector<std::wstring> arguments = {})
+        : system_(machine, std::move(arguments)), toolkit_(machine), user_(toolkit_), program_(system_, toolkit_) {}
+    ~ProgramRun() {
+        if (thread_.joinable()) {
+            // The window may be disabled under an open box, where a person could not close it.
+            program_.state.Busy = false;
+            program_.state.ApplyWorkerAlive = false;
+            program_.state.BootWorkerAlive = false;
+            program_.state.SearchWorkerAlive = false;
+            for (const char* window : {"MessageBox", "MainWindow"}) {
+                Event close;
+                close.kind = EventKind::Close;
+                close.window = window;
+                toolkit_.postEvent(close);
+            }
+            thread_.join();
+        }
+    }
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
+
+    // Starts the program on its interface thread and waits until its window waits for the user.
+    void start() {
+        std::promise<int> done;
+        exit_ = done.get_future();
+        thread_ = std::thread([this, done = std::move(done)]() mutable {
+            const int code = runProgram(program_);
+            toolkit_.markProgramEnded();
+            done.set_value(code);
+        });
+        ASSERT_TRUE(user_.waitUntil([this] { return toolkit_.isWindow("MainWindow") && toolkit_.isVisible("MainWindow"); },
+                                    std::chrono::seconds(10)))
+            << "the main window did not appear";
+        ASSERT_TRUE(user_.waitIdle(std::chrono::seconds(10)));
+    }
+    // Runs the program to its end on this thread (a second instance ends at once).
+    int runToEnd() { return runProgram(program_); }
+
+    bool ended(std::chrono::milliseconds wait = std::chrono::milliseconds(500)) {
+        return exit_.valid() && exit_.wait_for(wait) == std::future_status::ready;
+    }
+    int exitCode() {
+        const int code = exit_.get();
+        thread_.join();
+        return code;
+    }
+
+    sim::SimToolkit& ui() { return toolkit_; }
+    sim::ScriptedUser& user() { return user_; }
+    Program& program() { return program_; }
+    sim::SimSystem& system() { return system_; }
+
+private:
+    sim::SimSystem system_;
+    sim::SimToolkit toolkit_;
+    sim::ScriptedUser user_;
+    Program program_;
+    std::thread thread_;
+    std::future<int> exit_;
+};
+
+}  // namespace halvora::scenario

@@ -1,0 +1,126 @@
+// Two runs on one machine: the second hands its arguments to the first and ends with 183.
+
+#include "app/single_instance.hpp"
+#include "sim_session.hpp"
+
+namespace halvora::scenario {
+namespace {
+
+// The second instance's operating system, keeping a copy of what it sends.
+class RecordingSystem : public sim::SimSystem {
+public:
+    using SimSystem::SimSystem;
+    std::intptr_t sendCopyData(std::uint64_t window, std::uintptr_t dwData, const void* data,
+                               std::uint32_t size) override {
+        sent.emplace_back(static_cast<const char*>(data), size);
+        EXPECT_EQ(dwData, 0u);
+        return SimSystem::sendCopyData(window, dwData, data, size);
+    }
+    std::vector<std::string> sent;
+};
+
+// UTF-16LE bytes of a text that is known to be ASCII, NUL included.
+std::string asciiUtf16(const std::string& text) {
+    std::string bytes;
+    for (char c : text) bytes += std::string{c, '\0'};
+    return bytes + std::string(2, '\0');
+}
+
+class SecondInstance : public ::testing::Test {
+protected:
+    void SetUp() override { first_.start(); }
+
+    int startSecond(std::vector<std::wstring> arguments) {
+        RecordingSystem system(fixture_.machine(), std::move(arguments));
+        sim::SimToolkit toolkit(fixture_.machine());
+        const int code = runProgram(system, toolkit);
+        EXPECT_FALSE(toolkit.isWindow("MainWindow")) << "a second instance must not build a window";
+        EXPECT_TRUE(first_.user().waitIdle(std::chrono::seconds(5)));
+        sent_.insert(sent_.end(), system.sent.begin(), system.sent.end());
+        return code;
+    }
+    std::vector<std::string> handOvers() { return sent_; }
+
+    std::vector<std::string> sent_;
+
+    SimMachineFixture fixture_;
+    ProgramRun first_{fixture_.machine()};
+};
+
+TEST_F(SecondInstance, HandsItsArgumentsOverAndEndsWith183) {
+    EXPECT_EQ(startSecond({L"/Index:2", L"/after:Reboot"}), 183);
+    EXPECT_EQ(handOvers(), (std::vector<std::string>{asciiUtf16("/Index:2|/after:Reboot|")}));
+    // The first instance, idle with its main panel in front, applies what it can.
+    EXPECT_EQ(first_.ui().comboSelection("AfterInstallCombo"), 1);
+    EXPECT_FALSE(first_.ended());
+}
+
+TEST_F(SecondInstance, WithoutArgumentsSendsNothing) {
+    EXPECT_EQ(startSecond({}), 183);
+    EXPECT_TRUE(handOvers().empty());
+    EXPECT_EQ(first_.ui().comboSelection("AfterInstallCombo"), 3);
+}
+
+TEST_F(SecondInstance, OptionsAreOnlySwitchedOnAndTheSummaryFollows) {
+    EXPECT_EQ(startSecond({L"/Verify", L"/d", L"/Log"}), 183);
+    EXPECT_TRUE(first_.ui().isChecked("KeepBootEntriesCheck"));
+    EXPECT_EQ(first_.ui().text("OptionSummaryLabel"), L" Verify Log");
+    EXPECT_EQ(startSecond({L"/Check"}), 183);
+    EXPECT_EQ(first_.ui().text("OptionSummaryLabel"), L" Verify Check Log");
+}
+
+TEST_F(SecondInstance, IsIgnoredWhileAPickerIsInFrontOrTheProgramIsBusy) {
+    ASSERT_TRUE(first_.user().click("TargetButton"));
+    EXPECT_EQ(startSecond({L"/after:Finish"}), 183);
+    EXPECT_EQ(first_.ui().comboSelection("AfterInstallCombo"), 3);
+    ASSERT_TRUE(first_.user().click("TargetCancelButton"));
+    first_.program().state.Busy = true;
+    EXPECT_EQ(startSecond({L"/after:Finish"}), 183);
+    EXPECT_EQ(first_.ui().comboSelection("AfterInstallCombo"), 3);
+    first_.program().state.Busy = false;
+}
+
+TEST_F(SecondInstance, IsIgnoredWhileAMessageBoxIsOpen) {
+    ASSERT_TRUE(first_.user().click("InfoMark"));
+    EXPECT_EQ(startSecond({L"/after:Finish"}), 183);
+    ASSERT_TRUE(first_.user().click("MessageBoxOk"));
+    EXPECT_EQ(first_.ui().comboSelection("AfterInstallCombo"), 3);
+}
+
+TEST_F(SecondInstance, ApplyStartInAHandOverStartsNothing) {
+    EXPECT_EQ(startSecond({L"/ApplyStart", L"/after:Finish"}), 183);
+    EXPECT_EQ(first_.ui().comboSelection("AfterInstallCombo"), 2);
+    EXPECT_FALSE(first_.program().state.Busy.load());
+    EXPECT_FALSE(first_.ui().isWindow("MessageBox"));
+}
+
+TEST_F(SecondInstance, HostileHandOversAreRefusedWithoutHarm) {
+    const std::wstring title = first_.ui().text("MainWindow");
+    auto& user = first_.user();
+    // No data at all, with a size that claims some.
+    EXPECT_EQ(user.sendCopyData(title, nullptr, 64), 0);
+    // An odd byte count cannot be UTF-16.
+    std::string payload = handOverPayload(L"/after:Finish|");
+    EXPECT_EQ(user.sendCopyData(title, payload.data(), 7), 0);
+    EXPECT_EQ(first_.ui().comboSelection("AfterInstallCombo"), 3);
+    // A size far larger than the text: only the text up to its NUL counts.
+    std::string padded = payload + std::string(4096, '\x41');
+    EXPECT_EQ(user.sendCopyData(title, padded.data(), static_cast<std::uint32_t>(padded.size())), 1);
+    EXPECT_EQ(first_.ui().comboSelection("AfterInstallCombo"), 2);
+    // No terminator: the claimed size ends the text.
+    std::string bare = handOverPayload(L"/d|");
+    bare.resize(bare.size() - 2);
+    EXPECT_EQ(user.sendCopyData(title, bare.data(), static_cast<std::uint32_t>(bare.size())), 1);
+    EXPECT_TRUE(first_.ui().isChecked("KeepBootEntriesCheck"));
+    // An empty text would make the parser read the first instance's own arguments.
+    std::string empty = handOverPayload(L"");
+    EXPECT_EQ(user.sendCopyData(title, empty.data(), static_cast<std::uint32_t>(empty.size())), 0);
+    // A size no command line can have.
+    std::string huge(kMaxHandOverBytes + 2, '\x41');
+    EXPECT_EQ(user.sendCopyData(title, huge.data(), static_cast<std::uint32_t>(huge.size())), 0);
+    EXPECT_TRUE(user.waitIdle(std::chrono::seconds(5)));
+    EXPECT_FALSE(first_.ended());
+}
+
+}  // namespace
+}  // namespace halvora::scenario
