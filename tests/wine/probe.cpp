@@ -9,6 +9,7 @@
 //   wine_probe.exe check-main-view           texts of the main view, which panels are visible
 //   wine_probe.exe click NAME                a left click on a button or clickable label
 //   wine_probe.exe wait-visible NAME | wait-hidden NAME
+//   wine_probe.exe wait-selection NAME N     the combo box's item N becomes the selected one
 //   wine_probe.exe info-box                  opens, reads and closes the information box
 //   wine_probe.exe close                     posts WM_CLOSE to the main window
 //   wine_probe.exe dump                      every named window with class, text and state
@@ -290,6 +291,21 @@ int waitShown(const std::string& name, bool wanted) {
     return failures;
 }
 
+int waitSelection(const std::string& name, int expected) {
+    LRESULT actual = CB_ERR;
+    bool ok = waitFor(
+        [&] {
+            HWND hwnd = findControl(name);
+            actual = hwnd ? SendMessageW(hwnd, CB_GETCURSEL, 0, 0) : CB_ERR;
+            return actual == expected;
+        },
+        5s);
+    HWND hwnd = findControl(name);
+    check(ok, name + " has item " + std::to_string(expected) + " selected",
+          "item " + std::to_string(actual) + " (\"" + shown(hwnd ? textOf(hwnd) : L"") + "\") is");
+    return failures;
+}
+
 int infoBox() {
     HWND mark = findControl("InfoMark");
     check(mark != nullptr, "InfoMark exists");
@@ -367,7 +383,7 @@ int wmain(int argc, wchar_t** argv) {
     _setmode(_fileno(stdout), _O_BINARY);  // UTF-8 bytes and "\n" exactly as written
     if (argc < 2) {
         say("usage: wine_probe.exe wait-window|check-title|check-main-view|click NAME|wait-visible NAME|"
-            "wait-hidden NAME|info-box|close-info-box|close|dump");
+            "wait-hidden NAME|wait-selection NAME N|info-box|close-info-box|close|dump");
         return 2;
     }
     const std::string command = utf8(argv[1]);
@@ -378,6 +394,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == "click") return click(argument);
     if (command == "wait-visible") return waitShown(argument, true);
     if (command == "wait-hidden") return waitShown(argument, false);
+    if (command == "wait-selection") return waitSelection(argument, argc > 3 ? _wtoi(argv[3]) : -1);
     if (command == "info-box") return infoBox();
     if (command == "close-info-box") return closeInfoBox();
     if (command == "close") return closeMain();

@@ -190,6 +190,9 @@ first_pid=$app_pid
 status=$?
 check "a second start with /Index:2 /after:Reboot ends with exit code 183 (got $status)" test "$status" -eq 183
 check "the first instance keeps running" kill -0 "$first_pid"
+# The arguments reach the first instance by WM_COPYDATA: /after:Reboot selects the second item
+# of its after-install choice (shutdown, reboot, quit, wait).
+probe wait-selection AfterInstallCombo 1
 (cd "$app_dir" && timeout 60 wine halvora.exe >/dev/null 2>&1)
 status=$?
 check "a second start without arguments ends with exit code 183 (got $status)" test "$status" -eq 183
