@@ -13,6 +13,8 @@
 //   wine_probe.exe info-box                  opens, reads and closes the information box
 //   wine_probe.exe close                     posts WM_CLOSE to the main window
 //   wine_probe.exe dump                      every named window with class, text and state
+//   wine_probe.exe check-system "two words" plain
+//                                            the win32 System calls against Windows' own answers
 
 #include <windows.h>
 
@@ -27,6 +29,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/win32/win32_system.hpp"
 #include "ui/main_window_layout.hpp"
 
 namespace {
@@ -357,6 +360,100 @@ int closeMain() {
     return failures;
 }
 
+// The program's System backend, checked against what this process can see for itself.
+int checkSystem() {
+    halvora::win32::Win32System system;
+    const auto arguments = system.arguments();
+    check(arguments == std::vector<std::wstring>{L"check-system", L"two words", L"plain"},
+          "arguments() splits the command line and leaves out the program",
+          std::to_string(arguments.size()) + " arguments");
+
+    wchar_t own[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, own, MAX_PATH);
+    check(system.modulePath() == own, "modulePath() is the program's own file", utf8(system.modulePath()));
+    wchar_t folder[MAX_PATH] = {};
+    GetSystemDirectoryW(folder, MAX_PATH);
+    check(system.systemDirectory() == folder, "systemDirectory() is GetSystemDirectoryW's folder");
+    const std::wstring temp = system.tempPath();
+    check(!temp.empty() && temp.back() == L'\\' && system.folderExists(temp),
+          "tempPath() is an existing folder ending with a backslash", utf8(temp));
+
+    SetEnvironmentVariableW(L"HALVORA_PROBE_SET", L"값 value");
+    SetEnvironmentVariableW(L"HALVORA_PROBE_EMPTY", L"");
+    SetEnvironmentVariableW(L"HALVORA_PROBE_UNSET", nullptr);
+    check(system.environmentVariable(L"HALVORA_PROBE_SET") == std::optional<std::wstring>(L"값 value") &&
+              system.environmentVariable(L"HALVORA_PROBE_EMPTY") == std::optional<std::wstring>(L"") &&
+              !system.environmentVariable(L"HALVORA_PROBE_UNSET"),
+          "environmentVariable() tells a set, an empty and a missing variable apart");
+
+    const std::wstring file = temp + L"halvora probe 파일.bin";
+    const std::string bytes("A\0\r\n\xff" "end", 8);
+    std::string read;
+    check(system.writeFile(file, bytes) && system.fileSize(file) == 8 && system.readFile(file, read) && read == bytes,
+          "writeFile() then readFile() keeps every byte, and fileSize() counts them");
+    check(system.writeFile(file, "x") && system.fileSize(file) == 1, "writeFile() replaces a longer file");
+    check(system.deleteFile(file) && system.fileSize(file) == -1 && !system.readFile(file, read),
+          "deleteFile() removes the file; fileSize() is then -1 and readFile() fails");
+    check(system.fileSize(temp) == -1 && !system.folderExists(file), "fileSize() of a folder is -1; folderExists() of no folder is false");
+    check(!system.writeFile(temp + L"no such folder\\x.bin", "x"), "writeFile() into a missing folder fails");
+
+    const auto version = system.rtlGetVersion();
+    // Wine reports the same version to every caller; Windows would give this unmanifested probe
+    // 6.2 here, which is why the program itself asks ntdll.dll.
+    OSVERSIONINFOW reported{};
+    reported.dwOSVersionInfoSize = sizeof(reported);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    GetVersionExW(&reported);
+#pragma GCC diagnostic pop
+    check(version && version->major == reported.dwMajorVersion && version->minor == reported.dwMinorVersion &&
+              version->build == reported.dwBuildNumber,
+          "rtlGetVersion() gives the system's version",
+          version ? std::to_string(version->major) + "." + std::to_string(version->minor) + "." +
+                        std::to_string(version->build)
+                  : "none");
+
+    auto library = system.loadVersionLibrary();
+    check(library != nullptr, "Version.dll loads from System32");
+    if (library) {
+        const std::wstring kernel = std::wstring(folder) + L"\\kernel32.dll";
+        std::vector<std::uint8_t> block;
+        std::uint16_t language = 0;
+        std::uint16_t codePage = 0;
+        std::wstring value;
+        const bool got = library->getFileVersionInfo(kernel, library->getFileVersionInfoSize(kernel), block) &&
+                         library->queryTranslation(block, language, codePage);
+        wchar_t query[64];
+        swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\FileVersion", language, codePage);
+        const bool string = got && library->queryString(block, query, value);
+        const std::wstring direct = fileVersionString(kernel);
+        check(string && std::wstring(value.c_str()) == direct && !direct.empty(),
+              "Version.dll reads kernel32.dll's FileVersion \"" + utf8(direct) + "\"", "got \"" + utf8(value.c_str()) + "\"");
+        check(library->languageName(0x0412).find(L"Korean") != std::wstring::npos ||
+                  library->languageName(0x0412).find(L"한국어") != std::wstring::npos,
+              "VerLanguageNameW names language 0x0412", utf8(library->languageName(0x0412)));
+    }
+
+    std::uint32_t first = 0;
+    std::uint32_t second = 0;
+    auto mutex = system.createMutex(L"HalvoraProbe{2C0FFEE0}", first);
+    auto again = system.createMutex(L"HalvoraProbe{2C0FFEE0}", second);
+    check(mutex && again && first == ERROR_SUCCESS && second == ERROR_ALREADY_EXISTS,
+          "createMutex() reports ERROR_ALREADY_EXISTS for a name already taken",
+          std::to_string(first) + ", " + std::to_string(second));
+    mutex.reset();
+    again.reset();
+    std::uint32_t fresh = 0;
+    auto renewed = system.createMutex(L"HalvoraProbe{2C0FFEE0}", fresh);
+    check(renewed && fresh == ERROR_SUCCESS, "the mutex is gone once its handles are closed");
+
+    HWND main = mainWindow();
+    const std::uint64_t found = system.findWindow(textOf(main));
+    check(main && found == reinterpret_cast<std::uintptr_t>(main), "findWindow() finds the main window by its title");
+    check(system.findWindow(L"Halvora probe: no window has this title") == 0, "findWindow() of an unknown title is 0");
+    return failures;
+}
+
 void dumpWindow(HWND hwnd, int depth) {
     RECT r{};
     GetWindowRect(hwnd, &r);
@@ -383,7 +480,7 @@ int wmain(int argc, wchar_t** argv) {
     _setmode(_fileno(stdout), _O_BINARY);  // UTF-8 bytes and "\n" exactly as written
     if (argc < 2) {
         say("usage: wine_probe.exe wait-window|check-title|check-main-view|click NAME|wait-visible NAME|"
-            "wait-hidden NAME|wait-selection NAME N|info-box|close-info-box|close|dump");
+            "wait-hidden NAME|wait-selection NAME N|info-box|close-info-box|close|dump|check-system ...");
         return 2;
     }
     const std::string command = utf8(argv[1]);
@@ -399,6 +496,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == "close-info-box") return closeInfoBox();
     if (command == "close") return closeMain();
     if (command == "dump") return dump();
+    if (command == "check-system") return checkSystem();
     say("unknown command " + command);
     return 2;
 }

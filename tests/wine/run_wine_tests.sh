@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the real halvora.exe under Wine and Xvfb and checks what a user would see: the settings
 # file of a first start, the main window's title and controls, the hand-over of a second start,
-# the information box and the close request. Screenshots of every view go to artifacts/wine/.
+# the information box and the close request; and the backend's System calls against Windows' own
+# answers. Screenshots of every view go to artifacts/wine/.
 #
 #   tests/wine/run_wine_tests.sh [build folder]      (default: build/windows)
 #
@@ -183,6 +184,8 @@ fi
 probe check-title
 probe check-main-view
 screenshot first-start-main-view
+echo "== the System calls of the win32 backend"
+probe check-system "two words" plain
 
 echo "== second start while the first runs"
 first_pid=$app_pid
