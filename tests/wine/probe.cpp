@@ -15,6 +15,7 @@
 //   wine_probe.exe dump                      every named window with class, text and state
 //   wine_probe.exe check-system "two words" plain
 //                                            the win32 System calls against Windows' own answers
+//   wine_probe.exe check-toolkit             the win32 toolkit in this process, on its own windows
 
 #include <windows.h>
 
@@ -30,79 +31,16 @@
 #include <vector>
 
 #include "platform/win32/win32_system.hpp"
+#include "probe_report.hpp"
 #include "ui/main_window_layout.hpp"
 
 namespace {
 
+using namespace probe;
+
 using namespace std::chrono_literals;
 
-constexpr wchar_t kNameProperty[] = L"HalvoraName";
 constexpr wchar_t kInfoBoxTitle[] = L"프로그램 정보";
-constexpr UINT kSendTimeoutMs = 5000;
-
-int failures = 0;
-
-std::string utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-// Control characters shown as escapes, so that one check stays on one line.
-std::string shown(const std::wstring& text) {
-    std::wstring out;
-    for (wchar_t c : text) {
-        if (c == L'\r') out += L"\\r";
-        else if (c == L'\n') out += L"\\n";
-        else if (c == L'\t') out += L"\\t";
-        else out += c;
-    }
-    return utf8(out);
-}
-
-void say(const std::string& line) {
-    std::fputs((line + "\n").c_str(), stdout);
-    std::fflush(stdout);
-}
-
-void check(bool ok, const std::string& what, const std::string& why = {}) {
-    if (ok) {
-        say("PASS " + what);
-    } else {
-        say("FAIL " + what + (why.empty() ? "" : ": " + why));
-        ++failures;
-    }
-}
-
-std::string nameOf(HWND hwnd) {
-    HANDLE value = GetPropW(hwnd, kNameProperty);
-    if (!value) return {};
-    wchar_t name[256] = {};
-    UINT n = GlobalGetAtomNameW(static_cast<ATOM>(reinterpret_cast<UINT_PTR>(value)), name, 256);
-    return utf8(std::wstring(name, n));
-}
-
-// WM_GETTEXT is marshalled between processes, so it also reaches an edit field's own text.
-std::wstring textOf(HWND hwnd) {
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length)) return {};
-    std::wstring text(length + 1, L'\0');
-    DWORD_PTR got = 0;
-    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
-                             kSendTimeoutMs, &got)) {
-        return {};
-    }
-    text.resize(std::min<std::size_t>(got, length));
-    return text;
-}
-
-std::wstring classOf(HWND hwnd) {
-    wchar_t name[256] = {};
-    int n = GetClassNameW(hwnd, name, 256);
-    return std::wstring(name, static_cast<std::size_t>(std::max(n, 0)));
-}
 
 bool ownFlagVisible(HWND hwnd) {
     return (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
@@ -480,7 +418,7 @@ int wmain(int argc, wchar_t** argv) {
     _setmode(_fileno(stdout), _O_BINARY);  // UTF-8 bytes and "\n" exactly as written
     if (argc < 2) {
         say("usage: wine_probe.exe wait-window|check-title|check-main-view|click NAME|wait-visible NAME|"
-            "wait-hidden NAME|wait-selection NAME N|info-box|close-info-box|close|dump|check-system ...");
+            "wait-hidden NAME|wait-selection NAME N|info-box|close-info-box|close|dump|check-system ...|check-toolkit");
         return 2;
     }
     const std::string command = utf8(argv[1]);
@@ -497,6 +435,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == "close") return closeMain();
     if (command == "dump") return dump();
     if (command == "check-system") return checkSystem();
+    if (command == "check-toolkit") return checkToolkit();
     say("unknown command " + command);
     return 2;
 }

@@ -2,7 +2,7 @@
 # Runs the real halvora.exe under Wine and Xvfb and checks what a user would see: the settings
 # file of a first start, the main window's title and controls, the hand-over of a second start,
 # the information box and the close request; and the backend's System calls against Windows' own
-# answers. Screenshots of every view go to artifacts/wine/.
+# answers, and its toolkit on windows of the probe's own. Screenshots of every view go to artifacts/wine/.
 #
 #   tests/wine/run_wine_tests.sh [build folder]      (default: build/windows)
 #
@@ -247,5 +247,9 @@ probe check-main-view
 probe close
 wait_exit 20
 check "the second run ends on WM_CLOSE with exit code 0 (got $exit_code)" test "$exit_code" -eq 0
+
+# --- the toolkit on its own windows, in the probe's process ----------------------------------
+echo "== the win32 toolkit"
+probe check-toolkit
 
 finish

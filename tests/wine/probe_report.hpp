@@ -1,0 +1,25 @@
+#pragma once
+// What the probe's commands share: one line per check, and reading a window of any process.
+
+#include <windows.h>
+
+#include <string>
+
+namespace probe {
+
+extern int failures;  // checks failed so far; the probe's exit code
+
+std::string utf8(const std::wstring& text);
+std::string shown(const std::wstring& text);  // with \r, \n and \t escaped: one check, one line
+void say(const std::string& line);
+// "PASS <what>" or "FAIL <what>: <why>".
+void check(bool ok, const std::string& what, const std::string& why = {});
+
+std::string nameOf(HWND hwnd);    // the HalvoraName property the toolkit gives each window
+std::wstring textOf(HWND hwnd);   // WM_GETTEXT, which is passed between processes
+std::wstring classOf(HWND hwnd);
+
+// The toolkit of the program, run in this process against real windows.
+int checkToolkit();
+
+}  // namespace probe
