@@ -1,5 +1,7 @@
 #include "platform/win32/win32_system.hpp"
 
+#include <algorithm>
+
 #include <windows.h>
 #include <shellapi.h>
 

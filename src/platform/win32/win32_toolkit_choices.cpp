@@ -2,6 +2,8 @@
 
 #include "platform/win32/win32_toolkit.hpp"
 
+#include <algorithm>
+
 namespace halvora::win32 {
 
 void Win32Toolkit::addComboItem(const std::string& combo, const std::wstring& text) {

@@ -3,6 +3,8 @@
 
 #include "platform/win32/win32_toolkit.hpp"
 
+#include <algorithm>
+
 namespace halvora::win32 {
 
 std::wstring widen(const std::string& text) {

@@ -2,6 +2,8 @@
 
 #include "platform/win32/win32_toolkit.hpp"
 
+#include <algorithm>
+
 namespace halvora::win32 {
 
 namespace {

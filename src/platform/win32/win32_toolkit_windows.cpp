@@ -2,6 +2,8 @@
 
 #include "platform/win32/win32_toolkit.hpp"
 
+#include <algorithm>
+
 #include "platform/win32/win32_system_library.hpp"
 
 namespace halvora::win32 {

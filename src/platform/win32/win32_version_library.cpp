@@ -1,5 +1,7 @@
 // Version.dll, loaded from System32 and freed with the object that uses it.
 
+#include <algorithm>
+
 #include <windows.h>
 
 #include "platform/win32/win32_handles.hpp"
