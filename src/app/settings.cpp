@@ -123,13 +123,15 @@ int builtInFontSize(const std::wstring& font) {
         L"BatangChe", L"바탕체", L"Gungsuh", L"궁서", L"GungsuhChe", L"궁서체", L"NanumGothicCoding", L"나눔고딕코딩"};
     static const std::vector<std::wstring> eleven = {L"Consolas", L"Courier New", L"D2Coding"};
     static const std::vector<std::wstring> twelve = {L"맑은 고딕", L"Malgun Gothic", L"Arial", L"Segoe UI"};
+    // Font names are case-insensitive on Windows: the stock dialog font calls itself
+    // "MS Shell Dlg", and an exact comparison would never find it.
     const auto listed = [&font](const std::vector<std::wstring>& names) {
-        return std::find(names.begin(), names.end(), font) != names.end();
+        return std::any_of(names.begin(), names.end(), [&font](const std::wstring& n) { return equalsIgnoreCase(n, font); });
     };
     if (listed(ten)) return -10;
     if (listed(eleven)) return -11;
     if (listed(twelve)) return -12;
-    if (font == L"MS Shell dlg") return -13;
+    if (equalsIgnoreCase(font, L"MS Shell dlg")) return -13;
     return 0;
 }
 

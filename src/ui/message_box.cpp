@@ -51,6 +51,13 @@ MessageBoxLayout layoutMessageBox(Size textSize, int buttons, int defaultResult)
     return layout;
 }
 
+int messageBoxFontSize(int interfaceSize) {
+    // A size of 0 means the font's size is not known; one step from it would be a font one
+    // pixel high, so the platform's default height is kept.
+    if (interfaceSize == 0) return 0;
+    return interfaceSize < 0 ? interfaceSize - 1 : interfaceSize + 1;
+}
+
 std::wstring countdownCaption(const std::wstring& caption, int remainingSeconds) {
     return caption + L" (" + std::to_wstring(remainingSeconds) + L")";
 }
@@ -60,7 +67,7 @@ int showMessageBox(Program& program, const std::string& owner, const std::wstrin
                    int fontSize) {
     Toolkit& ui = program.ui;
     AppState& s = program.state;
-    if (fontSize == 0) fontSize = s.FontSize < 0 ? s.FontSize - 1 : s.FontSize + 1;
+    if (fontSize == 0) fontSize = messageBoxFontSize(s.FontSize);
 
     ui.setEnabled(owner, false);
     ui.createWindow(kMessageBoxWindow, L"", {400, 200}, owner, kWindowNoCloseBox | kWindowTopMost);
@@ -131,9 +138,11 @@ int showMessageBox(Program& program, const std::string& owner, const std::wstrin
         result = hit != layout.buttons.end() ? hit->result : preset.result;
     }
     ui.killTimer(kMessageBoxWindow, kCountdownTimer);
+    // The owner comes back first, so that it, and not some other program, is activated when
+    // the box goes away.
+    ui.setEnabled(owner, true);
     ui.destroyWindow(kMessageBoxWindow);
     s.MessageBoxOpen = false;
-    ui.setEnabled(owner, true);
     return result;
 }
 

@@ -41,6 +41,9 @@ struct MessageBoxLayout {
 // keeps a 350 x 32 label for short ones.
 MessageBoxLayout layoutMessageBox(Size textSize, int buttons, int defaultResult);
 
+// The box's font size for an interface font of `interfaceSize`: one step larger.
+int messageBoxFontSize(int interfaceSize);
+
 // The caption of the default button while the countdown runs: "No (4)".
 std::wstring countdownCaption(const std::wstring& caption, int remainingSeconds);
 

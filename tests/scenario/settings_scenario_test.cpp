@@ -189,6 +189,18 @@ TEST(SettingsScenario, StoredFontSizeWinsAndStockFontIsTheLastResort) {
     EXPECT_EQ(run.program().state.FontSize, -15);
 }
 
+TEST(SettingsScenario, FirstStartWithoutAnyChosenFontUsesTheStockDialogFontsSize) {
+    SimMachineFixture fixture(json{{"fonts", {"Arial"}}});
+    fixture.description()["smallCaptionFont"] = nullptr;
+    ProgramRun run(fixture.machine());
+    run.start();
+    EXPECT_EQ(run.program().state.FontName, L"MS Shell Dlg");
+    EXPECT_EQ(run.program().state.FontSize, -13);
+    ASSERT_TRUE(run.user().click("InfoMark"));
+    EXPECT_EQ(run.ui().windowFont("MessageBox")->height, -14);
+    ASSERT_TRUE(run.user().click("MessageBoxOk"));
+}
+
 TEST(SettingsScenario, MissingEnvironmentAndVersionResourceStillStart) {
     SimMachineFixture fixture;
     fixture.description()["environment"] = json::object();

@@ -41,6 +41,12 @@ TEST(MessageBoxLayout, YesNoDefaultsToNoUnlessYesIsAsked) {
     EXPECT_EQ(layoutMessageBox({0, 0}, 1, kResultNo).buttons.size(), 1u);  // any other value: Ok
 }
 
+TEST(MessageBoxLayout, FontIsOneStepLargerUnlessItsSizeIsUnknown) {
+    EXPECT_EQ(messageBoxFontSize(-11), -12);
+    EXPECT_EQ(messageBoxFontSize(12), 13);
+    EXPECT_EQ(messageBoxFontSize(0), 0);
+}
+
 TEST(MessageBoxLayout, CountdownCaption) {
     EXPECT_EQ(countdownCaption(L"No", 5), L"No (5)");
 }

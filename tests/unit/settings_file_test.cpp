@@ -63,14 +63,16 @@ TEST(SettingsColours, ColourTextRoundTrips) {
     EXPECT_EQ(parseColour(colourText(0x00C0FFEE & 0xFFFFFF), L"-1"), 0x00C0FFEE & 0xFFFFFF);
 }
 
-TEST(SettingsFontSizes, BuiltInTableComparesNamesExactly) {
+TEST(SettingsFontSizes, BuiltInTableIgnoresLetterCaseOnly) {
     EXPECT_EQ(builtInFontSize(L"GulimChe"), -10);
     EXPECT_EQ(builtInFontSize(L"나눔고딕코딩"), -10);
     EXPECT_EQ(builtInFontSize(L"Consolas"), -11);
     EXPECT_EQ(builtInFontSize(L"맑은 고딕"), -12);
     EXPECT_EQ(builtInFontSize(L"MS Shell dlg"), -13);
-    EXPECT_EQ(builtInFontSize(L"MS Shell Dlg"), 0);
-    EXPECT_EQ(builtInFontSize(L"consolas"), 0);
+    // The stock dialog font spells itself "MS Shell Dlg"; names compare as Windows compares them.
+    EXPECT_EQ(builtInFontSize(L"MS Shell Dlg"), -13);
+    EXPECT_EQ(builtInFontSize(L"consolas"), -11);
+    EXPECT_EQ(builtInFontSize(L"Consolas Nova"), 0);
     // Every seeded entry agrees with the built-in table, so a fresh file changes nothing.
     for (const auto& entry : seededFontSizes()) EXPECT_EQ(builtInFontSize(entry.font), entry.size);
 }

@@ -336,17 +336,10 @@ int checkSystem() {
     check(!system.writeFile(temp + L"no such folder\\x.bin", "x"), "writeFile() into a missing folder fails");
 
     const auto version = system.rtlGetVersion();
-    // Wine reports the same version to every caller; Windows would give this unmanifested probe
-    // 6.2 here, which is why the program itself asks ntdll.dll.
-    OSVERSIONINFOW reported{};
-    reported.dwOSVersionInfoSize = sizeof(reported);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    GetVersionExW(&reported);
-#pragma GCC diagnostic pop
-    check(version && version->major == reported.dwMajorVersion && version->minor == reported.dwMinorVersion &&
-              version->build == reported.dwBuildNumber,
-          "rtlGetVersion() gives the system's version",
+    // The runner sets Wine to report Windows 10. GetVersionExW would give this unmanifested
+    // probe 6.2, which is why the program asks ntdll.dll.
+    check(version && version->major == 10 && version->minor == 0 && version->build > 0,
+          "rtlGetVersion() gives the system's own version, Windows 10",
           version ? std::to_string(version->major) + "." + std::to_string(version->minor) + "." +
                         std::to_string(version->build)
                   : "none");

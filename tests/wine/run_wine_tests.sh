@@ -82,6 +82,8 @@ mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
 # a font without Hangul: map it to the Hangul font instead. The squares and triangles of the
 # toggles are not in that font; Windows finds them through font linking, and so does Wine here.
 fonts_key='HKLM\Software\Microsoft\Windows NT\CurrentVersion'
+# Wine reports Windows 7 unless told otherwise; the program is made for Windows 8 to 11.
+wine reg add 'HKCU\Software\Wine' /v Version /d win10 /f >/dev/null 2>&1
 wine reg add "$fonts_key\FontSubstitutes" /v "MS Shell Dlg" /d NanumGothicCoding /f >/dev/null 2>&1
 if [ -f "$symbols" ]; then
     cp "$symbols" "$WINEPREFIX/drive_c/windows/Fonts/"
@@ -169,7 +171,7 @@ if [ -s "$ini" ]; then
         check "HLV_xSET.ini has the group [$group]" has_line "[$group]"
     done
     check "[HLV_XSET] has its 5 keys" test "$(keys_in_group HLV_XSET)" -eq 5
-    check "[DefineFontSize] has 32 font keys" test "$(keys_in_group DefineFontSize)" -eq 32
+    check "[DefineFontSize] has 26 font keys" test "$(keys_in_group DefineFontSize)" -eq 26
     check "[HLV_COLOR] has 18 colour keys" test "$(keys_in_group HLV_COLOR)" -eq 18
     check "[SearchDirExclusionList] has 24 names" test "$(keys_in_group SearchDirExclusionList)" -eq 24
     for line in "useUserFontName=Consolas" "ScanDepth=2" "LabelTitleColorB=150, 215, 115" "Consolas=-11" \

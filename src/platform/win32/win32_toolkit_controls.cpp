@@ -219,7 +219,12 @@ bool Win32Toolkit::isChecked(const std::string& control) {
 void Win32Toolkit::setFocus(const std::string& control) {
     HWND hwnd = handleOf(control);
     if (!hwnd) return;
-    runOnUiThread([&] { SetFocus(hwnd); });
+    runOnUiThread([&] {
+        SetFocus(hwnd);
+        // Windows hides focus rectangles until the keyboard is used; a box that puts the focus
+        // on its default button shows it at once.
+        SendMessageW(GetAncestor(hwnd, GA_ROOT), WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+    });
 }
 
 std::string Win32Toolkit::focused(const std::string& window) {
