@@ -193,7 +193,9 @@ std::wstring fromUtf8(const std::string& bytes) {
             }
             c = (c << 6) | (p[i + k] & 0x3F);
         }
-        if (!ok || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) {
+        static constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+        // Overlong forms (an encoded NUL in two bytes, say) are refused as the platform does.
+        if (!ok || c < kSmallest[extra] || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) {
             out += static_cast<wchar_t>(0xFFFD);
             ++i;
             continue;

@@ -69,18 +69,11 @@ bool ScriptedUser::click(const std::string& control) {
     return postControl(control, kLeftClick, -1);
 }
 
-bool ScriptedUser::clickRow(const std::string& list, int row) {
-    if (!usable(list)) return false;
-    if (!isList(toolkit_.kindOf(list))) return failure("\"" + list + "\" is not a list");
-    if (row < 0 || row >= toolkit_.rowCount(list)) {
-        return failure("\"" + list + "\" has no row " + std::to_string(row));
-    }
-    toolkit_.selectRow(list, row);
-    toolkit_.setFocus(list);
-    return postControl(list, kLeftClick, row);
-}
+bool ScriptedUser::clickRow(const std::string& list, int row) { return rowAction(list, row, kLeftClick); }
 
-bool ScriptedUser::doubleClickRow(const std::string& list, int row) {
+bool ScriptedUser::doubleClickRow(const std::string& list, int row) { return rowAction(list, row, kDoubleClick); }
+
+bool ScriptedUser::rowAction(const std::string& list, int row, int code) {
     if (!usable(list)) return false;
     if (!isList(toolkit_.kindOf(list))) return failure("\"" + list + "\" is not a list");
     if (row < 0 || row >= toolkit_.rowCount(list)) {
@@ -88,7 +81,7 @@ bool ScriptedUser::doubleClickRow(const std::string& list, int row) {
     }
     toolkit_.selectRow(list, row);
     toolkit_.setFocus(list);
-    return postControl(list, kDoubleClick, row);
+    return postControl(list, code, row);
 }
 
 bool ScriptedUser::doubleClickEmpty(const std::string& list) {

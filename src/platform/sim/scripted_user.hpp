@@ -63,6 +63,7 @@ private:
     bool failure(const std::string& why);
     // Posts a control event and waits for the program to handle it.
     bool postControl(const std::string& control, int code, int row);
+    bool rowAction(const std::string& list, int row, int code);  // select the row, then post
     bool post(const Event& event);
 
     SimToolkit& toolkit_;
