@@ -15,8 +15,7 @@ build="$(cd "${1:-$root/build/windows}" && pwd)"
 exe="$build/halvora.exe"
 probe_exe="$build/wine_probe.exe"
 artifacts="$root/artifacts/wine"
-font=/usr/share/fonts/truetype/nanum/NanumGothicCoding.ttf
-symbols=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
+source "$root/scripts/lib/wine_prefix.sh"
 
 passed=0
 failed=0
@@ -47,8 +46,6 @@ work="$(mktemp -d "${TMPDIR:-/tmp}/halvora-wine.XXXXXX")"
 app_dir="$work/app"
 mkdir -p "$app_dir" "$artifacts"
 export WINEPREFIX="$work/prefix"
-export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer on the first start
-export WINEDEBUG=-all
 
 xvfb_pid=""
 app_pid=""
@@ -73,23 +70,7 @@ else
 fi
 
 echo "Wine prefix: $WINEPREFIX, display $DISPLAY"
-wineboot -i >/dev/null 2>&1
-wineserver -w 2>/dev/null
-# Hangul needs a font that has it; the default interface font of Wine has none.
-mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
-[ -f "$font" ] && cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
-# Without a settings file the program falls back to the system's dialog font, which Wine maps to
-# a font without Hangul: map it to the Hangul font instead. The squares and triangles of the
-# toggles are not in that font; Windows finds them through font linking, and so does Wine here.
-fonts_key='HKLM\Software\Microsoft\Windows NT\CurrentVersion'
-# Wine reports Windows 7 unless told otherwise; the program is made for Windows 8 to 11.
-wine reg add 'HKCU\Software\Wine' /v Version /d win10 /f >/dev/null 2>&1
-wine reg add "$fonts_key\FontSubstitutes" /v "MS Shell Dlg" /d NanumGothicCoding /f >/dev/null 2>&1
-if [ -f "$symbols" ]; then
-    cp "$symbols" "$WINEPREFIX/drive_c/windows/Fonts/"
-    wine reg add "$fonts_key\FontLink\SystemLink" /v NanumGothicCoding /t REG_MULTI_SZ \
-        /d "$(basename "$symbols"),DejaVu Sans" /f >/dev/null 2>&1
-fi
+prepare_wine_prefix
 cp "$exe" "$app_dir/halvora.exe"
 ini="$app_dir/HLV_xSET.ini"
 
