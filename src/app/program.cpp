@@ -1,5 +1,6 @@
 #include "app/program.hpp"
 
+#include "app/after_install.hpp"
 #include "app/event_loop.hpp"
 #include "app/file_version.hpp"
 #include "app/single_instance.hpp"
@@ -27,6 +28,7 @@ void releaseResources(Program& program) {
         ui.releaseTaskbarProgress();
         program.state.TaskbarProgress = false;
     }
+    program.state.ExclusionList.clear();
     if (program.state.MainWindowCreated) {
         ui.destroyWindow(kMainWindow);
         program.state.MainWindowCreated = false;
@@ -60,6 +62,9 @@ int runProgram(Program& program) {
 
     releaseResources(program);
     unmountEspLetters(program);
+    if (program.state.AfterAction == kAfterShutdown || program.state.AfterAction == kAfterReboot) {
+        requestShutdown(program, program.state.AfterAction == kAfterReboot);
+    }
     return program.state.ExitCode.load();
 }
 

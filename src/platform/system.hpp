@@ -77,6 +77,14 @@ public:
     // SendMessageW(window, WM_COPYDATA, 0, COPYDATASTRUCT{dwData, size, data}).
     virtual std::intptr_t sendCopyData(std::uint64_t window, std::uintptr_t dwData,
                                        const void* data, std::uint32_t size) = 0;
+
+    // --- shutdown ---------------------------------------------------------------------------
+    // AdjustTokenPrivileges on this process's token for one privilege (OpenProcessToken with
+    // TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, LookupPrivilegeValueW); results are not reported.
+    virtual void enablePrivilege(const std::wstring& name, std::uint32_t attributes) = 0;
+    // InitiateSystemShutdownW on the local machine.
+    virtual bool initiateSystemShutdown(const std::wstring& message, std::uint32_t timeoutSeconds,
+                                        bool forceAppsClosed, bool reboot) = 0;
 };
 
 }  // namespace halvora

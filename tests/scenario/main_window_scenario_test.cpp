@@ -226,3 +226,51 @@ TEST_F(MainWindowScenario, CancelTimerGivesTheButtonBackOnlyWhileACancelIsPendin
 
 }  // namespace
 }  // namespace halvora::scenario
+
+namespace halvora::scenario {
+namespace {
+
+std::vector<std::wstring> shutdownCalls(sim::SimMachine& machine) {
+    std::vector<std::wstring> calls;
+    for (const auto& call : machine.calls()) {
+        if (call.rfind(L"AdjustTokenPrivileges", 0) == 0 || call.rfind(L"InitiateSystemShutdownW", 0) == 0) {
+            calls.push_back(call);
+        }
+    }
+    return calls;
+}
+
+TEST(ExitSequence, ShutdownOrRestartIsRequestedOnlyForTheirChoices) {
+    const std::pair<int, std::vector<std::wstring>> cases[] = {
+        {kAfterShutdown, {L"AdjustTokenPrivileges SeShutdownPrivilege 2", L"InitiateSystemShutdownW Exit 1 noforce poweroff"}},
+        {kAfterReboot, {L"AdjustTokenPrivileges SeShutdownPrivilege 2", L"InitiateSystemShutdownW Exit 1 noforce reboot"}},
+        {kAfterFinish, {}},
+        {kAfterReady, {}},
+    };
+    for (const auto& [action, expected] : cases) {
+        SimMachineFixture fixture;
+        ProgramRun run(fixture.machine());
+        run.start();
+        run.program().state.AfterAction = action;  // as a confirmed after-install choice leaves it
+        run.program().state.ExitCode = 3;
+        run.user().requestClose("MainWindow");
+        ASSERT_TRUE(run.ended(std::chrono::seconds(5)));
+        EXPECT_EQ(run.exitCode(), 3) << action;
+        EXPECT_EQ(shutdownCalls(*fixture.machine()), expected) << action;
+        // The window is gone before the request is made.
+        EXPECT_FALSE(run.ui().isWindow("MainWindow"));
+    }
+}
+
+TEST(ExitSequence, FailedWindowCreationEndsWithThePlatformError) {
+    SimMachineFixture fixture;
+    sim::SimSystem system(fixture.machine(), {});
+    sim::SimToolkit toolkit(fixture.machine());
+    toolkit.failWindowCreation("MainWindow", 1407);  // ERROR_CANNOT_FIND_WND_CLASS
+    EXPECT_EQ(runProgram(system, toolkit), 1407);
+    EXPECT_FALSE(toolkit.isWindow("MainWindow"));
+    EXPECT_TRUE(shutdownCalls(*fixture.machine()).empty());
+}
+
+}  // namespace
+}  // namespace halvora::scenario

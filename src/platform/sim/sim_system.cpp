@@ -153,4 +153,15 @@ std::intptr_t SimSystem::sendCopyData(std::uint64_t window, std::uintptr_t dwDat
     return machine_->sendCopyData(window, data, size);
 }
 
+void SimSystem::enablePrivilege(const std::wstring& name, std::uint32_t attributes) {
+    machine_->record(L"AdjustTokenPrivileges " + name + L" " + std::to_wstring(attributes));
+}
+
+bool SimSystem::initiateSystemShutdown(const std::wstring& message, std::uint32_t timeoutSeconds,
+                                       bool forceAppsClosed, bool reboot) {
+    machine_->record(L"InitiateSystemShutdownW " + message + L" " + std::to_wstring(timeoutSeconds) +
+                     (forceAppsClosed ? L" force" : L" noforce") + (reboot ? L" reboot" : L" poweroff"));
+    return true;
+}
+
 }  // namespace halvora::sim

@@ -41,6 +41,10 @@ public:
     std::intptr_t sendCopyData(std::uint64_t window, std::uintptr_t dwData, const void* data,
                                std::uint32_t size) override;
 
+    void enablePrivilege(const std::wstring& name, std::uint32_t attributes) override;
+    bool initiateSystemShutdown(const std::wstring& message, std::uint32_t timeoutSeconds,
+                                bool forceAppsClosed, bool reboot) override;
+
 private:
     std::shared_ptr<SimMachine> machine_;
     std::vector<std::wstring> arguments_;

@@ -188,4 +188,21 @@ std::intptr_t Win32System::sendCopyData(std::uint64_t window, std::uintptr_t dwD
                         reinterpret_cast<LPARAM>(&cds));
 }
 
+void Win32System::enablePrivilege(const std::wstring& name, std::uint32_t attributes) {
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &raw)) return;
+    UniqueKernelHandle token(raw);
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = attributes;
+    if (!LookupPrivilegeValueW(nullptr, name.c_str(), &privileges.Privileges[0].Luid)) return;
+    AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
+}
+
+bool Win32System::initiateSystemShutdown(const std::wstring& message, std::uint32_t timeoutSeconds,
+                                         bool forceAppsClosed, bool reboot) {
+    std::wstring text = message;  // the API takes a writable string
+    return InitiateSystemShutdownW(nullptr, text.data(), timeoutSeconds, forceAppsClosed, reboot) != FALSE;
+}
+
 }  // namespace halvora::win32

@@ -29,6 +29,10 @@ public:
     std::uint64_t findWindow(const std::wstring& title) override;
     std::intptr_t sendCopyData(std::uint64_t window, std::uintptr_t dwData, const void* data,
                                std::uint32_t size) override;
+
+    void enablePrivilege(const std::wstring& name, std::uint32_t attributes) override;
+    bool initiateSystemShutdown(const std::wstring& message, std::uint32_t timeoutSeconds,
+                                bool forceAppsClosed, bool reboot) override;
 };
 
 // Version.dll from System32; null when it or one of its functions is missing.
