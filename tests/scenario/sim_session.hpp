@@ -83,11 +83,15 @@ public:
     }
     bool hostFileExists(const std::string& relative) const { return std::filesystem::exists(root_ / relative); }
 
-    // The machine, made once from the description as it stands when first asked for.
+    // The machine, made once from the description as it stands when first asked for: the
+    // description is written to machine.json and loaded from there, as the program's own
+    // Linux runs load theirs.
     std::shared_ptr<sim::SimMachine> machine() {
         if (!machine_) {
+            const auto file = root_ / "machine.json";
+            std::ofstream(file) << description_.dump(2);
             std::string error;
-            machine_ = sim::SimMachine::fromJson(description_, error);
+            machine_ = sim::SimMachine::load(file.string(), error);
             EXPECT_TRUE(machine_) << error;
         }
         return machine_;
