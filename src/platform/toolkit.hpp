@@ -110,7 +110,7 @@ public:
     virtual Size measureText(const std::string& control, const std::wstring& text) = 0;
 
     // --- controls ---------------------------------------------------------------------------
-    virtual void createControl(const ControlSpec& spec) = 0;
+    virtual void createControl(const ControlSpec& layout) = 0;
     virtual bool exists(const std::string& control) = 0;
     virtual void setText(const std::string& control, const std::wstring& text) = 0;
     virtual std::wstring text(const std::string& control) = 0;

@@ -17,11 +17,11 @@ void addColumns(Toolkit& ui, const std::string& list, const std::vector<ColumnSp
 
 void createControls(Program& program) {
     Toolkit& ui = program.ui;
-    for (const auto& spec : mainWindowControls()) {
-        ui.createControl(spec);
-        if (spec.kind == ControlKind::StatusBar) {
-            ui.setStatusFields(spec.name, statusFieldWidths());
-            ui.setProgress(spec.name, 0);
+    for (const auto& layout : mainWindowControls()) {
+        ui.createControl(layout);
+        if (layout.kind == ControlKind::StatusBar) {
+            ui.setStatusFields(layout.name, statusFieldWidths());
+            ui.setProgress(layout.name, 0);
         }
     }
     for (const auto& tip : mainWindowTooltips()) ui.addTooltip(tip.control, tip.title, tip.text, tip.icon, tip.programFont);

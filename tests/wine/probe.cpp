@@ -139,9 +139,9 @@ int checkTitle() {
     return failures;
 }
 
-bool inMainView(const halvora::ControlSpec& spec) {
+bool inMainView(const halvora::ControlSpec& layout) {
     static const std::set<std::string> parents = {halvora::kMainWindow, "TitleBarPanel", "MainPanel", "BottomPanel"};
-    return parents.count(spec.parent) != 0;
+    return parents.count(layout.parent) != 0;
 }
 
 int checkMainView() {
@@ -153,19 +153,19 @@ int checkMainView() {
     int compared = 0;
     std::string missing;
     std::string wrong;
-    for (const auto& spec : halvora::mainWindowControls()) {
-        if (!inMainView(spec)) continue;
-        auto it = children.find(spec.name);
+    for (const auto& layout : halvora::mainWindowControls()) {
+        if (!inMainView(layout)) continue;
+        auto it = children.find(layout.name);
         if (it == children.end()) {
-            missing += " " + spec.name;
+            missing += " " + layout.name;
             continue;
         }
-        const bool fixedText = spec.kind == ControlKind::Button || spec.kind == ControlKind::Label ||
-                               spec.kind == ControlKind::ClickLabel || spec.kind == ControlKind::Check;
-        if (!fixedText || spec.text.empty()) continue;
+        const bool fixedText = layout.kind == ControlKind::Button || layout.kind == ControlKind::Label ||
+                               layout.kind == ControlKind::ClickLabel || layout.kind == ControlKind::Check;
+        if (!fixedText || layout.text.empty()) continue;
         ++compared;
         const std::wstring actual = textOf(it->second);
-        if (actual != spec.text) wrong += " " + spec.name + "=\"" + shown(actual) + "\" (layout \"" + shown(spec.text) + "\")";
+        if (actual != layout.text) wrong += " " + layout.name + "=\"" + shown(actual) + "\" (layout \"" + shown(layout.text) + "\")";
     }
     check(missing.empty(), "every control of the main view exists", "missing:" + missing);
     check(compared >= 20 && wrong.empty(),

@@ -271,7 +271,7 @@ int checkToolkit() {
           "the main window has the client size asked for, a minimise box and a fixed frame");
 
     ui.setWindowFont(kWindow, L"NanumGothicCoding", -10);
-    for (const ControlSpec& spec : std::vector<ControlSpec>{
+    for (const ControlSpec& layout : std::vector<ControlSpec>{
              {"Status", ControlKind::StatusBar, kWindow, L"", {}},
              {"Panel", ControlKind::Panel, kWindow, L"", {0, 0, 420, 250}},
              {"Button", ControlKind::Button, "Panel", L"설치 파일", {10, 10, 90, 20}},
@@ -283,7 +283,7 @@ int checkToolkit() {
              {"List", ControlKind::List, "Panel", L"", {10, 70, 400, 150},
               halvora::kFullRowSelect | halvora::kShowSelectionAlways},
          }) {
-        ui.createControl(spec);
+        ui.createControl(layout);
     }
     check(ui.exists("Button") && ui.exists("Spin") && !ui.exists("Nothing"), "controls exist by name once created");
     HWND button = childNamed(main, "Button");

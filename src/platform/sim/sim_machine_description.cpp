@@ -177,9 +177,9 @@ struct Reader {
             if (f.is_null()) {
                 d.smallCaptionFont.reset();
             } else {
-                FontSpec spec;
-                if (!font(f, "smallCaptionFont", spec)) return false;
-                d.smallCaptionFont = spec;
+                FontSpec caption;
+                if (!font(f, "smallCaptionFont", caption)) return false;
+                d.smallCaptionFont = caption;
             }
         }
         if (root.contains("guiFont") && !font(root.at("guiFont"), "guiFont", d.guiFont)) return false;

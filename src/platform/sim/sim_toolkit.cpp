@@ -242,36 +242,36 @@ Size SimToolkit::measureText(const std::string& control, const std::wstring& tex
 
 // --- controls -------------------------------------------------------------------------------
 
-void SimToolkit::createControl(const ControlSpec& spec) {
+void SimToolkit::createControl(const ControlSpec& layout) {
     std::lock_guard lock(mutex_);
-    if (controls_.count(spec.name) != 0) {
-        fault("createControl: the name \"" + spec.name + "\" is taken");
+    if (controls_.count(layout.name) != 0) {
+        fault("createControl: the name \"" + layout.name + "\" is taken");
         return;
     }
-    SimControl* parent = find(spec.parent, "createControl");
+    SimControl* parent = find(layout.parent, "createControl");
     if (!parent) return;
     if (!parent->isWindow && parent->kind != ControlKind::Panel) {
-        fault("createControl: \"" + spec.parent + "\" cannot hold controls");
+        fault("createControl: \"" + layout.parent + "\" cannot hold controls");
         return;
     }
-    parent->children.push_back(spec.name);
+    parent->children.push_back(layout.name);
     SimControl control;
-    control.name = spec.name;
-    control.kind = spec.kind;
-    control.parent = spec.parent;
-    control.text = spec.text;
-    control.rect = spec.rect;
-    control.flags = spec.flags;
-    if (spec.kind == ControlKind::Spin) {
+    control.name = layout.name;
+    control.kind = layout.kind;
+    control.parent = layout.parent;
+    control.text = layout.text;
+    control.rect = layout.rect;
+    control.flags = layout.flags;
+    if (layout.kind == ControlKind::Spin) {
         try {
-            control.value = std::stoi(narrow(spec.text));
+            control.value = std::stoi(narrow(layout.text));
         } catch (...) {
             control.value = 0;
         }
     }
-    const std::string window = topWindowLocked(spec.parent);
+    const std::string window = topWindowLocked(layout.parent);
     control.font = controls_[window].controlFont;
-    controls_[spec.name] = std::move(control);
+    controls_[layout.name] = std::move(control);
 }
 
 bool SimToolkit::exists(const std::string& control) {

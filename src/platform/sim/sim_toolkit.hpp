@@ -52,7 +52,7 @@ public:
     void setControlFont(const std::string& control, const std::wstring& face, int size) override;
     Size measureText(const std::string& control, const std::wstring& text) override;
 
-    void createControl(const ControlSpec& spec) override;
+    void createControl(const ControlSpec& layout) override;
     bool exists(const std::string& control) override;
     void setText(const std::string& control, const std::wstring& text) override;
     std::wstring text(const std::string& control) override;

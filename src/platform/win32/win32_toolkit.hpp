@@ -105,7 +105,7 @@ public:
     Size measureText(const std::string& control, const std::wstring& text) override;
 
     // controls
-    void createControl(const ControlSpec& spec) override;
+    void createControl(const ControlSpec& layout) override;
     bool exists(const std::string& control) override;
     void setText(const std::string& control, const std::wstring& text) override;
     std::wstring text(const std::string& control) override;
@@ -222,7 +222,7 @@ private:
     void layoutStatusBars(const std::string& window);
     HBRUSH brushFor(COLORREF colour);
     HICON extractIcon(const std::wstring& file, int index, int size);
-    void createControlOnUiThread(const ControlSpec& spec);
+    void createControlOnUiThread(const ControlSpec& layout);
     std::uint32_t createWindowOnUiThread(const std::string& name, const std::wstring& title,
                                          Size client, const std::string& owner, unsigned flags);
     void destroyWindowOnUiThread(const std::string& name);

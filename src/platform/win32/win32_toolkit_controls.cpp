@@ -25,9 +25,9 @@ DWORD alignment(unsigned flags, DWORD left, DWORD centre, DWORD right) {
     return left;
 }
 
-WindowKind windowKindOf(const ControlSpec& spec) {
-    const unsigned f = spec.flags;
-    switch (spec.kind) {
+WindowKind windowKindOf(const ControlSpec& layout) {
+    const unsigned f = layout.flags;
+    switch (layout.kind) {
     case ControlKind::Panel:
         return {kPanelClass, 0, WS_EX_CONTROLPARENT};
     case ControlKind::Label:
@@ -67,27 +67,27 @@ WindowKind windowKindOf(const ControlSpec& spec) {
 
 }  // namespace
 
-void Win32Toolkit::createControl(const ControlSpec& spec) {
-    runOnUiThread([&] { createControlOnUiThread(spec); });
+void Win32Toolkit::createControl(const ControlSpec& layout) {
+    runOnUiThread([&] { createControlOnUiThread(layout); });
 }
 
-void Win32Toolkit::createControlOnUiThread(const ControlSpec& spec) {
-    HWND parent = containerOf(spec.parent);
-    if (!parent || findControl(spec.name) || findWindow(spec.name)) return;
-    const std::string window = topLevelOf(spec.parent);
-    const WindowKind kind = windowKindOf(spec);
+void Win32Toolkit::createControlOnUiThread(const ControlSpec& layout) {
+    HWND parent = containerOf(layout.parent);
+    if (!parent || findControl(layout.name) || findWindow(layout.name)) return;
+    const std::string window = topLevelOf(layout.parent);
+    const WindowKind kind = windowKindOf(layout);
     const int id = nextControlId_++;
-    const int extra = spec.kind == ControlKind::Combo ? scale(kComboListHeight) : 0;
-    HWND hwnd = CreateWindowExW(kind.exStyle, kind.className, spec.text.c_str(),
-                                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | kind.style, scale(spec.rect.x),
-                                scale(spec.rect.y), scale(spec.rect.w), scale(spec.rect.h) + extra, parent,
+    const int extra = layout.kind == ControlKind::Combo ? scale(kComboListHeight) : 0;
+    HWND hwnd = CreateWindowExW(kind.exStyle, kind.className, layout.text.c_str(),
+                                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | kind.style, scale(layout.rect.x),
+                                scale(layout.rect.y), scale(layout.rect.w), scale(layout.rect.h) + extra, parent,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
-                                spec.kind == ControlKind::Panel ? this : nullptr);
+                                layout.kind == ControlKind::Panel ? this : nullptr);
     if (!hwnd) return;
 
     auto record = std::make_unique<ControlRecord>();
-    record->name = spec.name;
-    record->kind = spec.kind;
+    record->name = layout.name;
+    record->kind = layout.kind;
     record->window = window;
     record->hwnd = hwnd;
     record->extraHeight = extra;
@@ -95,10 +95,10 @@ void Win32Toolkit::createControlOnUiThread(const ControlSpec& spec) {
     HFONT font = windowFont(window);
     if (font) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
-    switch (spec.kind) {
+    switch (layout.kind) {
     case ControlKind::List:
     case ControlKind::DriveRow: {
-        DWORD extended = (spec.flags & kFullRowSelect) ? LVS_EX_FULLROWSELECT : 0;
+        DWORD extended = (layout.flags & kFullRowSelect) ? LVS_EX_FULLROWSELECT : 0;
         SendMessageW(hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
         break;
     }
@@ -126,10 +126,10 @@ void Win32Toolkit::createControlOnUiThread(const ControlSpec& spec) {
         break;
     }
 
-    tagWithName(hwnd, spec.name);
+    tagWithName(hwnd, layout.name);
     std::lock_guard lock(namesMutex_);
     controlsByHandle_[hwnd] = record.get();
-    controls_[spec.name] = std::move(record);
+    controls_[layout.name] = std::move(record);
 }
 
 bool Win32Toolkit::exists(const std::string& control) {
