@@ -124,3 +124,28 @@ TEST_F(SecondInstance, HostileHandOversAreRefusedWithoutHarm) {
 
 }  // namespace
 }  // namespace halvora::scenario
+
+namespace halvora::scenario {
+namespace {
+
+TEST(StartupCommandLine, OwnArgumentsSetTheControlsBeforeTheWindowShows) {
+    SimMachineFixture fixture;
+    ProgramRun run(fixture.machine(), {L"/d", L"/COMPACT", L"/after:Finish", L"/Log"});
+    run.start();
+    EXPECT_TRUE(run.ui().isChecked("KeepBootEntriesCheck"));
+    EXPECT_TRUE(run.ui().isMenuItemChecked("OptionsMenu", 1));
+    EXPECT_EQ(run.ui().text("OptionSummaryLabel"), L" Compact Log");
+    EXPECT_EQ(run.ui().comboSelection("AfterInstallCombo"), 2);
+}
+
+TEST(StartupCommandLine, NoArgumentsLeaveTheStartValues) {
+    SimMachineFixture fixture;
+    ProgramRun run(fixture.machine(), {});
+    run.start();
+    EXPECT_FALSE(run.ui().isChecked("KeepBootEntriesCheck"));
+    EXPECT_EQ(run.ui().text("OptionSummaryLabel"), L"");
+    EXPECT_EQ(run.ui().comboSelection("AfterInstallCombo"), 3);
+}
+
+}  // namespace
+}  // namespace halvora::scenario
