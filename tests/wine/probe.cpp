@@ -46,23 +46,7 @@ bool ownFlagVisible(HWND hwnd) {
     return (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
-HWND findTopLevel(const std::string& name) {
-    struct Search {
-        std::string name;
-        HWND found;
-    } search{name, nullptr};
-    EnumWindows(
-        [](HWND hwnd, LPARAM context) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(context);
-            if (nameOf(hwnd) == s->name) {
-                s->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
+HWND findTopLevel(const std::string& name) { return findNamed(nullptr, name); }
 
 std::map<std::string, HWND> namedChildren(HWND parent) {
     std::map<std::string, HWND> children;

@@ -76,4 +76,23 @@ std::wstring classOf(HWND hwnd) {
     return std::wstring(name, static_cast<std::size_t>(std::max(n, 0)));
 }
 
+HWND findNamed(HWND parent, const std::string& name) {
+    struct Search {
+        std::string name;
+        HWND found;
+    } search{name, nullptr};
+    const WNDENUMPROC visit = [](HWND hwnd, LPARAM context) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(context);
+        if (nameOf(hwnd) != s->name) return TRUE;
+        s->found = hwnd;
+        return FALSE;
+    };
+    if (parent) {
+        EnumChildWindows(parent, visit, reinterpret_cast<LPARAM>(&search));
+    } else {
+        EnumWindows(visit, reinterpret_cast<LPARAM>(&search));
+    }
+    return search.found;
+}
+
 }  // namespace probe

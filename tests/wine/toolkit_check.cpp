@@ -23,24 +23,7 @@ const std::string kWindow = "MainWindow";
 constexpr int kSentinel = 0x7A11;    // a posted event that marks the end of a batch
 constexpr int kWatchdogTimer = 999;  // ends a wait that would otherwise never return
 
-HWND childNamed(HWND parent, const std::string& name) {
-    struct Search {
-        std::string name;
-        HWND found;
-    } search{name, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND hwnd, LPARAM context) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(context);
-            if (nameOf(hwnd) == s->name) {
-                s->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
+HWND childNamed(HWND parent, const std::string& name) { return findNamed(parent, name); }
 
 // The events up to the sentinel, which is posted after whatever `act` sets off. The sentinel is
 // a window message, so it queues up behind the messages that `act` posted.
