@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/imaging.hpp"
+
 namespace halvora {
 
 struct OsVersion {
@@ -16,6 +18,23 @@ struct OsVersion {
     std::uint32_t minor = 0;
     std::uint32_t build = 0;
 };
+
+// SYSTEMTIME: what FileTimeToSystemTime gives and the date and time formatters take.
+struct SystemTime {
+    std::uint16_t year = 0;
+    std::uint16_t month = 0;  // 1 to 12
+    std::uint16_t dayOfWeek = 0;  // 0 Sunday
+    std::uint16_t day = 0;
+    std::uint16_t hour = 0;
+    std::uint16_t minute = 0;
+    std::uint16_t second = 0;
+    std::uint16_t milliseconds = 0;
+};
+
+// Locale and flags of the date and time formatters.
+inline constexpr std::uint32_t kLocaleUserDefault = 0x400;
+inline constexpr std::uint32_t kTimeNoSeconds = 0x2;
+inline constexpr std::uint32_t kTimeForce24Hour = 0x8;
 
 // A handle that the process keeps until it is destroyed (CloseHandle on destruction).
 class SystemHandle {
@@ -51,6 +70,7 @@ public:
     virtual std::wstring modulePath() = 0;       // the program's own file
     virtual std::wstring systemDirectory() = 0;  // GetSystemDirectoryW
     virtual std::vector<std::wstring> arguments() = 0;  // as the platform split them, no argv[0]
+    virtual std::wstring currentDirectory() = 0;  // GetCurrentDirectoryW
 
     // --- files ------------------------------------------------------------------------------
     virtual std::int64_t fileSize(const std::wstring& path) = 0;  // -1: no such file (or a folder)
@@ -64,9 +84,20 @@ public:
     // RtlGetVersion from ntdll.dll; nullopt when ntdll.dll cannot be opened.
     virtual std::optional<OsVersion> rtlGetVersion() = 0;
     virtual std::wstring userDefaultLocaleName() = 0;
+    // GetDateFormatW and GetTimeFormatW with no format picture, into a buffer of `capacity`
+    // characters; nullopt when the call fails (also when the text does not fit).
+    virtual std::optional<std::wstring> formatDate(std::uint32_t locale, std::uint32_t flags,
+                                                   const SystemTime& time, int capacity) = 0;
+    virtual std::optional<std::wstring> formatTime(std::uint32_t locale, std::uint32_t flags,
+                                                   const SystemTime& time, int capacity) = 0;
     virtual void messageBeep(std::uint32_t type) = 0;
     // Null when Version.dll cannot be loaded.
     virtual std::unique_ptr<VersionLibrary> loadVersionLibrary() = 0;
+
+    // --- imaging ----------------------------------------------------------------------------
+    // wimgapi.dll of System32, loaded on first use and kept for the process. When the library or
+    // one of its functions is missing, the calls fail with the platform's error (126, 127).
+    virtual ImagingLibrary& imaging() = 0;
 
     // --- single instance --------------------------------------------------------------------
     // CreateMutexW(no attributes, not owned, name); `lastError` is GetLastError right after.

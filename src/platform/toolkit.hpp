@@ -72,8 +72,32 @@ struct FontSpec {
 // Icons of the tooltip titles.
 enum TooltipIcon { kTooltipNoIcon = 0, kTooltipInfo = 1, kTooltipWarning = 2 };
 
+// How a list column's cells are aligned (the list-view column format).
+enum class ColumnAlign { Left = 0, Right = 1, Centre = 2 };
+
+// The open-file dialog (GetOpenFileNameW). `start` is a file to preset, or a folder (ending in
+// a backslash) to start in, or empty. `filter` is written as pairs of description and pattern,
+// each followed by "|" ("*.WIM|*.WIM|"); `filterIndex` is 0-based.
+struct OpenFileRequest {
+    std::wstring title;
+    std::wstring start;
+    std::wstring filter;
+    int filterIndex = 0;
+};
+
+// The folder picker object (IFileOpenDialog with FOS_PICKFOLDERS). `defaultFolder` goes to
+// SetDefaultFolder and, when `setFolder` is true, also to SetFolder; `options` to SetOptions.
+struct FolderPickerRequest {
+    std::wstring defaultFolder;
+    bool setFolder = false;
+    std::uint32_t options = 0;
+};
+
 // "No colour set": the control's default.
 inline constexpr std::int32_t kDefaultColour = -1;
+
+// LVSCW_AUTOSIZE_USEHEADER as a column width.
+inline constexpr int kAutoSizeUseHeader = -2;
 
 class Toolkit {
 public:
@@ -137,8 +161,10 @@ public:
     virtual std::wstring columnTitle(const std::string& list, int column) = 0;
     virtual void setColumnWidth(const std::string& list, int column, int width) = 0;
     virtual int columnWidth(const std::string& list, int column) = 0;
-    virtual void setColumnRightAligned(const std::string& list, int column, bool right) = 0;
-    virtual bool columnRightAligned(const std::string& list, int column) = 0;
+    // The list-view column format alone (LVM_SETCOLUMNW with only LVCF_FMT).
+    virtual void setColumnAlignment(const std::string& list, int column, ColumnAlign align) = 0;
+    virtual ColumnAlign columnAlignment(const std::string& list, int column) = 0;
+    // Widths are logical pixels; kAutoSizeUseHeader fits both the header and every cell.
     virtual int addRow(const std::string& list, const std::vector<std::wstring>& cells) = 0;
     virtual void deleteRow(const std::string& list, int row) = 0;
     virtual void deleteAllRows(const std::string& list) = 0;
@@ -194,6 +220,16 @@ public:
     virtual void releaseTaskbarProgress() = 0;
     virtual void setTaskbarProgress(std::uint64_t done, std::uint64_t total) = 0;
     virtual void clearTaskbarProgress() = 0;
+
+    // --- dialogs ----------------------------------------------------------------------------
+    // Each blocks until the user answers and returns the chosen path, or the empty text when
+    // the dialog was cancelled or could not be shown. `owner` names the owning window.
+    virtual std::wstring openFileDialog(const std::string& owner, const OpenFileRequest& request) = 0;
+    virtual std::wstring pickFolder(const std::string& owner, const FolderPickerRequest& request) = 0;
+    // The classic folder browser (SHBrowseForFolderW and SHGetPathFromIDListW from Shell32.dll
+    // found at run time), starting at `start`.
+    virtual std::wstring browseForFolder(const std::string& owner, const std::wstring& title,
+                                         const std::wstring& start) = 0;
 
     // --- timers and events ------------------------------------------------------------------
     virtual void setTimer(const std::string& window, int id, int milliseconds) = 0;

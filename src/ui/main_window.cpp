@@ -65,7 +65,7 @@ void applyColours(Program& program) {
 }  // namespace
 
 void setSearchColumns(Program& program) {
-    program.ui.setColumnRightAligned("SearchResultList", 1, true);
+    program.ui.setColumnAlignment("SearchResultList", 1, ColumnAlign::Right);
     program.ui.setColumnWidth("SearchResultList", 0, 640);
     program.ui.setColumnWidth("SearchResultList", 1, 85);
     program.ui.setColumnWidth("SearchResultList", 2, 0);

@@ -44,7 +44,7 @@ TEST_F(MainWindowScenario, StartsInTheMainViewWithItsStartValues) {
     EXPECT_EQ(ui().columnCount("TargetDriveList"), 13);
     EXPECT_EQ(ui().columnTitle("BootRow", 12), L"BUS.T");
     EXPECT_EQ(ui().columnCount("ImageList"), 12);
-    EXPECT_TRUE(ui().columnRightAligned("SearchResultList", 1));
+    EXPECT_EQ(ui().columnAlignment("SearchResultList", 1), ColumnAlign::Right);
     EXPECT_EQ(ui().columnWidth("SearchResultList", 1), 85);
     EXPECT_EQ(ui().statusFields("StatusBar"), (std::vector<int>{60, 110, 135, -1}));
     EXPECT_EQ(ui().progress("StatusBar"), 0);

@@ -111,9 +111,11 @@ void checkLists(Win32Toolkit& ui) {
     ui.addColumn("List", L"경로", 200);
     ui.addColumn("List", L"크기", 80);
     ui.addColumn("List", L"Type", 0);
-    ui.setColumnRightAligned("List", 1, true);
+    ui.setColumnAlignment("List", 1, halvora::ColumnAlign::Right);
+    ui.setColumnAlignment("List", 2, halvora::ColumnAlign::Centre);
     check(ui.columnCount("List") == 3 && ui.columnTitle("List", 1) == L"크기" && ui.columnWidth("List", 0) == 200 &&
-              ui.columnWidth("List", 2) == 0 && ui.columnRightAligned("List", 1) && !ui.columnRightAligned("List", 0),
+              ui.columnWidth("List", 2) == 0 && ui.columnAlignment("List", 1) == halvora::ColumnAlign::Right &&
+                  ui.columnAlignment("List", 2) == halvora::ColumnAlign::Centre && ui.columnAlignment("List", 0) == halvora::ColumnAlign::Left,
           "list columns: count, titles, widths, alignment");
 
     const int a = ui.addRow("List", {L"C:\\a.wim", L"1 GB", L"WIM"});

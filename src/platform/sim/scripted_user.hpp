@@ -40,6 +40,10 @@ public:
     bool dropFiles(const std::string& window, const std::vector<std::wstring>& files);
     bool requestClose(const std::string& window);  // the close box or Alt+F4
 
+    // The answer to the next file or folder dialog the program opens: a path, or "" to cancel.
+    // Given before the action that opens the dialog, as the dialog blocks the program.
+    void answerNextDialog(const std::wstring& answer) { toolkit_.queueDialogAnswer(answer); }
+
     // --- other programs and time ------------------------------------------------------------
     // A message from a worker thread to the main window.
     bool postCustom(int code, std::uint64_t wparam = 0, std::int64_t lparam = 0);

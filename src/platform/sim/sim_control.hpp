@@ -13,10 +13,20 @@
 
 namespace halvora::sim {
 
+// The sim's font: every character has a fixed width, wide scripts (Hangul, CJK) twice or so.
+inline int simCharWidth(wchar_t c) { return static_cast<unsigned>(c) >= 0x1100 ? 12 : 7; }
+inline int simTextWidth(const std::wstring& line) {
+    int width = 0;
+    for (wchar_t c : line) width += simCharWidth(c);
+    return width;
+}
+// What a list view adds to the text's width when it sizes a column to fit.
+inline constexpr int kSimColumnMargin = 12;
+
 struct SimColumn {
     std::wstring title;
     int width = 0;
-    bool rightAligned = false;
+    ColumnAlign align = ColumnAlign::Left;
 };
 
 struct SimRow {

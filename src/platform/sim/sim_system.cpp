@@ -66,6 +66,13 @@ std::vector<std::wstring> SimSystem::arguments() {
     return arguments_;
 }
 
+std::wstring SimSystem::currentDirectory() {
+    // A program started from Explorer runs in its own folder.
+    const std::wstring& program = machine_->description().programPath;
+    const std::size_t slash = program.find_last_of(L'\\');
+    return slash == std::wstring::npos ? program : program.substr(0, slash);
+}
+
 std::int64_t SimSystem::fileSize(const std::wstring& path) {
     const auto host = machine_->hostPath(path);
     if (!host || !isRegularFile(*host)) return -1;
@@ -122,6 +129,19 @@ std::optional<OsVersion> SimSystem::rtlGetVersion() {
 
 std::wstring SimSystem::userDefaultLocaleName() {
     return machine_->description().localeName;
+}
+
+std::optional<std::wstring> SimSystem::formatDate(std::uint32_t, std::uint32_t, const SystemTime&, int) {
+    return std::nullopt;  // TEMPORARY: the machine's locale formats arrive with the sim imaging work
+}
+
+std::optional<std::wstring> SimSystem::formatTime(std::uint32_t, std::uint32_t, const SystemTime&, int) {
+    return std::nullopt;  // TEMPORARY: as formatDate
+}
+
+ImagingLibrary& SimSystem::imaging() {
+    if (!imaging_) imaging_ = std::make_unique<SimImaging>(machine_);
+    return *imaging_;
 }
 
 void SimSystem::messageBeep(std::uint32_t type) {

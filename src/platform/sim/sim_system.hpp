@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/sim/sim_imaging.hpp"
 #include "platform/sim/sim_machine.hpp"
 #include "platform/system.hpp"
 
@@ -23,6 +24,7 @@ public:
     std::wstring modulePath() override;
     std::wstring systemDirectory() override;
     std::vector<std::wstring> arguments() override;
+    std::wstring currentDirectory() override;
 
     std::int64_t fileSize(const std::wstring& path) override;
     bool folderExists(const std::wstring& path) override;
@@ -32,8 +34,14 @@ public:
 
     std::optional<OsVersion> rtlGetVersion() override;
     std::wstring userDefaultLocaleName() override;
+    std::optional<std::wstring> formatDate(std::uint32_t locale, std::uint32_t flags,
+                                           const SystemTime& time, int capacity) override;
+    std::optional<std::wstring> formatTime(std::uint32_t locale, std::uint32_t flags,
+                                           const SystemTime& time, int capacity) override;
     void messageBeep(std::uint32_t type) override;
     std::unique_ptr<VersionLibrary> loadVersionLibrary() override;
+
+    ImagingLibrary& imaging() override;
 
     std::unique_ptr<SystemHandle> createMutex(const std::wstring& name,
                                               std::uint32_t& lastError) override;
@@ -48,6 +56,7 @@ public:
 private:
     std::shared_ptr<SimMachine> machine_;
     std::vector<std::wstring> arguments_;
+    std::unique_ptr<ImagingLibrary> imaging_;
 };
 
 }  // namespace halvora::sim

@@ -12,8 +12,6 @@ constexpr std::uint32_t kErrorInvalidWindowHandle = 1400;
 constexpr std::uint32_t kErrorClassAlreadyExists = 1410;
 
 // Widths of the deterministic text measure: Hangul and other wide scripts take more room.
-constexpr int kNarrowCharWidth = 7;
-constexpr int kWideCharWidth = 12;
 constexpr int kLineHeight = 16;
 
 }  // namespace
@@ -233,7 +231,7 @@ Size SimToolkit::measureText(const std::string& control, const std::wstring& tex
             ++lines;
             continue;
         }
-        lineWidth += static_cast<unsigned>(c) >= 0x1100 ? kWideCharWidth : kNarrowCharWidth;
+        lineWidth += simCharWidth(c);
     }
     size.w = std::max(size.w, lineWidth);
     size.h = lines * kLineHeight;

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -76,8 +77,8 @@ public:
     std::wstring columnTitle(const std::string& list, int column) override;
     void setColumnWidth(const std::string& list, int column, int width) override;
     int columnWidth(const std::string& list, int column) override;
-    void setColumnRightAligned(const std::string& list, int column, bool right) override;
-    bool columnRightAligned(const std::string& list, int column) override;
+    void setColumnAlignment(const std::string& list, int column, ColumnAlign align) override;
+    ColumnAlign columnAlignment(const std::string& list, int column) override;
     int addRow(const std::string& list, const std::vector<std::wstring>& cells) override;
     void deleteRow(const std::string& list, int row) override;
     void deleteAllRows(const std::string& list) override;
@@ -124,6 +125,11 @@ public:
     void setTaskbarProgress(std::uint64_t done, std::uint64_t total) override;
     void clearTaskbarProgress() override;
 
+    std::wstring openFileDialog(const std::string& owner, const OpenFileRequest& request) override;
+    std::wstring pickFolder(const std::string& owner, const FolderPickerRequest& request) override;
+    std::wstring browseForFolder(const std::string& owner, const std::wstring& title,
+                                 const std::wstring& start) override;
+
     void setTimer(const std::string& window, int id, int milliseconds) override;
     void killTimer(const std::string& window, int id) override;
     void postEvent(const Event& event) override;
@@ -160,6 +166,11 @@ public:
     SimTaskbar taskbar();
     std::vector<std::string> faults();                       // misuse by the program
 
+    // The person's answers to the dialogs the program will open, in order: a path, or "" for
+    // Cancel. A dialog that opens with no answer waiting is cancelled and recorded as a fault.
+    void queueDialogAnswer(const std::wstring& answer);
+    std::size_t queuedDialogAnswers();
+
     // Test set-up: the next createWindow of `name` fails with `error`.
     void failWindowCreation(const std::string& name, std::uint32_t error);
     void setMinimised(const std::string& window, bool minimised);
@@ -191,6 +202,7 @@ private:
     SimMenu* findMenu(const std::string& name, const char* operation);
     void fault(const std::string& what);
     void eraseTree(const std::string& name);
+    std::wstring takeDialogAnswer(const std::string& owner, const char* dialog);
     std::string topWindowLocked(const std::string& name);
 
     std::shared_ptr<SimMachine> machine_;
@@ -207,6 +219,7 @@ private:
     std::uint64_t timerOrder_ = 0;
     std::map<std::string, std::uint32_t> failingWindows_;
     std::vector<std::string> faults_;
+    std::deque<std::wstring> dialogAnswers_;
 };
 
 }  // namespace halvora::sim

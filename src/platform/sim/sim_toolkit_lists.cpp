@@ -27,7 +27,7 @@ void SimToolkit::addColumn(const std::string& list, const std::wstring& title, i
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "addColumn");
     if (!l) return;
-    l->columns.push_back(SimColumn{title, width, false});
+    l->columns.push_back(SimColumn{title, width, ColumnAlign::Left});
     for (auto& row : l->rows) row.cells.resize(cellSlots(*l));
 }
 
@@ -46,7 +46,16 @@ std::wstring SimToolkit::columnTitle(const std::string& list, int column) {
 void SimToolkit::setColumnWidth(const std::string& list, int column, int width) {
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "setColumnWidth");
-    if (l && validColumn(*l, column)) l->columns[column].width = width;
+    if (!l || !validColumn(*l, column)) return;
+    if (width == kAutoSizeUseHeader) {
+        // As the list view does: the widest of the header and the cells, with its margins.
+        int widest = simTextWidth(l->columns[column].title);
+        for (const SimRow& row : l->rows) {
+            if (column < static_cast<int>(row.cells.size())) widest = std::max(widest, simTextWidth(row.cells[column]));
+        }
+        width = widest + kSimColumnMargin;
+    }
+    l->columns[column].width = width;
 }
 
 int SimToolkit::columnWidth(const std::string& list, int column) {
@@ -55,16 +64,16 @@ int SimToolkit::columnWidth(const std::string& list, int column) {
     return l && validColumn(*l, column) ? l->columns[column].width : 0;
 }
 
-void SimToolkit::setColumnRightAligned(const std::string& list, int column, bool right) {
+void SimToolkit::setColumnAlignment(const std::string& list, int column, ColumnAlign align) {
     std::lock_guard lock(mutex_);
-    SimControl* l = findList(list, "setColumnRightAligned");
-    if (l && validColumn(*l, column)) l->columns[column].rightAligned = right;
+    SimControl* l = findList(list, "setColumnAlignment");
+    if (l && validColumn(*l, column)) l->columns[column].align = align;
 }
 
-bool SimToolkit::columnRightAligned(const std::string& list, int column) {
+ColumnAlign SimToolkit::columnAlignment(const std::string& list, int column) {
     std::lock_guard lock(mutex_);
-    SimControl* l = findList(list, "columnRightAligned");
-    return l && validColumn(*l, column) && l->columns[column].rightAligned;
+    SimControl* l = findList(list, "columnAlignment");
+    return l && validColumn(*l, column) ? l->columns[column].align : ColumnAlign::Left;
 }
 
 int SimToolkit::addRow(const std::string& list, const std::vector<std::wstring>& cells) {

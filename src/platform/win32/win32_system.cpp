@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include "platform/win32/win32_handles.hpp"
+#include "platform/win32/win32_imaging.hpp"
 #include "platform/win32/win32_system_library.hpp"
 
 namespace halvora::win32 {
@@ -150,6 +151,52 @@ std::optional<OsVersion> Win32System::rtlGetVersion() {
     info.dwOSVersionInfoSize = sizeof(info);
     if (get(&info) != 0) return std::nullopt;
     return OsVersion{info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber};
+}
+
+ImagingLibrary& Win32System::imaging() {
+    if (!imaging_) imaging_ = openImagingLibrary();
+    return *imaging_;
+}
+
+std::wstring Win32System::currentDirectory() {
+    return growingBuffer([](wchar_t* b, DWORD n) { return GetCurrentDirectoryW(n, b); });
+}
+
+namespace {
+
+SYSTEMTIME toSystemTime(const SystemTime& t) {
+    SYSTEMTIME st{};
+    st.wYear = t.year;
+    st.wMonth = t.month;
+    st.wDayOfWeek = t.dayOfWeek;
+    st.wDay = t.day;
+    st.wHour = t.hour;
+    st.wMinute = t.minute;
+    st.wSecond = t.second;
+    st.wMilliseconds = t.milliseconds;
+    return st;
+}
+
+}  // namespace
+
+std::optional<std::wstring> Win32System::formatDate(std::uint32_t locale, std::uint32_t flags,
+                                                    const SystemTime& time, int capacity) {
+    const SYSTEMTIME st = toSystemTime(time);
+    std::wstring buffer(static_cast<std::size_t>(capacity > 0 ? capacity : 1), L'\0');
+    const int n = GetDateFormatW(locale, flags, &st, nullptr, buffer.data(), capacity);
+    if (n <= 0) return std::nullopt;
+    buffer.resize(static_cast<std::size_t>(n - 1));
+    return buffer;
+}
+
+std::optional<std::wstring> Win32System::formatTime(std::uint32_t locale, std::uint32_t flags,
+                                                    const SystemTime& time, int capacity) {
+    const SYSTEMTIME st = toSystemTime(time);
+    std::wstring buffer(static_cast<std::size_t>(capacity > 0 ? capacity : 1), L'\0');
+    const int n = GetTimeFormatW(locale, flags, &st, nullptr, buffer.data(), capacity);
+    if (n <= 0) return std::nullopt;
+    buffer.resize(static_cast<std::size_t>(n - 1));
+    return buffer;
 }
 
 std::wstring Win32System::userDefaultLocaleName() {

@@ -12,6 +12,7 @@ public:
     std::wstring modulePath() override;
     std::wstring systemDirectory() override;
     std::vector<std::wstring> arguments() override;
+    std::wstring currentDirectory() override;
 
     std::int64_t fileSize(const std::wstring& path) override;
     bool folderExists(const std::wstring& path) override;
@@ -21,8 +22,14 @@ public:
 
     std::optional<OsVersion> rtlGetVersion() override;
     std::wstring userDefaultLocaleName() override;
+    std::optional<std::wstring> formatDate(std::uint32_t locale, std::uint32_t flags,
+                                           const SystemTime& time, int capacity) override;
+    std::optional<std::wstring> formatTime(std::uint32_t locale, std::uint32_t flags,
+                                           const SystemTime& time, int capacity) override;
     void messageBeep(std::uint32_t type) override;
     std::unique_ptr<VersionLibrary> loadVersionLibrary() override;
+
+    ImagingLibrary& imaging() override;
 
     std::unique_ptr<SystemHandle> createMutex(const std::wstring& name,
                                               std::uint32_t& lastError) override;
@@ -33,6 +40,9 @@ public:
     void enablePrivilege(const std::wstring& name, std::uint32_t attributes) override;
     bool initiateSystemShutdown(const std::wstring& message, std::uint32_t timeoutSeconds,
                                 bool forceAppsClosed, bool reboot) override;
+
+private:
+    std::unique_ptr<ImagingLibrary> imaging_;
 };
 
 // Version.dll from System32; null when it or one of its functions is missing.

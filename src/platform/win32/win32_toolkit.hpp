@@ -130,8 +130,8 @@ public:
     std::wstring columnTitle(const std::string& list, int column) override;
     void setColumnWidth(const std::string& list, int column, int width) override;
     int columnWidth(const std::string& list, int column) override;
-    void setColumnRightAligned(const std::string& list, int column, bool right) override;
-    bool columnRightAligned(const std::string& list, int column) override;
+    void setColumnAlignment(const std::string& list, int column, ColumnAlign align) override;
+    ColumnAlign columnAlignment(const std::string& list, int column) override;
     int addRow(const std::string& list, const std::vector<std::wstring>& cells) override;
     void deleteRow(const std::string& list, int row) override;
     void deleteAllRows(const std::string& list) override;
@@ -177,6 +177,11 @@ public:
                     int icon, bool programFont) override;
 
     // taskbar
+    std::wstring openFileDialog(const std::string& owner, const OpenFileRequest& request) override;
+    std::wstring pickFolder(const std::string& owner, const FolderPickerRequest& request) override;
+    std::wstring browseForFolder(const std::string& owner, const std::wstring& title,
+                                 const std::wstring& start) override;
+
     bool createTaskbarProgress(const std::string& window) override;
     void releaseTaskbarProgress() override;
     void setTaskbarProgress(std::uint64_t done, std::uint64_t total) override;

@@ -61,7 +61,8 @@ std::wstring Win32Toolkit::columnTitle(const std::string& list, int column) {
 }
 
 void Win32Toolkit::setColumnWidth(const std::string& list, int column, int width) {
-    if (HWND hwnd = handleOf(list)) SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), scale(width));
+    // Negative widths are the list view's own autosize requests and are not scaled.
+    if (HWND hwnd = handleOf(list)) SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), width < 0 ? width : scale(width));
 }
 
 int Win32Toolkit::columnWidth(const std::string& list, int column) {
@@ -69,22 +70,26 @@ int Win32Toolkit::columnWidth(const std::string& list, int column) {
     return hwnd ? unscale(static_cast<int>(SendMessageW(hwnd, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0))) : 0;
 }
 
-void Win32Toolkit::setColumnRightAligned(const std::string& list, int column, bool right) {
+void Win32Toolkit::setColumnAlignment(const std::string& list, int column, ColumnAlign align) {
     HWND hwnd = handleOf(list);
     if (!hwnd) return;
     LVCOLUMNW info{};
     info.mask = LVCF_FMT;
-    info.fmt = right ? LVCFMT_RIGHT : LVCFMT_LEFT;
+    info.fmt = align == ColumnAlign::Right ? LVCFMT_RIGHT : align == ColumnAlign::Centre ? LVCFMT_CENTER : LVCFMT_LEFT;
     SendMessageW(hwnd, LVM_SETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info));
 }
 
-bool Win32Toolkit::columnRightAligned(const std::string& list, int column) {
+ColumnAlign Win32Toolkit::columnAlignment(const std::string& list, int column) {
     HWND hwnd = handleOf(list);
-    if (!hwnd) return false;
+    if (!hwnd) return ColumnAlign::Left;
     LVCOLUMNW info{};
     info.mask = LVCF_FMT;
-    if (!SendMessageW(hwnd, LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info))) return false;
-    return (info.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_RIGHT;
+    if (!SendMessageW(hwnd, LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info))) return ColumnAlign::Left;
+    switch (info.fmt & LVCFMT_JUSTIFYMASK) {
+        case LVCFMT_RIGHT: return ColumnAlign::Right;
+        case LVCFMT_CENTER: return ColumnAlign::Centre;
+        default: return ColumnAlign::Left;
+    }
 }
 
 int Win32Toolkit::addRow(const std::string& list, const std::vector<std::wstring>& cells) {

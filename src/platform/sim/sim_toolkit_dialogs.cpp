@@ -1,0 +1,62 @@
+// The file and folder dialogs of the sim toolkit: each is answered at once with the next answer
+// the scripted user gave, and recorded in the machine's call log with what it was shown.
+
+#include "platform/sim/sim_toolkit.hpp"
+
+namespace halvora::sim {
+
+void SimToolkit::queueDialogAnswer(const std::wstring& answer) {
+    std::lock_guard lock(mutex_);
+    dialogAnswers_.push_back(answer);
+}
+
+std::size_t SimToolkit::queuedDialogAnswers() {
+    std::lock_guard lock(mutex_);
+    return dialogAnswers_.size();
+}
+
+namespace {
+
+std::wstring hex(std::uint32_t value) {
+    static const wchar_t digits[] = L"0123456789ABCDEF";
+    std::wstring text;
+    do {
+        text.insert(text.begin(), digits[value % 16]);
+        value /= 16;
+    } while (value != 0);
+    return L"0x" + text;
+}
+
+}  // namespace
+
+std::wstring SimToolkit::takeDialogAnswer(const std::string& owner, const char* dialog) {
+    std::lock_guard lock(mutex_);
+    findWindow(owner, dialog);
+    if (dialogAnswers_.empty()) {
+        fault(std::string(dialog) + ": the dialog opened with no answer given for it");
+        return L"";
+    }
+    std::wstring answer = dialogAnswers_.front();
+    dialogAnswers_.pop_front();
+    return answer;
+}
+
+std::wstring SimToolkit::openFileDialog(const std::string& owner, const OpenFileRequest& request) {
+    machine_->record(L"GetOpenFileNameW title=" + request.title + L" start=" + request.start + L" filter=" +
+                     request.filter + L" index=" + std::to_wstring(request.filterIndex));
+    return takeDialogAnswer(owner, "openFileDialog");
+}
+
+std::wstring SimToolkit::pickFolder(const std::string& owner, const FolderPickerRequest& request) {
+    machine_->record(L"IFileOpenDialog default=" + request.defaultFolder + L" setFolder=" +
+                     (request.setFolder ? L"1" : L"0") + L" options=" + hex(request.options));
+    return takeDialogAnswer(owner, "pickFolder");
+}
+
+std::wstring SimToolkit::browseForFolder(const std::string& owner, const std::wstring& title,
+                                         const std::wstring& start) {
+    machine_->record(L"SHBrowseForFolderW title=" + title + L" start=" + start);
+    return takeDialogAnswer(owner, "browseForFolder");
+}
+
+}  // namespace halvora::sim
