@@ -129,6 +129,18 @@ std::uint32_t SimToolkit::createWindow(const std::string& name, const std::wstri
 }
 
 void SimToolkit::destroyWindow(const std::string& name) {
+    if (observer_) {
+        // The owned windows go first, as below; each is told while it can still be read.
+        std::vector<std::string> closing;
+        {
+            std::lock_guard lock(mutex_);
+            for (const auto& [other, control] : controls_) {
+                if (control.isWindow && control.owner == name) closing.push_back(other);
+            }
+            if (controls_.count(name) != 0 && controls_[name].isWindow) closing.push_back(name);
+        }
+        for (const auto& window : closing) observer_({SimScreenChange::Kind::WindowClosing, window, 0, L""});
+    }
     std::lock_guard lock(mutex_);
     SimControl* window = findWindow(name, "destroyWindow");
     if (!window) return;
@@ -327,8 +339,15 @@ bool SimToolkit::isEnabled(const std::string& control) {
 }
 
 void SimToolkit::setVisible(const std::string& control, bool visible) {
-    std::lock_guard lock(mutex_);
-    if (SimControl* c = find(control, "setVisible")) c->visible = visible;
+    bool shown = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (SimControl* c = find(control, "setVisible")) {
+            shown = c->isWindow && visible && !c->visible;
+            c->visible = visible;
+        }
+    }
+    if (shown && observer_) observer_({SimScreenChange::Kind::WindowShown, control, 0, L""});
 }
 
 bool SimToolkit::isVisible(const std::string& control) {

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -24,6 +25,19 @@
 #include "platform/toolkit.hpp"
 
 namespace halvora::sim {
+
+// A change someone watching the screen would notice, as halvora-sim reports and traces it.
+struct SimScreenChange {
+    enum class Kind {
+        WindowShown,    // a window became visible
+        WindowClosing,  // a window is about to be destroyed; its controls are still there
+        StatusText,     // a status bar field got a different text
+    };
+    Kind kind = Kind::WindowShown;
+    std::string name;  // the window or the status bar
+    int field = 0;     // StatusText only
+    std::wstring text; // StatusText only: the new text
+};
 
 class SimToolkit : public Toolkit {
 public:
@@ -175,6 +189,11 @@ public:
     void failWindowCreation(const std::string& name, std::uint32_t error);
     void setMinimised(const std::string& window, bool minimised);
 
+    // Called on the thread that made the change, with no lock held, so the observer may query
+    // the toolkit (a closing window can still be read). Set it before the program runs.
+    using ScreenObserver = std::function<void(const SimScreenChange&)>;
+    void setScreenObserver(ScreenObserver observer) { observer_ = std::move(observer); }
+
     // --- virtual clock and the interface thread ---------------------------------------------
     std::uint64_t now();  // milliseconds of virtual time since the run began
     std::optional<int> timerInterval(const std::string& window, int id);
@@ -220,6 +239,7 @@ private:
     std::map<std::string, std::uint32_t> failingWindows_;
     std::vector<std::string> faults_;
     std::deque<std::wstring> dialogAnswers_;
+    ScreenObserver observer_;
 };
 
 }  // namespace halvora::sim

@@ -271,16 +271,21 @@ void SimToolkit::setStatusFields(const std::string& bar, const std::vector<int>&
 }
 
 void SimToolkit::setStatusText(const std::string& bar, int field, const std::wstring& text) {
-    std::lock_guard lock(mutex_);
-    SimControl* c = findKind(bar, "setStatusText", {ControlKind::StatusBar});
-    if (!c) return;
-    // A status bar has one field until it is given more.
-    const int fields = std::max<int>(static_cast<int>(c->fieldWidths.size()), 1);
-    if (field < 0 || field >= fields) {
-        fault("setStatusText: \"" + bar + "\" has no field " + std::to_string(field));
-        return;
+    {
+        std::lock_guard lock(mutex_);
+        SimControl* c = findKind(bar, "setStatusText", {ControlKind::StatusBar});
+        if (!c) return;
+        // A status bar has one field until it is given more.
+        const int fields = std::max<int>(static_cast<int>(c->fieldWidths.size()), 1);
+        if (field < 0 || field >= fields) {
+            fault("setStatusText: \"" + bar + "\" has no field " + std::to_string(field));
+            return;
+        }
+        std::wstring& current = c->fieldTexts[field];
+        if (current == text) return;
+        current = text;
     }
-    c->fieldTexts[field] = text;
+    if (observer_) observer_({SimScreenChange::Kind::StatusText, bar, field, text});
 }
 
 std::wstring SimToolkit::statusText(const std::string& bar, int field) {

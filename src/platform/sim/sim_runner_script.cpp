@@ -1,0 +1,175 @@
+#include "platform/sim/sim_runner_script.hpp"
+
+#include <fstream>
+#include <limits>
+
+#include "platform/sim/sim_text.hpp"
+
+namespace halvora::sim {
+
+namespace {
+
+using nlohmann::json;
+
+// One step's reading; it stops at the first thing that is wrong and says what.
+struct StepReader {
+    std::size_t number;
+    std::string& error;
+
+    bool fail(const std::string& why) {
+        error = "script step " + std::to_string(number) + ": " + why;
+        return false;
+    }
+
+    bool name(const std::string& key, const json& value, std::string& out) {
+        if (!value.is_string() || value.get<std::string>().empty()) {
+            return fail("\"" + key + "\" takes a control name (a non-empty string)");
+        }
+        out = value.get<std::string>();
+        return true;
+    }
+
+    bool listRow(const std::string& key, const json& value, ScriptStep& step) {
+        const std::string shape = "\"" + key + "\" takes [\"ListName\", row]";
+        if (!value.is_array() || value.size() != 2) return fail(shape);
+        if (!value[0].is_string() || value[0].get<std::string>().empty()) return fail(shape + ": the list name is missing");
+        if (!value[1].is_number_integer() || value[1].get<std::int64_t>() < 0 ||
+            value[1].get<std::int64_t>() > std::numeric_limits<int>::max()) {
+            return fail(shape + ": the row is a whole number from 0");
+        }
+        step.control = value[0].get<std::string>();
+        step.row = static_cast<int>(value[1].get<std::int64_t>());
+        return true;
+    }
+
+    bool flagTrue(const std::string& key, const json& value) {
+        if (value != json(true)) return fail("\"" + key + "\" takes true");
+        return true;
+    }
+
+    bool read(const json& item, ScriptStep& step) {
+        if (!item.is_object() || item.size() != 1) {
+            return fail("each step is an object with one key, such as {\"click\": \"InfoMark\"}");
+        }
+        const std::string key = item.begin().key();
+        const json& value = item.begin().value();
+        step.source = item;
+        if (key == "click") {
+            step.kind = StepKind::Click;
+            return name(key, value, step.control);
+        }
+        if (key == "clickRow" || key == "doubleClickRow") {
+            step.kind = key == "clickRow" ? StepKind::ClickRow : StepKind::DoubleClickRow;
+            return listRow(key, value, step);
+        }
+        if (key == "menu") {
+            step.kind = StepKind::Menu;
+            if (!value.is_number_integer() || value.get<std::int64_t>() <= 0 || value.get<std::int64_t>() > 0xFFFF) {
+                return fail("\"menu\" takes the item's number (1, 2, ...)");
+            }
+            step.menuItem = static_cast<int>(value.get<std::int64_t>());
+            return true;
+        }
+        if (key == "drop") {
+            step.kind = StepKind::Drop;
+            if (!value.is_array() || value.empty()) return fail("\"drop\" takes a list of one or more paths");
+            for (const auto& path : value) {
+                if (!path.is_string() || path.get<std::string>().empty()) {
+                    return fail("\"drop\" takes a list of paths (non-empty strings)");
+                }
+                step.paths.push_back(widen(path.get<std::string>()));
+            }
+            return true;
+        }
+        if (key == "dialog") {
+            step.kind = StepKind::Dialog;
+            if (!value.is_string()) return fail("\"dialog\" takes a path, or \"\" to cancel the dialog");
+            step.paths.push_back(widen(value.get<std::string>()));
+            return true;
+        }
+        if (key == "answer") {
+            step.kind = StepKind::Answer;
+            static const char* const answers[] = {"Yes", "No", "Cancel", "Ok"};
+            for (const char* answer : answers) {
+                if (value == json(answer)) {
+                    step.answer = answer;
+                    return true;
+                }
+            }
+            return fail("\"answer\" takes \"Yes\", \"No\", \"Cancel\" or \"Ok\"");
+        }
+        if (key == "advance") {
+            step.kind = StepKind::Advance;
+            if (!value.is_number_integer() || value.get<std::int64_t>() < 0) {
+                return fail("\"advance\" takes milliseconds (a whole number from 0)");
+            }
+            step.milliseconds = value.get<std::uint64_t>();
+            return true;
+        }
+        if (key == "waitIdle") {
+            step.kind = StepKind::WaitIdle;
+            return flagTrue(key, value);
+        }
+        if (key == "waitStatus") {
+            step.kind = StepKind::WaitStatus;
+            if (!value.is_string() || value.get<std::string>().empty()) {
+                return fail("\"waitStatus\" takes the text to wait for (a non-empty string)");
+            }
+            step.text = widen(value.get<std::string>());
+            return true;
+        }
+        if (key == "close") {
+            step.kind = StepKind::Close;
+            return flagTrue(key, value);
+        }
+        if (key == "snapshot") {
+            step.kind = StepKind::Snapshot;
+            if (!value.is_string()) return fail("\"snapshot\" takes a label (a string)");
+            step.label = value.get<std::string>();
+            return true;
+        }
+        return fail("unknown step \"" + key +
+                    "\" (known: click, clickRow, doubleClickRow, menu, drop, dialog, answer, advance, "
+                    "waitIdle, waitStatus, close, snapshot)");
+    }
+};
+
+}  // namespace
+
+std::optional<std::vector<ScriptStep>> parseScript(const nlohmann::json& script, std::string& error) {
+    if (!script.is_array()) {
+        error = "script: the top level must be a list of steps";
+        return std::nullopt;
+    }
+    std::vector<ScriptStep> steps;
+    for (std::size_t i = 0; i < script.size(); ++i) {
+        ScriptStep step;
+        StepReader reader{i + 1, error};
+        if (!reader.read(script[i], step)) return std::nullopt;
+        steps.push_back(std::move(step));
+    }
+    return steps;
+}
+
+std::optional<std::vector<ScriptStep>> loadScript(const std::string& path, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "script: cannot read " + path;
+        return std::nullopt;
+    }
+    const json script = json::parse(in, nullptr, false);
+    if (script.is_discarded()) {
+        error = "script: " + path + " is not valid JSON";
+        return std::nullopt;
+    }
+    return parseScript(script, error);
+}
+
+std::string describeStep(const ScriptStep& step) {
+    if (!step.source.is_object() || step.source.empty()) return "?";
+    const auto item = step.source.begin();
+    const json& value = item.value();
+    return item.key() + " " + (value.is_string() ? value.get<std::string>() : value.dump());
+}
+
+}  // namespace halvora::sim

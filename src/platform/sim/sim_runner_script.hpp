@@ -1,0 +1,51 @@
+#pragma once
+// The steps of a halvora-sim script: what a person does at the simulated machine, in order.
+// A script is a JSON array; each step is an object with one key naming what to do.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace halvora::sim {
+
+enum class StepKind {
+    Click,           // {"click": "ControlName"}
+    ClickRow,        // {"clickRow": ["ListName", row]}
+    DoubleClickRow,  // {"doubleClickRow": ["ListName", row]}
+    Menu,            // {"menu": item}: item of the options menu, opened by its button
+    Drop,            // {"drop": ["D:\\path", ...]}: files dropped on the main window
+    Dialog,          // {"dialog": "D:\\path"}: the next file or folder dialog; "" cancels
+    Answer,          // {"answer": "Yes" | "No" | "Cancel" | "Ok"}
+    Advance,         // {"advance": milliseconds}
+    WaitIdle,        // {"waitIdle": true}
+    WaitStatus,      // {"waitStatus": "text"}
+    Close,           // {"close": true}
+    Snapshot,        // {"snapshot": "label"}
+};
+
+struct ScriptStep {
+    StepKind kind = StepKind::Click;
+    std::string control;              // Click, ClickRow, DoubleClickRow: the control or list
+    int row = 0;                      // ClickRow, DoubleClickRow
+    int menuItem = 0;                 // Menu
+    std::vector<std::wstring> paths;  // Drop; Dialog has one (maybe empty)
+    std::string answer;               // Answer: the button's caption
+    std::uint64_t milliseconds = 0;   // Advance
+    std::wstring text;                // WaitStatus
+    std::string label;                // Snapshot
+    nlohmann::json source;            // the step as written, for reports and messages
+};
+
+// Nullopt with `error` naming the step (counted from 1) and what is wrong with it.
+std::optional<std::vector<ScriptStep>> parseScript(const nlohmann::json& script, std::string& error);
+
+// Reads and parses a script file; `error` also covers a missing file and bad JSON.
+std::optional<std::vector<ScriptStep>> loadScript(const std::string& path, std::string& error);
+
+// "click InfoMark", "answer Ok", ...: a step as one line for the terminal.
+std::string describeStep(const ScriptStep& step);
+
+}  // namespace halvora::sim
