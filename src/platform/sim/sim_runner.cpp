@@ -221,6 +221,9 @@ bool SimRunner::runStep(const ScriptStep& step, std::string& why) {
         report_.snapshots.emplace_back(step.label, std::move(state));
         return true;
     }
+    // A main window that has gone means the program is on its way out: let it get there, so
+    // that the step fails for the right reason.
+    if (!toolkit_.isWindow(kMainWindow)) waitForEnd(options_.waitLimit);
     if (programEnded()) {
         why = "the program has already ended (exit code " + std::to_string(*waitForEnd({})) + ")";
         return false;
@@ -254,6 +257,9 @@ bool SimRunner::runStep(const ScriptStep& step, std::string& why) {
                 },
                 "the status \"" + narrow(step.text) + "\"", why);
         case StepKind::Close: return done(user_.requestClose(kMainWindow));
+        case StepKind::Spin: return done(user_.setSpin(step.control, step.row));
+        case StepKind::Type: return done(user_.typeText(step.control, step.text));
+        case StepKind::Choose: return done(user_.chooseComboItem(step.control, step.row));
         case StepKind::Snapshot: break;
     }
     return true;

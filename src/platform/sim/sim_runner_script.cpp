@@ -29,13 +29,17 @@ struct StepReader {
         return true;
     }
 
-    bool listRow(const std::string& key, const json& value, ScriptStep& step) {
-        const std::string shape = "\"" + key + "\" takes [\"ListName\", row]";
+    // [name, number]: a list and its row, a spin field and its value, a drop-down list and its
+    // item. Only a spin field's value may be below 0.
+    bool nameAndNumber(const std::string& key, const json& value, const char* what, const char* number,
+                       bool negative, ScriptStep& step) {
+        const std::string shape = "\"" + key + "\" takes [\"" + what + "\", " + number + "]";
         if (!value.is_array() || value.size() != 2) return fail(shape);
-        if (!value[0].is_string() || value[0].get<std::string>().empty()) return fail(shape + ": the list name is missing");
-        if (!value[1].is_number_integer() || value[1].get<std::int64_t>() < 0 ||
+        if (!value[0].is_string() || value[0].get<std::string>().empty()) return fail(shape + ": the name is missing");
+        const std::int64_t low = negative ? std::numeric_limits<int>::min() : 0;
+        if (!value[1].is_number_integer() || value[1].get<std::int64_t>() < low ||
             value[1].get<std::int64_t>() > std::numeric_limits<int>::max()) {
-            return fail(shape + ": the row is a whole number from 0");
+            return fail(shape + ": the " + number + " is a whole number" + (negative ? "" : " from 0"));
         }
         step.control = value[0].get<std::string>();
         step.row = static_cast<int>(value[1].get<std::int64_t>());
@@ -60,7 +64,25 @@ struct StepReader {
         }
         if (key == "clickRow" || key == "doubleClickRow") {
             step.kind = key == "clickRow" ? StepKind::ClickRow : StepKind::DoubleClickRow;
-            return listRow(key, value, step);
+            return nameAndNumber(key, value, "ListName", "row", false, step);
+        }
+        if (key == "spin") {
+            step.kind = StepKind::Spin;
+            return nameAndNumber(key, value, "SpinName", "value", true, step);
+        }
+        if (key == "choose") {
+            step.kind = StepKind::Choose;
+            return nameAndNumber(key, value, "ComboName", "index", false, step);
+        }
+        if (key == "type") {
+            step.kind = StepKind::Type;
+            if (!value.is_array() || value.size() != 2 || !value[0].is_string() ||
+                value[0].get<std::string>().empty() || !value[1].is_string()) {
+                return fail("\"type\" takes [\"EditName\", \"text\"]");
+            }
+            step.control = value[0].get<std::string>();
+            step.text = widen(value[1].get<std::string>());
+            return true;
         }
         if (key == "menu") {
             step.kind = StepKind::Menu;
@@ -130,7 +152,7 @@ struct StepReader {
         }
         return fail("unknown step \"" + key +
                     "\" (known: click, clickRow, doubleClickRow, menu, drop, dialog, answer, advance, "
-                    "waitIdle, waitStatus, close, snapshot)");
+                    "waitIdle, waitStatus, close, snapshot, spin, type, choose)");
     }
 };
 

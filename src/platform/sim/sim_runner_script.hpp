@@ -24,17 +24,20 @@ enum class StepKind {
     WaitStatus,      // {"waitStatus": "text"}
     Close,           // {"close": true}
     Snapshot,        // {"snapshot": "label"}
+    Spin,            // {"spin": ["SpinName", value]}: the arrows moved to the value
+    Type,            // {"type": ["EditName", "text"]}: the field's text replaced
+    Choose,          // {"choose": ["ComboName", index]}: an item of a drop-down list
 };
 
 struct ScriptStep {
     StepKind kind = StepKind::Click;
-    std::string control;              // Click, ClickRow, DoubleClickRow: the control or list
-    int row = 0;                      // ClickRow, DoubleClickRow
+    std::string control;              // Click, ClickRow, DoubleClickRow, Spin, Type, Choose
+    int row = 0;                      // ClickRow, DoubleClickRow; Spin's value, Choose's index
     int menuItem = 0;                 // Menu
     std::vector<std::wstring> paths;  // Drop; Dialog has one (maybe empty)
     std::string answer;               // Answer: the button's caption
     std::uint64_t milliseconds = 0;   // Advance
-    std::wstring text;                // WaitStatus
+    std::wstring text;                // WaitStatus, Type
     std::string label;                // Snapshot
     nlohmann::json source;            // the step as written, for reports and messages
 };
