@@ -19,7 +19,8 @@ TEST(RunnerOptions, OptionsAndTheProgramsArgumentsAfterTheMarker) {
     EXPECT_TRUE(line->trace);
     EXPECT_EQ(line->waitLimit, std::chrono::milliseconds(250));
     // After "--" everything is the program's, even what looks like an option of the runner.
-    EXPECT_EQ(line->programArguments,
+    ASSERT_TRUE(line->programArguments);
+    EXPECT_EQ(*line->programArguments,
               (std::vector<std::wstring>{L"/ImageFile:D:\\한글 폴더\\a.wim", L"--script", L"/Index:2"}));
 }
 
@@ -29,7 +30,10 @@ TEST(RunnerOptions, DefaultsAndProblems) {
     ASSERT_TRUE(line);
     EXPECT_EQ(line->waitLimit, std::chrono::seconds(60));
     EXPECT_FALSE(line->trace);
-    EXPECT_TRUE(line->programArguments.empty());
+    EXPECT_FALSE(line->programArguments);  // the description's arguments, then
+    const auto empty = parseRunnerCommandLine({"--machine", "m.json", "--"}, error);
+    ASSERT_TRUE(empty && empty->programArguments);
+    EXPECT_TRUE(empty->programArguments->empty());
 
     const std::pair<std::vector<std::string>, const char*> bad[] = {
         {{}, "--machine is required"},

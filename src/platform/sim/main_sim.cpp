@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     options.waitLimit = line->waitLimit;
     if (line->trace) options.trace = &std::cout;
     // The runner is not destroyed when the program could not be ended: its thread still uses it.
-    auto* runner = new SimRunner(machine, line->programArguments, options);
+    auto* runner = new SimRunner(machine, line->programArguments.value_or(machine->description().arguments), options);
     const RunOutcome outcome = runner->run(steps);
     RunReport& report = runner->report();
 

@@ -11,7 +11,8 @@ std::optional<RunnerCommandLine> parseRunnerCommandLine(const std::vector<std::s
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--") {
-            for (++i; i < args.size(); ++i) line.programArguments.push_back(widen(args[i]));
+            line.programArguments.emplace();
+            for (++i; i < args.size(); ++i) line.programArguments->push_back(widen(args[i]));
             break;
         }
         if (arg == "--trace") {

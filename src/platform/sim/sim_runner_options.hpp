@@ -14,7 +14,9 @@ struct RunnerCommandLine {
     std::string report;  // "" for none
     bool trace = false;
     std::chrono::milliseconds waitLimit{60000};
-    std::vector<std::wstring> programArguments;  // after "--", one each, as Windows splits them
+    // After "--", one each, as Windows splits them; nullopt without "--", where the machine
+    // description's "arguments" are the run's.
+    std::optional<std::vector<std::wstring>> programArguments;
 };
 
 inline constexpr char kRunnerUsage[] =
