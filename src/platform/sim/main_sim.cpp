@@ -57,9 +57,12 @@ int main(int argc, char** argv) {
     } else if (outcome == RunOutcome::StepFailed) {
         status = kExitStepFailed;
         const FailedStep& failed = *report.failedStep;
-        std::cerr << "halvora-sim: step " << failed.number
-                  << (failed.step.is_null() ? std::string() : " " + failed.step.dump()) << " failed: " << failed.why
-                  << "\n";
+        if (failed.number == 0) {
+            std::cerr << "halvora-sim: the program did not get as far as its window: " << failed.why << "\n";
+        } else {
+            std::cerr << "halvora-sim: step " << failed.number << " " << failed.step.dump() << " failed: " << failed.why
+                      << "\n";
+        }
     } else {
         status = kExitStillRunning;
         std::cerr << "halvora-sim: the script ended with the program still running; it was closed\n";

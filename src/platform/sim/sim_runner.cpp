@@ -95,6 +95,7 @@ void SimRunner::onScreenChange(const SimScreenChange& change) {
         {
             std::lock_guard lock(mutex_);
             answer = closingBox_ ? std::optional<int>(2) : messageBoxResult(toolkit_);
+            closingBox_ = false;  // a box the program opens next is answered as usual
             if (!boxOpen_ || report_.messageBoxes.empty()) return;
             MessageBoxRecord& box = report_.messageBoxes.back();
             if (!boxNoted_) box.countdown = now.countdown;
