@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <thread>
@@ -287,6 +288,33 @@ TEST_F(SimImagingTest, LastErrorBelongsToTheCallingThread) {
     worker.join();
     EXPECT_EQ(workerError, 5u);
     EXPECT_EQ(imaging().lastError(), 2u);
+}
+
+TEST_F(SimImagingTest, HandlesServeSeveralThreadsAtOnce) {
+    makeWim("D/sources/install.wim", threeEditions());
+    ImagingLibrary& library = imaging();
+    const WimHandle shared = open(L"D:\\sources\\install.wim");
+    ASSERT_NE(shared, 0u);
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 10; ++i) {
+                const WimHandle own = library.createFile(L"D:\\sources\\install.wim", kWimGenericRead,
+                                                         kWimOpenExisting, 0, 0, nullptr);
+                std::u16string xml;
+                std::array<unsigned char, kWimInfoSize> info{};
+                const WimHandle image = library.loadImage(shared, 1 + i % 3);
+                if (own == 0 || image == 0 || !library.getImageInformation(shared, xml) ||
+                    !library.getAttributes(own, info.data(), kWimInfoSize) || !library.closeHandle(image) ||
+                    !library.closeHandle(own)) {
+                    ++failures;
+                }
+            }
+        });
+    }
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(failures.load(), 0);
 }
 
 // --- callbacks, log file, call log ----------------------------------------------------------------

@@ -1,6 +1,6 @@
 #include "platform/sim/sim_imaging.hpp"
 
-#include <cstdio>
+#include <cwchar>
 #include <system_error>
 
 #include "platform/sim/sim_paths.hpp"
@@ -97,9 +97,8 @@ bool SimImaging::closeHandle(WimHandle handle) {
     {
         std::lock_guard lock(mutex_);
         const auto it = handles_.find(handle);
-        if (it == handles_.end()) {
-            lastErrors_[std::this_thread::get_id()] = kErrorInvalidHandle;
-        } else {
+        if (it != handles_.end()) {
+            // An image handle shares its file's WIM, so the file stays open while either is.
             released = std::move(it->second.file);
             handles_.erase(it);
             std::erase_if(callbacks_, [handle](const Callback& c) { return c.handle == handle; });
@@ -203,8 +202,8 @@ bool SimImaging::applyImage(WimHandle image, const std::wstring& path, std::uint
     machine_->record(L"WIMApplyImage " + path + L" " + hex(flags));
     const std::wstring operation = L"WIMApplyImage " + path;
     if (!libraryPresent()) return finish(operation, kErrorModNotFound);
-    (void)image;
-    // Applying an image is not simulated yet.
+    // Applying an image is not simulated yet: the handle is checked, the call refused.
+    if (!find(image)) return finish(operation, kErrorInvalidHandle);
     return finish(operation, kErrorCallNotImplemented);
 }
 
