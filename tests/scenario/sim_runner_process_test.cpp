@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "sim_session.hpp"
+#include "wim_factory.hpp"
 
 namespace halvora::scenario {
 namespace {
@@ -71,6 +72,28 @@ TEST_F(RunnerProcess, ClickAnswerSnapshotCloseEndsWithTheProgramsCodeAndAFullRep
     EXPECT_NE(r.out.find("[box] 프로그램 정보\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("-> Ok (0)"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("[status 3] "), std::string::npos) << r.out;
+}
+
+TEST_F(RunnerProcess, TheImageNamedOnTheCommandLineIsListedWithItsIndexChosen) {
+    testing::WimSpec wim;
+    for (const char* name : {"Windows 10 Home", "Windows 10 Pro"}) {
+        wim.images.push_back({{{"NAME", name}, {"DESCRIPTION", name}}, {{"Windows/System32/a.txt", name}}});
+    }
+    std::filesystem::create_directories(fixture_.host("D/sources"));
+    ASSERT_EQ(testing::writeWim(fixture_.host("D/sources/install.wim"), wim), "");
+    const Result r = run(R"([{"waitIdle": true}, {"snapshot": "loaded"}, {"clickRow": ["ImageList", 0]},
+                             {"close": true}])",
+                         "", "'/ImageFile:D:\\sources\\install.wim' /Index:2");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const json rep = report();
+    const json& loaded = rep["snapshots"][0]["state"];
+    EXPECT_EQ(loaded["controls"]["ImageFileEdit"]["text"], "D:\\sources\\install.wim");
+    ASSERT_EQ(loaded["lists"]["ImageList"]["rows"].size(), 2u);
+    EXPECT_EQ(loaded["lists"]["ImageList"]["rows"][1][1], "Windows 10 Pro");
+    EXPECT_EQ(loaded["lists"]["ImageList"]["selected"], 1);
+    EXPECT_EQ(loaded["controls"]["ImageIndexEdit"]["text"], "2");
+    EXPECT_EQ(rep["final"]["controls"]["ImageIndexEdit"]["text"], "1");
+    EXPECT_NE(std::find(rep["calls"].begin(), rep["calls"].end(), "WIMGetImageInformation"), rep["calls"].end());
 }
 
 TEST_F(RunnerProcess, BadScriptOptionOrDescriptionIs64WithTheProblemNamed) {
