@@ -25,3 +25,13 @@ HWND findNamed(HWND parent, const std::string& name);
 int checkToolkit();
 
 }  // namespace probe
+
+namespace probe {
+
+// A list view or status bar of another process (probe_lists.cpp).
+int listColumnCount(HWND list);
+std::wstring listColumnTitle(HWND list, int column);
+std::wstring listCell(HWND list, int row, int column);
+std::wstring statusText(HWND bar, int field);
+
+}  // namespace probe
