@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -57,11 +58,26 @@ struct LocalBuffer {
     }
 };
 
+// Wine's own wimgapi.dll is a builtin placeholder: most of its exports end the process when they
+// are called (WIMUnregisterMessageCallback among them, which the program calls on its way out),
+// and nothing a caller can do catches that. Wine marks its builtin modules with this text right
+// after the DOS header.
+bool isWineBuiltin(HMODULE module) {
+    static constexpr char kSignature[] = "Wine builtin DLL";
+    const auto* header = reinterpret_cast<const char*>(module) + sizeof(IMAGE_DOS_HEADER);
+    return std::memcmp(header, kSignature, sizeof kSignature - 1) == 0;
+}
+
 class Win32Imaging final : public ImagingLibrary {
 public:
     Win32Imaging() : module_(loadSystemLibrary(L"wimgapi.dll")) {
         loadError_ = module_ ? ERROR_SUCCESS : GetLastError();
         if (!module_ && loadError_ == ERROR_SUCCESS) loadError_ = ERROR_MOD_NOT_FOUND;
+        if (module_ && isWineBuiltin(module_.get())) {
+            // A library that implements nothing: every call fails as Wine's WIMCreateFile does.
+            module_.reset();
+            loadError_ = ERROR_CALL_NOT_IMPLEMENTED;
+        }
         HMODULE m = module_.get();
         createFile_ = procAddress<CreateFileFn>(m, "WIMCreateFile");
         closeHandle_ = procAddress<CloseHandleFn>(m, "WIMCloseHandle");
