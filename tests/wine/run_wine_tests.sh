@@ -271,6 +271,7 @@ if [ -f "$build/wimgapi.dll" ]; then
     # Wine takes its own builtin over a DLL of the same name unless told otherwise.
     plain_overrides="$WINEDLLOVERRIDES"
     export WINEDLLOVERRIDES="$plain_overrides;wimgapi=n"
+    probe check-imaging "$wim_windows"
     start_app "/ImageFile:$wim_windows"
     probe wait-window 60
     probe check-title
@@ -306,6 +307,7 @@ else
 fi
 
 echo "== the same start with Wine's own wimgapi.dll, a stub"
+probe check-imaging
 start_app "/ImageFile:$wim_windows"
 probe wait-window 60
 sleep 3  # the image file is read at start; give a failing library its chance to fail
