@@ -51,8 +51,9 @@ std::optional<SystemTime> fileTimeToSystemTime(std::uint64_t fileTime) {
 
 std::wstring formatFileTime(System& system, const SystemTime& time) {
     const auto date = system.formatDate(kLocaleUserDefault, 0, time, kFormatBufferCharacters);
-    const auto clock =
-        system.formatTime(kLocaleUserDefault, kTimeNoSeconds | kTimeForce24Hour, time, kFormatBufferCharacters);
+    // Hours and minutes on the 24-hour clock, without a morning or afternoon marker.
+    const auto clock = system.formatTime(kLocaleUserDefault, kTimeNoSeconds | kTimeNoTimeMarker | kTimeForce24Hour,
+                                         time, kFormatBufferCharacters);
     if (date && clock) return *date + L" " + *clock;
     if (date) return *date;
     if (clock) return *clock;

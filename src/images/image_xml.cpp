@@ -1,5 +1,7 @@
 #include "images/image_xml.hpp"
 
+#include <string_view>
+
 #include "app/text.hpp"
 
 namespace halvora {
@@ -78,15 +80,68 @@ void setTimeHalf(ImageRecord& record, ReadState state, bool high, std::uint32_t 
     }
 }
 
-bool contains(const std::wstring& line, const wchar_t* marker) {
-    return findIgnoreCase(line, marker) != std::wstring::npos;
+// What a line is about: the first of these markers, in this order, found anywhere in it
+// (letter case ignored) decides.
+enum class Marker {
+    ImageIndex, Name, TotalBytes, CreationStart, CreationEnd, ModificationStart, ModificationEnd,
+    HighPart, LowPart, WimBoot, Arch, ProductName, LanguagesStart, Default, LanguagesEnd,
+    Major, Minor, Build, SpBuild, Description, DisplayName, DisplayDescription, ImageEnd, None
+};
+
+constexpr std::wstring_view kMarkers[] = {
+    L"<IMAGE INDEX=", L"<NAME>", L"<TOTALBYTES>", L"<CREATIONTIME>", L"</CREATIONTIME>",
+    L"<LASTMODIFICATIONTIME>", L"</LASTMODIFICATIONTIME>", L"<HIGHPART>", L"<LOWPART>", L"<WIMBOOT>",
+    L"<ARCH>", L"<PRODUCTNAME>", L"<LANGUAGES>", L"<DEFAULT>", L"</LANGUAGES>", L"<MAJOR>", L"<MINOR>",
+    L"<BUILD>", L"<SPBUILD>", L"<DESCRIPTION>", L"<DISPLAYNAME>", L"<DISPLAYDESCRIPTION>", L"</IMAGE>"};
+
+wchar_t asciiUpperChar(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
+
+// Whether `marker` (upper case) stands at `at` in `line`, letter case ignored.
+bool markerAt(const std::wstring& line, std::size_t at, std::wstring_view marker) {
+    if (line.size() - at < marker.size()) return false;
+    for (std::size_t i = 0; i < marker.size(); ++i) {
+        if (asciiUpperChar(line[at + i]) != marker[i]) return false;
+    }
+    return true;
+}
+
+// Every marker begins with "<", so only the places where one stands need looking at; this keeps
+// reading a description of many images cheap.
+Marker firstMarker(const std::wstring& line) {
+    std::size_t best = std::size(kMarkers);
+    for (std::size_t at = line.find(L'<'); at != std::wstring::npos; at = line.find(L'<', at + 1)) {
+        for (std::size_t m = 0; m < best; ++m) {
+            if (markerAt(line, at, kMarkers[m])) {
+                best = m;
+                break;
+            }
+        }
+    }
+    return static_cast<Marker>(best);
+}
+
+// Every occurrence of the ASCII text `needle` removed from `text`, letter case ignored.
+std::wstring removeAllAsciiIgnoreCase(const std::wstring& text, const std::wstring& needle) {
+    std::wstring upperNeedle = needle;
+    for (wchar_t& c : upperNeedle) c = asciiUpperChar(c);
+    std::wstring out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (!upperNeedle.empty() && markerAt(text, i, upperNeedle)) {
+            i += upperNeedle.size();
+        } else {
+            out.push_back(text[i++]);
+        }
+    }
+    return out;
 }
 
 }  // namespace
 
 std::wstring tagValue(const std::wstring& line, const std::wstring& tag) {
-    std::wstring value = removeAllIgnoreCase(line, L"<" + tag + L">");
-    value = removeAllIgnoreCase(value, L"</" + tag + L">");
+    std::wstring value = removeAllAsciiIgnoreCase(line, L"<" + tag + L">");
+    value = removeAllAsciiIgnoreCase(value, L"</" + tag + L">");
     return trimSpaces(value);
 }
 
@@ -192,58 +247,47 @@ std::vector<std::vector<std::wstring>> readImageRows(const std::wstring& text, c
     // Lines 2 to n - 1, counted from 1.
     for (std::size_t number = 2; number + 1 <= breaks; ++number) {
         const std::wstring& line = lines[number - 1];
-        if (contains(line, L"<IMAGE INDEX=")) {
-            record = ImageRecord{};
-            record.Index = static_cast<std::int32_t>(parseLeadingInteger(imageIndexText(line)));
-            currentImage = record.Index;
-        } else if (contains(line, L"<NAME>")) {
-            record.Name = elementValue(line, L"NAME");
-        } else if (contains(line, L"<TOTALBYTES>")) {
-            // The file's own total stands before the first image.
-            if (currentImage > 0) record.TotalBytes = parseLeadingInteger(tagValue(line, L"TOTALBYTES"));
-        } else if (contains(line, L"<CREATIONTIME>")) {
-            state = ReadState::Creation;
-        } else if (contains(line, L"</CREATIONTIME>")) {
-            state = ReadState::None;
-        } else if (contains(line, L"<LASTMODIFICATIONTIME>")) {
-            state = ReadState::Modification;
-        } else if (contains(line, L"</LASTMODIFICATIONTIME>")) {
-            state = ReadState::None;
-        } else if (contains(line, L"<HIGHPART>")) {
-            setTimeHalf(record, state, true, fileTimeHalf(tagValue(line, L"HIGHPART")));
-        } else if (contains(line, L"<LOWPART>")) {
-            setTimeHalf(record, state, false, fileTimeHalf(tagValue(line, L"LOWPART")));
-        } else if (contains(line, L"<WIMBOOT>")) {
-            record.WimBoot = static_cast<std::int8_t>(parseLeadingInteger(tagValue(line, L"WIMBOOT")));
-        } else if (contains(line, L"<ARCH>")) {
-            record.Arch = archText(elementValue(line, L"ARCH"));
-        } else if (contains(line, L"<PRODUCTNAME>")) {
-            record.ProductName = elementValue(line, L"PRODUCTNAME");
-        } else if (contains(line, L"<LANGUAGES>")) {
-            state = ReadState::Languages;
-        } else if (contains(line, L"<DEFAULT>")) {
-            if (state == ReadState::Languages) record.DefaultLanguage = elementValue(line, L"DEFAULT");
-        } else if (contains(line, L"</LANGUAGES>")) {
-            state = ReadState::None;
-        } else if (contains(line, L"<MAJOR>")) {
-            record.Major = elementValue(line, L"MAJOR");
-        } else if (contains(line, L"<MINOR>")) {
-            record.Minor = elementValue(line, L"MINOR");
-        } else if (contains(line, L"<BUILD>")) {
-            record.Build = elementValue(line, L"BUILD");
-        } else if (contains(line, L"<SPBUILD>")) {
-            record.SpBuild = elementValue(line, L"SPBUILD");
-        } else if (contains(line, L"<DESCRIPTION>")) {
-            record.Description = elementValue(line, L"DESCRIPTION");
-        } else if (contains(line, L"<DISPLAYNAME>")) {
-            record.DisplayName = elementValue(line, L"DISPLAYNAME");
-        } else if (contains(line, L"<DISPLAYDESCRIPTION>")) {
-            record.DisplayDescription = elementValue(line, L"DISPLAYDESCRIPTION");
-        } else if (contains(line, L"</IMAGE>")) {
-            if (record.Name.empty()) record.Name = record.ProductName;
-            if (record.Description.empty()) record.Description = record.Name;
-            rows.push_back(imageRow(record, formatTime));
-            currentImage = 0;
+        switch (firstMarker(line)) {
+            case Marker::ImageIndex:
+                record = ImageRecord{};
+                record.Index = static_cast<std::int32_t>(parseLeadingInteger(imageIndexText(line)));
+                currentImage = record.Index;
+                break;
+            case Marker::Name: record.Name = elementValue(line, L"NAME"); break;
+            case Marker::TotalBytes:
+                // The file's own total stands before the first image.
+                if (currentImage > 0) record.TotalBytes = parseLeadingInteger(tagValue(line, L"TOTALBYTES"));
+                break;
+            case Marker::CreationStart: state = ReadState::Creation; break;
+            case Marker::CreationEnd: state = ReadState::None; break;
+            case Marker::ModificationStart: state = ReadState::Modification; break;
+            case Marker::ModificationEnd: state = ReadState::None; break;
+            case Marker::HighPart: setTimeHalf(record, state, true, fileTimeHalf(tagValue(line, L"HIGHPART"))); break;
+            case Marker::LowPart: setTimeHalf(record, state, false, fileTimeHalf(tagValue(line, L"LOWPART"))); break;
+            case Marker::WimBoot:
+                record.WimBoot = static_cast<std::int8_t>(parseLeadingInteger(tagValue(line, L"WIMBOOT")));
+                break;
+            case Marker::Arch: record.Arch = archText(elementValue(line, L"ARCH")); break;
+            case Marker::ProductName: record.ProductName = elementValue(line, L"PRODUCTNAME"); break;
+            case Marker::LanguagesStart: state = ReadState::Languages; break;
+            case Marker::Default:
+                if (state == ReadState::Languages) record.DefaultLanguage = elementValue(line, L"DEFAULT");
+                break;
+            case Marker::LanguagesEnd: state = ReadState::None; break;
+            case Marker::Major: record.Major = elementValue(line, L"MAJOR"); break;
+            case Marker::Minor: record.Minor = elementValue(line, L"MINOR"); break;
+            case Marker::Build: record.Build = elementValue(line, L"BUILD"); break;
+            case Marker::SpBuild: record.SpBuild = elementValue(line, L"SPBUILD"); break;
+            case Marker::Description: record.Description = elementValue(line, L"DESCRIPTION"); break;
+            case Marker::DisplayName: record.DisplayName = elementValue(line, L"DISPLAYNAME"); break;
+            case Marker::DisplayDescription: record.DisplayDescription = elementValue(line, L"DISPLAYDESCRIPTION"); break;
+            case Marker::ImageEnd:
+                if (record.Name.empty()) record.Name = record.ProductName;
+                if (record.Description.empty()) record.Description = record.Name;
+                rows.push_back(imageRow(record, formatTime));
+                currentImage = 0;
+                break;
+            case Marker::None: break;
         }
     }
     return rows;
