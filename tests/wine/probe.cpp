@@ -13,11 +13,18 @@
 //   wine_probe.exe info-box                  opens, reads and closes the information box
 //   wine_probe.exe close                     posts WM_CLOSE to the main window
 //   wine_probe.exe dump                      every named window with class, text and state
+//   wine_probe.exe wait-rows NAME N [seconds] the list comes to hold N rows
+//   wine_probe.exe wait-column-shown NAME C  column C of the list gets a width above 0
+//   wine_probe.exe list-dump NAME            "COLUMN i width title" and "ROW i<TAB>cell<TAB>..." lines
+//   wine_probe.exe status-field NAME N       "STATUS N text": field N of a status bar
+//   wine_probe.exe check-responsive          the main window answers a message within 5 s
+//   wine_probe.exe check-imaging [WIM]       the win32 imaging backend in this process
 //   wine_probe.exe check-system "two words" plain
 //                                            the win32 System calls against Windows' own answers
 //   wine_probe.exe check-toolkit             the win32 toolkit in this process, on its own windows
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -369,6 +376,66 @@ int checkSystem() {
     return failures;
 }
 
+int rowCount(HWND list) { return list ? static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) : -1; }
+
+int waitRows(const std::string& name, int expected, int seconds) {
+    int rows = -1;
+    const bool ok = waitFor([&] { return (rows = rowCount(findControl(name))) == expected; }, std::chrono::seconds(seconds));
+    check(ok, name + " holds " + std::to_string(expected) + " rows", "it holds " + std::to_string(rows));
+    return failures;
+}
+
+int waitColumnShown(const std::string& name, int column) {
+    LRESULT width = 0;
+    const bool ok = waitFor(
+        [&] {
+            HWND list = findControl(name);
+            width = list ? SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0) : 0;
+            return width > 0;
+        },
+        5s);
+    check(ok, "column " + std::to_string(column) + " of " + name + " is shown", "its width stays 0");
+    return failures;
+}
+
+int listDump(const std::string& name) {
+    HWND list = findControl(name);
+    check(list != nullptr, name + " exists");
+    if (!list) return failures;
+    const int columns = probe::listColumnCount(list);
+    for (int c = 0; c < columns; ++c) {
+        say("COLUMN " + std::to_string(c) + " " +
+            std::to_string(SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(c), 0)) + " " +
+            utf8(probe::listColumnTitle(list, c)));
+    }
+    const int rows = rowCount(list);
+    for (int r = 0; r < rows; ++r) {
+        std::string line = "ROW " + std::to_string(r);
+        for (int c = 0; c < columns; ++c) {
+            line += '\t';
+            line += shown(probe::listCell(list, r, c));
+        }
+        say(line);
+    }
+    return failures;
+}
+
+int statusField(const std::string& name, int field) {
+    HWND bar = findControl(name);
+    check(bar != nullptr, name + " exists");
+    if (bar) say("STATUS " + std::to_string(field) + " " + shown(probe::statusText(bar, field)));
+    return failures;
+}
+
+int checkResponsive() {
+    HWND main = requireMainWindow("the main window answers");
+    if (!main) return failures;
+    DWORD_PTR result = 0;
+    check(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0,
+          "the main window answers a message within 5 s");
+    return failures;
+}
+
 void dumpWindow(HWND hwnd, int depth) {
     RECT r{};
     GetWindowRect(hwnd, &r);
@@ -395,7 +462,9 @@ int wmain(int argc, wchar_t** argv) {
     _setmode(_fileno(stdout), _O_BINARY);  // UTF-8 bytes and "\n" exactly as written
     if (argc < 2) {
         say("usage: wine_probe.exe wait-window|check-title|check-main-view|click NAME|wait-visible NAME|"
-            "wait-hidden NAME|wait-selection NAME N|info-box|close-info-box|close|dump|check-system ...|check-toolkit");
+            "wait-hidden NAME|wait-selection NAME N|info-box|close-info-box|close|dump|wait-rows NAME N [s]|"
+            "wait-column-shown NAME C|list-dump NAME|status-field NAME N|check-responsive|check-imaging [WIM]|"
+            "check-system ...|check-toolkit");
         return 2;
     }
     const std::string command = utf8(argv[1]);
@@ -411,6 +480,12 @@ int wmain(int argc, wchar_t** argv) {
     if (command == "close-info-box") return closeInfoBox();
     if (command == "close") return closeMain();
     if (command == "dump") return dump();
+    if (command == "wait-rows") return waitRows(argument, argc > 3 ? _wtoi(argv[3]) : 0, argc > 4 ? _wtoi(argv[4]) : 20);
+    if (command == "wait-column-shown") return waitColumnShown(argument, argc > 3 ? _wtoi(argv[3]) : 0);
+    if (command == "list-dump") return listDump(argument);
+    if (command == "status-field") return statusField(argument, argc > 3 ? _wtoi(argv[3]) : 0);
+    if (command == "check-responsive") return checkResponsive();
+    if (command == "check-imaging") return probe::checkImaging(argc > 2 ? argv[2] : L"");
     if (command == "check-system") return checkSystem();
     if (command == "check-toolkit") return checkToolkit();
     say("unknown command " + command);

@@ -25,3 +25,25 @@ HWND findNamed(HWND parent, const std::string& name);
 int checkToolkit();
 
 }  // namespace probe
+
+namespace halvora::win32 {
+class Win32Toolkit;
+}
+
+namespace probe {
+
+// A list view or status bar of another process (probe_lists.cpp).
+int listColumnCount(HWND list);
+std::wstring listColumnTitle(HWND list, int column);
+std::wstring listCell(HWND list, int row, int column);
+std::wstring statusText(HWND bar, int field);
+
+// The win32 imaging backend in this process (probe_imaging.cpp): with a WIM path, against the
+// stand-in wimgapi.dll; without, against Wine's own.
+int checkImaging(const std::wstring& wimPath);
+
+// The toolkit's three dialogs on the named window of `ui`, answered by a helper thread
+// (toolkit_dialogs_check.cpp).
+void checkDialogs(halvora::win32::Win32Toolkit& ui, const std::string& window);
+
+}  // namespace probe

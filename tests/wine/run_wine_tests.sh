@@ -78,6 +78,7 @@ probe() {  # runs one probe command; its PASS / FAIL lines are counted here
     local out status line
     out="$(cd "$work" && timeout 90 wine "$probe_exe" "$@" 2>/dev/null | tr -d '\r')"
     status=$?
+    probe_output="$out"
     while IFS= read -r line; do
         case "$line" in
             PASS*) echo "$line"; passed=$((passed + 1)) ;;
@@ -230,6 +231,94 @@ probe check-main-view
 probe close
 wait_exit 20
 check "the second run ends on WM_CLOSE with exit code 0 (got $exit_code)" test "$exit_code" -eq 0
+
+# --- the image list, through the imaging library ---------------------------------------------
+# A WIM of two images made here with wimlib; the second one's texts are Korean.
+images="$work/images"
+mkdir -p "$images/content/Windows/System32"
+printf 'halvora wine test\r\n' >"$images/content/Windows/System32/test.txt"
+printf '%04096d' 0 >"$images/content/Windows/filler.bin"
+wim="$images/install.wim"
+wim_ok=true
+wimcapture "$images/content" "$wim" "Windows 10 Pro" "Windows 10 Pro edition" --compress=LZX \
+    --image-property DISPLAYNAME="Windows 10 Pro" --image-property WINDOWS/ARCH=9 \
+    --image-property WINDOWS/VERSION/MAJOR=10 --image-property WINDOWS/VERSION/MINOR=0 \
+    --image-property WINDOWS/VERSION/BUILD=19041 --image-property WINDOWS/VERSION/SPBUILD=1 \
+    --image-property WINDOWS/LANGUAGES/DEFAULT=en-US >/dev/null 2>&1 || wim_ok=false
+wimappend "$images/content" "$wim" "Windows 10 Home" "한국어 설명: 가정용 에디션" \
+    --image-property DISPLAYNAME="Windows 10 홈" --image-property DISPLAYDESCRIPTION="가정용 윈도우" \
+    --image-property WINDOWS/ARCH=12 --image-property WINDOWS/VERSION/MAJOR=10 \
+    --image-property WINDOWS/VERSION/MINOR=0 --image-property WINDOWS/VERSION/BUILD=19045 \
+    --image-property WINDOWS/VERSION/SPBUILD=2006 --image-property WINDOWS/LANGUAGES/DEFAULT=ko-KR \
+    >/dev/null 2>&1 || wim_ok=false
+check "wimcapture and wimappend make a WIM of two images" $wim_ok
+wim_windows="Z:$(printf '%s' "$wim" | tr / '\\')"
+
+system32="$WINEPREFIX/drive_c/windows/system32"
+cp "$system32/wimgapi.dll" "$work/wimgapi.wine.dll"
+tab=$'\t'
+has_output_line() {  # the last probe printed a line that starts with this text
+    printf '%s\n' "$probe_output" | grep -Fq -- "$1"
+}
+status_without_summary() {
+    has_output_line "STATUS 3 " && ! has_output_line "STATUS 3 ImageCount"
+}
+
+echo "== the image list through the stand-in wimgapi.dll"
+standin_version="10.0.0.1 (stand-in)"
+if [ -f "$build/wimgapi.dll" ]; then
+    cp "$build/wimgapi.dll" "$system32/wimgapi.dll"
+    # Wine takes its own builtin over a DLL of the same name unless told otherwise.
+    plain_overrides="$WINEDLLOVERRIDES"
+    export WINEDLLOVERRIDES="$plain_overrides;wimgapi=n"
+    probe check-imaging "$wim_windows"
+    start_app "/ImageFile:$wim_windows"
+    probe wait-window 60
+    probe check-title
+    check "the title shows the FileVersion of the stand-in, \"$standin_version\"" \
+        has_output_line "wimgapi.dll FileVersion: \"$standin_version\""
+    probe wait-rows ImageList 2 30
+    probe list-dump ImageList
+    check "row 0: 1, Windows 10 Pro, x64, not WIMBoot, en-US, 10.0.19041.1, its description" \
+        has_output_line "ROW 0${tab}1${tab}Windows 10 Pro${tab}x64${tab}0${tab}en-US${tab}10.0.19041.1${tab}Windows 10 Pro edition${tab}Windows 10 Pro${tab}${tab}"
+    check "row 1: 2, Windows 10 Home, ARM64, ko-KR, 10.0.19045.2006 and the Korean description and display texts" \
+        has_output_line "ROW 1${tab}2${tab}Windows 10 Home${tab}ARM64${tab}0${tab}ko-KR${tab}10.0.19045.2006${tab}한국어 설명: 가정용 에디션${tab}Windows 10 홈${tab}가정용 윈도우${tab}"
+    check "the compact columns show number, name, Arch, language and version and hide the rest" \
+        test "$(printf '%s\n' "$probe_output" | awk '$1 == "COLUMN" && $3 == 0 { printf "%s ", $2 }')" = "3 6 7 8 9 10 11 "
+    probe status-field StatusBar 3
+    check "status field 3 holds the summary: two images, one part, LZX" \
+        has_output_line "STATUS 3 ImageCount: 2  TotalParts: 1  "
+    check "the summary names the compression, LZX" has_output_line "압축방식: LZX"
+    screenshot image-list-compact
+    probe click ImageColumnsToggle && probe wait-column-shown ImageList 6
+    probe list-dump ImageList
+    # Every column is autosized to its header and content; the last one, so asked, fills what is
+    # left of the list's width, and with eleven columns wider than the list nothing is left.
+    check "the full columns show the hidden ones again: columns 0 to 10 all have a width" \
+        test "$(printf '%s\n' "$probe_output" | awk '$1 == "COLUMN" && $2 <= 10 && $3 > 0' | wc -l)" -eq 11
+    screenshot image-list-full
+    probe close
+    wait_exit 20
+    check "the program with a listed image file ends on WM_CLOSE with exit code 0 (got $exit_code)" test "$exit_code" -eq 0
+    cp "$work/wimgapi.wine.dll" "$system32/wimgapi.dll"
+    export WINEDLLOVERRIDES="$plain_overrides"
+else
+    fail "wimgapi.dll (the stand-in) is built in $build"
+fi
+
+echo "== the same start with Wine's own wimgapi.dll, a stub"
+probe check-imaging
+start_app "/ImageFile:$wim_windows"
+probe wait-window 60
+sleep 3  # the image file is read at start; give a failing library its chance to fail
+probe wait-rows ImageList 0 1
+probe status-field StatusBar 3
+check "status field 3 shows no image summary" status_without_summary
+probe check-responsive
+probe close
+wait_exit 20
+check "without a working imaging library the program ends on WM_CLOSE with exit code 0 (got $exit_code)" \
+    test "$exit_code" -eq 0
 
 # --- the toolkit on its own windows, in the probe's process ----------------------------------
 echo "== the win32 toolkit"

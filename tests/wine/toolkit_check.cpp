@@ -278,6 +278,7 @@ int checkToolkit() {
     checkControlState(ui);
     checkLists(ui);
     checkEvents(ui, main);
+    checkDialogs(ui, kWindow);
 
     check(ui.createWindow("MessageBox", L"상자", {300, 100}, kWindow, halvora::kWindowNoCloseBox | halvora::kWindowTopMost) == 0,
           "an owned window is created");
