@@ -8,6 +8,9 @@ namespace halvora::win32 {
 
 namespace {
 
+// Room a header item keeps around its text (its padding and divider).
+constexpr int kHeaderTextMargin = 16;
+
 std::wstring itemText(HWND list, int row, int column) {
     std::wstring text(256, L'\0');
     for (;;) {
@@ -61,8 +64,22 @@ std::wstring Win32Toolkit::columnTitle(const std::string& list, int column) {
 }
 
 void Win32Toolkit::setColumnWidth(const std::string& list, int column, int width) {
-    // Negative widths are the list view's own autosize requests and are not scaled.
-    if (HWND hwnd = handleOf(list)) SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), width < 0 ? width : scale(width));
+    HWND hwnd = handleOf(list);
+    if (!hwnd) return;
+    if (width != kAutoSizeUseHeader) {
+        SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), width < 0 ? width : scale(width));
+        return;
+    }
+    // The list view gives its last column whatever room is left instead of fitting it, which is
+    // nothing once the other columns fill the view; and some list views come out a little short
+    // of the header text. So the content is fitted and the header's own width is the least.
+    const bool last = column == columnCount(list) - 1;
+    SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), last ? LVSCW_AUTOSIZE : LVSCW_AUTOSIZE_USEHEADER);
+    const std::wstring title = columnTitle(list, column);
+    const int headerWidth =
+        static_cast<int>(SendMessageW(hwnd, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(title.c_str()))) + scale(kHeaderTextMargin);
+    const int fitted = static_cast<int>(SendMessageW(hwnd, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+    if (fitted < headerWidth) SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), headerWidth);
 }
 
 int Win32Toolkit::columnWidth(const std::string& list, int column) {
