@@ -179,24 +179,30 @@ SYSTEMTIME toSystemTime(const SystemTime& t) {
 
 }  // namespace
 
-std::optional<std::wstring> Win32System::formatDate(std::uint32_t locale, std::uint32_t flags,
-                                                    const SystemTime& time, int capacity) {
+namespace {
+
+// GetDateFormatW and GetTimeFormatW take the same arguments and answer the same way.
+template <typename Format>
+std::optional<std::wstring> formatWith(Format format, std::uint32_t locale, std::uint32_t flags, const SystemTime& time,
+                                       int capacity) {
     const SYSTEMTIME st = toSystemTime(time);
     std::wstring buffer(static_cast<std::size_t>(capacity > 0 ? capacity : 1), L'\0');
-    const int n = GetDateFormatW(locale, flags, &st, nullptr, buffer.data(), capacity);
+    const int n = format(locale, flags, &st, nullptr, buffer.data(), capacity);
     if (n <= 0) return std::nullopt;
     buffer.resize(static_cast<std::size_t>(n - 1));
     return buffer;
 }
 
+}  // namespace
+
+std::optional<std::wstring> Win32System::formatDate(std::uint32_t locale, std::uint32_t flags,
+                                                    const SystemTime& time, int capacity) {
+    return formatWith(GetDateFormatW, locale, flags, time, capacity);
+}
+
 std::optional<std::wstring> Win32System::formatTime(std::uint32_t locale, std::uint32_t flags,
                                                     const SystemTime& time, int capacity) {
-    const SYSTEMTIME st = toSystemTime(time);
-    std::wstring buffer(static_cast<std::size_t>(capacity > 0 ? capacity : 1), L'\0');
-    const int n = GetTimeFormatW(locale, flags, &st, nullptr, buffer.data(), capacity);
-    if (n <= 0) return std::nullopt;
-    buffer.resize(static_cast<std::size_t>(n - 1));
-    return buffer;
+    return formatWith(GetTimeFormatW, locale, flags, time, capacity);
 }
 
 std::wstring Win32System::userDefaultLocaleName() {
