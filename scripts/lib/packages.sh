@@ -3,7 +3,7 @@
 
 halvora_packages=(
   cmake ninja-build g++ pkg-config
-  libgtest-dev nlohmann-json3-dev libwim-dev wimtools libarchive-dev xorriso
+  libgtest-dev libbenchmark-dev nlohmann-json3-dev libwim-dev wimtools libarchive-dev xorriso
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils xdotool imagemagick fonts-nanum-coding fonts-dejavu-core
 )

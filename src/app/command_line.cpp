@@ -2,6 +2,8 @@
 
 #include "app/single_instance.hpp"
 #include "app/text.hpp"
+#include "images/image_list.hpp"
+#include "install/customisation_choice.hpp"
 #include "ui/main_window_layout.hpp"
 
 namespace halvora {
@@ -110,6 +112,24 @@ bool parseCommandLine(Program& program, const std::wstring& text, bool startup) 
     if (parsed.check) ui.setMenuItemChecked(kOptionsMenu, kMenuCheck, true);
     if (parsed.log) ui.setMenuItemChecked(kOptionsMenu, kMenuLog, true);
     if (parsed.afterChoice >= 0) ui.setComboSelection("AfterInstallCombo", parsed.afterChoice);
+    System& sys = program.system;
+    if (!parsed.imageFile.empty() && sys.fileSize(parsed.imageFile) > 0) {
+        selectImageFile(program, parsed.imageFile, parsed.index);
+    }
+    if (!parsed.oemPath.empty()) {
+        if (sys.folderExists(parsed.oemPath)) {
+            setOemPath(program, parsed.oemPath, true);
+        } else {
+            ui.setText("OemEdit", L"");
+        }
+    }
+    if (!parsed.xmlFile.empty()) {
+        if (sys.fileSize(parsed.xmlFile) >= 2) {
+            setAnswerFile(program, parsed.xmlFile);
+        } else {
+            ui.setText("XmlEdit", L"");
+        }
+    }
     rebuildOptionSummary(program);
     return parsed.applyStart;
 }

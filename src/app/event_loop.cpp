@@ -10,7 +10,10 @@
 #include "app/settings.hpp"
 #include "app/single_instance.hpp"
 #include "disks/esp_letters.hpp"
+#include "images/image_list.hpp"
 #include "install/completion.hpp"
+#include "install/customisation_choice.hpp"
+#include "install/dropped_files.hpp"
 #include "ui/main_window.hpp"
 #include "ui/main_window_layout.hpp"
 #include "ui/message_box.hpp"
@@ -27,9 +30,10 @@ struct Route {
 };
 
 void onImageColumnsToggle(Program& program, const Event&) {
-    // Which columns are shown follows the toggle's text; the column widths come with the image list.
     Toolkit& ui = program.ui;
-    ui.setText("ImageColumnsToggle", ui.text("ImageColumnsToggle") == kToggleOff ? kToggleOn : kToggleOff);
+    const bool full = ui.text("ImageColumnsToggle") == kToggleOff;
+    setImageColumns(program, full);
+    ui.setText("ImageColumnsToggle", full ? kToggleOn : kToggleOff);
 }
 
 void onRefresh(Program& program, const Event&) {
@@ -94,15 +98,15 @@ const std::vector<Route>& routes() {
         {"ImageColumnsToggle", [](Program& p, const Event& e) { if (isLeftClick(e)) onImageColumnsToggle(p, e); }},
         {"InfoMark", [](Program& p, const Event& e) { if (isLeftClick(e)) showInformationBox(p); }},
         {"InstallButton", nothingYet()},
-        {"ImageFileButton", nothingYet()},
+        {"ImageFileButton", [](Program& p, const Event&) { selectImageFile(p, L"", -1); }},
         {"SearchButton", show("SearchPanel")},
         {"SearchAgainButton", nothingYet()},
         {"ScanDepthSpin", [](Program& p, const Event& e) {
              if (e.code == kChange) writeSearchOption(p, L"ScanDepth", p.ui.spinValue("ScanDepthSpin"));
          }},
-        {"OemButton", nothingYet()},
-        {"OemTreeButton", nothingYet()},
-        {"XmlButton", nothingYet()},
+        {"OemButton", [](Program& p, const Event&) { setOemPath(p, L"", true); }},
+        {"OemTreeButton", [](Program& p, const Event&) { setOemPath(p, L"", false); }},
+        {"XmlButton", [](Program& p, const Event&) { setAnswerFile(p, L""); }},
         {"OemClearButton", [](Program& p, const Event&) { p.ui.setText("OemEdit", L""); }},
         {"XmlClearButton", [](Program& p, const Event&) { p.ui.setText("XmlEdit", L""); }},
         {"TargetButton", show("TargetPanel")},
@@ -187,7 +191,8 @@ void dispatchEvent(Program& program, const Event& event) {
             toggleOptionsMenuItem(program, event.code);
             return;
         case EventKind::DropFiles:
-            return;  // dropped image, $OEM$ and answer files arrive with their handlers
+            if (event.window == kMainWindow) handleDroppedFile(program, droppedFileName(event.files));
+            return;
         case EventKind::Timer:
             if (event.window == kMainWindow && event.code == kCancelTimer) onCancelTimer(program);
             return;

@@ -3,8 +3,10 @@
 #include "app/after_install.hpp"
 #include "app/event_loop.hpp"
 #include "app/file_version.hpp"
+#include "app/paths.hpp"
 #include "app/single_instance.hpp"
 #include "disks/esp_letters.hpp"
+#include "images/imaging_callback.hpp"
 #include "ui/main_window.hpp"
 #include "ui/main_window_layout.hpp"
 
@@ -12,18 +14,9 @@ namespace halvora {
 
 namespace {
 
-std::wstring folderOf(const std::wstring& path) {
-    const std::size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
-}
-
-std::wstring withTrailingBackslash(std::wstring path) {
-    if (!path.empty() && path.back() != L'\\') path += L'\\';
-    return path;
-}
-
 void releaseResources(Program& program) {
     Toolkit& ui = program.ui;
+    if (program.state.MainWindowCreated) unregisterImagingCallback(program);
     if (program.state.TaskbarProgress) {
         ui.releaseTaskbarProgress();
         program.state.TaskbarProgress = false;
@@ -43,7 +36,7 @@ void initialiseState(Program& program) {
     s.SystemRoot = sys.environmentVariable(L"SYSTEMROOT").value_or(L"");
     s.SystemDrive = sys.environmentVariable(L"SYSTEMDRIVE").value_or(L"").substr(0, 2);
     s.ImagingLogPath = withTrailingBackslash(sys.tempPath()) + L"HalvoraWimGAPI.log";
-    s.SettingsPath = folderOf(sys.modulePath()) + L"HLV_xSET.ini";
+    s.SettingsPath = folderPart(sys.modulePath()) + L"HLV_xSET.ini";
     s.TitleText = kTitlePrefix + fileVersionText(sys, s.SystemRoot + L"\\System32\\wimgapi.dll", kFileVersion, false);
 }
 

@@ -34,6 +34,7 @@ struct SystemTime {
 // Locale and flags of the date and time formatters.
 inline constexpr std::uint32_t kLocaleUserDefault = 0x400;
 inline constexpr std::uint32_t kTimeNoSeconds = 0x2;
+inline constexpr std::uint32_t kTimeNoTimeMarker = 0x4;
 inline constexpr std::uint32_t kTimeForce24Hour = 0x8;
 
 // A handle that the process keeps until it is destroyed (CloseHandle on destruction).

@@ -2,6 +2,8 @@
 
 #include "app/command_line.hpp"
 #include "app/settings.hpp"
+#include "images/image_list.hpp"
+#include "images/imaging_callback.hpp"
 #include "ui/main_window_layout.hpp"
 
 namespace halvora {
@@ -121,7 +123,9 @@ std::uint32_t buildMainWindow(Program& program, bool& autoStart) {
     loadSettings(program);
     if (!s.CompactSupported) ui.setMenuItemEnabled(kOptionsMenu, kMenuCompact, false);
     applyColours(program);
+    setImageColumns(program, false);
     setSearchColumns(program);
+    registerImagingCallback(program);
     s.TaskbarProgress = ui.createTaskbarProgress(kMainWindow);
 
     autoStart = parseCommandLine(program, L"", true);

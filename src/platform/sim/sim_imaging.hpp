@@ -1,12 +1,25 @@
 #pragma once
-// wimgapi.dll on the simulated machine, answered with wimlib.
+// wimgapi.dll on the simulated machine, answered with wimlib. The library is there only when
+// the machine has <systemDirectory>\wimgapi.dll; without it every call fails with 126. Each call
+// is written to the machine's call log as its name and arguments (flags in hex), for example
+// "WIMCreateFile D:\sources\install.wim 0x80000000 3 0x20000002", and to each registered log
+// file as its name, its argument and "ok" or "error N".
 
+#include <cstdint>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
 
 #include "platform/imaging.hpp"
+#include "platform/sim/sim_imaging_log.hpp"
 #include "platform/sim/sim_machine.hpp"
 
 namespace halvora::sim {
+
+class WimFile;
 
 class SimImaging final : public ImagingLibrary {
 public:
@@ -30,7 +43,33 @@ public:
     bool unregisterLogFile(const std::wstring& path) override;
 
 private:
+    // A file handle holds its WIM; an image handle holds the WIM of the file it was loaded from
+    // and its 1-based index (0 for a file handle).
+    struct Handle {
+        std::shared_ptr<WimFile> file;
+        std::uint32_t image = 0;
+        std::wstring windowsPath;
+    };
+    struct Callback {
+        WimHandle handle;
+        WimMessageCallback callback;
+    };
+
+    bool libraryPresent();
+    // Sets this thread's last error, writes the log line and gives back `ok`.
+    bool finish(const std::wstring& operation, std::uint32_t error);
+    std::optional<Handle> find(WimHandle handle);
+
     std::shared_ptr<SimMachine> machine_;
+    ImagingLogFiles logs_;
+    std::once_flag probed_;
+    bool present_ = false;
+
+    std::mutex mutex_;  // wimlib's WIMStructs are not thread-safe: one call at a time
+    std::map<WimHandle, Handle> handles_;
+    WimHandle nextHandle_ = 0x1000;
+    std::vector<Callback> callbacks_;
+    std::map<std::thread::id, std::uint32_t> lastErrors_;
 };
 
 }  // namespace halvora::sim

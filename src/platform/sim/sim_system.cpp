@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/sim/sim_locale_format.hpp"
 #include "platform/sim/sim_text.hpp"
 #include "platform/sim/sim_version_library.hpp"
 
@@ -138,12 +139,18 @@ std::wstring SimSystem::userDefaultLocaleName() {
     return machine_->description().localeName;
 }
 
-std::optional<std::wstring> SimSystem::formatDate(std::uint32_t, std::uint32_t, const SystemTime&, int) {
-    return std::nullopt;  // TEMPORARY: the machine's locale formats arrive with the sim imaging work
+std::optional<std::wstring> SimSystem::formatDate(std::uint32_t locale, std::uint32_t flags,
+                                                  const SystemTime& time, int capacity) {
+    const auto name = localeNameOf(locale, machine_->description().localeName);
+    if (!name) return std::nullopt;
+    return formatShortDate(*name, flags, time, capacity);
 }
 
-std::optional<std::wstring> SimSystem::formatTime(std::uint32_t, std::uint32_t, const SystemTime&, int) {
-    return std::nullopt;  // TEMPORARY: as formatDate
+std::optional<std::wstring> SimSystem::formatTime(std::uint32_t locale, std::uint32_t flags,
+                                                  const SystemTime& time, int capacity) {
+    const auto name = localeNameOf(locale, machine_->description().localeName);
+    if (!name) return std::nullopt;
+    return formatTimeOfDay(*name, flags, time, capacity);
 }
 
 ImagingLibrary& SimSystem::imaging() {

@@ -1,0 +1,67 @@
+#pragma once
+// One WIM file opened with wimlib, as wimgapi holds it behind a file handle: the open rules of
+// WIMCreateFile (integrity check, solid resources), the Windows error codes for what went wrong,
+// the stored XML and the WIM_INFO record.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct WIMStruct;
+
+namespace halvora::sim {
+
+// Windows error codes the imaging library reports.
+inline constexpr std::uint32_t kErrorFileNotFound = 2;
+inline constexpr std::uint32_t kErrorPathNotFound = 3;
+inline constexpr std::uint32_t kErrorAccessDenied = 5;
+inline constexpr std::uint32_t kErrorInvalidHandle = 6;
+inline constexpr std::uint32_t kErrorNotEnoughMemory = 8;
+inline constexpr std::uint32_t kErrorInvalidData = 13;
+inline constexpr std::uint32_t kErrorNotSupported = 50;
+inline constexpr std::uint32_t kErrorInvalidParameter = 87;
+inline constexpr std::uint32_t kErrorCallNotImplemented = 120;
+inline constexpr std::uint32_t kErrorInsufficientBuffer = 122;
+inline constexpr std::uint32_t kErrorInvalidName = 123;
+inline constexpr std::uint32_t kErrorModNotFound = 126;
+inline constexpr std::uint32_t kErrorFileCorrupt = 1392;
+
+class WimFile {
+public:
+    // Opens `host` with the WIMCreateFile flags; null with `error` set when it cannot be opened.
+    // `windowsPath` is kept for WIM_INFO.
+    static std::shared_ptr<WimFile> open(const std::filesystem::path& host, const std::wstring& windowsPath,
+                                         std::uint32_t flags, std::uint32_t& error);
+    ~WimFile();
+    WimFile(const WimFile&) = delete;
+    WimFile& operator=(const WimFile&) = delete;
+
+    std::uint32_t imageCount() const;
+    // The XML as stored (UTF-16LE), with one byte-order mark in front; false with `error`.
+    bool xml(std::u16string& text, std::uint32_t& error) const;
+    // The 560-byte WIM_INFO in its published layout.
+    void fillInfo(unsigned char* info) const;
+
+    // Parts of a split set named by WIMSetReferenceFile, for the apply.
+    void addReference(const std::filesystem::path& part, bool append);
+    std::vector<std::filesystem::path> references() const { return references_; }
+
+    WIMStruct* wim() const { return wim_; }
+
+private:
+    WimFile(WIMStruct* wim, std::wstring windowsPath, std::uint32_t flags)
+        : wim_(wim), windowsPath_(std::move(windowsPath)), flags_(flags) {}
+
+    WIMStruct* wim_;
+    std::wstring windowsPath_;
+    std::uint32_t flags_;
+    std::vector<std::filesystem::path> references_;
+};
+
+// The IMAGE element of image `index` (1-based) from a whole XML document, with the document's
+// byte-order mark in front; empty when the document has no such image.
+std::u16string imageElement(const std::u16string& document, std::uint32_t index);
+
+}  // namespace halvora::sim
