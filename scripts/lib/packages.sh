@@ -1,5 +1,5 @@
 # Installs the Debian packages the project needs, when any of them is missing.
-# Sourced by scripts/test and scripts/demo.
+# Sourced by scripts/test and scripts/demo, after scripts/lib/errors.sh.
 
 halvora_packages=(
   cmake ninja-build g++ pkg-config
@@ -18,6 +18,7 @@ ensure_packages() {
   echo "Installing: ${missing[*]}"
   local sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+  run_step "Updating the package lists (apt-get update)" $sudo apt-get update -qq
+  run_step "Installing the packages ${missing[*]}" \
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
 }

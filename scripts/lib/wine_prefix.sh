@@ -1,6 +1,7 @@
 # Prepares a Wine prefix for halvora.exe: a first start without Mono or Gecko installers, Wine
 # reporting Windows 10, and fonts that have Hangul and the symbols of the title strip.
 # Sourced by scripts/demo and tests/wine/run_wine_tests.sh; WINEPREFIX must be set.
+# prepare_wine_prefix says what failed on standard error and returns non-zero when it fails.
 
 hangul_font=/usr/share/fonts/truetype/nanum/NanumGothicCoding.ttf
 symbol_font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
@@ -9,7 +10,21 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG=-all
 
 prepare_wine_prefix() {
-  wineboot -i >/dev/null 2>&1
+  # wineboot refuses a prefix whose parent folder does not exist, as on a machine whose HOME has
+  # never held a cache folder.
+  if ! mkdir -p "$(dirname "$WINEPREFIX")"; then
+    echo "Cannot create the folder of the Wine prefix $WINEPREFIX" >&2
+    return 1
+  fi
+  local log
+  log="$(mktemp "${TMPDIR:-/tmp}/halvora-wineboot.XXXXXX")"
+  if ! wineboot -i >"$log" 2>&1; then
+    echo "wineboot could not prepare the Wine prefix $WINEPREFIX:" >&2
+    tail -n 20 "$log" >&2
+    rm -f "$log"
+    return 1
+  fi
+  rm -f "$log"
   wineserver -w 2>/dev/null
   # Wine reports Windows 7 unless told otherwise; the program is made for Windows 8 to 11.
   wine reg add 'HKCU\Software\Wine' /v Version /d win10 /f >/dev/null 2>&1

@@ -23,6 +23,11 @@ int countCommas(const std::wstring& s) { return static_cast<int>(std::count(s.be
 }  // namespace
 
 SettingsSession::SettingsSession(System& system, std::wstring path) : system_(system), path_(std::move(path)) {
+    // Start-up opens the file several times; a file too large to be ours is told by its size
+    // alone, so it is never read at all. The read size is checked again, as the file may have
+    // grown in between.
+    const std::int64_t size = system_.fileSize(path_);
+    if (size < 0 || static_cast<std::uint64_t>(size) > kMaxSettingsBytes) return;
     std::string bytes;
     if (system_.readFile(path_, bytes) && bytes.size() <= kMaxSettingsBytes) {
         file_ = SettingsFile::parse(bytes);

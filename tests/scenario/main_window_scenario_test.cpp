@@ -188,7 +188,7 @@ TEST_F(MainWindowScenario, CloseIsRefusedWhileBusyAndAcceptedWhenIdle) {
     EXPECT_FALSE(run_.ended());
     run_.program().state.SearchWorkerAlive = false;
     user().requestClose("MainWindow");
-    ASSERT_TRUE(run_.ended(std::chrono::seconds(5)));
+    ASSERT_TRUE(run_.ended(sim::kDefaultWait));
     EXPECT_EQ(run_.exitCode(), 0);
     EXPECT_EQ(run_.program().state.AfterAction, 3);
     EXPECT_FALSE(ui().isWindow("MainWindow"));
@@ -198,7 +198,7 @@ TEST_F(MainWindowScenario, CompletionEventDuringABoxIsHandledAfterIt) {
     ASSERT_TRUE(user().click("InfoMark"));
     run_.program().state.Busy = true;
     user().postCustom(kApplyFailed, 0, 0);
-    ASSERT_TRUE(user().waitIdle(std::chrono::seconds(5)));
+    ASSERT_TRUE(user().waitIdle(sim::kDefaultWait));
     EXPECT_EQ(ui().text("MessageBox"), L"프로그램 정보");  // the information box is still the one open
     ASSERT_TRUE(user().click("MessageBoxOk"));
     // The held failure now runs: its own report box, then the program is idle again.
@@ -254,7 +254,7 @@ TEST(ExitSequence, ShutdownOrRestartIsRequestedOnlyForTheirChoices) {
         run.program().state.AfterAction = action;  // as a confirmed after-install choice leaves it
         run.program().state.ExitCode = 3;
         run.user().requestClose("MainWindow");
-        ASSERT_TRUE(run.ended(std::chrono::seconds(5)));
+        ASSERT_TRUE(run.ended(sim::kDefaultWait));
         EXPECT_EQ(run.exitCode(), 3) << action;
         EXPECT_EQ(shutdownCalls(*fixture.machine()), expected) << action;
         // The window is gone before the request is made.

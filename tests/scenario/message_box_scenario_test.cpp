@@ -25,11 +25,11 @@ protected:
             answer.set_value(showMessageBox(program_, "MainWindow", L"주 의", text, buttons, defaultResult, countdown, icon, 0));
         });
         ASSERT_TRUE(user_.waitUntil([this] { return toolkit_.isWindow("MessageBox") && toolkit_.isVisible("MessageBox"); },
-                                    std::chrono::seconds(5)));
-        ASSERT_TRUE(user_.waitIdle(std::chrono::seconds(5)));
+                                    sim::kDefaultWait));
+        ASSERT_TRUE(user_.waitIdle(sim::kDefaultWait));
     }
     int result() {
-        EXPECT_EQ(result_.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+        EXPECT_EQ(result_.wait_for(sim::kDefaultWait), std::future_status::ready);
         box_.join();
         return result_.get();
     }
@@ -127,7 +127,7 @@ TEST_F(MessageBoxScenario, WorkerEventsArrivingMeanwhileAreKeptInOrder) {
     open(L"text", kButtonsYesNo, kResultNo, 0);
     user_.postCustom(kApplySucceeded, 0, 0);
     user_.postCustom(kBootConfigDone, 0x40001, 193);
-    ASSERT_TRUE(user_.waitIdle(std::chrono::seconds(5)));
+    ASSERT_TRUE(user_.waitIdle(sim::kDefaultWait));
     EXPECT_FALSE(answered());
     ASSERT_TRUE(user_.click("MessageBoxYes"));
     EXPECT_EQ(result(), kResultYes);

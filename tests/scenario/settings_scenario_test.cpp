@@ -1,6 +1,8 @@
 // The settings file on simulated machines: first start, stored values, malformed files and
 // folders that cannot be written.
 
+#include <algorithm>
+
 #include "sim_session.hpp"
 
 namespace halvora::scenario {
@@ -26,6 +28,12 @@ const std::string kFreshSettings =
 
 const char* const kSettingsHost = "D/Halvora/HLV_xSET.ini";
 
+// How often the program read its settings file, by the machine's log of platform calls.
+long settingsReads(const sim::SimMachine& machine) {
+    const auto calls = machine.calls();
+    return std::count(calls.begin(), calls.end(), L"ReadFile " + kSettingsPath);
+}
+
 std::string settingsWith(const std::string& mainGroup, const std::string& extra = "") {
     return "\xEF\xBB\xBF[HLV_XSET]\r\n" + mainGroup + "\r\n" + extra;
 }
@@ -41,7 +49,7 @@ TEST(SettingsScenario, FirstStartWritesEveryKeyWithItsDefault) {
     EXPECT_FALSE(run.ui().isChecked("IncludeIsoCheck"));
     // A second start reads the file and changes nothing in it.
     run.user().requestClose("MainWindow");
-    ASSERT_TRUE(run.ended(std::chrono::seconds(5)));
+    ASSERT_TRUE(run.ended(sim::kDefaultWait));
     EXPECT_EQ(run.exitCode(), 0);
     ProgramRun again(fixture.machine());
     again.start();
@@ -104,7 +112,7 @@ TEST(SettingsScenario, UnwritableFolderLeavesDefaultsAndAWorkingProgram) {
     EXPECT_FALSE(fixture.hostFileExists(kSettingsHost));
     ASSERT_TRUE(run.user().click("SearchBackButton"));
     run.user().requestClose("MainWindow");
-    ASSERT_TRUE(run.ended(std::chrono::seconds(5)));
+    ASSERT_TRUE(run.ended(sim::kDefaultWait));
     EXPECT_EQ(run.exitCode(), 0);
 }
 
@@ -123,6 +131,7 @@ TEST(SettingsScenario, LfFileWithoutBomAndUnknownGroupsIsReadAndKept) {
     ProgramRun run(fixture.machine());
     run.start();
     EXPECT_EQ(run.ui().spinValue("ScanDepthSpin"), 3);
+    EXPECT_GE(settingsReads(*fixture.machine()), 1);
     const std::string file = fixture.readHostFile(kSettingsHost);
     EXPECT_EQ(file.rfind("\xEF\xBB\xBF[Mine]\r\nkeep=this\r\n\r\n[HLV_XSET]\r\nScanDepth=3\r\nnonsense\r\n", 0), 0u) << file;
     EXPECT_NE(file.find("[SearchDirExclusionList]\r\n"), std::string::npos);
@@ -137,6 +146,8 @@ TEST(SettingsScenario, HugeFileIsLeftAloneAndDefaultsApply) {
     run.start();
     EXPECT_EQ(run.ui().spinValue("ScanDepthSpin"), 2);
     EXPECT_EQ(fixture.readHostFile(kSettingsHost).size(), huge.size());
+    // Its size alone says it is not ours: reading it on each of start-up's openings cost seconds.
+    EXPECT_EQ(settingsReads(*fixture.machine()), 0);
 }
 
 TEST(SettingsScenario, NonEmptyImagingLogIsDeletedAtStart) {

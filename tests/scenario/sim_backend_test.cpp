@@ -659,12 +659,12 @@ TEST(SimIdle, AThreadThatStopsWaitingForEventsCountsAsIdleOnceItHasEnded) {
         ui.waitEvent();
         while (!release) std::this_thread::sleep_for(1ms);
     });
-    EXPECT_TRUE(ui.waitIdle(5s));
+    EXPECT_TRUE(ui.waitIdle(kDefaultWait));
     ui.postEvent(Event{});
     EXPECT_FALSE(ui.waitIdle(50ms)) << "busy after taking the event";
     release = true;
     program.join();
-    EXPECT_TRUE(ui.waitIdle(1s));
+    EXPECT_TRUE(ui.waitIdle(kDefaultWait));
 }
 
 class SimCopyData : public ::testing::Test {
@@ -724,7 +724,7 @@ TEST_F(SimCopyData, ASendNobodyTakesUpGivesUpAndIsNeverDeliveredLater) {
     EXPECT_EQ(m->sendCopyData(window, "late", 4), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
     InterfaceThread loop(first);
-    EXPECT_TRUE(first.waitIdle(2s));
+    EXPECT_TRUE(first.waitIdle(kDefaultWait));
     EXPECT_TRUE(received.empty());
 }
 
@@ -767,7 +767,7 @@ protected:
             // Handled before the action returns: the user waits for idle.
             if (e.kind == EventKind::Control && e.control == "Button") ui.setText("Label", L"clicked");
         });
-        user.setWaitTimeout(2s);
+        user.setWaitTimeout(kDefaultWait);
     }
     void TearDown() override { loop.reset(); }
     Event last() {

@@ -35,7 +35,7 @@ protected:
         sim::SimToolkit toolkit(fixture_.machine());
         const int code = runProgram(system, toolkit);
         EXPECT_FALSE(toolkit.isWindow("MainWindow")) << "a second instance must not build a window";
-        EXPECT_TRUE(first_.user().waitIdle(std::chrono::seconds(5)));
+        EXPECT_TRUE(first_.user().waitIdle(sim::kDefaultWait));
         sent_.insert(sent_.end(), system.sent.begin(), system.sent.end());
         return code;
     }
@@ -118,7 +118,7 @@ TEST_F(SecondInstance, HostileHandOversAreRefusedWithoutHarm) {
     // A size no command line can have.
     std::string huge(kMaxHandOverBytes + 2, '\x41');
     EXPECT_EQ(user.sendCopyData(title, huge.data(), static_cast<std::uint32_t>(huge.size())), 0);
-    EXPECT_TRUE(user.waitIdle(std::chrono::seconds(5)));
+    EXPECT_TRUE(user.waitIdle(sim::kDefaultWait));
     EXPECT_FALSE(first_.ended());
 }
 

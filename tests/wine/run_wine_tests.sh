@@ -70,7 +70,7 @@ else
 fi
 
 echo "Wine prefix: $WINEPREFIX, display $DISPLAY"
-prepare_wine_prefix
+prepare_wine_prefix || { fail "the Wine prefix is prepared"; finish; }
 cp "$exe" "$app_dir/halvora.exe"
 ini="$app_dir/HLV_xSET.ini"
 

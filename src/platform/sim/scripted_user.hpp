@@ -16,7 +16,7 @@
 
 namespace halvora::sim {
 
-inline constexpr std::chrono::milliseconds kDefaultWait{10000};
+inline constexpr std::chrono::milliseconds kDefaultWait{60000};
 
 class ScriptedUser {
 public:

@@ -89,11 +89,18 @@ bool SimSystem::folderExists(const std::wstring& path) {
 }
 
 bool SimSystem::readFile(const std::wstring& path, std::string& bytes) {
+    machine_->record(L"ReadFile " + path);
     const auto host = machine_->hostPath(path);
     if (!host || !isRegularFile(*host)) return false;
     std::ifstream in(*host, std::ios::binary);
     if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // One block read: a character-by-character copy costs seconds for a large file in a debug build.
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(*host, ec);
+    if (ec) return false;
+    bytes.resize(static_cast<std::size_t>(size));
+    in.read(bytes.data(), static_cast<std::streamsize>(size));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
     return !in.bad();
 }
 
