@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/imaging.hpp"
+#include "platform/volumes.hpp"
 
 namespace halvora {
 
@@ -99,6 +100,9 @@ public:
     // wimgapi.dll of System32, loaded on first use and kept for the process. When the library or
     // one of its functions is missing, the calls fail with the platform's error (126, 127).
     virtual ImagingLibrary& imaging() = 0;
+
+    // --- volumes ----------------------------------------------------------------------------
+    virtual Volumes& volumes() = 0;
 
     // --- single instance --------------------------------------------------------------------
     // CreateMutexW(no attributes, not owned, name); `lastError` is GetLastError right after.

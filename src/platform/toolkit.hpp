@@ -231,6 +231,12 @@ public:
     virtual std::wstring browseForFolder(const std::string& owner, const std::wstring& title,
                                          const std::wstring& start) = 0;
 
+    // SHFormatDrive: the platform's format dialog for drive `drive` (0 is A:), owned by `owner`.
+    // Returns what the dialog returns (the format id, or 0xFFFFFFFF cancelled / 0xFFFFFFFE
+    // failed / 0xFFFFFFFD cannot format).
+    virtual std::uint32_t formatDrive(const std::string& owner, std::uint32_t drive, std::uint32_t formatId,
+                                      std::uint32_t options) = 0;
+
     // --- timers and events ------------------------------------------------------------------
     virtual void setTimer(const std::string& window, int id, int milliseconds) = 0;
     virtual void killTimer(const std::string& window, int id) = 0;

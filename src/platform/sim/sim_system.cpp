@@ -153,6 +153,11 @@ std::optional<std::wstring> SimSystem::formatTime(std::uint32_t locale, std::uin
     return formatTimeOfDay(*name, flags, time, capacity);
 }
 
+Volumes& SimSystem::volumes() {
+    if (!volumes_) volumes_ = std::make_unique<SimVolumes>(machine_);
+    return *volumes_;
+}
+
 ImagingLibrary& SimSystem::imaging() {
     if (!imaging_) imaging_ = std::make_unique<SimImaging>(machine_);
     return *imaging_;

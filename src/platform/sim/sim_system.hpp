@@ -6,6 +6,7 @@
 
 #include "platform/sim/sim_imaging.hpp"
 #include "platform/sim/sim_machine.hpp"
+#include "platform/sim/sim_volumes.hpp"
 #include "platform/system.hpp"
 
 namespace halvora::sim {
@@ -42,6 +43,7 @@ public:
     std::unique_ptr<VersionLibrary> loadVersionLibrary() override;
 
     ImagingLibrary& imaging() override;
+    Volumes& volumes() override;
 
     std::unique_ptr<SystemHandle> createMutex(const std::wstring& name,
                                               std::uint32_t& lastError) override;
@@ -57,6 +59,7 @@ private:
     std::shared_ptr<SimMachine> machine_;
     std::vector<std::wstring> arguments_;
     std::unique_ptr<ImagingLibrary> imaging_;
+    std::unique_ptr<Volumes> volumes_;
 };
 
 }  // namespace halvora::sim

@@ -144,6 +144,9 @@ public:
     std::wstring browseForFolder(const std::string& owner, const std::wstring& title,
                                  const std::wstring& start) override;
 
+    std::uint32_t formatDrive(const std::string& owner, std::uint32_t drive, std::uint32_t formatId,
+                              std::uint32_t options) override;
+
     void setTimer(const std::string& window, int id, int milliseconds) override;
     void killTimer(const std::string& window, int id) override;
     void postEvent(const Event& event) override;

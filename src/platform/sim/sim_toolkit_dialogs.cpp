@@ -59,4 +59,10 @@ std::wstring SimToolkit::browseForFolder(const std::string& owner, const std::ws
     return takeDialogAnswer(owner, "browseForFolder");
 }
 
+// TEMPORARY: the format stand-in reports "cannot format" until the scripted user can answer it,
+// in this same piece of work.
+std::uint32_t SimToolkit::formatDrive(const std::string&, std::uint32_t, std::uint32_t, std::uint32_t) {
+    return 0xFFFFFFFD;
+}
+
 }  // namespace halvora::sim

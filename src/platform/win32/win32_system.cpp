@@ -7,6 +7,7 @@
 
 #include "platform/win32/win32_handles.hpp"
 #include "platform/win32/win32_imaging.hpp"
+#include "platform/win32/win32_volumes.hpp"
 #include "platform/win32/win32_system_library.hpp"
 
 namespace halvora::win32 {
@@ -151,6 +152,11 @@ std::optional<OsVersion> Win32System::rtlGetVersion() {
     info.dwOSVersionInfoSize = sizeof(info);
     if (get(&info) != 0) return std::nullopt;
     return OsVersion{info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber};
+}
+
+Volumes& Win32System::volumes() {
+    if (!volumes_) volumes_ = openVolumes();
+    return *volumes_;
 }
 
 ImagingLibrary& Win32System::imaging() {

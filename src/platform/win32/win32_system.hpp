@@ -30,6 +30,7 @@ public:
     std::unique_ptr<VersionLibrary> loadVersionLibrary() override;
 
     ImagingLibrary& imaging() override;
+    Volumes& volumes() override;
 
     std::unique_ptr<SystemHandle> createMutex(const std::wstring& name,
                                               std::uint32_t& lastError) override;
@@ -43,6 +44,7 @@ public:
 
 private:
     std::unique_ptr<ImagingLibrary> imaging_;
+    std::unique_ptr<Volumes> volumes_;
 };
 
 // Version.dll from System32; null when it or one of its functions is missing.

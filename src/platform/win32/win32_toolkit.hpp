@@ -182,6 +182,9 @@ public:
     std::wstring browseForFolder(const std::string& owner, const std::wstring& title,
                                  const std::wstring& start) override;
 
+    std::uint32_t formatDrive(const std::string& owner, std::uint32_t drive, std::uint32_t formatId,
+                              std::uint32_t options) override;
+
     bool createTaskbarProgress(const std::string& window) override;
     void releaseTaskbarProgress() override;
     void setTaskbarProgress(std::uint64_t done, std::uint64_t total) override;

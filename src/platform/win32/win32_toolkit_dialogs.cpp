@@ -154,4 +154,10 @@ std::wstring Win32Toolkit::browseForFolder(const std::string& owner, const std::
     return chosen;
 }
 
+// TEMPORARY: the format dialog reports "cannot format" until SHFormatDrive lands in this same
+// piece of work.
+std::uint32_t Win32Toolkit::formatDrive(const std::string&, std::uint32_t, std::uint32_t, std::uint32_t) {
+    return 0xFFFFFFFD;
+}
+
 }  // namespace halvora::win32
