@@ -203,6 +203,7 @@ struct Reader {
                text(root, "systemDirectory", d.systemDirectory, "systemDirectory") &&
                text(root, "localeName", d.localeName, "localeName") &&
                textList(root, "arguments", d.arguments) && drives(root, base, d) &&
+               parseStorageDescription(root, base, d.drives, d.storage, error) &&
                versionResources(root, d) && flag(root, "versionDllMissing", d.versionDllMissing) &&
                fonts(root, d) && flag(root, "taskbarMissing", d.taskbarMissing);
     }

@@ -12,6 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/sim/sim_disk_description.hpp"
 #include "platform/sim/sim_paths.hpp"
 #include "platform/system.hpp"
 #include "platform/toolkit.hpp"
@@ -36,7 +37,8 @@ struct MachineDescription {
     std::wstring systemDirectory = L"C:\\Windows\\System32";
     std::wstring localeName = L"ko-KR";
     std::vector<std::wstring> arguments;
-    DriveFolders drives;
+    DriveFolders drives;  // plain folders: fixed drives on no disk
+    StorageDescription storage;  // disks, CD-ROMs, network and RAM drives
     std::vector<WindowsPath> readOnly;
     // Keyed by versionResourceKey(path).
     std::map<std::wstring, VersionResource> versionResources;
