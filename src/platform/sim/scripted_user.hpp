@@ -43,6 +43,11 @@ public:
     // The answer to the next file or folder dialog the program opens: a path, or "" to cancel.
     // Given before the action that opens the dialog, as the dialog blocks the program.
     void answerNextDialog(const std::wstring& answer) { toolkit_.queueDialogAnswer(answer); }
+    // The answer to the next format dialog: format with that file system ("" keeps the current
+    // one) and label, or cancel. Given before the action that opens it, as for the file dialogs.
+    void answerNextFormat(bool format, std::wstring fileSystem = L"", std::wstring label = L"") {
+        toolkit_.queueFormatAnswer(FormatAnswer{format, std::move(fileSystem), std::move(label)});
+    }
 
     // --- other programs and time ------------------------------------------------------------
     // A message from a worker thread to the main window.

@@ -5,7 +5,7 @@
 namespace halvora::sim {
 
 SimMachine::SimMachine(MachineDescription description)
-    : description_(std::move(description)), drives_(description_.drives) {}
+    : description_(std::move(description)), devices_(description_) {}
 
 std::shared_ptr<SimMachine> SimMachine::load(const std::string& jsonPath, std::string& error) {
     std::ifstream in(jsonPath, std::ios::binary);
@@ -45,18 +45,21 @@ bool SimMachine::isReadOnly(const std::wstring& path) const {
 }
 
 void SimMachine::addDrive(wchar_t letter, const std::filesystem::path& folder) {
-    std::lock_guard lock(mutex_);
-    drives_[letter >= L'a' && letter <= L'z' ? static_cast<wchar_t>(letter - 32) : letter] = folder;
+    devices_.addFolderDrive(letter, folder);
 }
 
-void SimMachine::removeDrive(wchar_t letter) {
-    std::lock_guard lock(mutex_);
-    drives_.erase(letter >= L'a' && letter <= L'z' ? static_cast<wchar_t>(letter - 32) : letter);
-}
+void SimMachine::removeDrive(wchar_t letter) { devices_.removeFolderDrive(letter); }
 
-DriveFolders SimMachine::drives() const {
-    std::lock_guard lock(mutex_);
-    return drives_;
+DriveFolders SimMachine::drives() const { return devices_.letterFolders(); }
+
+bool SimMachine::formatVolume(wchar_t letter, const std::wstring& fileSystem, const std::wstring& label) {
+    const auto device = devices_.deviceOfName(std::wstring(1, letter) + L":");
+    if (!device || device->kind != DeviceKind::Volume) return false;
+    std::error_code ec;
+    std::vector<std::filesystem::path> entries;  // gathered first: removing while iterating is unspecified
+    for (const auto& entry : std::filesystem::directory_iterator(device->folder, ec)) entries.push_back(entry.path());
+    for (const auto& entry : entries) std::filesystem::remove_all(entry, ec);
+    return devices_.setVolumeFormat(letter, fileSystem.empty() ? device->fileSystem : fileSystem, label);
 }
 
 bool SimMachine::openMutex(const std::wstring& name) {

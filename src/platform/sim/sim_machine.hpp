@@ -16,6 +16,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/sim/sim_devices.hpp"
 #include "platform/sim/sim_event_queue.hpp"
 #include "platform/sim/sim_machine_description.hpp"
 
@@ -33,11 +34,19 @@ public:
     const MachineDescription& description() const { return description_; }
 
     // --- drives -----------------------------------------------------------------------------
+    // Every drive letter, whether a plain folder, a partition, a CD-ROM or another drive, maps
+    // a path to the folder of the device the letter currently links to.
     std::optional<std::filesystem::path> hostPath(const std::wstring& path) const;
     bool isReadOnly(const std::wstring& path) const;  // under one of the read-only paths
     void addDrive(wchar_t letter, const std::filesystem::path& folder);
     void removeDrive(wchar_t letter);
     DriveFolders drives() const;
+    // The devices and the DOS-device name space.
+    SimDevices& devices() { return devices_; }
+    const SimDevices& devices() const { return devices_; }
+    // Formats the partition behind `letter`: its folder is emptied, its file system ("" keeps
+    // it) and label set. False when the letter is no partition.
+    bool formatVolume(wchar_t letter, const std::wstring& fileSystem, const std::wstring& label);
 
     // --- named mutexes ----------------------------------------------------------------------
     // Opens the named mutex; true when it existed already (ERROR_ALREADY_EXISTS).
@@ -71,8 +80,8 @@ private:
 
     const MachineDescription description_;
 
+    SimDevices devices_;
     mutable std::mutex mutex_;
-    DriveFolders drives_;
     std::map<std::wstring, int> mutexes_;  // name -> open handles
     std::map<std::uint64_t, Window> windows_;
     std::uint64_t nextWindowId_ = 0x10010;

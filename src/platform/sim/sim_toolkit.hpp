@@ -39,6 +39,14 @@ struct SimScreenChange {
     std::wstring text; // StatusText only: the new text
 };
 
+// What the person does in the format dialog: formats with that file system and label ("" keeps
+// the volume's file system), or cancels.
+struct FormatAnswer {
+    bool format = false;
+    std::wstring fileSystem;
+    std::wstring label;
+};
+
 class SimToolkit : public Toolkit {
 public:
     explicit SimToolkit(std::shared_ptr<SimMachine> machine);
@@ -187,6 +195,9 @@ public:
     // Cancel. A dialog that opens with no answer waiting is cancelled and recorded as a fault.
     void queueDialogAnswer(const std::wstring& answer);
     std::size_t queuedDialogAnswers();
+    // The person's answers to the format dialogs, in order. No answer waiting: the dialog is
+    // cancelled and that is recorded as a fault.
+    void queueFormatAnswer(const FormatAnswer& answer);
 
     // Test set-up: the next createWindow of `name` fails with `error`.
     void failWindowCreation(const std::string& name, std::uint32_t error);
@@ -242,6 +253,7 @@ private:
     std::map<std::string, std::uint32_t> failingWindows_;
     std::vector<std::string> faults_;
     std::deque<std::wstring> dialogAnswers_;
+    std::deque<FormatAnswer> formatAnswers_;
     ScreenObserver observer_;
 };
 

@@ -59,10 +59,33 @@ std::wstring SimToolkit::browseForFolder(const std::string& owner, const std::ws
     return takeDialogAnswer(owner, "browseForFolder");
 }
 
-// TEMPORARY: the format stand-in reports "cannot format" until the scripted user can answer it,
-// in this same piece of work.
-std::uint32_t SimToolkit::formatDrive(const std::string&, std::uint32_t, std::uint32_t, std::uint32_t) {
-    return 0xFFFFFFFD;
+void SimToolkit::queueFormatAnswer(const FormatAnswer& answer) {
+    std::lock_guard lock(mutex_);
+    formatAnswers_.push_back(answer);
+}
+
+// SHFormatDrive: the person's queued answer decides. A format empties the volume's folder and
+// gives it the chosen file system and label; it returns 0, the id of the last format.
+std::uint32_t SimToolkit::formatDrive(const std::string& owner, std::uint32_t drive, std::uint32_t formatId,
+                                      std::uint32_t options) {
+    constexpr std::uint32_t kCancelled = 0xFFFFFFFF;
+    constexpr std::uint32_t kCannotFormat = 0xFFFFFFFD;
+    const wchar_t letter = drive < 26 ? static_cast<wchar_t>(L'A' + drive) : L'?';
+    machine_->record(L"SHFormatDrive " + std::wstring(1, letter) + L": id=" + hex(formatId) + L" options=" +
+                     hex(options));
+    FormatAnswer answer;
+    {
+        std::lock_guard lock(mutex_);
+        findWindow(owner, "formatDrive");
+        if (formatAnswers_.empty()) {
+            fault("formatDrive: the dialog opened with no answer given for it");
+            return kCancelled;
+        }
+        answer = formatAnswers_.front();
+        formatAnswers_.pop_front();
+    }
+    if (!answer.format) return kCancelled;
+    return machine_->formatVolume(letter, answer.fileSystem, answer.label) ? 0 : kCannotFormat;
 }
 
 }  // namespace halvora::sim
