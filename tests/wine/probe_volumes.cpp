@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "disks/drive_enumeration.hpp"
+#include "disks/volume_identity.hpp"
+#include "platform/win32/win32_system.hpp"
 #include "platform/win32/win32_volumes.hpp"
 #include "probe_report.hpp"
 
@@ -212,6 +215,27 @@ void dosDevices(Volumes& volumes) {
     }
 }
 
+// The program's own reading of the volumes, over the real backend: the records it decodes and the
+// names it walks are the ones Windows hands over.
+void programView() {
+    halvora::win32::Win32System system;
+    halvora::DeviceNumber device;
+    const bool numbered = halvora::getDeviceNumber(system, L"C:\\", device);
+    say("VOLUMES program-device-number " + std::string(numbered ? "ok" : "fail") + " disk=" +
+        number(device.DeviceNumber) + " partition=" + number(device.PartitionNumber));
+    halvora::PartitionInfo partition;
+    const bool partitioned = halvora::getPartitionInfo(system, L"C:\\", partition);
+    say("VOLUMES program-partition-info " + std::string(partitioned ? "ok" : "fail") + " style=" +
+        number(partition.PartitionStyle) + " boot-type=\"" + utf8(halvora::bootTypeText(partition)) + "\"");
+    say(std::string("VOLUMES program-has-drive-letter ") +
+        (numbered && halvora::hasDriveLetter(system, device.DeviceNumber, device.PartitionNumber) ? "yes" : "no"));
+    const std::wstring devicePath = halvora::volumeDevicePath(system, L"C:\\");
+    say("VOLUMES program-device-path " + shown(devicePath));
+    say("VOLUMES program-drive-root " + shown(halvora::driveRootOfDevice(system, devicePath)));
+    say("VOLUMES program-free-letter " + shown(halvora::findFreeDriveLetter(system)));
+    say("VOLUMES program-volume-devices " + joined(halvora::listVolumeDevices(system, L"HarddiskVolume")));
+}
+
 }  // namespace
 
 int checkVolumes() {
@@ -220,6 +244,7 @@ int checkVolumes() {
     volumeRequests(*volumes);
     handleLifetime(*volumes);
     dosDevices(*volumes);
+    programView();
     return failures;
 }
 

@@ -376,5 +376,18 @@ if [ -n "$spare" ]; then
 else
     fail "a spare drive letter from T: to Y: is found and C: has a target ($(volumes_line define))"
 fi
+# The program's own volume logic over these calls. Wine lists no HarddiskVolumeN names among its
+# DOS devices, so the list of volume devices is only printed.
+raw_number="$(volumes_line device-number | sed -n 's/.* \(disk=[0-9]* partition=[0-9]*\)$/\1/p')"
+check "the program decodes the same disk and partition of C:\\ ($raw_number)" \
+    test -n "$raw_number" -a "$(volumes_line program-device-number)" = "ok $raw_number"
+check "the program's partition query of C:\\ fails and leaves a zeroed record: no style, no boot type" \
+    test "$(volumes_line program-partition-info)" = 'fail style=0 boot-type=""'
+check "the program finds a drive letter on C:'s disk and partition" test "$(volumes_line program-has-drive-letter)" = yes
+check "the program's device path of C:\\ is QueryDosDeviceW's target ($(volumes_line program-device-path))" \
+    test -n "$(volumes_line program-device-path)" -a "ok $(volumes_line program-device-path)" = \
+    "$(volumes_line 'query C:' | sed 's/^ok [0-9]* /ok /')"
+check "and that device leads back to the drive root C:\\" test "$(volumes_line program-drive-root)" = 'C:\'
+check "the first free letter for an ESP is P: (Wine uses C: and Z:)" test "$(volumes_line program-free-letter)" = P:
 
 finish
