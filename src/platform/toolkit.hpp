@@ -232,8 +232,8 @@ public:
                                          const std::wstring& start) = 0;
 
     // SHFormatDrive: the platform's format dialog for drive `drive` (0 is A:), owned by `owner`.
-    // Returns what the dialog returns (the format id, or 0xFFFFFFFF cancelled / 0xFFFFFFFE
-    // failed / 0xFFFFFFFD cannot format).
+    // Returns what the dialog returns (the format id, or 0xFFFFFFFF SHFMT_ERROR / 0xFFFFFFFE
+    // SHFMT_CANCEL / 0xFFFFFFFD SHFMT_NOFORMAT, the drive cannot be formatted).
     virtual std::uint32_t formatDrive(const std::string& owner, std::uint32_t drive, std::uint32_t formatId,
                                       std::uint32_t options) = 0;
 

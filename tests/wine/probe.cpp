@@ -22,6 +22,8 @@
 //   wine_probe.exe check-system "two words" plain
 //                                            the win32 System calls against Windows' own answers
 //   wine_probe.exe check-toolkit             the win32 toolkit in this process, on its own windows
+//   wine_probe.exe check-volumes             the win32 volume calls in this process, one
+//                                            "VOLUMES ..." line per answer
 
 #include <windows.h>
 #include <commctrl.h>
@@ -464,7 +466,7 @@ int wmain(int argc, wchar_t** argv) {
         say("usage: wine_probe.exe wait-window|check-title|check-main-view|click NAME|wait-visible NAME|"
             "wait-hidden NAME|wait-selection NAME N|info-box|close-info-box|close|dump|wait-rows NAME N [s]|"
             "wait-column-shown NAME C|list-dump NAME|status-field NAME N|check-responsive|check-imaging [WIM]|"
-            "check-system ...|check-toolkit");
+            "check-system ...|check-toolkit|check-volumes");
         return 2;
     }
     const std::string command = utf8(argv[1]);
@@ -488,6 +490,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == "check-imaging") return probe::checkImaging(argc > 2 ? argv[2] : L"");
     if (command == "check-system") return checkSystem();
     if (command == "check-toolkit") return checkToolkit();
+    if (command == "check-volumes") return probe::checkVolumes();
     say("unknown command " + command);
     return 2;
 }

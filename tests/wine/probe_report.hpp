@@ -42,6 +42,9 @@ std::wstring statusText(HWND bar, int field);
 // stand-in wimgapi.dll; without, against Wine's own.
 int checkImaging(const std::wstring& wimPath);
 
+// The win32 volume calls in this process (probe_volumes.cpp): one "VOLUMES ..." line per answer.
+int checkVolumes();
+
 // The toolkit's three dialogs on the named window of `ui`, answered by a helper thread
 // (toolkit_dialogs_check.cpp).
 void checkDialogs(halvora::win32::Win32Toolkit& ui, const std::string& window);

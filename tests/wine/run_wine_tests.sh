@@ -2,7 +2,7 @@
 # Runs the real halvora.exe under Wine and Xvfb and checks what a user would see: the settings
 # file of a first start, the main window's title and controls, the hand-over of a second start,
 # the information box and the close request; and the backend's System calls against Windows' own
-# answers, and its toolkit on windows of the probe's own. Screenshots of every view go to artifacts/wine/.
+# answers, its toolkit on windows of the probe's own, and its volume calls. Screenshots of every view go to artifacts/wine/.
 #
 #   tests/wine/run_wine_tests.sh [build folder]      (default: build/windows)
 #
@@ -323,5 +323,71 @@ check "without a working imaging library the program ends on WM_CLOSE with exit 
 # --- the toolkit on its own windows, in the probe's process ----------------------------------
 echo "== the win32 toolkit"
 probe check-toolkit
+
+# --- the volume calls, in the probe's process -------------------------------------------------
+# Wine maps C: to drive_c and Z: to /, answers the device number of \\.\C: but no partition
+# information (error 50), and keeps a DOS-device name space in which letters can be defined.
+echo "== the win32 volume calls"
+probe check-volumes
+volumes_line() {  # the probe's "VOLUMES <key> ..." line, without "VOLUMES <key> "
+    printf '%s\n' "$probe_output" | sed -n "s/^VOLUMES $1 //p" | head -n 1
+}
+volumes_matches() {  # volumes_matches key extended-regex
+    volumes_line "$1" | grep -Eq -- "$2"
+}
+drive_strings="$(volumes_line drive-strings)"
+check "GetLogicalDriveStringsW lists C:\\ ($drive_strings)" volumes_matches drive-strings ' C:\\( |$)'
+check "GetLogicalDriveStringsW lists Z:\\, where Wine maps /" volumes_matches drive-strings ' Z:\\( |$)'
+string_letters="$(printf '%s\n' "$drive_strings" | grep -o '[A-Z]:\\' | cut -c1 | tr -d '\n')"
+check "GetLogicalDrives sets the bits of the same letters ($(volumes_line logical-drives))" \
+    test "$(volumes_line logical-drives)" = "$string_letters"
+check "GetLogicalDriveStringsW with too small a buffer returns the size it needs" \
+    volumes_matches drive-strings-too-small '^([0-9]+) \(needs \1\)$'
+check "GetDriveTypeW of C:\\ is 3, a fixed drive" volumes_matches 'drive-type C' '^3$'
+check "GetVolumeInformationW of C:\\ names a file system" volumes_matches 'volume-information C' '^ok .* fs="[^"]+"'
+free_space="$(volumes_line 'free-space C')"
+free_ok() {
+    local total free
+    total="$(printf '%s\n' "$free_space" | sed -n 's/.*total=\([0-9]*\).*/\1/p')"
+    free="$(printf '%s\n' "$free_space" | sed -n 's/.*free=\([0-9]*\).*/\1/p')"
+    [[ "$free_space" == ok* ]] && [ "${total:-0}" -gt 0 ] && [ "${free:-0}" -le "$total" ]
+}
+check "GetDiskFreeSpaceExW of C:\\ gives a total above 0 and no more free than total ($free_space)" free_ok
+check "CreateFileW opens \\\\.\\C:" volumes_matches open-volume-c '^ok$'
+check "opening a volume that does not exist fails with an error as a value ($(volumes_line open-missing))" \
+    volumes_matches open-missing '^fail [1-9][0-9]*$'
+check "IOCTL_STORAGE_GET_DEVICE_NUMBER on \\\\.\\C: fills its 12 bytes: a disk (type 7), its number and partition ($(volumes_line device-number))" \
+    volumes_matches device-number '^ok bytes=12 type=7 disk=[0-9]+ partition=[0-9]+$'
+check "IOCTL_DISK_GET_PARTITION_INFO_EX fails with error 50 as a value, writing nothing ($(volumes_line partition-info))" \
+    volumes_matches partition-info '^fail 50 bytes=0 style=0$'
+c_target="$(volumes_line 'query C:')"
+check "QueryDosDeviceW(\"C:\") gives a target ($c_target)" volumes_matches 'query C:' '^ok [0-9]+ \\'
+check "QueryDosDeviceW(NULL) with a 4-character buffer fails with 122" volumes_matches query-all-tiny '^fail 122$'
+check "QueryDosDeviceW(NULL) with a large buffer lists C:" volumes_matches query-all '^ok names=[0-9]+ has C:$'
+spare="$(printf '%s\n' "$probe_output" | sed -n 's/^VOLUMES spare \([A-Z]:\) .*/\1/p' | head -n 1)"
+if [ -n "$spare" ]; then
+    check "the spare letter $spare is undefined before" volumes_matches "spare $spare" '^query-before fail 2$'
+    check "DefineDosDeviceW(DDD_RAW_TARGET_PATH) defines $spare as the target of C:" volumes_matches "define $spare" '^ok$'
+    check "QueryDosDeviceW(\"$spare\") then gives the target of C:" volumes_matches defined-target '^same as C:$'
+    check "while it is defined, GetLogicalDriveStringsW lists $spare\\" volumes_matches drive-strings-defined " $spare\\\\( |\$)"
+    check "the removal with DDD_RAW_TARGET_PATH | DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE works" \
+        volumes_matches "remove $spare" '^ok$'
+    check "and $spare is gone ($(volumes_line "query-removed $spare"))" volumes_matches "query-removed $spare" '^fail 2$'
+else
+    fail "a spare drive letter from T: to Y: is found and C: has a target ($(volumes_line define))"
+fi
+# The program's own volume logic over these calls. Wine lists no HarddiskVolumeN names among its
+# DOS devices, so the list of volume devices is only printed.
+raw_number="$(volumes_line device-number | sed -n 's/.* \(disk=[0-9]* partition=[0-9]*\)$/\1/p')"
+check "the program decodes the same disk and partition of C:\\ ($raw_number)" \
+    test -n "$raw_number" -a "$(volumes_line program-device-number)" = "ok $raw_number"
+check "the program's partition query of C:\\ fails and leaves a zeroed record: no style, no boot type" \
+    test "$(volumes_line program-partition-info)" = 'fail style=0 boot-type=""'
+check "the program finds a drive letter on C:'s disk and partition" test "$(volumes_line program-has-drive-letter)" = yes
+check "the program's device path of C:\\ is QueryDosDeviceW's target ($(volumes_line program-device-path))" \
+    test -n "$(volumes_line program-device-path)" -a "ok $(volumes_line program-device-path)" = \
+    "$(volumes_line 'query C:' | sed 's/^ok [0-9]* /ok /')"
+check "and that device leads back to the drive root C:\\" test "$(volumes_line program-drive-root)" = 'C:\'
+check "the first free letter for an ESP is P: (Wine uses C: and Z:)" test "$(volumes_line program-free-letter)" = P:
 
 finish

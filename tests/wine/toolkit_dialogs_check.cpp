@@ -1,7 +1,9 @@
 // The toolkit's dialogs on a window of the probe's own: a helper thread waits for the dialog that
 // the toolkit opens, owned by that window, and answers it with OK or Cancel, as a user would.
+// The format dialog, a stub under Wine, is compared with Shell32's own answer.
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <atomic>
 #include <chrono>
@@ -164,6 +166,14 @@ void checkDialogs(halvora::win32::Win32Toolkit& ui, const std::string& window) {
         check(answer.seen() && samePath(chosen, temp),
               "the classic folder browser selects the start folder, and OK gives it back",
               "got \"" + utf8(chosen) + "\"");
+    }
+    {
+        // Wine's format dialog is a stub that answers at once, without a window: the toolkit's
+        // call has to hand back what Shell32 itself answers for the same drive and options.
+        const std::uint32_t direct = SHFormatDrive(owner, 2, SHFMT_ID_DEFAULT, SHFMT_OPT_FULL);
+        const std::uint32_t result = ui.formatDrive(window, 2, SHFMT_ID_DEFAULT, SHFMT_OPT_FULL);
+        check(result == direct, "the format dialog's result is Shell32's own",
+              "toolkit " + std::to_string(result) + ", SHFormatDrive " + std::to_string(direct));
     }
     DeleteFileW(file.c_str());
     if (SUCCEEDED(com)) CoUninitialize();

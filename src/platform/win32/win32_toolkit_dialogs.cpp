@@ -1,5 +1,6 @@
-// The file and folder dialogs. Each runs on the interface thread (its COM apartment and its
-// message loop), owned by the named window, and gives back a path or "" when cancelled.
+// The file and folder dialogs, and the format dialog. Each runs on the interface thread (its COM
+// apartment and its message loop), owned by the named window; the file and folder dialogs give
+// back a path or "" when cancelled, the format dialog its own result.
 // comdlg32.dll and the Shell32 functions are found at run time in System32, so the program's
 // imports stay the ones every Windows and WinPE has.
 
@@ -29,6 +30,7 @@ using GetOpenFileNameFn = BOOL(WINAPI*)(LPOPENFILENAMEW);
 using CreateItemFromParsingNameFn = HRESULT(WINAPI*)(PCWSTR, IBindCtx*, REFIID, void**);
 using BrowseForFolderFn = PIDLIST_ABSOLUTE(WINAPI*)(LPBROWSEINFOW);
 using PathFromIdListFn = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, LPWSTR);
+using FormatDriveFn = DWORD(WINAPI*)(HWND, UINT, UINT, UINT);
 
 // "description|pattern|..." as OPENFILENAMEW wants it: NUL between the items, two at the end.
 std::wstring filterItems(const std::wstring& filter) {
@@ -154,10 +156,15 @@ std::wstring Win32Toolkit::browseForFolder(const std::string& owner, const std::
     return chosen;
 }
 
-// TEMPORARY: the format dialog reports "cannot format" until SHFormatDrive lands in this same
-// piece of work.
-std::uint32_t Win32Toolkit::formatDrive(const std::string&, std::uint32_t, std::uint32_t, std::uint32_t) {
-    return 0xFFFFFFFD;
+std::uint32_t Win32Toolkit::formatDrive(const std::string& owner, std::uint32_t drive, std::uint32_t formatId,
+                                        std::uint32_t options) {
+    // Where Shell32 has no format dialog, the program sees the dialog's own error result.
+    std::uint32_t result = static_cast<std::uint32_t>(SHFMT_ERROR);
+    runOnUiThread([&] {
+        auto format = procAddress<FormatDriveFn>(shell32_.get(), "SHFormatDrive");
+        if (format) result = format(handleOf(owner), drive, formatId, options);
+    });
+    return result;
 }
 
 }  // namespace halvora::win32
