@@ -118,6 +118,22 @@ TEST(SimDiskDescription, RefusesBadDisksNamingTheField) {
 }
 
 
+TEST(SimDisksRaw, AVolumeOnADiskWithoutPartitionTableReportsStyleTwo) {
+    std::string error;
+    auto m = SimMachine::fromJson(json::parse(R"({"disks": [{"number": 4, "style": "RAW", "removable": true,
+        "partitions": [{"number": 0, "letter": "F", "folder": "raw"}]}]})"), error);
+    ASSERT_TRUE(m) << error;
+    SimVolumes volumes(m);
+    std::uint32_t lastError = 0, returned = 0;
+    auto handle = volumes.openVolume(L"\\\\.\\F:", 0, kFileShareReadWrite, 0, lastError);
+    ASSERT_TRUE(handle);
+    std::uint8_t info[kPartitionInfoSize] = {};
+    ASSERT_TRUE(handle->deviceIoControl(kIoctlDiskGetPartitionInfoEx, nullptr, 0, info, sizeof info, returned, lastError));
+    EXPECT_EQ(info[0], 2);
+    EXPECT_EQ(returned, kPartitionInfoSize);
+    EXPECT_EQ(volumes.driveType(L"F:\\"), kDriveRemovable);
+}
+
 // --- the machine of twoDisks() over real folders ------------------------------------------------
 
 class SimDisksTest : public ::testing::Test {
