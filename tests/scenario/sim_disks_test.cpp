@@ -425,7 +425,7 @@ TEST_F(SimDisksTest, FormatDialogEmptiesTheVolumeOrIsCancelled) {
     std::ofstream(root_ / "usb/old.txt") << "old";
 
     user.answerNextFormat(false);
-    EXPECT_EQ(toolkit.formatDrive("MainWindow", 20, 0xFFFF, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(toolkit.formatDrive("MainWindow", 20, 0xFFFF, 0), 0xFFFFFFFEu);
     EXPECT_TRUE(fs::exists(root_ / "usb/old.txt"));
 
     user.answerNextFormat(true, L"NTFS", L"Fresh");
@@ -438,7 +438,7 @@ TEST_F(SimDisksTest, FormatDialogEmptiesTheVolumeOrIsCancelled) {
     EXPECT_EQ(info.label, L"Fresh");
 
     EXPECT_TRUE(toolkit.faults().empty());
-    EXPECT_EQ(toolkit.formatDrive("MainWindow", 20, 0xFFFF, 0), 0xFFFFFFFFu);  // no answer given
+    EXPECT_EQ(toolkit.formatDrive("MainWindow", 20, 0xFFFF, 0), 0xFFFFFFFEu);  // no answer given
     EXPECT_EQ(toolkit.faults().size(), 1u);
     user.answerNextFormat(true);
     EXPECT_EQ(toolkit.formatDrive("MainWindow", 25, 0xFFFF, 0), 0xFFFFFFFDu);  // Z: is no partition

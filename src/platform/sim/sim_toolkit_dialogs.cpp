@@ -68,7 +68,7 @@ void SimToolkit::queueFormatAnswer(const FormatAnswer& answer) {
 // gives it the chosen file system and label; it returns 0, the id of the last format.
 std::uint32_t SimToolkit::formatDrive(const std::string& owner, std::uint32_t drive, std::uint32_t formatId,
                                       std::uint32_t options) {
-    constexpr std::uint32_t kCancelled = 0xFFFFFFFF;
+    constexpr std::uint32_t kCancelled = 0xFFFFFFFE;  // SHFMT_CANCEL
     constexpr std::uint32_t kCannotFormat = 0xFFFFFFFD;
     const wchar_t letter = drive < 26 ? static_cast<wchar_t>(L'A' + drive) : L'?';
     machine_->record(L"SHFormatDrive " + std::wstring(1, letter) + L": id=" + hex(formatId) + L" options=" +
