@@ -138,6 +138,14 @@ long long parseLeadingInteger(const std::wstring& s) {
     return negative ? -value : value;
 }
 
+std::wstring replaceAll(std::wstring text, const std::wstring& from, const std::wstring& to) {
+    if (from.empty()) return text;
+    for (std::size_t at = text.find(from); at != std::wstring::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
 std::vector<std::wstring> split(const std::wstring& s, wchar_t separator) {
     std::vector<std::wstring> parts;
     std::size_t start = 0;

@@ -28,6 +28,9 @@ long long parseLeadingInteger(const std::wstring& s);
 
 std::vector<std::wstring> split(const std::wstring& s, wchar_t separator);
 
+// Every occurrence of `from` replaced by `to`, left to right, exactly as written.
+std::wstring replaceAll(std::wstring text, const std::wstring& from, const std::wstring& to);
+
 std::string toUtf8(const std::wstring& s);
 // Invalid sequences become U+FFFD, so a damaged file never stops the program.
 std::wstring fromUtf8(const std::string& bytes);

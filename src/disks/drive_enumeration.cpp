@@ -14,13 +14,6 @@ constexpr std::size_t kDeviceListStep = 25600;
 constexpr std::size_t kDeviceListLimit = 64 * kDeviceListStep;
 constexpr std::uint32_t kErrorInsufficientBuffer = 122;
 
-std::wstring replaceAll(std::wstring text, const std::wstring& from, const std::wstring& to) {
-    for (std::size_t at = text.find(from); at != std::wstring::npos; at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-    return text;
-}
-
 // The NUL-terminated names in the first `count` characters of `buffer`.
 std::vector<std::wstring> namesIn(const std::wstring& buffer, std::size_t count) {
     std::vector<std::wstring> names;

@@ -6,13 +6,6 @@ namespace halvora {
 
 namespace {
 
-std::wstring replaceAll(std::wstring text, const std::wstring& from, const std::wstring& to) {
-    for (std::size_t at = text.find(from); at != std::wstring::npos; at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-    return text;
-}
-
 // Opens the volume, makes one request into `out` and closes the volume again.
 template <std::size_t N>
 bool askVolume(System& system, const std::wstring& path, std::uint32_t code, const void* in, std::uint32_t inSize,

@@ -1,5 +1,7 @@
 #include "platform/sim/sim_imaging.hpp"
 
+#include "platform/sim/sim_text.hpp"
+
 #include <cwchar>
 #include <system_error>
 
@@ -14,11 +16,6 @@ namespace {
 
 constexpr std::uint32_t kWimOpenedExisting = 1;  // WIM_OPENED_EXISTING
 
-std::wstring hex(std::uint32_t value) {
-    wchar_t text[16];
-    std::swprintf(text, 16, L"0x%x", value);
-    return text;
-}
 
 std::wstring number(std::uint64_t value) { return std::to_wstring(value); }
 
@@ -62,7 +59,7 @@ std::uint32_t SimImaging::lastError() {
 
 WimHandle SimImaging::createFile(const std::wstring& path, std::uint32_t access, std::uint32_t disposition,
                                  std::uint32_t flags, std::uint32_t, std::uint32_t* creationResult) {
-    machine_->record(L"WIMCreateFile " + path + L" " + hex(access) + L" " + number(disposition) + L" " + hex(flags));
+    machine_->record(L"WIMCreateFile " + path + L" " + hexText(access) + L" " + number(disposition) + L" " + hexText(flags));
     const std::wstring operation = L"WIMCreateFile " + path;
     if (!libraryPresent()) return finish(operation, kErrorModNotFound), 0;
     // Only reading an existing image is simulated; writing new ones is not something the
@@ -91,7 +88,7 @@ WimHandle SimImaging::createFile(const std::wstring& path, std::uint32_t access,
 
 bool SimImaging::closeHandle(WimHandle handle) {
     machine_->record(L"WIMCloseHandle");
-    const std::wstring operation = L"WIMCloseHandle " + hex(static_cast<std::uint32_t>(handle));
+    const std::wstring operation = L"WIMCloseHandle " + hexText(static_cast<std::uint32_t>(handle));
     if (!libraryPresent()) return finish(operation, kErrorModNotFound);
     std::shared_ptr<WimFile> released;  // freed outside the lock
     {
@@ -143,7 +140,7 @@ bool SimImaging::getAttributes(WimHandle handle, void* info, std::uint32_t size)
 }
 
 bool SimImaging::setReferenceFile(WimHandle handle, const std::wstring& path, std::uint32_t flags) {
-    machine_->record(L"WIMSetReferenceFile " + path + L" " + hex(flags));
+    machine_->record(L"WIMSetReferenceFile " + path + L" " + hexText(flags));
     const std::wstring operation = L"WIMSetReferenceFile " + path;
     if (!libraryPresent()) return finish(operation, kErrorModNotFound);
     const auto entry = find(handle);
@@ -199,7 +196,7 @@ WimHandle SimImaging::loadImage(WimHandle handle, std::uint32_t index) {
 }
 
 bool SimImaging::applyImage(WimHandle image, const std::wstring& path, std::uint32_t flags) {
-    machine_->record(L"WIMApplyImage " + path + L" " + hex(flags));
+    machine_->record(L"WIMApplyImage " + path + L" " + hexText(flags));
     const std::wstring operation = L"WIMApplyImage " + path;
     if (!libraryPresent()) return finish(operation, kErrorModNotFound);
     // Applying an image is not simulated yet: the handle is checked, the call refused.
@@ -208,7 +205,7 @@ bool SimImaging::applyImage(WimHandle image, const std::wstring& path, std::uint
 }
 
 std::uint32_t SimImaging::registerMessageCallback(WimHandle handle, WimMessageCallback callback) {
-    machine_->record(L"WIMRegisterMessageCallback " + hex(static_cast<std::uint32_t>(handle)));
+    machine_->record(L"WIMRegisterMessageCallback " + hexText(static_cast<std::uint32_t>(handle)));
     const std::wstring operation = L"WIMRegisterMessageCallback";
     if (!libraryPresent()) return finish(operation, kErrorModNotFound), kWimInvalidCallback;
     if (!callback) return finish(operation, kErrorInvalidParameter), kWimInvalidCallback;
@@ -224,7 +221,7 @@ std::uint32_t SimImaging::registerMessageCallback(WimHandle handle, WimMessageCa
 }
 
 bool SimImaging::unregisterMessageCallback(WimHandle handle) {
-    machine_->record(L"WIMUnregisterMessageCallback " + hex(static_cast<std::uint32_t>(handle)));
+    machine_->record(L"WIMUnregisterMessageCallback " + hexText(static_cast<std::uint32_t>(handle)));
     const std::wstring operation = L"WIMUnregisterMessageCallback";
     if (!libraryPresent()) return finish(operation, kErrorModNotFound);
     if (handle != 0 && !find(handle)) return finish(operation, kErrorInvalidHandle);

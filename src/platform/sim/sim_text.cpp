@@ -31,4 +31,14 @@ bool equalsNoCase(const std::wstring& a, const std::wstring& b) {
     return true;
 }
 
+std::wstring hexText(std::uint32_t value) {
+    static const wchar_t digits[] = L"0123456789ABCDEF";
+    std::wstring text;
+    do {
+        text.insert(text.begin(), digits[value % 16]);
+        value /= 16;
+    } while (value != 0);
+    return L"0x" + text;
+}
+
 }  // namespace halvora::sim

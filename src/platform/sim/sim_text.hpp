@@ -2,6 +2,7 @@
 // Text conversions at the edge of the simulated machine: the program speaks UTF-16 Windows
 // text, the host's files and the machine description speak UTF-8.
 
+#include <cstdint>
 #include <string>
 
 namespace halvora::sim {
@@ -14,5 +15,8 @@ std::string narrow(const std::wstring& text);
 wchar_t foldCase(wchar_t c);
 std::wstring foldCase(const std::wstring& text);
 bool equalsNoCase(const std::wstring& a, const std::wstring& b);
+
+// "0x1F": a number as the call log writes flags and codes.
+std::wstring hexText(std::uint32_t value);
 
 }  // namespace halvora::sim

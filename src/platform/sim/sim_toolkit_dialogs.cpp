@@ -1,6 +1,7 @@
 // The file and folder dialogs of the sim toolkit: each is answered at once with the next answer
 // the scripted user gave, and recorded in the machine's call log with what it was shown.
 
+#include "platform/sim/sim_text.hpp"
 #include "platform/sim/sim_toolkit.hpp"
 
 namespace halvora::sim {
@@ -17,15 +18,6 @@ std::size_t SimToolkit::queuedDialogAnswers() {
 
 namespace {
 
-std::wstring hex(std::uint32_t value) {
-    static const wchar_t digits[] = L"0123456789ABCDEF";
-    std::wstring text;
-    do {
-        text.insert(text.begin(), digits[value % 16]);
-        value /= 16;
-    } while (value != 0);
-    return L"0x" + text;
-}
 
 }  // namespace
 
@@ -49,7 +41,7 @@ std::wstring SimToolkit::openFileDialog(const std::string& owner, const OpenFile
 
 std::wstring SimToolkit::pickFolder(const std::string& owner, const FolderPickerRequest& request) {
     machine_->record(L"IFileOpenDialog default=" + request.defaultFolder + L" setFolder=" +
-                     (request.setFolder ? L"1" : L"0") + L" options=" + hex(request.options));
+                     (request.setFolder ? L"1" : L"0") + L" options=" + hexText(request.options));
     return takeDialogAnswer(owner, "pickFolder");
 }
 
@@ -71,8 +63,8 @@ std::uint32_t SimToolkit::formatDrive(const std::string& owner, std::uint32_t dr
     constexpr std::uint32_t kCancelled = 0xFFFFFFFE;  // SHFMT_CANCEL
     constexpr std::uint32_t kCannotFormat = 0xFFFFFFFD;
     const wchar_t letter = drive < 26 ? static_cast<wchar_t>(L'A' + drive) : L'?';
-    machine_->record(L"SHFormatDrive " + std::wstring(1, letter) + L": id=" + hex(formatId) + L" options=" +
-                     hex(options));
+    machine_->record(L"SHFormatDrive " + std::wstring(1, letter) + L": id=" + hexText(formatId) + L" options=" +
+                     hexText(options));
     FormatAnswer answer;
     {
         std::lock_guard lock(mutex_);

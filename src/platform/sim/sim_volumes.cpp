@@ -19,15 +19,6 @@ constexpr std::uint32_t kErrorFileNotFound = 2;
 constexpr std::uint32_t kErrorInvalidParameter = 87;
 constexpr std::uint32_t kErrorInsufficientBuffer = 122;
 
-std::wstring hex(std::uint32_t value) {
-    static const wchar_t digits[] = L"0123456789ABCDEF";
-    std::wstring text;
-    do {
-        text.insert(text.begin(), digits[value % 16]);
-        value /= 16;
-    } while (value != 0);
-    return L"0x" + text;
-}
 
 // "X:" or "X:\" -> the upper-case letter; 0 for anything else.
 wchar_t rootLetter(const std::wstring& root) {
@@ -159,7 +150,7 @@ std::uint32_t SimVolumes::queryDosDevice(const std::optional<std::wstring>& name
 bool SimVolumes::defineDosDevice(std::uint32_t flags, const std::wstring& name, const std::wstring& target,
                                  std::uint32_t& lastError) {
     const std::uint32_t error = machine_->devices().define(flags, name, target);
-    machine_->record(L"DefineDosDeviceW " + hex(flags) + L" " + name + L" " + target +
+    machine_->record(L"DefineDosDeviceW " + hexText(flags) + L" " + name + L" " + target +
                      (error == 0 ? L"" : L" -> error " + std::to_wstring(error)));
     if (error != 0) {
         lastError = error;
