@@ -20,12 +20,13 @@ TEST(RunnerScript, EveryStepIsReadWithItsValues) {
         {"click": "InfoMark"}, {"clickRow": ["ImageList", 2]}, {"doubleClickRow": ["TargetDriveList", 0]},
         {"menu": 3}, {"drop": ["D:\\a.wim", "D:\\이미지.esd"]}, {"dialog": ""}, {"answer": "Cancel"},
         {"advance": 1500}, {"waitIdle": true}, {"waitStatus": "완료"}, {"close": true}, {"snapshot": "end"},
-        {"spin": ["ScanDepthSpin", -1]}, {"type": ["ImageIndexEdit", "2"]}, {"choose": ["AfterInstallCombo", 1]}
+        {"spin": ["ScanDepthSpin", -1]}, {"type": ["ImageIndexEdit", "2"]}, {"choose": ["AfterInstallCombo", 1]},
+        {"format": {"fileSystem": "NTFS", "label": "새 볼륨"}}, {"format": false}
     ])");
     std::string error;
     const auto steps = parseScript(script, error);
     ASSERT_TRUE(steps) << error;
-    ASSERT_EQ(steps->size(), 15u);
+    ASSERT_EQ(steps->size(), 17u);
     const auto& s = *steps;
     EXPECT_EQ(s[0].kind, StepKind::Click);
     EXPECT_EQ(s[0].control, "InfoMark");
@@ -36,6 +37,12 @@ TEST(RunnerScript, EveryStepIsReadWithItsValues) {
     EXPECT_EQ(s[2].row, 0);
     EXPECT_EQ(s[3].menuItem, 3);
     EXPECT_EQ(s[4].paths, (std::vector<std::wstring>{L"D:\\a.wim", L"D:\\이미지.esd"}));
+    EXPECT_EQ(s[15].kind, StepKind::Format);
+    EXPECT_TRUE(s[15].format);
+    EXPECT_EQ(s[15].fileSystem, L"NTFS");
+    EXPECT_EQ(s[15].volumeLabel, L"새 볼륨");
+    EXPECT_EQ(s[16].kind, StepKind::Format);
+    EXPECT_FALSE(s[16].format);
     EXPECT_EQ(s[5].kind, StepKind::Dialog);
     EXPECT_EQ(s[5].paths, (std::vector<std::wstring>{L""}));
     EXPECT_EQ(s[6].answer, "Cancel");
@@ -73,6 +80,8 @@ TEST(RunnerScript, BadShapesNameTheStepAndWhatItTakes) {
         {R"([{"drop": "D:\\a.wim"}])", "\"drop\" takes a list of one or more paths"},
         {R"([{"drop": ["D:\\a.wim", 1]}])", "\"drop\" takes a list of paths"},
         {R"([{"dialog": null}])", "\"dialog\" takes a path, or \"\""},
+        {R"([{"format": true}])", "\"format\" takes {"},
+        {R"([{"format": {"size": "1"}}])", "\"format\" takes {"},
         {R"([{"answer": "yes"}])", "\"answer\" takes \"Yes\", \"No\", \"Cancel\" or \"Ok\""},
         {R"([{"advance": -5}])", "\"advance\" takes milliseconds"},
         {R"([{"advance": "5s"}])", "\"advance\" takes milliseconds"},

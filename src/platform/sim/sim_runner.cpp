@@ -246,6 +246,7 @@ bool SimRunner::runStep(const ScriptStep& step, std::string& why) {
             return done(user_.chooseMenuItem(kOptionsMenu, step.menuItem));
         case StepKind::Drop: return done(user_.dropFiles(kMainWindow, step.paths));
         case StepKind::Dialog: user_.answerNextDialog(step.paths.front()); return true;
+        case StepKind::Format: user_.answerNextFormat(step.format, step.fileSystem, step.volumeLabel); return true;
         case StepKind::Answer: return answerBox(step.answer, why);
         case StepKind::Advance: return advance(step.milliseconds, why);
         case StepKind::WaitIdle:

@@ -144,6 +144,19 @@ struct StepReader {
             step.kind = StepKind::Close;
             return flagTrue(key, value);
         }
+        if (key == "format") {
+            step.kind = StepKind::Format;
+            if (value == json(false)) return true;
+            const char* const shape = "\"format\" takes {\"fileSystem\": \"NTFS\", \"label\": \"Data\"} (both optional), or false to cancel";
+            if (!value.is_object()) return fail(shape);
+            for (const auto& [field, text] : value.items()) {
+                if ((field != "fileSystem" && field != "label") || !text.is_string()) return fail(shape);
+            }
+            step.format = true;
+            step.fileSystem = widen(value.value("fileSystem", ""));
+            step.volumeLabel = widen(value.value("label", ""));
+            return true;
+        }
         if (key == "snapshot") {
             step.kind = StepKind::Snapshot;
             if (!value.is_string()) return fail("\"snapshot\" takes a label (a string)");
@@ -152,7 +165,7 @@ struct StepReader {
         }
         return fail("unknown step \"" + key +
                     "\" (known: click, clickRow, doubleClickRow, menu, drop, dialog, answer, advance, "
-                    "waitIdle, waitStatus, close, snapshot, spin, type, choose)");
+                    "waitIdle, waitStatus, close, snapshot, spin, type, choose, format)");
     }
 };
 

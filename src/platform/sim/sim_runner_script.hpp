@@ -27,6 +27,8 @@ enum class StepKind {
     Spin,            // {"spin": ["SpinName", value]}: the arrows moved to the value
     Type,            // {"type": ["EditName", "text"]}: the field's text replaced
     Choose,          // {"choose": ["ComboName", index]}: an item of a drop-down list
+    Format,          // {"format": {"fileSystem": "NTFS", "label": "Data"}} or {"format": false}:
+                     // the answer to the next format dialog (format with these, or cancel)
 };
 
 struct ScriptStep {
@@ -39,6 +41,9 @@ struct ScriptStep {
     std::uint64_t milliseconds = 0;   // Advance
     std::wstring text;                // WaitStatus, Type
     std::string label;                // Snapshot
+    bool format = false;              // Format: format (true) or cancel
+    std::wstring fileSystem;          // Format: "" keeps the volume's file system
+    std::wstring volumeLabel;         // Format
     nlohmann::json source;            // the step as written, for reports and messages
 };
 
