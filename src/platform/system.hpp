@@ -62,6 +62,30 @@ public:
     virtual std::wstring languageName(std::uint32_t language) = 0;
 };
 
+// File attributes (GetFileAttributesW).
+inline constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFF;
+inline constexpr std::uint32_t kFileAttributeReadOnly = 0x1;
+inline constexpr std::uint32_t kFileAttributeHidden = 0x2;
+inline constexpr std::uint32_t kFileAttributeSystem = 0x4;
+inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
+inline constexpr std::uint32_t kFileAttributeArchive = 0x20;
+inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
+
+// One entry of a folder listing (WIN32_FIND_DATAW).
+struct FolderEntry {
+    std::wstring name;
+    std::uint32_t attributes = 0;
+    std::uint64_t size = 0;
+};
+
+// How a hidden program run ended: not started (with the platform's error, 2 when the program
+// file was not found), or started with its exit code.
+struct ProgramRun {
+    bool started = false;
+    std::uint32_t error = 0;
+    std::uint32_t exitCode = 0;
+};
+
 class System {
 public:
     virtual ~System() = default;
@@ -81,6 +105,40 @@ public:
     // Creates or replaces the file with `bytes`; false when it cannot be written.
     virtual bool writeFile(const std::wstring& path, const std::string& bytes) = 0;
     virtual bool deleteFile(const std::wstring& path) = 0;
+    // GetFileAttributesW: kInvalidFileAttributes when the path does not exist.
+    virtual std::uint32_t fileAttributes(const std::wstring& path) { (void)path; return kInvalidFileAttributes; }
+    virtual bool setFileAttributes(const std::wstring& path, std::uint32_t attributes) {
+        (void)path, (void)attributes;
+        return false;
+    }
+    // CreateDirectoryW: one folder, whose parent must exist; false when it exists already.
+    virtual bool createFolder(const std::wstring& path) { (void)path; return false; }
+    // CopyFileW. A read-only destination is not overwritten (the copy fails).
+    virtual bool copyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) {
+        (void)from, (void)to, (void)failIfExists;
+        return false;
+    }
+    // FindFirstFileW / FindNextFileW on `folder` + "\*": the entries in the file system's order,
+    // without "." and ".."; nullopt when the folder cannot be listed.
+    virtual std::optional<std::vector<FolderEntry>> listFolder(const std::wstring& folder) {
+        (void)folder;
+        return std::nullopt;
+    }
+
+    // --- programs ---------------------------------------------------------------------------
+    // CreateProcessW with no application name (the first word of `commandLine` is looked up the
+    // platform's usual way), hidden (STARTF_USESHOWWINDOW, SW_HIDE, no console window), its
+    // standard output and error going to one pipe that is read to the end and discarded, in
+    // `workingFolder`; waits for the program without a time limit.
+    virtual ProgramRun runHiddenProgram(const std::wstring& commandLine, const std::wstring& workingFolder) {
+        (void)commandLine, (void)workingFolder;
+        return ProgramRun{false, 50, 0};
+    }
+
+    // --- clock ------------------------------------------------------------------------------
+    // GetSystemTimeAsFileTime in whole seconds (since 1601).
+    virtual std::int64_t secondsNow() { return 0; }
+    virtual void sleep(std::uint32_t milliseconds) { (void)milliseconds; }
 
     // --- system -----------------------------------------------------------------------------
     // RtlGetVersion from ntdll.dll; nullopt when ntdll.dll cannot be opened.
