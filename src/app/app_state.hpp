@@ -2,7 +2,9 @@
 // The one process-wide record. Fields written by workers are atomic; everything else belongs
 // to the interface thread.
 
+#include <array>
 #include <atomic>
+#include <map>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -49,6 +51,9 @@ struct AppState {
     std::vector<std::wstring> ExclusionList;
 
     ColourTable Colours = defaultColours();
+
+    // Where each drive list keeps the six drive icons in its image list (-1: not loaded).
+    std::map<std::string, std::array<int, 6>> DriveListIcons;
 
     bool anyWorkerAlive() const {
         return ApplyWorkerAlive.load() || BootWorkerAlive.load() || SearchWorkerAlive.load();

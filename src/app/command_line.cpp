@@ -2,6 +2,8 @@
 
 #include "app/single_instance.hpp"
 #include "app/text.hpp"
+#include "disks/boot_location.hpp"
+#include "disks/drive_lists.hpp"
 #include "images/image_list.hpp"
 #include "install/customisation_choice.hpp"
 #include "ui/main_window_layout.hpp"
@@ -112,6 +114,13 @@ bool parseCommandLine(Program& program, const std::wstring& text, bool startup) 
     if (parsed.check) ui.setMenuItemChecked(kOptionsMenu, kMenuCheck, true);
     if (parsed.log) ui.setMenuItemChecked(kOptionsMenu, kMenuLog, true);
     if (parsed.afterChoice >= 0) ui.setComboSelection("AfterInstallCombo", parsed.afterChoice);
+    if (parsed.hasApplyDrive) {
+        const int row = findDriveRow(program, "TargetDriveList", parsed.applyDrive);
+        if (row >= 0) {
+            ui.selectRow("TargetDriveList", row);
+            selectDriveRow(program, "TargetDriveList", row, "TargetRow", 0, true);
+        }
+    }
     System& sys = program.system;
     if (!parsed.imageFile.empty() && sys.fileSize(parsed.imageFile) > 0) {
         selectImageFile(program, parsed.imageFile, parsed.index);
@@ -128,6 +137,14 @@ bool parseCommandLine(Program& program, const std::wstring& text, bool startup) 
             setAnswerFile(program, parsed.xmlFile);
         } else {
             ui.setText("XmlEdit", L"");
+        }
+    }
+    if (!parsed.bootDrive.empty() && parsed.bootDrive != L"*") {
+        clearBootLocation(program);
+        const int row = findDriveRow(program, "BootDriveList", parsed.bootDrive);
+        if (row >= 0) {
+            ui.selectRow("BootDriveList", row);
+            selectDriveRow(program, "BootDriveList", row, "BootRow", 0, true);
         }
     }
     rebuildOptionSummary(program);

@@ -9,6 +9,9 @@
 #include "app/information_text.hpp"
 #include "app/settings.hpp"
 #include "app/single_instance.hpp"
+#include "disks/boot_location.hpp"
+#include "disks/drive_format.hpp"
+#include "disks/drive_lists.hpp"
 #include "disks/esp_letters.hpp"
 #include "images/image_list.hpp"
 #include "install/completion.hpp"
@@ -41,22 +44,16 @@ void onRefresh(Program& program, const Event&) {
     ui.setEnabled("TargetRefreshButton", false);
     ui.setEnabled("BootRefreshButton", false);
     mountEspVolumes(program);
+    rebuildDriveLists(program);
     ui.setEnabled("TargetRefreshButton", true);
     ui.setEnabled("BootRefreshButton", true);
 }
 
-void onPickerDone(Program& program, const std::string& list) {
-    if (program.ui.selectedRow(list) < 0) return;
+void onPickerDone(Program& program, const std::string& list, const std::string& oneRow) {
+    const int row = program.ui.selectedRow(list);
+    if (row < 0) return;
+    selectDriveRow(program, list, row, oneRow, 0, true);
     showPanel(program, "MainPanel");
-}
-
-void onBootClear(Program& program, const Event&) {
-    Toolkit& ui = program.ui;
-    const int columns = ui.columnCount("BootRow");
-    for (int c = 0; c < columns; ++c) ui.setCell("BootRow", 0, c, L"");
-    ui.setRowIcon("BootRow", 0, -1);
-    ui.setCellColours("BootRow", 0, 1, kDefaultColour, kDefaultColour);
-    ui.setText("BootUsedLabel", L"");
 }
 
 void onSearchBack(Program& program, const Event&) {
@@ -114,20 +111,20 @@ const std::vector<Route>& routes() {
         {"ReloadExclusionsButton", nothingYet()},
         {"TargetRefreshButton", onRefresh},
         {"BootRefreshButton", onRefresh},
-        {"TargetDoneButton", [](Program& p, const Event&) { onPickerDone(p, "TargetDriveList"); }},
-        {"BootClearButton", onBootClear},
-        {"BootDoneButton", [](Program& p, const Event&) { onPickerDone(p, "BootDriveList"); }},
+        {"TargetDoneButton", [](Program& p, const Event&) { onPickerDone(p, "TargetDriveList", "TargetRow"); }},
+        {"BootClearButton", [](Program& p, const Event&) { clearBootLocation(p); }},
+        {"BootDoneButton", [](Program& p, const Event&) { onPickerDone(p, "BootDriveList", "BootRow"); }},
         {"SearchDoneButton", nothingYet()},
         {"TargetCancelButton", show("MainPanel")},
         {"BootCancelButton", show("MainPanel")},
         {"SearchBackButton", onSearchBack},
         {"ImageList", [](Program& p, const Event& e) { if (isLeftClick(e)) onImageListClick(p, e); }},
-        {"TargetDriveList", [](Program& p, const Event& e) { if (isDoubleClick(e)) onPickerDone(p, "TargetDriveList"); }},
-        {"BootDriveList", [](Program& p, const Event& e) { if (isDoubleClick(e)) onPickerDone(p, "BootDriveList"); }},
+        {"TargetDriveList", [](Program& p, const Event& e) { if (isDoubleClick(e)) onPickerDone(p, "TargetDriveList", "TargetRow"); }},
+        {"BootDriveList", [](Program& p, const Event& e) { if (isDoubleClick(e)) onPickerDone(p, "BootDriveList", "BootRow"); }},
         {"SearchResultList", nothingYet()},
         {"BootRepairButton", nothingYet()},
-        {"TargetFormatButton", nothingYet()},
-        {"BootFormatButton", nothingYet()},
+        {"TargetFormatButton", [](Program& p, const Event&) { formatChosenDrive(p, "TargetRow"); }},
+        {"BootFormatButton", [](Program& p, const Event&) { formatChosenDrive(p, "BootRow"); }},
         {"SkipOsDriveCheck", writeOption(L"ScanSkipOSDrive", "SkipOsDriveCheck")},
         {"IncludeIsoCheck", writeOption(L"ScanWithISO", "IncludeIsoCheck")},
         {"OptionsButton", [](Program& p, const Event&) { p.ui.showPopupMenu(kOptionsMenu, kMainWindow); }},

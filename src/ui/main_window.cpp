@@ -2,6 +2,7 @@
 
 #include "app/command_line.hpp"
 #include "app/settings.hpp"
+#include "disks/drive_lists.hpp"
 #include "images/image_list.hpp"
 #include "images/imaging_callback.hpp"
 #include "ui/main_window_layout.hpp"
@@ -123,6 +124,7 @@ std::uint32_t buildMainWindow(Program& program, bool& autoStart) {
     loadSettings(program);
     if (!s.CompactSupported) ui.setMenuItemEnabled(kOptionsMenu, kMenuCompact, false);
     applyColours(program);
+    rebuildDriveLists(program);
     setImageColumns(program, false);
     setSearchColumns(program);
     registerImagingCallback(program);

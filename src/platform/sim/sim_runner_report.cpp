@@ -38,13 +38,32 @@ json listState(SimToolkit& ui, const std::string& list) {
     const int columnCount = ui.columnCount(list);
     for (int c = 0; c < columnCount; ++c) columns.push_back(narrow(ui.columnTitle(list, c)));
     json rows = json::array();
+    json icons = json::array();
+    json colours = json::array();
+    const auto iconList = ui.listIcons(list);
     const int rowCount = ui.rowCount(list);
     for (int r = 0; r < rowCount; ++r) {
         json cells = json::array();
-        for (int c = 0; c < columnCount; ++c) cells.push_back(narrow(ui.cell(list, r, c)));
+        for (int c = 0; c < columnCount; ++c) {
+            cells.push_back(narrow(ui.cell(list, r, c)));
+            const auto [text, background] = ui.cellColours(list, r, c);
+            if (text != kDefaultColour || background != kDefaultColour) {
+                colours.push_back({{"row", r}, {"column", c}, {"text", text}, {"background", background}});
+            }
+        }
         rows.push_back(std::move(cells));
+        // A row icon as "file,index" (a negative index names a resource), null for none.
+        const int icon = ui.rowIcon(list, r);
+        if (icon >= 0 && icon < static_cast<int>(iconList.size())) {
+            const std::wstring& file = iconList[icon].file;
+            const std::wstring name = file.substr(file.find_last_of(L"\\") + 1);
+            icons.push_back(narrow(name + L"," + std::to_wstring(iconList[icon].index)));
+        } else {
+            icons.push_back(nullptr);
+        }
     }
-    return {{"columns", std::move(columns)}, {"rows", std::move(rows)}, {"selected", ui.selectedRow(list)}};
+    return {{"columns", std::move(columns)}, {"rows", std::move(rows)}, {"rowIcons", std::move(icons)},
+            {"cellColours", std::move(colours)}, {"selected", ui.selectedRow(list)}};
 }
 
 void addControl(SimToolkit& ui, const std::string& name, json& state) {
