@@ -212,10 +212,16 @@ screenshot info-box
 probe close-info-box
 
 probe click TargetButton && probe wait-visible TargetPanel && probe wait-hidden MainPanel
+# Wine answers no partition query on its drives (error 50), so no volume can be placed on a disk
+# and the pickers stay empty; they must stay usable all the same.
+probe wait-rows TargetDriveList 0 5
+probe click TargetRefreshButton && probe wait-rows TargetDriveList 0 5
+probe click TargetDoneButton && probe wait-visible TargetPanel
 screenshot target-panel
 probe click TargetCancelButton && probe wait-hidden TargetPanel && probe wait-visible MainPanel
 
 probe click BootButton && probe wait-visible BootPanel && probe wait-hidden MainPanel
+probe wait-rows BootDriveList 0 5
 screenshot boot-panel
 probe click BootCancelButton && probe wait-hidden BootPanel && probe wait-visible MainPanel
 
