@@ -37,13 +37,25 @@ struct AppState {
     std::atomic<std::int32_t> ExitCode{0};
 
     bool MainWindowCreated = false;
-    bool MessageBoxOpen = false;
+    // Read by the apply worker, which closes a cancel question still open when the apply ends.
+    std::atomic<bool> MessageBoxOpen{false};
     bool TaskbarProgress = false;
 
     // The three workers; at most one runs at a time.
     std::atomic<bool> ApplyWorkerAlive{false};
     std::atomic<bool> BootWorkerAlive{false};
     std::atomic<bool> SearchWorkerAlive{false};
+
+    // The image being applied: written before the apply worker starts, closed after it ended.
+    std::atomic<std::uint64_t> ImageFileHandle{0};
+    std::atomic<std::uint64_t> ImageHandle{0};
+    std::int64_t ApplyStartTime = 0;  // seconds; the elapsed time once the apply has ended
+
+    // The installation summary, one line each; emptied when an apply has succeeded.
+    std::wstring CompletionLine;
+    std::wstring BootLine;
+    std::wstring OemLine;
+    std::wstring XmlLine;
 
     // Install-file search: the stop flag and whether the first search was started.
     std::atomic<bool> SearchStopRequested{false};

@@ -35,6 +35,7 @@ bool takeSwitch(const std::wstring& field, ParsedCommandLine& parsed) {
         {L"/d", &ParsedCommandLine::keepBootEntries}, {L"/Compact", &ParsedCommandLine::compact},
         {L"/Verify", &ParsedCommandLine::verify},     {L"/Check", &ParsedCommandLine::check},
         {L"/Log", &ParsedCommandLine::log},           {L"/ApplyStart", &ParsedCommandLine::applyStart},
+        {L"/WIMboot", &ParsedCommandLine::wimBoot},
     };
     for (const auto& s : switches) {
         if (equalsIgnoreCase(field, s.name)) {
@@ -124,6 +125,12 @@ bool parseCommandLine(Program& program, const std::wstring& text, bool startup) 
     System& sys = program.system;
     if (!parsed.imageFile.empty() && sys.fileSize(parsed.imageFile) > 0) {
         selectImageFile(program, parsed.imageFile, parsed.index);
+    }
+    // WIMBoot only for an image that allows it, which the image just chosen decides; it takes
+    // the place of Compact as the menu does.
+    if (parsed.wimBoot && ui.isMenuItemEnabled(kOptionsMenu, kMenuWimBoot)) {
+        ui.setMenuItemChecked(kOptionsMenu, kMenuWimBoot, true);
+        ui.setMenuItemChecked(kOptionsMenu, kMenuCompact, false);
     }
     if (!parsed.oemPath.empty()) {
         if (sys.folderExists(parsed.oemPath)) {

@@ -16,6 +16,7 @@ struct ParsedCommandLine {
     bool check = false;
     bool log = false;
     bool applyStart = false;
+    bool wimBoot = false;
     std::wstring applyDrive;  // /ApplyDrv:, upper case, at most 2 characters; empty when absent
     bool hasApplyDrive = false;
     std::wstring bootDrive;   // /BootDrv: as above, "-" or "*"

@@ -15,6 +15,7 @@
 #include "disks/esp_letters.hpp"
 #include "images/image_list.hpp"
 #include "install/completion.hpp"
+#include "install/install_command.hpp"
 #include "install/customisation_choice.hpp"
 #include "install/dropped_files.hpp"
 #include "ui/main_window.hpp"
@@ -94,7 +95,7 @@ const std::vector<Route>& routes() {
         {"ImageListSizeToggle", [](Program& p, const Event& e) { if (isLeftClick(e)) showPanel(p, "ImageListSizeToggle"); }},
         {"ImageColumnsToggle", [](Program& p, const Event& e) { if (isLeftClick(e)) onImageColumnsToggle(p, e); }},
         {"InfoMark", [](Program& p, const Event& e) { if (isLeftClick(e)) showInformationBox(p); }},
-        {"InstallButton", nothingYet()},
+        {"InstallButton", [](Program& p, const Event&) { installCommand(p, false); }},
         {"ImageFileButton", [](Program& p, const Event&) { selectImageFile(p, L"", -1); }},
         {"SearchButton", show("SearchPanel")},
         {"SearchAgainButton", nothingYet()},
@@ -122,7 +123,7 @@ const std::vector<Route>& routes() {
         {"TargetDriveList", [](Program& p, const Event& e) { if (isDoubleClick(e)) onPickerDone(p, "TargetDriveList", "TargetRow"); }},
         {"BootDriveList", [](Program& p, const Event& e) { if (isDoubleClick(e)) onPickerDone(p, "BootDriveList", "BootRow"); }},
         {"SearchResultList", nothingYet()},
-        {"BootRepairButton", nothingYet()},
+        {"BootRepairButton", [](Program& p, const Event&) { bootRepairCommand(p); }},
         {"TargetFormatButton", [](Program& p, const Event&) { formatChosenDrive(p, "TargetRow"); }},
         {"BootFormatButton", [](Program& p, const Event&) { formatChosenDrive(p, "BootRow"); }},
         {"SkipOsDriveCheck", writeOption(L"ScanSkipOSDrive", "SkipOsDriveCheck")},
@@ -133,8 +134,10 @@ const std::vector<Route>& routes() {
 }
 
 void onCustomEvent(Program& program, const Event& event) {
+    if (event.window != kMainWindow) return;
     if (event.code == kApplyFailed) onApplyFailed(program);
-    // Completion of a successful apply and of the boot configuration come with the installer.
+    if (event.code == kApplySucceeded) onApplySucceeded(program);
+    if (event.code == kBootConfigDone) onBootConfigDone(program, event);
 }
 
 void onCloseRequest(Program& program, const Event& event) {

@@ -7,6 +7,7 @@
 #include "app/single_instance.hpp"
 #include "disks/esp_letters.hpp"
 #include "images/imaging_callback.hpp"
+#include "install/install_command.hpp"
 #include "ui/main_window.hpp"
 #include "ui/main_window_layout.hpp"
 
@@ -51,7 +52,13 @@ int runProgram(Program& program) {
     bool autoStart = false;
     const std::uint32_t created = buildMainWindow(program, autoStart);
     program.state.ExitCode = static_cast<std::int32_t>(created);
-    if (created == 0) runEventLoop(program);
+    if (created == 0) {
+        if (autoStart) installCommand(program, true);
+        runEventLoop(program);
+    }
+    // Both workers have posted their last event by now: the close request waits for them.
+    joinFinishedWorker(program.applyThread);
+    joinFinishedWorker(program.bootThread);
 
     releaseResources(program);
     unmountEspLetters(program);

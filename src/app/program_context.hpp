@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <memory>
+#include <thread>
 
 #include "app/app_state.hpp"
 #include "platform/event.hpp"
@@ -21,6 +22,10 @@ struct Program {
     // handles them before it waits for new ones.
     std::deque<Event> heldEvents;
     bool quit = false;
+    // The worker threads. Each is joined only once it has posted its last event (it then only
+    // returns), so the interface thread never waits for a worker that may still use controls.
+    std::thread applyThread;
+    std::thread bootThread;
 };
 
 }  // namespace halvora

@@ -1,0 +1,152 @@
+#include "install/boot_config.hpp"
+
+#include <system_error>
+
+#include "app/text.hpp"
+#include "disks/drive_row.hpp"
+#include "ui/main_window_layout.hpp"
+#include "ui/message_box.hpp"
+#include "ui/status_bar.hpp"
+
+namespace halvora {
+
+namespace {
+
+constexpr std::int64_t kMissingWindows = 87;
+constexpr std::int64_t kNoBootLocation = 3;
+
+void postBootDone(Program& program, std::uint64_t type, std::int64_t code) {
+    Event event;
+    event.kind = EventKind::Custom;
+    event.window = kMainWindow;
+    event.code = kBootConfigDone;
+    event.wparam = type;
+    event.lparam = code;
+    program.ui.postEvent(event);
+}
+
+// A BIOS store left on the install volume by an earlier Windows would keep its old entries;
+// an installation that writes its own BIOS boot files there starts from an empty one.
+void resetOldBiosStore(Program& program, const BootJob& job) {
+    System& sys = program.system;
+    const std::wstring store = job.target + L"\\boot\\bcd";
+    const std::wstring firmware = toUpper(job.firmware);
+    if (job.keepDefaultEntry || job.repair || job.target != job.boot || sys.fileSize(store) <= 0) return;
+    if (firmware != L"BIOS" && firmware != L"ALL") return;
+    const std::uint32_t attributes = sys.fileAttributes(store);
+    if (attributes != kInvalidFileAttributes) {
+        sys.setFileAttributes(store, attributes & ~(kFileAttributeReadOnly | kFileAttributeHidden | kFileAttributeSystem));
+    }
+    sys.deleteFile(store);
+}
+
+void runBcdboot(Program& program, BootJob job) {
+    System& sys = program.system;
+    if (!sys.folderExists(job.target)) {
+        postBootDone(program, kBootNotRun, kMissingWindows);
+    } else if (job.boot.empty() || !sys.folderExists(job.boot)) {
+        postBootDone(program, kBootNotRun, kNoBootLocation);
+    } else {
+        resetOldBiosStore(program, job);
+        const std::wstring arguments = bcdbootArguments(job);
+        showStatus(program, L"Bcdboot " + arguments);
+        // By its full path: an elevated program must not pick up a Bcdboot.exe planted in its
+        // own or the current folder.
+        const std::wstring program32 = sys.systemDirectory() + L"\\Bcdboot.exe";
+        const ProgramRun run =
+            sys.runHiddenProgram(L"\"" + program32 + L"\" " + arguments, program.state.SystemRoot + L"\\System32");
+        if (run.started) {
+            postBootDone(program, kBootRan, run.exitCode);
+        } else {
+            postBootDone(program, kBootNotRun, run.error);
+        }
+    }
+    program.state.BootWorkerAlive = false;
+}
+
+}  // namespace
+
+BootJob bootJobFromWindow(Program& program) {
+    Toolkit& ui = program.ui;
+    BootJob job;
+    job.target = ui.cell("TargetRow", 0, kDriveColumn);
+    job.boot = ui.cell("BootRow", 0, kDriveColumn);
+    job.locale = ui.comboItem("BootLocaleCombo", ui.comboSelection("BootLocaleCombo"));
+    job.firmware = ui.comboItem("BootFirmwareCombo", ui.comboSelection("BootFirmwareCombo"));
+    job.keepDefaultEntry = ui.isChecked("KeepBootEntriesCheck");
+    job.repair = program.state.BootRepairMode;
+    return job;
+}
+
+std::wstring bcdbootArguments(const BootJob& job) {
+    std::wstring arguments = job.target + L"\\Windows";
+    if (job.locale.size() > 3) arguments += L" /l " + job.locale;
+    arguments += L" /s " + job.boot;
+    if (job.firmware.size() > 2) arguments += L" /f " + job.firmware;
+    if (job.keepDefaultEntry) arguments += L" /d";
+    return arguments;
+}
+
+bool startBootWorker(Program& program, std::uint32_t& error) {
+    if (program.bootThread.joinable()) program.bootThread.join();  // it has posted its result
+    program.state.BootWorkerAlive = true;
+    try {
+        program.bootThread = std::thread(runBcdboot, std::ref(program), bootJobFromWindow(program));
+    } catch (const std::system_error& failure) {
+        program.state.BootWorkerAlive = false;
+        error = static_cast<std::uint32_t>(failure.code().value());
+        return false;
+    }
+    return true;
+}
+
+std::wstring bootResultText(std::uint64_t type, std::int64_t code) {
+    const std::wstring number = std::to_wstring(code);
+    if (code == 0) return L"BCDBOOT 성공.";
+    if (type == kBootRan) {
+        return code == 193 ? L"*BCDBOOT 부팅 파일 복사 오류: " + number + L"." : L"*BCDBOOT 오류: " + number + L".";
+    }
+    switch (code) {
+        case 2: return L"*BCDBOOT 실행 파일 오류.";
+        case kNoBootLocation: return L"*부팅 위치 생략.";
+        case kMissingWindows: return L"*Windows 시스템 루트 설정을 확인 하십시오.";
+        default: return L"*BCDBOOT 실행 오류: " + number + L".";
+    }
+}
+
+bool checkBootRepair(Program& program) {
+    Toolkit& ui = program.ui;
+    System& sys = program.system;
+    if (program.state.Busy.load()) return false;
+    const std::wstring boot = ui.cell("BootRow", 0, kDriveColumn);
+    const std::wstring target = ui.cell("TargetRow", 0, kDriveColumn);
+    if (boot.empty() || !sys.folderExists(boot)) {
+        showStatus(program, L"부팅 위치가 지정되어야 합니다.");
+        return false;
+    }
+    if (target.size() <= 1) {
+        showStatus(program, L"설치 위치가 지정되어야 합니다.");
+        return false;
+    }
+    if (!sys.folderExists(target + L"\\Windows\\Boot")) {
+        showStatus(program, L"윈도우가 설치 위치에 정상적으로 설치 되어 있어야 합니다.");
+        return false;
+    }
+    const std::wstring bootType = ui.cell("BootRow", 0, kBootTypeColumn);
+    if (bootType != L"ESP" && bootType != L"ACT") {
+        showStatus(program, L"부팅 위치가 ESP 혹은 ACT 가 아닙니다.");
+        return false;
+    }
+    const bool runningSystemDisk = equalsIgnoreCase(target, program.state.SystemDrive) &&
+                                   ui.cell("BootRow", 0, kDiskColumn) == ui.cell("TargetRow", 0, kDiskColumn);
+    const int answer =
+        runningSystemDisk
+            ? showMessageBox(program, kMainWindow, L"BCDBOOT 부팅 설정 복구",
+                             L"선택한 부팅 위치는\r\n현재 시스템 드라이브와 같은 디스크에 있습니다!\r\n부팅 설정 복구를 시작할까요?",
+                             kButtonsYesNo, kResultNo, 0, kIconWarning, 0)
+            : showMessageBox(program, kMainWindow, L"BCDBOOT 부팅 설정 복구", L"부팅 설정 복구를 시작합니다!", kButtonsYesNo,
+                             kResultNo, 0, kIconInformation, 0);
+    return answer == kResultYes;
+}
+
+}  // namespace halvora

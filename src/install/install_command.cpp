@@ -1,0 +1,158 @@
+#include "install/install_command.hpp"
+
+#include <system_error>
+
+#include "app/paths.hpp"
+#include "app/text.hpp"
+#include "images/image_file.hpp"
+#include "images/wim_info.hpp"
+#include "install/busy_state.hpp"
+#include "install/completion.hpp"
+#include "install/install_checks.hpp"
+#include "ui/main_window_layout.hpp"
+#include "ui/message_box.hpp"
+#include "ui/status_bar.hpp"
+
+namespace halvora {
+
+namespace {
+
+constexpr int kCancelTimerPeriod = 10000;
+constexpr std::uint32_t kPostCloseInterval = 50;
+
+struct ApplyJob {
+    WimHandle image = 0;
+    std::wstring target;
+    std::uint32_t flags = 0;
+};
+
+void postCustom(Program& program, int code) {
+    Event event;
+    event.kind = EventKind::Custom;
+    event.window = kMainWindow;
+    event.code = code;
+    program.ui.postEvent(event);
+}
+
+void applyWorkerMain(Program& program, ApplyJob job) {
+    const bool ok = program.system.imaging().applyImage(job.image, job.target, job.flags);
+    // A cancel question still open would ask about an apply that has ended: close it (it then
+    // answers 2, so no cancel is recorded) before the result reaches the interface thread.
+    while (program.state.MessageBoxOpen.load()) {
+        Event close;
+        close.kind = EventKind::Close;
+        close.window = kMessageBoxWindow;
+        program.ui.postEvent(close);
+        program.system.sleep(kPostCloseInterval);
+    }
+    postCustom(program, ok ? kApplySucceeded : kApplyFailed);
+    program.state.ApplyWorkerAlive = false;
+}
+
+void askToCancel(Program& program) {
+    const int answer = showMessageBox(program, kMainWindow, L"주 의", L"설치를 중단 하시겠습니까?", kButtonsYesNo,
+                                      kResultNo, 0, kIconWarning, 0);
+    if (answer != kResultYes || !program.state.ApplyWorkerAlive.load()) return;
+    program.ui.setEnabled("InstallButton", false);
+    program.ui.setTimer(kMainWindow, kCancelTimer, kCancelTimerPeriod);
+    program.state.CancelRequested = true;
+}
+
+std::uint32_t applyFlags(Program& program) {
+    Toolkit& ui = program.ui;
+    std::uint32_t flags = 0;
+    if (ui.isMenuItemChecked(kOptionsMenu, kMenuVerify)) flags |= kWimApplyVerify;
+    if (ui.isMenuItemChecked(kOptionsMenu, kMenuCompact) && program.state.CompactSupported) flags |= kWimApplyCompact;
+    if (ui.isMenuItemChecked(kOptionsMenu, kMenuWimBoot)) flags |= kWimApplyWimBoot;
+    return flags;
+}
+
+void referenceSplitParts(Program& program, WimHandle file, const std::wstring& path) {
+    WimInfoBytes bytes{};
+    if (!program.system.imaging().getAttributes(file, bytes.data(), kWimInfoSize)) return;
+    const WimInfo info = decodeWimInfo(bytes);
+    for (unsigned part = 2; part <= info.TotalParts && info.TotalParts >= 2; ++part) {
+        program.system.imaging().setReferenceFile(file, splitPartPath(path, part), kWimReferenceAppend);
+    }
+}
+
+// Opens, references and loads the image; false (nothing left open) when that fails.
+bool prepareImage(Program& program, const std::wstring& target) {
+    AppState& s = program.state;
+    ImagingLibrary& wim = program.system.imaging();
+    const std::wstring path = program.ui.text("ImageFileEdit");
+    s.ImageFileHandle = openImageFile(program, path);
+    if (s.ImageFileHandle == 0) return false;
+    referenceSplitParts(program, s.ImageFileHandle, path);
+    if (!wim.setTemporaryPath(s.ImageFileHandle, target)) return false;
+    const auto index = static_cast<std::uint32_t>(parseLeadingInteger(trimSpaces(program.ui.text("ImageIndexEdit"))));
+    s.ImageHandle = wim.loadImage(s.ImageFileHandle, index);
+    if (s.ImageHandle == 0) {
+        showStatus(program, L"Image에 오류가 있습니다. 분할 파일이면 첫번째 파일을 선택하십시오.");
+        return false;
+    }
+    return true;
+}
+
+bool startApplyWorker(Program& program, const std::wstring& target) {
+    joinFinishedWorker(program.applyThread);
+    ApplyJob job{program.state.ImageHandle.load(), target, applyFlags(program)};
+    program.state.ApplyWorkerAlive = true;
+    try {
+        program.applyThread = std::thread(applyWorkerMain, std::ref(program), job);
+    } catch (const std::system_error& error) {
+        program.state.ApplyWorkerAlive = false;
+        showStatus(program, L"WimApply 쓰레드 생성 오류 발생: " + std::to_wstring(error.code().value()));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::wstring splitPartPath(const std::wstring& firstPart, unsigned part) {
+    const std::wstring name = fileNamePart(firstPart);
+    const std::size_t dot = name.find_last_of(L'.');
+    const std::wstring stem = dot == std::wstring::npos ? name : name.substr(0, dot);
+    const std::wstring extension = dot == std::wstring::npos ? L"" : name.substr(dot + 1);
+    return folderPart(firstPart) + stem + std::to_wstring(part) + L"." + extension;
+}
+
+void joinFinishedWorker(std::thread& worker) {
+    if (worker.joinable()) worker.join();
+}
+
+void closeApplyHandles(Program& program) {
+    AppState& s = program.state;
+    ImagingLibrary& wim = program.system.imaging();
+    if (const WimHandle image = s.ImageHandle.exchange(0)) wim.closeHandle(image);
+    if (const WimHandle file = s.ImageFileHandle.exchange(0)) wim.closeHandle(file);
+    if (program.ui.isMenuItemChecked(kOptionsMenu, kMenuLog)) wim.unregisterLogFile(s.ImagingLogPath);
+}
+
+void installCommand(Program& program, bool automatic) {
+    AppState& s = program.state;
+    Toolkit& ui = program.ui;
+    if (s.ApplyWorkerAlive.load()) {
+        askToCancel(program);
+        return;
+    }
+    std::wstring note;
+    if (!checkBeforeInstall(program, automatic, note)) return;
+    setBusy(program, true);
+    const std::wstring target = ui.cell("TargetRow", 0, 0);
+    if (!prepareImage(program, target) || !startApplyWorker(program, target)) {
+        closeApplyHandles(program);
+        setBusy(program, false);
+        return;
+    }
+    if (s.TaskbarProgress) ui.setTaskbarProgress(0, 100);
+    showStatus(program, L"", kStatusPercentField);
+    showStatus(program, L"", kStatusTimeField);
+    showStatus(program, L"진행... " + note);
+    s.ApplyStartTime = program.system.secondsNow();
+    ui.setText("InstallButton", L"취 소");
+    ui.setEnabled("InstallButton", true);
+}
+
+}  // namespace halvora
