@@ -104,31 +104,6 @@ bool SimSystem::readFile(const std::wstring& path, std::string& bytes) {
     return !in.bad();
 }
 
-bool SimSystem::writeFile(const std::wstring& path, const std::string& bytes) {
-    if (machine_->isReadOnly(path)) return false;
-    const auto parsed = parseWindowsPath(path);
-    const auto host = machine_->hostPath(path);
-    if (!parsed || parsed->components.empty() || !host) return false;
-    std::error_code ec;
-    // A folder cannot be opened as a file, and a missing folder is not created.
-    if (std::filesystem::is_directory(*host, ec) ||
-        !std::filesystem::is_directory(host->parent_path(), ec)) {
-        return false;
-    }
-    std::ofstream out(*host, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out.flush());
-}
-
-bool SimSystem::deleteFile(const std::wstring& path) {
-    if (machine_->isReadOnly(path)) return false;
-    const auto host = machine_->hostPath(path);
-    if (!host || !isRegularFile(*host)) return false;
-    std::error_code ec;
-    return std::filesystem::remove(*host, ec) && !ec;
-}
-
 std::optional<OsVersion> SimSystem::rtlGetVersion() {
     const auto& description = machine_->description();
     if (description.ntdllMissing) return std::nullopt;
