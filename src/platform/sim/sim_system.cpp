@@ -1,10 +1,13 @@
 #include "platform/sim/sim_system.hpp"
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "platform/sim/sim_locale_format.hpp"
+#include "platform/sim/sim_programs.hpp"
 #include "platform/sim/sim_text.hpp"
 #include "platform/sim/sim_version_library.hpp"
 
@@ -102,6 +105,21 @@ bool SimSystem::readFile(const std::wstring& path, std::string& bytes) {
     in.read(bytes.data(), static_cast<std::streamsize>(size));
     bytes.resize(static_cast<std::size_t>(in.gcount()));
     return !in.bad();
+}
+
+ProgramRun SimSystem::runHiddenProgram(const std::wstring& commandLine, const std::wstring& workingFolder) {
+    return runProgram(*machine_, commandLine, workingFolder);
+}
+
+std::int64_t SimSystem::secondsNow() {
+    // FILETIME counts from 1601, the host's clock from 1970.
+    constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::seconds>(now).count() + kSecondsFrom1601To1970;
+}
+
+void SimSystem::sleep(std::uint32_t milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
 std::optional<OsVersion> SimSystem::rtlGetVersion() {

@@ -38,6 +38,13 @@ public:
     bool copyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) override;
     std::optional<std::vector<FolderEntry>> listFolder(const std::wstring& folder) override;
 
+    // The machine's programs: the boot tool (see sim_programs.hpp). Each run is logged.
+    ProgramRun runHiddenProgram(const std::wstring& commandLine, const std::wstring& workingFolder) override;
+
+    // The host's clock: time that passes on the host passes on the machine.
+    std::int64_t secondsNow() override;
+    void sleep(std::uint32_t milliseconds) override;
+
     std::optional<OsVersion> rtlGetVersion() override;
     std::wstring userDefaultLocaleName() override;
     std::optional<std::wstring> formatDate(std::uint32_t locale, std::uint32_t flags,
