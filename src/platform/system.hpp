@@ -106,39 +106,29 @@ public:
     virtual bool writeFile(const std::wstring& path, const std::string& bytes) = 0;
     virtual bool deleteFile(const std::wstring& path) = 0;
     // GetFileAttributesW: kInvalidFileAttributes when the path does not exist.
-    virtual std::uint32_t fileAttributes(const std::wstring& path) { (void)path; return kInvalidFileAttributes; }
-    virtual bool setFileAttributes(const std::wstring& path, std::uint32_t attributes) {
-        (void)path, (void)attributes;
-        return false;
-    }
+    virtual std::uint32_t fileAttributes(const std::wstring& path) = 0;
+    // SetFileAttributesW: read-only, hidden, system and archive; kFileAttributeNormal clears them.
+    virtual bool setFileAttributes(const std::wstring& path, std::uint32_t attributes) = 0;
     // CreateDirectoryW: one folder, whose parent must exist; false when it exists already.
-    virtual bool createFolder(const std::wstring& path) { (void)path; return false; }
+    virtual bool createFolder(const std::wstring& path) = 0;
     // CopyFileW. A read-only destination is not overwritten (the copy fails).
-    virtual bool copyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) {
-        (void)from, (void)to, (void)failIfExists;
-        return false;
-    }
+    virtual bool copyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) = 0;
     // FindFirstFileW / FindNextFileW on `folder` + "\*": the entries in the file system's order,
     // without "." and ".."; nullopt when the folder cannot be listed.
-    virtual std::optional<std::vector<FolderEntry>> listFolder(const std::wstring& folder) {
-        (void)folder;
-        return std::nullopt;
-    }
+    virtual std::optional<std::vector<FolderEntry>> listFolder(const std::wstring& folder) = 0;
 
     // --- programs ---------------------------------------------------------------------------
     // CreateProcessW with no application name (the first word of `commandLine` is looked up the
     // platform's usual way), hidden (STARTF_USESHOWWINDOW, SW_HIDE, no console window), its
     // standard output and error going to one pipe that is read to the end and discarded, in
     // `workingFolder`; waits for the program without a time limit.
-    virtual ProgramRun runHiddenProgram(const std::wstring& commandLine, const std::wstring& workingFolder) {
-        (void)commandLine, (void)workingFolder;
-        return ProgramRun{false, 50, 0};
-    }
+    // When it cannot be started the platform's last-error value is left at 0.
+    virtual ProgramRun runHiddenProgram(const std::wstring& commandLine, const std::wstring& workingFolder) = 0;
 
     // --- clock ------------------------------------------------------------------------------
     // GetSystemTimeAsFileTime in whole seconds (since 1601).
-    virtual std::int64_t secondsNow() { return 0; }
-    virtual void sleep(std::uint32_t milliseconds) { (void)milliseconds; }
+    virtual std::int64_t secondsNow() = 0;
+    virtual void sleep(std::uint32_t milliseconds) = 0;
 
     // --- system -----------------------------------------------------------------------------
     // RtlGetVersion from ntdll.dll; nullopt when ntdll.dll cannot be opened.

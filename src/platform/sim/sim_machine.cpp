@@ -59,6 +59,7 @@ bool SimMachine::formatVolume(wchar_t letter, const std::wstring& fileSystem, co
     std::vector<std::filesystem::path> entries;  // gathered first: removing while iterating is unspecified
     for (const auto& entry : std::filesystem::directory_iterator(device->folder, ec)) entries.push_back(entry.path());
     for (const auto& entry : entries) std::filesystem::remove_all(entry, ec);
+    fileAttributes_.forgetUnder(device->folder);
     return devices_.setVolumeFormat(letter, fileSystem.empty() ? device->fileSystem : fileSystem, label);
 }
 

@@ -18,6 +18,7 @@
 
 #include "platform/sim/sim_devices.hpp"
 #include "platform/sim/sim_event_queue.hpp"
+#include "platform/sim/sim_file_attributes.hpp"
 #include "platform/sim/sim_machine_description.hpp"
 
 namespace halvora::sim {
@@ -47,6 +48,9 @@ public:
     // Formats the partition behind `letter`: its folder is emptied, its file system ("" keeps
     // it) and label set. False when the letter is no partition.
     bool formatVolume(wchar_t letter, const std::wstring& fileSystem, const std::wstring& label);
+    // The attributes of the files on every drive.
+    SimFileAttributes& fileAttributes() { return fileAttributes_; }
+    const SimFileAttributes& fileAttributes() const { return fileAttributes_; }
 
     // --- named mutexes ----------------------------------------------------------------------
     // Opens the named mutex; true when it existed already (ERROR_ALREADY_EXISTS).
@@ -81,6 +85,7 @@ private:
     const MachineDescription description_;
 
     SimDevices devices_;
+    SimFileAttributes fileAttributes_;
     mutable std::mutex mutex_;
     std::map<std::wstring, int> mutexes_;  // name -> open handles
     std::map<std::uint64_t, Window> windows_;

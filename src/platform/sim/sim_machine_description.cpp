@@ -191,6 +191,23 @@ struct Reader {
         return true;
     }
 
+    // "bcdboot": false removes the program; {"exitCode": N} makes it fail with N.
+    bool bootTool(const json& root, MachineDescription& d) {
+        if (!root.contains("bcdboot")) return true;
+        const json& value = root.at("bcdboot");
+        if (value.is_boolean()) {
+            d.bcdboot.present = value.get<bool>();
+            return true;
+        }
+        if (!value.is_object()) return fail("bcdboot", "true, false or an object with \"exitCode\"");
+        if (value.contains("exitCode")) {
+            std::int64_t code = 0;
+            if (!number(value.at("exitCode"), "bcdboot.exitCode", 0, 0xFFFFFFFF, code)) return false;
+            d.bcdboot.exitCode = static_cast<std::uint32_t>(code);
+        }
+        return true;
+    }
+
     bool read(const json& root, const std::filesystem::path& base, MachineDescription& d) {
         if (!root.is_object()) {
             error = "machine description: the top level must be an object";
@@ -205,7 +222,7 @@ struct Reader {
                textList(root, "arguments", d.arguments) && drives(root, base, d) &&
                parseStorageDescription(root, base, d.drives, d.storage, error) &&
                versionResources(root, d) && flag(root, "versionDllMissing", d.versionDllMissing) &&
-               fonts(root, d) && flag(root, "taskbarMissing", d.taskbarMissing);
+               fonts(root, d) && flag(root, "taskbarMissing", d.taskbarMissing) && bootTool(root, d);
     }
 };
 

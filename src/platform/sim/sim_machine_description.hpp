@@ -27,6 +27,12 @@ struct VersionResource {
     std::wstring languageName;                     // VerLanguageNameW of its first language
 };
 
+// The boot tool, Bcdboot.exe, of the machine's System32 (the file must be there too).
+struct BootToolDescription {
+    bool present = true;                   // false: no such program (a start fails with 2)
+    std::optional<std::uint32_t> exitCode;  // set: it writes nothing and exits with this code
+};
+
 struct MachineDescription {
     OsVersion windowsVersion{10, 0, 19041};
     bool ntdllMissing = false;
@@ -48,6 +54,7 @@ struct MachineDescription {
     FontSpec guiFont{L"MS Shell Dlg", -11};
     int dpi = 96;
     bool taskbarMissing = false;  // no ITaskbarList3 (as in WinPE)
+    BootToolDescription bcdboot;
     // The whole description, for the parts of the machine that read fields of their own.
     nlohmann::json raw = nlohmann::json::object();
 };

@@ -1,10 +1,13 @@
 #include "platform/sim/sim_system.hpp"
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "platform/sim/sim_locale_format.hpp"
+#include "platform/sim/sim_programs.hpp"
 #include "platform/sim/sim_text.hpp"
 #include "platform/sim/sim_version_library.hpp"
 
@@ -104,29 +107,19 @@ bool SimSystem::readFile(const std::wstring& path, std::string& bytes) {
     return !in.bad();
 }
 
-bool SimSystem::writeFile(const std::wstring& path, const std::string& bytes) {
-    if (machine_->isReadOnly(path)) return false;
-    const auto parsed = parseWindowsPath(path);
-    const auto host = machine_->hostPath(path);
-    if (!parsed || parsed->components.empty() || !host) return false;
-    std::error_code ec;
-    // A folder cannot be opened as a file, and a missing folder is not created.
-    if (std::filesystem::is_directory(*host, ec) ||
-        !std::filesystem::is_directory(host->parent_path(), ec)) {
-        return false;
-    }
-    std::ofstream out(*host, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out.flush());
+ProgramRun SimSystem::runHiddenProgram(const std::wstring& commandLine, const std::wstring& workingFolder) {
+    return runProgram(*machine_, commandLine, workingFolder);
 }
 
-bool SimSystem::deleteFile(const std::wstring& path) {
-    if (machine_->isReadOnly(path)) return false;
-    const auto host = machine_->hostPath(path);
-    if (!host || !isRegularFile(*host)) return false;
-    std::error_code ec;
-    return std::filesystem::remove(*host, ec) && !ec;
+std::int64_t SimSystem::secondsNow() {
+    // FILETIME counts from 1601, the host's clock from 1970.
+    constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::seconds>(now).count() + kSecondsFrom1601To1970;
+}
+
+void SimSystem::sleep(std::uint32_t milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
 std::optional<OsVersion> SimSystem::rtlGetVersion() {

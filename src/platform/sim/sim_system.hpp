@@ -32,6 +32,18 @@ public:
     bool readFile(const std::wstring& path, std::string& bytes) override;
     bool writeFile(const std::wstring& path, const std::string& bytes) override;
     bool deleteFile(const std::wstring& path) override;
+    std::uint32_t fileAttributes(const std::wstring& path) override;
+    bool setFileAttributes(const std::wstring& path, std::uint32_t attributes) override;
+    bool createFolder(const std::wstring& path) override;
+    bool copyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) override;
+    std::optional<std::vector<FolderEntry>> listFolder(const std::wstring& folder) override;
+
+    // The machine's programs: the boot tool (see sim_programs.hpp). Each run is logged.
+    ProgramRun runHiddenProgram(const std::wstring& commandLine, const std::wstring& workingFolder) override;
+
+    // The host's clock: time that passes on the host passes on the machine.
+    std::int64_t secondsNow() override;
+    void sleep(std::uint32_t milliseconds) override;
 
     std::optional<OsVersion> rtlGetVersion() override;
     std::wstring userDefaultLocaleName() override;

@@ -9,6 +9,7 @@
 
 #include "platform/sim/sim_text.hpp"
 #include "platform/sim/sim_volume_records.hpp"
+#include "platform/sim/sim_volume_space.hpp"
 
 namespace halvora::sim {
 
@@ -37,21 +38,6 @@ std::wstring dosNameOfRoot(const std::wstring& root) {
         return name;
     }
     return L"";
-}
-
-// What a folder holds now, in bytes: its files, all the way down.
-std::uint64_t folderUsage(const std::filesystem::path& folder) {
-    std::error_code ec;
-    std::uint64_t total = 0;
-    std::filesystem::recursive_directory_iterator it(folder, ec), end;
-    for (; !ec && it != end; it.increment(ec)) {
-        std::error_code sizeError;
-        if (it->is_regular_file(sizeError)) {
-            const auto size = it->file_size(sizeError);
-            if (!sizeError) total += size;
-        }
-    }
-    return total;
 }
 
 bool answer(const std::vector<std::uint8_t>& record, void* out, std::uint32_t outSize, std::uint32_t& bytesReturned,
@@ -214,12 +200,11 @@ bool SimVolumes::diskFreeSpace(const std::wstring& path, DiskSpace& space) {
     const wchar_t letter = path.size() >= 2 ? rootLetter(path.substr(0, std::min<std::size_t>(path.size(), 3))) : 0;
     const auto device = letter ? machine_->devices().deviceOfName(std::wstring(1, letter) + L":") : std::nullopt;
     if (!device || device->folder.empty()) return false;
-    const std::uint64_t used = folderUsage(device->folder);
     if (device->kind == DeviceKind::CdRom) {
-        space = DiskSpace{0, used, 0};  // a disc is as large as what it holds, and full
+        space = DiskSpace{0, folderUsage(device->folder), 0};  // a disc is as large as what it holds, and full
         return true;
     }
-    const std::uint64_t free = used >= device->size ? 0 : device->size - used;
+    const std::uint64_t free = freeBytes(*device);
     space = DiskSpace{free, device->size, free};
     return true;
 }

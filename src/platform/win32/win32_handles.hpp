@@ -43,6 +43,12 @@ struct NullIsInvalid {
     static void close(Handle h) { Close(h); }
 };
 
+struct FindHandleTraits {  // FindFirstFileExW returns INVALID_HANDLE_VALUE on failure
+    static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
+    static bool valid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void close(HANDLE h) { FindClose(h); }
+};
+
 struct KernelHandleTraits {  // CreateFileW returns INVALID_HANDLE_VALUE, most others null
     static HANDLE invalid() { return nullptr; }
     static bool valid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
@@ -59,6 +65,7 @@ inline void destroyWindow(HWND w) { DestroyWindow(w); }
 inline void freeArgv(LPWSTR* a) { LocalFree(a); }
 
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
+using UniqueFind = UniqueHandle<HANDLE, FindHandleTraits>;
 using UniqueModule = UniqueHandle<HMODULE, NullIsInvalid<HMODULE, freeModule>>;
 using UniqueFont = UniqueHandle<HFONT, NullIsInvalid<HFONT, deleteFont>>;
 using UniqueBrush = UniqueHandle<HBRUSH, NullIsInvalid<HBRUSH, deleteBrush>>;

@@ -1,0 +1,160 @@
+#include "platform/sim/sim_files.hpp"
+
+#include <algorithm>
+#include <fstream>
+#include <system_error>
+
+#include "platform/sim/sim_text.hpp"
+#include "platform/sim/sim_volume_space.hpp"
+
+namespace halvora::sim::files {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool isFile(const fs::path& host) {
+    std::error_code ec;
+    return fs::is_regular_file(host, ec);
+}
+
+bool isFolder(const fs::path& host) {
+    std::error_code ec;
+    return fs::is_directory(host, ec);
+}
+
+std::uint64_t sizeOf(const fs::path& host) {
+    std::error_code ec;
+    const auto size = fs::file_size(host, ec);
+    return ec ? 0 : size;
+}
+
+std::optional<DeviceInfo> deviceOf(const SimMachine& machine, wchar_t letter) {
+    return machine.devices().deviceOfName(std::wstring(1, letter) + L":");
+}
+
+// A place a file or folder is about to be made or replaced at: its host path and the device
+// whose room it takes.
+struct Target {
+    fs::path host;
+    DeviceInfo device;
+};
+
+// The checks every write shares: the path names something inside a folder that exists, on a
+// device that can be written.
+std::uint32_t target(const SimMachine& machine, const std::wstring& path, Target& out) {
+    const auto parsed = parseWindowsPath(path);
+    const auto host = machine.hostPath(path);
+    const auto device = parsed ? deviceOf(machine, parsed->drive) : std::nullopt;
+    if (!parsed || !host || !device) return kPathNotFound;
+    if (parsed->components.empty()) return kAccessDenied;  // a drive's root is no file
+    if (!isFolder(host->parent_path())) return kPathNotFound;
+    if (machine.isReadOnly(path) || device->kind == DeviceKind::CdRom) return kWriteProtect;
+    out = Target{*host, *device};
+    return 0;
+}
+
+// Whether `needed` more bytes fit on the device, counting the `replaced` bytes a write frees.
+bool fits(const DeviceInfo& device, std::uint64_t needed, std::uint64_t replaced) {
+    return needed <= replaced || needed - replaced <= freeBytes(device);
+}
+
+}  // namespace
+
+std::uint32_t attributes(const SimMachine& machine, const std::wstring& path) {
+    const auto host = machine.hostPath(path);
+    if (!host) return kInvalidFileAttributes;
+    return machine.fileAttributes().of(*host);
+}
+
+std::uint32_t setAttributes(SimMachine& machine, const std::wstring& path, std::uint32_t attributes) {
+    const auto host = machine.hostPath(path);
+    if (!host || machine.fileAttributes().of(*host) == kInvalidFileAttributes) return kFileNotFound;
+    if (machine.isReadOnly(path)) return kWriteProtect;
+    machine.fileAttributes().set(*host, attributes);
+    return 0;
+}
+
+std::uint32_t createFolder(SimMachine& machine, const std::wstring& path) {
+    const auto host = machine.hostPath(path);
+    std::error_code ec;
+    if (host && fs::exists(*host, ec)) return kAlreadyExists;
+    Target place;
+    if (const std::uint32_t error = target(machine, path, place)) return error;
+    if (!fs::create_directory(place.host, ec) || ec) return kAccessDenied;
+    machine.fileAttributes().forget(place.host);
+    return 0;
+}
+
+std::uint32_t copy(SimMachine& machine, const std::wstring& from, const std::wstring& to, bool failIfExists) {
+    const auto source = machine.hostPath(from);
+    std::error_code ec;
+    if (!source || !fs::exists(*source, ec)) return kFileNotFound;
+    if (!isFile(*source)) return kAccessDenied;
+    Target place;
+    if (const std::uint32_t error = target(machine, to, place)) return error;
+    if (isFolder(place.host)) return kAccessDenied;
+    const bool exists = isFile(place.host);
+    if (exists && fs::equivalent(*source, place.host, ec)) return kSharingViolation;
+    if (exists && failIfExists) return kFileExists;
+    const std::uint32_t sourceAttributes = machine.fileAttributes().of(*source);
+    if (exists && (machine.fileAttributes().of(place.host) & (kFileAttributeReadOnly | kFileAttributeHidden))) {
+        return kAccessDenied;
+    }
+    if (!fits(place.device, sizeOf(*source), exists ? sizeOf(place.host) : 0)) return kDiskFull;
+    if (!fs::copy_file(*source, place.host, fs::copy_options::overwrite_existing, ec) || ec) return kAccessDenied;
+    machine.fileAttributes().set(place.host, sourceAttributes);
+    return 0;
+}
+
+std::uint32_t write(SimMachine& machine, const std::wstring& path, const std::string& bytes, HiddenFile hidden) {
+    Target place;
+    if (const std::uint32_t error = target(machine, path, place)) return error;
+    if (isFolder(place.host)) return kAccessDenied;
+    const bool exists = isFile(place.host);
+    if (exists) {
+        const std::uint32_t current = machine.fileAttributes().of(place.host);
+        const std::uint32_t refused = kFileAttributeReadOnly |
+            (hidden == HiddenFile::Refuse ? kFileAttributeHidden | kFileAttributeSystem : 0u);
+        if (current & refused) return kAccessDenied;
+    }
+    if (!fits(place.device, bytes.size(), exists ? sizeOf(place.host) : 0)) return kDiskFull;
+    std::ofstream out(place.host, std::ios::binary | std::ios::trunc);
+    if (!out) return kAccessDenied;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush()) return kAccessDenied;
+    if (!exists) machine.fileAttributes().forget(place.host);
+    return 0;
+}
+
+std::uint32_t remove(SimMachine& machine, const std::wstring& path) {
+    const auto host = machine.hostPath(path);
+    if (!host || !isFile(*host)) return host && isFolder(*host) ? kAccessDenied : kFileNotFound;
+    if (machine.isReadOnly(path)) return kWriteProtect;
+    if (machine.fileAttributes().of(*host) & kFileAttributeReadOnly) return kAccessDenied;
+    std::error_code ec;
+    if (!fs::remove(*host, ec) || ec) return kAccessDenied;
+    machine.fileAttributes().forget(*host);
+    return 0;
+}
+
+std::optional<std::vector<FolderEntry>> list(const SimMachine& machine, const std::wstring& folder) {
+    const auto host = machine.hostPath(folder);
+    if (!host || !isFolder(*host)) return std::nullopt;
+    std::error_code ec;
+    std::vector<fs::path> paths;
+    for (fs::directory_iterator it(*host, ec), end; !ec && it != end; it.increment(ec)) paths.push_back(it->path());
+    if (ec) return std::nullopt;
+    std::sort(paths.begin(), paths.end(),
+              [](const fs::path& a, const fs::path& b) { return a.filename().string() < b.filename().string(); });
+    std::vector<FolderEntry> entries;
+    for (const auto& path : paths) {
+        const std::uint32_t attributes = machine.fileAttributes().of(path);
+        if (attributes == kInvalidFileAttributes) continue;  // gone since it was listed
+        entries.push_back(FolderEntry{widen(path.filename().string()), attributes,
+                                      isFile(path) ? sizeOf(path) : 0});
+    }
+    return entries;
+}
+
+}  // namespace halvora::sim::files

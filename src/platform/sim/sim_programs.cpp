@@ -1,0 +1,60 @@
+#include "platform/sim/sim_programs.hpp"
+
+#include <filesystem>
+#include <vector>
+
+#include "platform/sim/sim_bcdboot.hpp"
+#include "platform/sim/sim_command_line.hpp"
+#include "platform/sim/sim_text.hpp"
+
+namespace halvora::sim {
+
+namespace {
+
+constexpr std::uint32_t kErrorFileNotFound = 2;
+constexpr std::uint32_t kErrorDirectory = 267;  // ERROR_DIRECTORY: the working folder is not there
+
+// Whether `program`, the first word of a command line, starts the machine's boot tool.
+bool namesBootTool(const SimMachine& machine, std::wstring program) {
+    const MachineDescription& description = machine.description();
+    const std::wstring toolPath = description.systemDirectory + L"\\Bcdboot.exe";
+    std::error_code ec;
+    const auto host = machine.hostPath(toolPath);
+    if (!description.bcdboot.present || !host || !std::filesystem::is_regular_file(*host, ec)) return false;
+    // A name without an extension is looked up as .exe.
+    const std::size_t slash = program.find_last_of(L"\\/");
+    const std::wstring name = slash == std::wstring::npos ? program : program.substr(slash + 1);
+    if (name.find(L'.') == std::wstring::npos) program += L".exe";
+    if (slash == std::wstring::npos) return equalsNoCase(program, L"Bcdboot.exe");
+    const auto asked = parseWindowsPath(program);
+    const auto tool = parseWindowsPath(toolPath);
+    return asked && tool && isUnder(*asked, *tool) && asked->components.size() == tool->components.size();
+}
+
+bool folderExists(const SimMachine& machine, const std::wstring& path) {
+    const auto host = machine.hostPath(path);
+    std::error_code ec;
+    return host && std::filesystem::is_directory(*host, ec);
+}
+
+}  // namespace
+
+ProgramRun runProgram(SimMachine& machine, const std::wstring& commandLine, const std::wstring& workingFolder) {
+    const std::wstring call = L"CreateProcessW [" + workingFolder + L"] " + commandLine;
+    std::vector<std::wstring> words = splitCommandLine(commandLine);
+    ProgramRun run;
+    if (words.empty() || !namesBootTool(machine, words.front())) {
+        run.error = kErrorFileNotFound;
+    } else if (!workingFolder.empty() && !folderExists(machine, workingFolder)) {
+        run.error = kErrorDirectory;
+    } else {
+        words.erase(words.begin());
+        run.started = true;
+        run.exitCode = runBcdboot(machine, words).exitCode;  // its output goes down the pipe, unread
+    }
+    machine.record(call + (run.started ? L" -> exit " + std::to_wstring(run.exitCode)
+                                       : L" -> error " + std::to_wstring(run.error)));
+    return run;
+}
+
+}  // namespace halvora::sim

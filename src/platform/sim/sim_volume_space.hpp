@@ -1,0 +1,20 @@
+#pragma once
+// How full a simulated volume is. A volume holds what its host folder holds; its size comes
+// from the machine description, so free space falls as files are written and a volume fills up.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+
+#include "platform/sim/sim_devices.hpp"
+
+namespace halvora::sim {
+
+// What a folder holds now, in bytes: its files, all the way down.
+std::uint64_t folderUsage(const std::filesystem::path& folder);
+
+// The bytes still free on the device: its size less what its folder holds, never below 0.
+// A CD-ROM has none.
+std::uint64_t freeBytes(const DeviceInfo& device);
+
+}  // namespace halvora::sim
