@@ -90,7 +90,8 @@ int checkPrograms() {
           "folder=" + utf8(value(L"folder")));
     check(value(L"command") == commandLine, "its command line is the one given, unchanged",
           "command=" + utf8(value(L"command")));
-    check(value(L"output") == L"pipe", "its standard output is a pipe", "output=" + utf8(value(L"output")));
+    check(value(L"output") == L"pipe" && value(L"errors") == L"pipe", "its standard output and error are pipes",
+          "output=" + utf8(value(L"output")) + ", errors=" + utf8(value(L"errors")));
 
     const halvora::ProgramRun missing =
         system.runHiddenProgram(L"\"" + system.systemDirectory() + L"\\halvora-no-such-program.exe\" /x", folder);

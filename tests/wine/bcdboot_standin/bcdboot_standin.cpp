@@ -5,7 +5,8 @@
 //   folder=<GetCurrentDirectoryW>
 //   command=<GetCommandLineW>
 //   hidden=yes|no       STARTF_USESHOWWINDOW with SW_HIDE in its STARTUPINFO
-//   output=pipe|...     the kind of its standard output handle
+//   output=pipe|...     the kind of its standard output handle (pipe, file, console, none)
+//   errors=pipe|...     the same for its standard error
 //
 // then one megabyte of text on standard output without a final line break, more than any pipe
 // buffer holds, so that a caller that waits for the exit before reading the pipe never sees the
@@ -65,7 +66,8 @@ bool writeAll(HANDLE handle, const char* bytes, std::size_t size) {
 void writeReport() {
     const std::string text = "folder=" + utf8(currentFolder()) + "\r\ncommand=" + utf8(GetCommandLineW()) +
                              "\r\nhidden=" + (startedHidden() ? "yes" : "no") +
-                             "\r\noutput=" + handleKind(GetStdHandle(STD_OUTPUT_HANDLE)) + "\r\n";
+                             "\r\noutput=" + handleKind(GetStdHandle(STD_OUTPUT_HANDLE)) +
+                             "\r\nerrors=" + handleKind(GetStdHandle(STD_ERROR_HANDLE)) + "\r\n";
     HANDLE file = CreateFileW(kReportName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     writeAll(file, text.data(), text.size());
