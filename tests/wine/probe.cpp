@@ -19,6 +19,8 @@
 //   wine_probe.exe status-field NAME N       "STATUS N text": field N of a status bar
 //   wine_probe.exe check-responsive          the main window answers a message within 5 s
 //   wine_probe.exe check-imaging [WIM]       the win32 imaging backend in this process
+//   wine_probe.exe check-apply WIM           its apply and message callbacks, with the stand-in
+//   wine_probe.exe check-programs            hidden program runs with the Bcdboot stand-in
 //   wine_probe.exe check-system "two words" plain
 //                                            the win32 System calls against Windows' own answers
 //   wine_probe.exe check-toolkit             the win32 toolkit in this process, on its own windows
@@ -466,7 +468,7 @@ int wmain(int argc, wchar_t** argv) {
         say("usage: wine_probe.exe wait-window|check-title|check-main-view|click NAME|wait-visible NAME|"
             "wait-hidden NAME|wait-selection NAME N|info-box|close-info-box|close|dump|wait-rows NAME N [s]|"
             "wait-column-shown NAME C|list-dump NAME|status-field NAME N|check-responsive|check-imaging [WIM]|"
-            "check-system ...|check-toolkit|check-volumes");
+            "check-apply WIM|check-programs|check-system ...|check-toolkit|check-volumes");
         return 2;
     }
     const std::string command = utf8(argv[1]);
@@ -488,6 +490,8 @@ int wmain(int argc, wchar_t** argv) {
     if (command == "status-field") return statusField(argument, argc > 3 ? _wtoi(argv[3]) : 0);
     if (command == "check-responsive") return checkResponsive();
     if (command == "check-imaging") return probe::checkImaging(argc > 2 ? argv[2] : L"");
+    if (command == "check-apply") return probe::checkApply(argc > 2 ? argv[2] : L"");
+    if (command == "check-programs") return probe::checkPrograms();
     if (command == "check-system") return checkSystem();
     if (command == "check-toolkit") return checkToolkit();
     if (command == "check-volumes") return probe::checkVolumes();

@@ -41,7 +41,7 @@ int checkWithStandIn(halvora::ImagingLibrary& wim, const std::wstring& path) {
           "WIMGetImageInformation gives the XML from its byte-order mark to its end, and no more",
           std::to_string(text.size()) + " units");
 
-    check(wim.loadImage(file, 1) == 0 && wim.lastError() == ERROR_CALL_NOT_IMPLEMENTED,
+    check(!wim.setReferenceFile(file, path, halvora::kWimReferenceAppend) && wim.lastError() == ERROR_CALL_NOT_IMPLEMENTED,
           "an operation the stand-in does not do fails, and lastError() tells ERROR_CALL_NOT_IMPLEMENTED");
     check(wim.closeHandle(file), "WIMCloseHandle closes the file");
 

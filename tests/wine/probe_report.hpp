@@ -41,6 +41,12 @@ std::wstring statusText(HWND bar, int field);
 // The win32 imaging backend in this process (probe_imaging.cpp): with a WIM path, against the
 // stand-in wimgapi.dll; without, against Wine's own.
 int checkImaging(const std::wstring& wimPath);
+// Its apply glue: progress, error and abort messages through the program's callback
+// (probe_apply.cpp), against the stand-in.
+int checkApply(const std::wstring& wimPath);
+
+// System::runHiddenProgram with the Bcdboot stand-in in System32 (probe_programs.cpp).
+int checkPrograms();
 
 // The win32 volume calls in this process (probe_volumes.cpp): one "VOLUMES ..." line per answer.
 int checkVolumes();

@@ -2,7 +2,9 @@
 # Runs the real halvora.exe under Wine and Xvfb and checks what a user would see: the settings
 # file of a first start, the main window's title and controls, the hand-over of a second start,
 # the information box and the close request; and the backend's System calls against Windows' own
-# answers, its toolkit on windows of the probe's own, and its volume calls. Screenshots of every view go to artifacts/wine/.
+# answers, its imaging glue and hidden program runs against stand-ins for wimgapi.dll and
+# Bcdboot.exe, its toolkit on windows of the probe's own, and its volume calls. Screenshots of
+# every view go to artifacts/wine/.
 #
 #   tests/wine/run_wine_tests.sh [build folder]      (default: build/windows)
 #
@@ -278,6 +280,7 @@ if [ -f "$build/wimgapi.dll" ]; then
     plain_overrides="$WINEDLLOVERRIDES"
     export WINEDLLOVERRIDES="$plain_overrides;wimgapi=n"
     probe check-imaging "$wim_windows"
+    probe check-apply "$wim_windows"
     start_app "/ImageFile:$wim_windows"
     probe wait-window 60
     probe check-title
@@ -325,6 +328,18 @@ probe close
 wait_exit 20
 check "without a working imaging library the program ends on WM_CLOSE with exit code 0 (got $exit_code)" \
     test "$exit_code" -eq 0
+
+# --- hidden program runs, in the probe's process ----------------------------------------------
+# The Bcdboot stand-in is in System32 only for these checks: elsewhere the program is to find no
+# Bcdboot.exe, as under a plain Wine.
+echo "== hidden program runs with the stand-in Bcdboot.exe"
+if [ -f "$build/Bcdboot.exe" ]; then
+    cp "$build/Bcdboot.exe" "$system32/Bcdboot.exe"
+    probe check-programs
+    rm -f "$system32/Bcdboot.exe"
+else
+    fail "Bcdboot.exe (the stand-in) is built in $build"
+fi
 
 # --- the toolkit on its own windows, in the probe's process ----------------------------------
 echo "== the win32 toolkit"

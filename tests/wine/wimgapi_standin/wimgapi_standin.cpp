@@ -1,9 +1,10 @@
 // A stand-in for wimgapi.dll under Wine, whose own wimgapi.dll is a stub. It opens a real WIM
 // file for reading and answers from its header and its XML resource, through the documented
 // signatures, so that halvora.exe's binary glue with the library (calling convention, WIM_INFO's
-// layout, the LocalAlloc'd information buffer, callback registration) runs for real. It does not
-// apply images: the operations it has no answer for fail with ERROR_CALL_NOT_IMPLEMENTED, as
-// Wine's stub does. Only for the Wine tests; never shipped.
+// layout, the LocalAlloc'd information buffer, image handles) runs for real. The apply and the
+// message callbacks live in apply_image.cpp and message_callbacks.cpp. What it has no answer for
+// fails with ERROR_CALL_NOT_IMPLEMENTED, as Wine's stub does. Only for the Wine tests; never
+// shipped.
 
 #include <windows.h>
 
@@ -12,13 +13,13 @@
 #include <string>
 
 #include "wim_header.hpp"
+#include "wim_records.hpp"
 
 namespace {
 
 constexpr DWORD kGenericRead = 0x80000000;
 constexpr DWORD kOpenExisting = 3;
 constexpr DWORD kOpenedExisting = 1;  // WIM_OPENED_EXISTING, the creation result
-constexpr DWORD kRecordTag = 0x4E494453;  // "SDIN": marks a live record
 
 // WIM_INFO in its published layout (560 bytes).
 struct WimInfo {
@@ -34,23 +35,9 @@ struct WimInfo {
 };
 static_assert(sizeof(WimInfo) == 560, "WIM_INFO is 560 bytes");
 
-// What a handle points to: one open WIM file.
-struct WimFile {
-    DWORD tag = kRecordTag;
-    HANDLE file = INVALID_HANDLE_VALUE;
-    std::wstring path;
-    DWORD openFlags = 0;
-    standin::WimHeader header;
-};
-
-WimFile* fileOf(HANDLE handle) {
-    auto* record = static_cast<WimFile*>(handle);
-    if (!record || record->tag != kRecordTag) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return nullptr;
-    }
-    return record;
-}
+using standin::fileOf;
+using standin::WimFile;
+using standin::WimImage;
 
 bool readAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD size) {
     LARGE_INTEGER position;
@@ -102,12 +89,18 @@ HANDLE WINAPI WIMCreateFile(PCWSTR path, DWORD access, DWORD disposition, DWORD 
     return record;
 }
 
+// Closes a file or an image handle.
 BOOL WINAPI WIMCloseHandle(HANDLE handle) {
-    WimFile* record = fileOf(handle);
-    if (!record) return FALSE;
-    CloseHandle(record->file);
-    record->tag = 0;
-    delete record;
+    if (WimFile* record = fileOf(handle)) {
+        CloseHandle(record->file);
+        record->tag = 0;
+        delete record;
+        return TRUE;
+    }
+    WimImage* image = standin::imageOf(handle);
+    if (!image) return FALSE;
+    image->tag = 0;
+    delete image;
     return TRUE;
 }
 
@@ -162,26 +155,36 @@ BOOL WINAPI WIMGetImageInformation(HANDLE handle, PVOID* buffer, PDWORD size) {
     return TRUE;
 }
 
-// Nothing here sends messages, so a callback is accepted and never called.
-DWORD WINAPI WIMRegisterMessageCallback(HANDLE, FARPROC callback, PVOID) {
-    if (!callback) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0xFFFFFFFF;
-    }
-    return 0;
-}
-
-BOOL WINAPI WIMUnregisterMessageCallback(HANDLE, FARPROC) { return TRUE; }
-
 BOOL WINAPI WIMRegisterLogFile(PCWSTR, DWORD) { return TRUE; }
 BOOL WINAPI WIMUnregisterLogFile(PCWSTR) { return TRUE; }
 
 BOOL WINAPI WIMSetReferenceFile(HANDLE, PCWSTR, DWORD) { return notImplemented(); }
-BOOL WINAPI WIMSetTemporaryPath(HANDLE, PCWSTR) { return notImplemented(); }
-HANDLE WINAPI WIMLoadImage(HANDLE, DWORD) {
-    notImplemented();
-    return nullptr;
+
+// Nothing is written there, but the folder has to exist, as for wimgapi.
+BOOL WINAPI WIMSetTemporaryPath(HANDLE handle, PCWSTR path) {
+    if (!fileOf(handle)) return FALSE;
+    const DWORD attributes = path ? GetFileAttributesW(path) : INVALID_FILE_ATTRIBUTES;
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    return TRUE;
 }
-BOOL WINAPI WIMApplyImage(HANDLE, PCWSTR, DWORD) { return notImplemented(); }
+
+// An image handle for image `index` (1 to the image count) of an open file.
+HANDLE WINAPI WIMLoadImage(HANDLE handle, DWORD index) {
+    WimFile* record = fileOf(handle);
+    if (!record) return nullptr;
+    if (index < 1 || index > record->header.imageCount) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    auto* image = new WimImage;
+    image->wim = handle;
+    image->wimPath = record->path;
+    image->index = index;
+    SetLastError(ERROR_SUCCESS);
+    return image;
+}
 
 }  // extern "C"
