@@ -7,6 +7,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "platform/sim/sim_folder_usage.hpp"
 #include "platform/sim/sim_text.hpp"
 #include "platform/sim/sim_volume_records.hpp"
 
@@ -37,21 +38,6 @@ std::wstring dosNameOfRoot(const std::wstring& root) {
         return name;
     }
     return L"";
-}
-
-// What a folder holds now, in bytes: its files, all the way down.
-std::uint64_t folderUsage(const std::filesystem::path& folder) {
-    std::error_code ec;
-    std::uint64_t total = 0;
-    std::filesystem::recursive_directory_iterator it(folder, ec), end;
-    for (; !ec && it != end; it.increment(ec)) {
-        std::error_code sizeError;
-        if (it->is_regular_file(sizeError)) {
-            const auto size = it->file_size(sizeError);
-            if (!sizeError) total += size;
-        }
-    }
-    return total;
 }
 
 bool answer(const std::vector<std::uint8_t>& record, void* out, std::uint32_t outSize, std::uint32_t& bytesReturned,
