@@ -260,9 +260,6 @@ TEST_F(SimImagingTest, ImagesLoadByOneBasedIndexAndTemporaryPathsMustExist) {
     EXPECT_EQ(imaging().lastError(), 3u);
     EXPECT_FALSE(imaging().setTemporaryPath(handle, L"Q:"));
     EXPECT_EQ(imaging().lastError(), 3u);
-
-    EXPECT_FALSE(imaging().applyImage(third, L"E:\\", kWimApplyVerify));
-    EXPECT_EQ(imaging().lastError(), 120u);
 }
 
 TEST_F(SimImagingTest, WithoutWimgapiEveryCallFailsWithModuleNotFound) {

@@ -5,6 +5,8 @@
 #include <cwchar>
 #include <system_error>
 
+#include "platform/sim/sim_apply_target.hpp"
+#include "platform/sim/sim_image_apply.hpp"
 #include "platform/sim/sim_paths.hpp"
 #include "platform/sim/sim_wim_file.hpp"
 
@@ -112,10 +114,7 @@ bool SimImaging::getImageInformation(WimHandle handle, std::u16string& informati
     if (!entry) return finish(operation, kErrorInvalidHandle);
     std::uint32_t error = 0;
     std::u16string document;
-    {
-        std::lock_guard lock(mutex_);
-        if (!entry->file->xml(document, error)) return finish(operation, error);
-    }
+    if (!entry->file->xml(document, error)) return finish(operation, error);
     // An image handle describes its own image only.
     if (entry->image != 0) {
         document = imageElement(document, entry->image);
@@ -132,10 +131,7 @@ bool SimImaging::getAttributes(WimHandle handle, void* info, std::uint32_t size)
     const auto entry = find(handle);
     if (!entry) return finish(operation, kErrorInvalidHandle);
     if (!info || size < kWimInfoSize) return finish(operation, kErrorInsufficientBuffer);
-    {
-        std::lock_guard lock(mutex_);
-        entry->file->fillInfo(static_cast<unsigned char*>(info));
-    }
+    entry->file->fillInfo(static_cast<unsigned char*>(info));
     return finish(operation, 0);
 }
 
@@ -151,10 +147,7 @@ bool SimImaging::setReferenceFile(WimHandle handle, const std::wstring& path, st
     if (!host || !fs::is_directory(host->parent_path(), ec)) return finish(operation, kErrorPathNotFound);
     if (!fs::exists(*host, ec)) return finish(operation, kErrorFileNotFound);
     if (fs::is_directory(*host, ec)) return finish(operation, kErrorAccessDenied);
-    {
-        std::lock_guard lock(mutex_);
-        entry->file->addReference(*host, (flags & kWimReferenceAppend) != 0);
-    }
+    entry->file->addReference(*host, (flags & kWimReferenceAppend) != 0);
     return finish(operation, 0);
 }
 
@@ -176,11 +169,7 @@ WimHandle SimImaging::loadImage(WimHandle handle, std::uint32_t index) {
     if (!libraryPresent()) return finish(operation, kErrorModNotFound), 0;
     const auto entry = find(handle);
     if (!entry || entry->image != 0) return finish(operation, kErrorInvalidHandle), 0;
-    std::uint32_t count;
-    {
-        std::lock_guard lock(mutex_);
-        count = entry->file->imageCount();
-    }
+    const std::uint32_t count = entry->file->imageCount();
     // Image numbers are 1-based; wimgapi refuses 0 and numbers past the count as a bad
     // parameter.
     if (index == 0 || index > count) return finish(operation, kErrorInvalidParameter), 0;
@@ -189,7 +178,7 @@ WimHandle SimImaging::loadImage(WimHandle handle, std::uint32_t index) {
         std::lock_guard lock(mutex_);
         image = nextHandle_;
         nextHandle_ += 4;
-        handles_[image] = Handle{entry->file, index, entry->windowsPath};
+        handles_[image] = Handle{entry->file, index, entry->windowsPath, handle};
     }
     finish(operation, 0);
     return image;
@@ -199,9 +188,37 @@ bool SimImaging::applyImage(WimHandle image, const std::wstring& path, std::uint
     machine_->record(L"WIMApplyImage " + path + L" " + hexText(flags));
     const std::wstring operation = L"WIMApplyImage " + path;
     if (!libraryPresent()) return finish(operation, kErrorModNotFound);
-    // Applying an image is not simulated yet: the handle is checked, the call refused.
-    if (!find(image)) return finish(operation, kErrorInvalidHandle);
-    return finish(operation, kErrorCallNotImplemented);
+    const auto entry = find(image);
+    if (!entry) return finish(operation, kErrorInvalidHandle);
+    // A file handle holds no loaded image.
+    if (entry->image == 0) return finish(operation, kErrorInvalidParameter);
+    ApplyTarget target;
+    if (const std::uint32_t error = resolveApplyTarget(machine_, path, target)) return finish(operation, error);
+    // Compact and WIMBoot change how Windows stores the files, not which files there are: the
+    // host folder gets the plain files, and the flags stay in the call log. wimlib checks every
+    // file's data against its SHA-1 whether or not Verify is given.
+    const WimHandle file = entry->fileHandle;
+    const ApplyNotify send = [this, image, file](std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+        return notify(image, file, message, wParam, lParam);
+    };
+    return finish(operation, applyWimImage(*entry->file, entry->image, target, send));
+}
+
+std::uint32_t SimImaging::notify(WimHandle image, WimHandle file, std::uint32_t message, std::uintptr_t wParam,
+                                 std::intptr_t lParam) {
+    // Called without the lock, so that a callback may use the library itself.
+    std::vector<WimMessageCallback> receivers;
+    {
+        std::lock_guard lock(mutex_);
+        for (const auto& c : callbacks_) {
+            if (c.handle == 0 || c.handle == image || c.handle == file) receivers.push_back(c.callback);
+        }
+    }
+    std::uint32_t answer = kWimMsgSuccess;
+    for (const auto& receiver : receivers) {
+        if (receiver(message, wParam, lParam) == kWimMsgAbortImage) answer = kWimMsgAbortImage;
+    }
+    return answer;
 }
 
 std::uint32_t SimImaging::registerMessageCallback(WimHandle handle, WimMessageCallback callback) {

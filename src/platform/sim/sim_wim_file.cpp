@@ -99,12 +99,14 @@ WimFile::~WimFile() {
 }
 
 std::uint32_t WimFile::imageCount() const {
+    std::lock_guard lock(mutex_);
     wimlib_wim_info info{};
     wimlib_get_wim_info(wim_, &info);
     return info.image_count;
 }
 
 bool WimFile::xml(std::u16string& text, std::uint32_t& error) const {
+    std::lock_guard lock(mutex_);
     void* buffer = nullptr;
     std::size_t bytes = 0;
     const int rc = wimlib_get_xml_data(wim_, &buffer, &bytes);
@@ -124,6 +126,7 @@ bool WimFile::xml(std::u16string& text, std::uint32_t& error) const {
 }
 
 void WimFile::fillInfo(unsigned char* out) const {
+    std::lock_guard lock(mutex_);
     wimlib_wim_info info{};
     wimlib_get_wim_info(wim_, &info);
     std::memset(out, 0, kWimInfoSize);
@@ -148,8 +151,28 @@ void WimFile::fillInfo(unsigned char* out) const {
 }
 
 void WimFile::addReference(const fs::path& part, bool append) {
-    if (!append) references_.clear();
+    std::lock_guard lock(mutex_);
+    // wimlib cannot forget parts it was given; a new list only adds the parts not yet given.
+    if (!append) {
+        references_.erase(references_.begin() + static_cast<std::ptrdiff_t>(referencesInUse_), references_.end());
+    }
     references_.push_back(part);
+}
+
+std::uint32_t WimFile::useReferences() {
+    std::lock_guard lock(mutex_);
+    std::vector<std::string> names;
+    for (std::size_t i = referencesInUse_; i < references_.size(); ++i) names.push_back(references_[i].string());
+    if (names.empty()) return 0;
+    std::vector<const char*> pointers;
+    for (const auto& name : names) pointers.push_back(name.c_str());
+    // The parts are checked as the file itself was: with the integrity table when asked to.
+    const int openFlags = (flags_ & kWimFlagVerify) ? WIMLIB_OPEN_FLAG_CHECK_INTEGRITY : 0;
+    const int rc = wimlib_reference_resource_files(wim_, pointers.data(), static_cast<unsigned>(pointers.size()),
+                                                   0, openFlags);
+    if (rc != 0) return windowsError(rc);
+    referencesInUse_ = references_.size();
+    return 0;
 }
 
 std::u16string imageElement(const std::u16string& document, std::uint32_t index) {

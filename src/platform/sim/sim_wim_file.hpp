@@ -1,11 +1,13 @@
 #pragma once
 // One WIM file opened with wimlib, as wimgapi holds it behind a file handle: the open rules of
 // WIMCreateFile (integrity check, solid resources), the Windows error codes for what went wrong,
-// the stored XML and the WIM_INFO record.
+// the stored XML and the WIM_INFO record. A WIMStruct is not thread-safe, so every use of it goes
+// through the file's own lock: the methods here take it, and an apply holds it while it runs.
 
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -20,12 +22,17 @@ inline constexpr std::uint32_t kErrorAccessDenied = 5;
 inline constexpr std::uint32_t kErrorInvalidHandle = 6;
 inline constexpr std::uint32_t kErrorNotEnoughMemory = 8;
 inline constexpr std::uint32_t kErrorInvalidData = 13;
+inline constexpr std::uint32_t kErrorWriteProtect = 19;
+inline constexpr std::uint32_t kErrorWriteFault = 29;
+inline constexpr std::uint32_t kErrorReadFault = 30;
 inline constexpr std::uint32_t kErrorNotSupported = 50;
 inline constexpr std::uint32_t kErrorInvalidParameter = 87;
+inline constexpr std::uint32_t kErrorDiskFull = 112;
 inline constexpr std::uint32_t kErrorCallNotImplemented = 120;
 inline constexpr std::uint32_t kErrorInsufficientBuffer = 122;
 inline constexpr std::uint32_t kErrorInvalidName = 123;
 inline constexpr std::uint32_t kErrorModNotFound = 126;
+inline constexpr std::uint32_t kErrorRequestAborted = 1235;
 inline constexpr std::uint32_t kErrorFileCorrupt = 1392;
 
 class WimFile {
@@ -46,8 +53,14 @@ public:
 
     // Parts of a split set named by WIMSetReferenceFile, for the apply.
     void addReference(const std::filesystem::path& part, bool append);
-    std::vector<std::filesystem::path> references() const { return references_; }
+    // Hands the parts named so far, and not yet handed over, to wimlib, so that an apply finds
+    // the data they hold. 0 or the Windows error of a part that cannot be opened.
+    std::uint32_t useReferences();
 
+    // For operations that run wimlib on the file themselves: hold mutex() while using wim().
+    // The lock is recursive so that a message callback that reads the file during an apply on
+    // the same thread does not wait for itself.
+    std::recursive_mutex& mutex() const { return mutex_; }
     WIMStruct* wim() const { return wim_; }
 
 private:
@@ -58,6 +71,8 @@ private:
     std::wstring windowsPath_;
     std::uint32_t flags_;
     std::vector<std::filesystem::path> references_;
+    std::size_t referencesInUse_ = 0;  // the first this many of references_ are known to wimlib
+    mutable std::recursive_mutex mutex_;
 };
 
 // The IMAGE element of image `index` (1-based) from a whole XML document, with the document's
