@@ -315,7 +315,7 @@ TEST_F(SimImagingApplyTest, ReadOnlyPathsAndDiscsRefuseTheFirstFileUnderThem) {
     auto errors = recorder.of(kWimMsgError);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].path, L"E:\\Windows\\System32");
-    EXPECT_EQ(errors[0].lParam, 5);
+    EXPECT_EQ(errors[0].lParam, 19);
     EXPECT_EQ(machine_.readHostFile("E/Program Files/readme.txt"), "readme");
     EXPECT_EQ(machine_.readHostFile("E/Windows/Fonts/arial.ttf"), "font");
     EXPECT_FALSE(machine_.hostFileExists("E/Windows/System32"));

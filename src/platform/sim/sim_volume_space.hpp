@@ -7,11 +7,9 @@
 #include <optional>
 
 #include "platform/sim/sim_devices.hpp"
+#include "platform/sim/sim_folder_usage.hpp"
 
 namespace halvora::sim {
-
-// What a folder holds now, in bytes: its files, all the way down.
-std::uint64_t folderUsage(const std::filesystem::path& folder);
 
 // The bytes still free on the device: its size less what its folder holds, never below 0.
 // A CD-ROM has none.

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <system_error>
 
-#include "platform/sim/sim_folder_usage.hpp"
 #include "platform/sim/sim_text.hpp"
 #include "platform/sim/sim_volume_records.hpp"
 #include "platform/sim/sim_volume_space.hpp"

@@ -1,0 +1,67 @@
+// Whole installations on simulated machines: the checks, the apply, Bcdboot, the customisations,
+// the summary and what follows it.
+
+#include "install_session.hpp"
+
+namespace halvora::scenario {
+namespace {
+
+std::vector<std::wstring> callsContaining(sim::SimMachine& machine, const std::wstring& text) {
+    std::vector<std::wstring> found;
+    for (const auto& call : machine.calls()) {
+        if (call.find(text) != std::wstring::npos) found.push_back(call);
+    }
+    return found;
+}
+
+TEST(Installation, GptUefiInstallPlacesTheImageBootFilesOemFoldersAndAnswerFile) {
+    SimMachineFixture m;
+    m.description().merge_patch(installMachine(m));
+    writeInstallImage(m);
+    m.writeHostFile("D/oem/$OEM$/$$/Setup/Scripts/SetupComplete.cmd", "echo done");
+    m.writeHostFile("D/oem/$OEM$/$1/Drivers/net.inf", "[Version]");
+    m.writeHostFile("D/oem/$OEM$/$Progs/Tool/tool.exe", "MZ tool");
+    m.writeHostFile("D/unattend.xml", "<unattend chosen/>");
+    auto machine = m.machine();
+    ASSERT_TRUE(machine);
+    ProgramRun run(machine, {L"/ImageFile:D:\\sources\\install.wim", L"/Index:1", L"/ApplyDrv:E:",
+                             L"/OemPath:D:\\oem\\$OEM$", L"/XmlFile:D:\\unattend.xml"});
+    run.start();
+    auto& ui = run.ui();
+    ASSERT_EQ(ui.cell("BootRow", 0, 0), L"Q:");  // the ESP of E:'s disk (P: went to the system disk's)
+
+    ASSERT_TRUE(run.user().click("InstallButton"));
+    const SeenBox confirm = answerBox(run, "Yes");
+    EXPECT_EQ(confirm.title, L"설치 확인");
+    EXPECT_EQ(confirm.text, L"윈도우 설치를 시작합니다!\r\n이미지 번호 : 1\r\n설치 위치 : E:\r\n부팅 위치 : Q:");
+    EXPECT_EQ(confirm.defaultCaption, L"No");
+    const SeenBox summary = answerBox(run, "Ok");
+    EXPECT_EQ(summary.title, L"알 림!");
+    EXPECT_EQ(summary.text, L"이미지 설치 완료.\r\nBCDBOOT 성공. \r\n$OEM$: 3.\r\nXML: 1.");
+    ASSERT_TRUE(run.user().waitIdle());
+
+    EXPECT_EQ(m.readHostFile("E/Windows/System32/winload.efi"), "MZ winload efi");
+    EXPECT_EQ(m.readHostFile("E/Users/Public/readme.txt"), "hello");
+    EXPECT_TRUE(m.hostFileExists("esp1/EFI/Microsoft/Boot/bootmgfw.efi"));
+    EXPECT_TRUE(m.hostFileExists("esp1/EFI/Boot/bootx64.efi"));
+    EXPECT_FALSE(m.hostFileExists("esp0/EFI/Microsoft/Boot/BCD"));
+    EXPECT_EQ(m.readHostFile("E/Windows/Setup/Scripts/SetupComplete.cmd"), "echo done");
+    EXPECT_EQ(m.readHostFile("E/Drivers/net.inf"), "[Version]");
+    EXPECT_EQ(m.readHostFile("E/Program Files/Tool/tool.exe"), "MZ tool");
+    EXPECT_EQ(m.readHostFile("E/Windows/Panther/unattend.xml"), "<unattend chosen/>");
+
+    const auto bcdboot = callsContaining(*machine, L"Bcdboot.exe");
+    ASSERT_FALSE(bcdboot.empty());
+    EXPECT_NE(bcdboot.front().find(L"\"C:\\Windows\\System32\\Bcdboot.exe\" E:\\Windows /l ko-KR /s Q: /f UEFI"),
+              std::wstring::npos)
+        << toUtf8(bcdboot.front());
+    EXPECT_EQ(ui.statusText("StatusBar", 3), L"이미지 설치 완료.  BCDBOOT 성공.   $OEM$: 3.  XML: 1.");
+    EXPECT_EQ(ui.text("InstallButton"), L"설 치");
+    EXPECT_TRUE(ui.isEnabled("InstallButton"));
+    EXPECT_FALSE(run.program().state.Busy.load());
+    EXPECT_EQ(run.program().state.ExitCode.load(), 0);
+    EXPECT_NE(ui.cell("TargetRow", 0, 9), L"0");  // the chosen row was read again
+}
+
+}  // namespace
+}  // namespace halvora::scenario
