@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/imaging.hpp"
+#include "platform/virtual_disks.hpp"
 #include "platform/volumes.hpp"
 
 namespace halvora {
@@ -148,6 +149,10 @@ public:
     // wimgapi.dll of System32, loaded on first use and kept for the process. When the library or
     // one of its functions is missing, the calls fail with the platform's error (126, 127).
     virtual ImagingLibrary& imaging() = 0;
+
+    // --- virtual disks ----------------------------------------------------------------------
+    // VirtDisk.dll, loaded for as long as the object lives; null when it cannot be loaded.
+    virtual std::unique_ptr<VirtualDiskLibrary> loadVirtualDiskLibrary() { return nullptr; }
 
     // --- volumes ----------------------------------------------------------------------------
     virtual Volumes& volumes() = 0;
