@@ -16,6 +16,12 @@ namespace halvora {
 // What happens after an installation; also the entries of the after-install list.
 enum AfterAction : int { kAfterShutdown = 0, kAfterReboot = 1, kAfterFinish = 2, kAfterReady = 3 };
 
+// An ISO this program attached: the file as the user gave it and its disk's NT device name.
+struct IsoSlot {
+    std::wstring IsoPath;
+    std::wstring DevicePath;
+};
+
 struct AppState {
     std::wstring SystemRoot;
     std::wstring SystemDrive;
@@ -56,6 +62,9 @@ struct AppState {
     std::wstring BootLine;
     std::wstring OemLine;
     std::wstring XmlLine;
+
+    // The two ISOs attached at most at a time.
+    std::array<IsoSlot, 2> IsoSlots;
 
     // Install-file search: the stop flag and whether the first search was started.
     std::atomic<bool> SearchStopRequested{false};

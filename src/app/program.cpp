@@ -7,6 +7,7 @@
 #include "app/single_instance.hpp"
 #include "disks/esp_letters.hpp"
 #include "images/imaging_callback.hpp"
+#include "images/iso_mount.hpp"
 #include "install/install_command.hpp"
 #include "ui/main_window.hpp"
 #include "ui/main_window_layout.hpp"
@@ -22,6 +23,7 @@ void releaseResources(Program& program) {
         ui.releaseTaskbarProgress();
         program.state.TaskbarProgress = false;
     }
+    releaseIsos(program);
     program.state.ExclusionList.clear();
     if (program.state.MainWindowCreated) {
         ui.destroyWindow(kMainWindow);
