@@ -152,7 +152,7 @@ public:
 
     // --- virtual disks ----------------------------------------------------------------------
     // VirtDisk.dll, loaded for as long as the object lives; null when it cannot be loaded.
-    virtual std::unique_ptr<VirtualDiskLibrary> loadVirtualDiskLibrary() { return nullptr; }
+    virtual std::unique_ptr<VirtualDiskLibrary> loadVirtualDiskLibrary() = 0;
 
     // --- volumes ----------------------------------------------------------------------------
     virtual Volumes& volumes() = 0;

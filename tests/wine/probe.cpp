@@ -26,6 +26,8 @@
 //   wine_probe.exe check-toolkit             the win32 toolkit in this process, on its own windows
 //   wine_probe.exe check-volumes             the win32 volume calls in this process, one
 //                                            "VOLUMES ..." line per answer
+//   wine_probe.exe check-virtual-disks ISO   the win32 virtual-disk library in this process, one
+//                                            "VIRTDISK ..." line per answer
 
 #include <windows.h>
 #include <commctrl.h>
@@ -468,7 +470,7 @@ int wmain(int argc, wchar_t** argv) {
         say("usage: wine_probe.exe wait-window|check-title|check-main-view|click NAME|wait-visible NAME|"
             "wait-hidden NAME|wait-selection NAME N|info-box|close-info-box|close|dump|wait-rows NAME N [s]|"
             "wait-column-shown NAME C|list-dump NAME|status-field NAME N|check-responsive|check-imaging [WIM]|"
-            "check-apply WIM|check-programs|check-system ...|check-toolkit|check-volumes");
+            "check-apply WIM|check-programs|check-system ...|check-toolkit|check-volumes|check-virtual-disks ISO");
         return 2;
     }
     const std::string command = utf8(argv[1]);
@@ -495,6 +497,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == "check-system") return checkSystem();
     if (command == "check-toolkit") return checkToolkit();
     if (command == "check-volumes") return probe::checkVolumes();
+    if (command == "check-virtual-disks") return probe::checkVirtualDisks(argc > 2 ? argv[2] : L"");
     say("unknown command " + command);
     return 2;
 }

@@ -51,6 +51,10 @@ int checkPrograms();
 // The win32 volume calls in this process (probe_volumes.cpp): one "VOLUMES ..." line per answer.
 int checkVolumes();
 
+// The win32 virtual-disk library against Wine's virtdisk.dll, with an ISO file made by the test
+// (probe_virtual_disks.cpp): one "VIRTDISK ..." line per answer.
+int checkVirtualDisks(const std::wstring& isoPath);
+
 // The toolkit's three dialogs on the named window of `ui`, answered by a helper thread
 // (toolkit_dialogs_check.cpp).
 void checkDialogs(halvora::win32::Win32Toolkit& ui, const std::string& window);

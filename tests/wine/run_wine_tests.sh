@@ -3,8 +3,8 @@
 # file of a first start, the main window's title and controls, the hand-over of a second start,
 # the information box and the close request; and the backend's System calls against Windows' own
 # answers, its imaging glue and hidden program runs against stand-ins for wimgapi.dll and
-# Bcdboot.exe, its toolkit on windows of the probe's own, and its volume calls. Screenshots of
-# every view go to artifacts/wine/.
+# Bcdboot.exe, its toolkit on windows of the probe's own, its volume calls, and its virtual-disk
+# library against Wine's placeholder virtdisk.dll. Screenshots of every view go to artifacts/wine/.
 #
 #   tests/wine/run_wine_tests.sh [build folder]      (default: build/windows)
 #
@@ -344,6 +344,34 @@ fi
 # --- the toolkit on its own windows, in the probe's process ----------------------------------
 echo "== the win32 toolkit"
 probe check-toolkit
+
+# --- the virtual-disk library, in the probe's process ----------------------------------------
+# Wine's virtdisk.dll answers OpenVirtualDisk with 120 (ERROR_CALL_NOT_IMPLEMENTED) whatever the
+# file, and ends the process in AttachVirtualDisk and GetVirtualDiskPhysicalPath. The backend must
+# load and free it, return the open's error as a value with no handle, and refuse the calls that
+# follow a failed open itself (6, ERROR_INVALID_HANDLE) before they reach those stubs.
+echo "== the win32 virtual-disk library against Wine's virtdisk.dll"
+mkdir -p "$work/disc/sources"
+printf 'not an image, only bytes\r\n' >"$work/disc/sources/install.wim"
+iso="$work/disc.iso"
+make_iso() { xorriso -as mkisofs -quiet -J -R -V HALVORA_WINE -o "$iso" "$work/disc" >/dev/null 2>&1; }
+check "xorriso makes an ISO holding sources\\install.wim" make_iso
+probe check-virtual-disks "Z:$(printf '%s' "$iso" | tr / '\\')"
+virtdisk_line() {  # the probe's "VIRTDISK <key> ..." line, without "VIRTDISK <key> "
+    printf '%s\n' "$probe_output" | sed -n "s/^VIRTDISK $1 //p" | head -n 1
+}
+check "the library loads from System32 ($(virtdisk_line loaded))" test "$(virtdisk_line loaded)" = yes
+check "OpenVirtualDisk on the ISO returns Wine's 120 and no handle ($(virtdisk_line open))" \
+    test "$(virtdisk_line open)" = "120 handle=0"
+check "OpenVirtualDisk on a missing file returns the same ($(virtdisk_line open-missing))" \
+    test "$(virtdisk_line open-missing)" = "120 handle=0"
+check "the physical path after the failed open is refused with 6 and the buffer stays as it was" \
+    test "$(virtdisk_line physical-path-after-failed-open)" = "6 untouched"
+check "the detach after the failed open is refused with 6 ($(virtdisk_line detach-after-failed-open))" \
+    test "$(virtdisk_line detach-after-failed-open)" = 6
+check "the attach after the failed open is refused with 6 ($(virtdisk_line attach-after-failed-open))" \
+    test "$(virtdisk_line attach-after-failed-open)" = 6
+check "the probe is still running after all of them" test "$(virtdisk_line still-running)" = yes
 
 # --- the volume calls, in the probe's process -------------------------------------------------
 # Wine maps C: to drive_c and Z: to /, answers the device number of \\.\C: but no partition

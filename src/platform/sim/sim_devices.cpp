@@ -285,4 +285,34 @@ bool SimDevices::setVolumeFormat(wchar_t letter, const std::wstring& fileSystem,
     return false;
 }
 
+std::uint32_t SimDevices::addCdRom(DeviceInfo info, bool withLetter, wchar_t& letter) {
+    std::lock_guard lock(mutex_);
+    std::uint32_t number = 0;
+    while (findDevice(L"\\Device\\CdRom" + std::to_wstring(number))) ++number;
+    info.kind = DeviceKind::CdRom;
+    info.ntName = L"\\Device\\CdRom" + std::to_wstring(number);
+    info.serial = serialOf(0x100 + number);
+    devices_.push_back(info);
+    push(L"CdRom" + std::to_wstring(number), info.ntName);
+    letter = 0;
+    if (withLetter) {
+        // Windows hands out the first letter no name uses; A: and B: are the floppies', and
+        // C: is the system's on any machine the program runs on.
+        for (wchar_t candidate = L'D'; candidate <= L'Z' && letter == 0; ++candidate) {
+            if (!findLink(letterName(candidate))) letter = candidate;
+        }
+        if (letter != 0) push(letterName(letter), info.ntName);
+    }
+    return number;
+}
+
+void SimDevices::removeDevice(const std::wstring& ntName) {
+    std::lock_guard lock(mutex_);
+    for (auto link = links_.begin(); link != links_.end();) {
+        std::erase_if(link->targets, [&](const std::wstring& target) { return equalsNoCase(target, ntName); });
+        link = link->targets.empty() ? links_.erase(link) : std::next(link);
+    }
+    std::erase_if(devices_, [&](const DeviceInfo& device) { return equalsNoCase(device.ntName, ntName); });
+}
+
 }  // namespace halvora::sim

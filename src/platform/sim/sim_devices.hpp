@@ -44,6 +44,7 @@ struct DeviceInfo {
     std::wstring fileSystem;
     std::uint32_t serial = 0;
     std::uint64_t size = 0;  // total bytes; for a CD-ROM what its folder holds
+    bool virtualDisc = false;  // a CD-ROM that is an attached disc image
 };
 
 class SimDevices {
@@ -68,6 +69,13 @@ public:
     void removeFolderDrive(wchar_t letter);
     // Sets what a format leaves on the volume behind `letter`; false when it is no volume.
     bool setVolumeFormat(wchar_t letter, const std::wstring& fileSystem, const std::wstring& label);
+    // A CD-ROM that arrives while the machine runs (an attached disc image): the device
+    // \Device\CdRomN with the first number no CD-ROM has, the DOS name CdRomN and, with
+    // `withLetter`, the first free letter from D: on (0 when none is free). `info` gives the
+    // folder, label and file system. Returns N.
+    std::uint32_t addCdRom(DeviceInfo info, bool withLetter, wchar_t& letter);
+    // The device goes away, and with it every definition of a DOS name that links to it.
+    void removeDevice(const std::wstring& ntName);
 
 private:
     struct Link {

@@ -33,6 +33,14 @@ std::optional<DeviceInfo> deviceOf(const SimMachine& machine, wchar_t letter) {
     return machine.devices().deviceOfName(std::wstring(1, letter) + L":");
 }
 
+// A read-only path of the description or anything on a CD-ROM.
+bool writeProtected(const SimMachine& machine, const std::wstring& path) {
+    if (machine.isReadOnly(path)) return true;
+    const auto parsed = parseWindowsPath(path);
+    const auto device = parsed ? deviceOf(machine, parsed->drive) : std::nullopt;
+    return device && device->kind == DeviceKind::CdRom;
+}
+
 // A place a file or folder is about to be made or replaced at: its host path and the device
 // whose room it takes.
 struct Target {
@@ -49,7 +57,7 @@ std::uint32_t target(const SimMachine& machine, const std::wstring& path, Target
     if (!parsed || !host || !device) return kPathNotFound;
     if (parsed->components.empty()) return kAccessDenied;  // a drive's root is no file
     if (!isFolder(host->parent_path())) return kPathNotFound;
-    if (machine.isReadOnly(path) || device->kind == DeviceKind::CdRom) return kWriteProtect;
+    if (writeProtected(machine, path)) return kWriteProtect;
     out = Target{*host, *device};
     return 0;
 }
@@ -70,7 +78,7 @@ std::uint32_t attributes(const SimMachine& machine, const std::wstring& path) {
 std::uint32_t setAttributes(SimMachine& machine, const std::wstring& path, std::uint32_t attributes) {
     const auto host = machine.hostPath(path);
     if (!host || machine.fileAttributes().of(*host) == kInvalidFileAttributes) return kFileNotFound;
-    if (machine.isReadOnly(path)) return kWriteProtect;
+    if (writeProtected(machine, path)) return kWriteProtect;
     machine.fileAttributes().set(*host, attributes);
     return 0;
 }
@@ -130,7 +138,7 @@ std::uint32_t write(SimMachine& machine, const std::wstring& path, const std::st
 std::uint32_t remove(SimMachine& machine, const std::wstring& path) {
     const auto host = machine.hostPath(path);
     if (!host || !isFile(*host)) return host && isFolder(*host) ? kAccessDenied : kFileNotFound;
-    if (machine.isReadOnly(path)) return kWriteProtect;
+    if (writeProtected(machine, path)) return kWriteProtect;
     if (machine.fileAttributes().of(*host) & kFileAttributeReadOnly) return kAccessDenied;
     std::error_code ec;
     if (!fs::remove(*host, ec) || ec) return kAccessDenied;

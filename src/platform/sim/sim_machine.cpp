@@ -5,7 +5,7 @@
 namespace halvora::sim {
 
 SimMachine::SimMachine(MachineDescription description)
-    : description_(std::move(description)), devices_(description_) {}
+    : description_(std::move(description)), devices_(description_), attachedDiscs_(devices_, fileAttributes_) {}
 
 std::shared_ptr<SimMachine> SimMachine::load(const std::string& jsonPath, std::string& error) {
     std::ifstream in(jsonPath, std::ios::binary);

@@ -16,6 +16,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/sim/sim_attached_discs.hpp"
 #include "platform/sim/sim_devices.hpp"
 #include "platform/sim/sim_event_queue.hpp"
 #include "platform/sim/sim_file_attributes.hpp"
@@ -51,6 +52,8 @@ public:
     // The attributes of the files on every drive.
     SimFileAttributes& fileAttributes() { return fileAttributes_; }
     const SimFileAttributes& fileAttributes() const { return fileAttributes_; }
+    // The disc images attached as CD-ROMs (VirtDisk.dll); their files go with the machine.
+    SimAttachedDiscs& attachedDiscs() { return attachedDiscs_; }
 
     // --- named mutexes ----------------------------------------------------------------------
     // Opens the named mutex; true when it existed already (ERROR_ALREADY_EXISTS).
@@ -86,6 +89,7 @@ private:
 
     SimDevices devices_;
     SimFileAttributes fileAttributes_;
+    SimAttachedDiscs attachedDiscs_;
     mutable std::mutex mutex_;
     std::map<std::wstring, int> mutexes_;  // name -> open handles
     std::map<std::uint64_t, Window> windows_;

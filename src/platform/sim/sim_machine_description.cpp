@@ -222,6 +222,7 @@ struct Reader {
                textList(root, "arguments", d.arguments) && drives(root, base, d) &&
                parseStorageDescription(root, base, d.drives, d.storage, error) &&
                versionResources(root, d) && flag(root, "versionDllMissing", d.versionDllMissing) &&
+               flag(root, "virtDisk", d.virtDisk) &&
                fonts(root, d) && flag(root, "taskbarMissing", d.taskbarMissing) && bootTool(root, d);
     }
 };

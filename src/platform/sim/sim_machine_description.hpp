@@ -49,6 +49,7 @@ struct MachineDescription {
     // Keyed by versionResourceKey(path).
     std::map<std::wstring, VersionResource> versionResources;
     bool versionDllMissing = false;
+    bool virtDisk = true;  // false: VirtDisk.dll cannot be loaded, whatever System32 holds
     std::vector<std::wstring> fonts;
     std::optional<FontSpec> smallCaptionFont = FontSpec{L"Segoe UI", -12};
     FontSpec guiFont{L"MS Shell Dlg", -11};

@@ -10,11 +10,13 @@
 #include "platform/sim/sim_programs.hpp"
 #include "platform/sim/sim_text.hpp"
 #include "platform/sim/sim_version_library.hpp"
+#include "platform/sim/sim_virtual_disks.hpp"
 
 namespace halvora::sim {
 
 namespace {
 
+constexpr std::uint32_t kErrorLibraryNotFound = 126;  // ERROR_MOD_NOT_FOUND
 constexpr std::uint32_t kErrorAlreadyExists = 183;
 
 class SimMutexHandle : public SystemHandle {
@@ -163,6 +165,16 @@ void SimSystem::messageBeep(std::uint32_t type) {
 std::unique_ptr<VersionLibrary> SimSystem::loadVersionLibrary() {
     if (machine_->description().versionDllMissing) return nullptr;
     return std::make_unique<SimVersionLibrary>(machine_);
+}
+
+std::unique_ptr<VirtualDiskLibrary> SimSystem::loadVirtualDiskLibrary() {
+    const std::wstring call = L"LoadLibraryExW " + machine_->description().systemDirectory + L"\\VirtDisk.dll";
+    if (!virtualDiskLibraryPresent(*machine_)) {
+        machine_->record(call + L" -> error " + std::to_wstring(kErrorLibraryNotFound));
+        return nullptr;
+    }
+    machine_->record(call);
+    return std::make_unique<SimVirtualDisks>(machine_);
 }
 
 std::unique_ptr<SystemHandle> SimSystem::createMutex(const std::wstring& name,

@@ -53,6 +53,8 @@ public:
                                            const SystemTime& time, int capacity) override;
     void messageBeep(std::uint32_t type) override;
     std::unique_ptr<VersionLibrary> loadVersionLibrary() override;
+    // Null when the machine has no VirtDisk.dll (see sim_virtual_disks.hpp).
+    std::unique_ptr<VirtualDiskLibrary> loadVirtualDiskLibrary() override;
 
     ImagingLibrary& imaging() override;
     Volumes& volumes() override;

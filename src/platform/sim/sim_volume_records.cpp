@@ -10,6 +10,7 @@ namespace {
 constexpr std::uint32_t kFileDeviceDisk = 7;
 constexpr std::uint8_t kDeviceTypeCdRom = 5;  // SCSI peripheral device types
 constexpr std::uint32_t kBusTypeAtapi = 2;
+constexpr std::uint32_t kBusTypeFileBackedVirtual = 15;
 constexpr std::size_t kDescriptorSize = 40;  // sizeof(STORAGE_DEVICE_DESCRIPTOR), padded
 
 void put32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
@@ -97,6 +98,11 @@ std::vector<std::uint8_t> deviceDescriptorRecord(const DeviceInfo& device) {
         bus = disk.bus;
         if (disk.vendor) vendorOffset = appendText(*disk.vendor);
         if (disk.product) productOffset = appendText(*disk.product);
+    } else if (device.virtualDisc) {
+        // What Windows reports for a mounted disc image.
+        vendorOffset = appendText("Msft    ");
+        productOffset = appendText("Virtual DVD-ROM ");
+        bus = kBusTypeFileBackedVirtual;
     } else {
         productOffset = appendText("Sim DVD-ROM");
     }

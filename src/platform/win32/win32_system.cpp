@@ -225,6 +225,10 @@ std::unique_ptr<VersionLibrary> Win32System::loadVersionLibrary() {
     return openVersionLibrary();
 }
 
+std::unique_ptr<VirtualDiskLibrary> Win32System::loadVirtualDiskLibrary() {
+    return openVirtualDiskLibrary();
+}
+
 std::unique_ptr<SystemHandle> Win32System::createMutex(const std::wstring& name,
                                                        std::uint32_t& lastError) {
     HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());

@@ -38,6 +38,7 @@ public:
                                            const SystemTime& time, int capacity) override;
     void messageBeep(std::uint32_t type) override;
     std::unique_ptr<VersionLibrary> loadVersionLibrary() override;
+    std::unique_ptr<VirtualDiskLibrary> loadVirtualDiskLibrary() override;
 
     ImagingLibrary& imaging() override;
     Volumes& volumes() override;
@@ -59,5 +60,9 @@ private:
 
 // Version.dll from System32; null when it or one of its functions is missing.
 std::unique_ptr<VersionLibrary> openVersionLibrary();
+
+// VirtDisk.dll from System32; null when it cannot be loaded. A missing function fails its calls
+// with 127.
+std::unique_ptr<VirtualDiskLibrary> openVirtualDiskLibrary();
 
 }  // namespace halvora::win32
