@@ -1,0 +1,160 @@
+// ISO files as install images: attached on the simulated machine as CD-ROM drives, in two
+// slots, and detached when the program ends.
+
+#include "images/iso_image.hpp"
+#include "iso_factory.hpp"
+#include "sim_session.hpp"
+#include "wim_factory.hpp"
+
+namespace halvora::scenario {
+namespace {
+
+testing::WimSpec oneImage(const std::string& name) {
+    testing::ImageSpec image;
+    image.properties = {{"NAME", name}, {"WINDOWS/ARCH", "9"}};
+    image.files = {{"Windows/System32/a.txt", name}};
+    testing::WimSpec spec;
+    spec.images = {image};
+    return spec;
+}
+
+class IsoScenario : public ::testing::Test {
+protected:
+    // D:\<name> holding what `files` lists (relative path -> a WIM image name, or "" for a plain file).
+    void makeIso(const std::string& name, const std::vector<std::pair<std::string, std::string>>& files,
+                 testing::WimCompression compression = testing::WimCompression::Lzx) {
+        const auto folder = fixture_.host("iso-src/" + name);
+        std::filesystem::create_directories(folder);
+        for (const auto& [path, image] : files) {
+            std::filesystem::create_directories((folder / path).parent_path());
+            if (image.empty()) {
+                std::ofstream(folder / path) << "readme";
+            } else {
+                testing::WimSpec spec = oneImage(image);
+                spec.compression = compression;
+                ASSERT_EQ(testing::writeWim(folder / path, spec), "");
+            }
+        }
+        ASSERT_EQ(testing::makeIso(folder, fixture_.host("D/" + name)), "");
+    }
+    void start(std::vector<std::wstring> arguments = {}) {
+        run_ = std::make_unique<ProgramRun>(fixture_.machine(), std::move(arguments));
+        run_->start();
+    }
+    void choose(const std::wstring& path) {
+        run_->user().answerNextDialog(path);
+        ASSERT_TRUE(run_->user().click("ImageFileButton")) << run_->user().lastError();
+    }
+    int callsStartingWith(const std::wstring& prefix) {
+        int count = 0;
+        for (const auto& call : fixture_.machine()->calls()) count += call.rfind(prefix, 0) == 0 ? 1 : 0;
+        return count;
+    }
+    bool driveExists(const wchar_t* root) { return fixture_.machine()->hostPath(root).has_value(); }
+    sim::SimToolkit& ui() { return run_->ui(); }
+
+    SimMachineFixture fixture_;
+    std::unique_ptr<ProgramRun> run_;
+};
+
+TEST_F(IsoScenario, AnIsoIsAttachedOnceAndItsInstallFileListed) {
+    makeIso("win10.iso", {{"sources/install.wim", "Windows 10 Pro"}});
+    start();
+    choose(L"D:\\win10.iso");
+    EXPECT_EQ(ui().text("ImageFileEdit"), L"E:\\sources\\install.wim");
+    EXPECT_EQ(ui().cell("ImageList", 0, 1), L"Windows 10 Pro");
+    EXPECT_EQ(ui().statusText("StatusBar", 3).rfind(L"ISO 탑재: E:\\ D:\\win10.iso", 0), std::wstring::npos)
+        << "the image's summary replaces the attach message";
+    choose(L"D:\\win10.iso");  // the same ISO again: no second attach, the same root
+    EXPECT_EQ(ui().text("ImageFileEdit"), L"E:\\sources\\install.wim");
+    EXPECT_EQ(callsStartingWith(L"AttachVirtualDisk"), 1);
+
+    ASSERT_TRUE(run_->user().requestClose("MainWindow"));
+    EXPECT_EQ(run_->exitCode(), 0);
+    EXPECT_EQ(callsStartingWith(L"DetachVirtualDisk"), 1);
+    EXPECT_FALSE(driveExists(L"E:\\"));
+}
+
+TEST_F(IsoScenario, TheIsoHoldingTheChosenFileKeepsItsSlotAndTheOtherSlotIsReused) {
+    makeIso("a.iso", {{"sources/install.wim", "A"}});
+    makeIso("b.iso", {{"readme.txt", ""}});
+    makeIso("c.iso", {{"sources/install.wim", "C"}});
+    start();
+    choose(L"D:\\a.iso");
+    ASSERT_EQ(ui().text("ImageFileEdit"), L"E:\\sources\\install.wim");
+    // b.iso holds no install file: the requester opens in its root; cancelling keeps A's file.
+    run_->user().answerNextDialog(L"D:\\b.iso");
+    run_->user().answerNextDialog(L"");
+    ASSERT_TRUE(run_->user().click("ImageFileButton"));
+    EXPECT_TRUE(driveExists(L"F:\\"));
+    std::vector<std::wstring> dialogs;
+    for (const auto& call : fixture_.machine()->calls()) {
+        if (call.rfind(L"GetOpenFileNameW", 0) == 0) dialogs.push_back(call);
+    }
+    ASSERT_GE(dialogs.size(), 3u);
+    EXPECT_NE(dialogs.back().find(L"start=F:\\ "), std::wstring::npos) << toUtf8(dialogs.back());
+    EXPECT_EQ(ui().text("ImageFileEdit"), L"E:\\sources\\install.wim");
+    // A third ISO replaces b.iso in slot 1; a.iso, holding the chosen file, stays attached.
+    choose(L"D:\\c.iso");
+    EXPECT_EQ(ui().text("ImageFileEdit"), L"F:\\sources\\install.wim");
+    EXPECT_EQ(ui().cell("ImageList", 0, 1), L"C");
+    EXPECT_TRUE(driveExists(L"E:\\"));
+    EXPECT_EQ(callsStartingWith(L"DetachVirtualDisk"), 1);
+    EXPECT_EQ(fixture_.machine()->hostPath(L"E:\\sources\\install.wim").has_value(), true);
+
+    ASSERT_TRUE(run_->user().requestClose("MainWindow"));
+    EXPECT_EQ(run_->exitCode(), 0);
+    EXPECT_FALSE(driveExists(L"E:\\"));
+    EXPECT_FALSE(driveExists(L"F:\\"));
+}
+
+TEST_F(IsoScenario, ExtensionsAndSupportDecideWhatAnIsoYields) {
+    makeIso("esd.iso", {{"sources/install.esd", "E"}}, testing::WimCompression::Solid);
+    makeIso("image.Iso", {{"sources/install.wim", "Mixed case"}});
+    fixture_.writeHostFile("D/noext", "no extension");
+    start();
+    choose(L"D:\\image.Iso");
+    EXPECT_EQ(ui().cell("ImageList", 0, 1), L"Mixed case");
+    choose(L"D:\\noext");
+    EXPECT_EQ(ui().text("ImageFileEdit"), L"E:\\sources\\install.wim") << "a file without extension changes nothing";
+
+    run_->program().state.EsdSupported = false;
+    choose(L"D:\\esd.iso");
+    EXPECT_EQ(ui().cell("ImageList", 0, 1), L"Mixed case") << "an ESD inside an ISO needs ESD support";
+    run_->program().state.EsdSupported = true;
+    choose(L"D:\\esd.iso");
+    EXPECT_EQ(ui().text("ImageFileEdit"), L"F:\\sources\\install.esd");
+}
+
+TEST_F(IsoScenario, DroppedAndCommandLineIsosAreAttachedToo) {
+    makeIso("a.iso", {{"sources/install.wim", "A"}});
+    makeIso("b.iso", {{"sources/install.wim", "B"}});
+    start({L"/ImageFile:D:\\a.iso", L"/Index:1"});
+    EXPECT_EQ(ui().text("ImageFileEdit"), L"E:\\sources\\install.wim");
+    ASSERT_TRUE(run_->user().dropFiles("MainWindow", {L"D:\\b.iso"}));
+    EXPECT_EQ(ui().text("ImageFileEdit"), L"F:\\sources\\install.wim");
+    EXPECT_EQ(ui().cell("ImageList", 0, 1), L"B");
+}
+
+TEST_F(IsoScenario, WithoutVirtDiskAnIsoYieldsNothingAndTheProgramWorksOn) {
+    std::filesystem::remove(fixture_.host("C/Windows/System32/VirtDisk.dll"));
+    makeIso("a.iso", {{"sources/install.wim", "A"}});
+    fixture_.writeHostFile("D/sources/install.wim", "");
+    ASSERT_EQ(testing::writeWim(fixture_.host("D/sources/install.wim"), oneImage("Plain")), "");
+    start();
+    choose(L"D:\\a.iso");
+    EXPECT_EQ(ui().rowCount("ImageList"), 0);
+    EXPECT_EQ(callsStartingWith(L"OpenVirtualDisk"), 0);
+    choose(L"D:\\sources\\install.wim");
+    EXPECT_EQ(ui().cell("ImageList", 0, 1), L"Plain");
+}
+
+TEST_F(IsoScenario, AMissingIsoIsReported) {
+    start();
+    run_->program().state.IsoSupported = true;
+    EXPECT_EQ(resolveIsoImage(run_->program(), L"D:\\gone.iso"), L"");
+    EXPECT_EQ(ui().statusText("StatusBar", 3), L"ISO 파일 경로가 잘못 되었습니다. D:\\gone.iso");
+}
+
+}  // namespace
+}  // namespace halvora::scenario
