@@ -50,7 +50,8 @@ run_demo_install() {
   echo "== An unattended installation on a simulated machine"
   echo "   disk 0 (GPT, NVMe): ESP, C: (the running Windows)"
   echo "   disk 1 (GPT, SATA): ESP without a letter, E: \"Target\""
-  echo "   D:\\sources\\install.wim: $(wimdir "$dir/D/sources/install.wim" 1 | wc -l) entries, LZX"
+  echo "   D:\\sources\\install.wim: \"Windows 10 Pro\", $(wiminfo "$dir/D/sources/install.wim" 1 |
+    awk -F': *' '/^File Count/ { print $2 }') files, LZX"
   echo "   halvora.exe ${demo_arguments[*]}"
   echo "   The person answers the confirmation Yes, then lets the summary box count down."
   echo
