@@ -63,5 +63,39 @@ TEST(Installation, GptUefiInstallPlacesTheImageBootFilesOemFoldersAndAnswerFile)
     EXPECT_NE(ui.cell("TargetRow", 0, 9), L"0");  // the chosen row was read again
 }
 
+// The unattended installation that the demo runs: the automatic start asks with a countdown, and
+// with Finish the summary box counts down to Yes and the program ends with 0, without a
+// shutdown.
+TEST(Installation, UnattendedStartWithFinishEndsWithZeroWhenTheSummaryCountsDown) {
+    SimMachineFixture m;
+    m.description().merge_patch(installMachine(m));
+    writeInstallImage(m);
+    auto machine = m.machine();
+    ASSERT_TRUE(machine);
+    ProgramRun run(machine, {L"/ImageFile:D:\\sources\\install.wim", L"/Index:1", L"/ApplyDrv:E:", L"/after:Finish",
+                             L"/ApplyStart"});
+    run.start();
+    const SeenBox confirm = answerBox(run, "Yes");
+    EXPECT_EQ(confirm.title, L"설치 확인");
+    EXPECT_EQ(confirm.defaultCaption, L"No (5)");
+
+    auto& ui = run.ui();
+    ASSERT_TRUE(run.user().waitUntil([&] { return ui.isWindow("MessageBox") && ui.isVisible("MessageBox"); }))
+        << "no summary box";
+    EXPECT_EQ(ui.text("MessageBox"), L"프로그램을 종료 합니다!");
+    EXPECT_EQ(ui.text("MessageBoxText"), L"이미지 설치 완료.\r\nBCDBOOT 성공. \r\n\r\n");
+    EXPECT_EQ(ui.text("MessageBoxYes"), L"Yes (5)");
+    EXPECT_FALSE(run.ended(std::chrono::milliseconds(0)));
+    run.user().advance(4000);
+    EXPECT_FALSE(run.ended()) << "ended before the countdown ran out";
+    run.user().advance(1000);
+    ASSERT_TRUE(run.ended(std::chrono::seconds(10)));
+    EXPECT_EQ(run.exitCode(), 0);
+
+    EXPECT_EQ(m.readHostFile("E/Windows/System32/winload.efi"), "MZ winload efi");
+    EXPECT_TRUE(m.hostFileExists("esp1/EFI/Microsoft/Boot/BCD"));
+    EXPECT_TRUE(callsContaining(*machine, L"InitiateSystemShutdown").empty());
+}
+
 }  // namespace
 }  // namespace halvora::scenario
