@@ -3,6 +3,7 @@
 // message, so each step happens while it runs.
 
 #include "install_session.hpp"
+#include "platform/sim/sim_runner.hpp"
 
 namespace halvora::scenario {
 namespace {
@@ -115,6 +116,27 @@ TEST_F(RunningInstallation, AHandOverChangesNothingWhileTheApplyRuns) {
     const auto bcdboot = callsContaining(*machine_, L"Bcdboot.exe");
     ASSERT_EQ(bcdboot.size(), 1u);
     EXPECT_EQ(bcdboot.front().find(L" /d"), std::wstring::npos) << toUtf8(bcdboot.front());
+}
+
+TEST(ScriptedInstallation, AScriptHoldsTheApplyToCancelIt) {
+    SimMachineFixture m;
+    m.description().merge_patch(installMachine(m));
+    writeInstallImage(m);
+    sim::RunnerOptions options;
+    options.waitLimit = std::chrono::seconds(60);
+    sim::SimRunner runner(m.machine(), installArguments(), options);
+    std::string error;
+    const auto steps = sim::parseScript(json::parse(R"([
+        {"holdApply": true}, {"click": "InstallButton"}, {"answer": "Yes"}, {"waitApplyHeld": true},
+        {"click": "InstallButton"}, {"answer": "Yes"}, {"releaseApply": true}, {"answer": "Ok"}, {"waitIdle": true}
+    ])"), error);
+    ASSERT_TRUE(steps) << error;
+    EXPECT_EQ(runner.run(*steps), sim::RunOutcome::StillRunning);
+    const auto& boxes = runner.report().messageBoxes;
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[1].title, L"주 의");
+    EXPECT_EQ(boxes[2].text, L"사용자 취소. 중단 완료. \r\n에러 코드: 1235");
+    EXPECT_EQ(runner.report().ending, "closedAfterScript");
 }
 
 }  // namespace
