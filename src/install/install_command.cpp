@@ -35,7 +35,13 @@ void postCustom(Program& program, int code) {
 }
 
 void applyWorkerMain(Program& program, ApplyJob job) {
-    const bool ok = program.system.imaging().applyImage(job.image, job.target, job.flags);
+    ImagingLibrary& wim = program.system.imaging();
+    const bool ok = wim.applyImage(job.image, job.target, job.flags);
+    // A failure that came with no error message (a cancel, an image the library refused) still
+    // has its code: the error box must not report a failed apply as code 0.
+    if (!ok && program.state.ExitCode.load() == 0) {
+        program.state.ExitCode = static_cast<std::int32_t>(wim.lastError());
+    }
     // A cancel question still open would ask about an apply that has ended: close it (it then
     // answers 2, so no cancel is recorded) before the result reaches the interface thread.
     while (program.state.MessageBoxOpen.load()) {

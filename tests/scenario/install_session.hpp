@@ -3,6 +3,9 @@
 // disk with its own unlettered ESP, the install image D:\sources\install.wim made from a small
 // Windows-like tree, and the program's helpers for the boxes an installation shows.
 
+#include <algorithm>
+#include <mutex>
+
 #include "sim_session.hpp"
 #include "wim_factory.hpp"
 
@@ -43,13 +46,63 @@ inline json installMachine(SimMachineFixture& m, json targetDisk = json::object(
     return {{"drives", {{"C", nullptr}}}, {"disks", {system, target}}};
 }
 
-inline void writeInstallImage(SimMachineFixture& m, const std::string& relative = "D/sources/install.wim") {
+inline void writeInstallImage(SimMachineFixture& m, const std::string& relative = "D/sources/install.wim",
+                              const testing::ImageSpec& image = windowsLikeImage()) {
     testing::WimSpec spec;
-    spec.images = {windowsLikeImage()};
+    spec.images = {image};
     std::filesystem::create_directories(m.host(relative).parent_path());
     const std::string error = testing::writeWim(m.host(relative), spec);
     ASSERT_EQ(error, "");
 }
+
+// The arguments that choose the image, its first edition and E: as the install location.
+inline std::vector<std::wstring> installArguments(std::vector<std::wstring> more = {}) {
+    std::vector<std::wstring> arguments{L"/ImageFile:D:\\sources\\install.wim", L"/Index:1", L"/ApplyDrv:E:"};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return arguments;
+}
+
+inline std::vector<std::wstring> callsContaining(sim::SimMachine& machine, const std::wstring& text) {
+    std::vector<std::wstring> found;
+    for (const auto& call : machine.calls()) {
+        if (call.find(text) != std::wstring::npos) found.push_back(call);
+    }
+    return found;
+}
+
+// Where the first call containing `text` stands in the call log; -1 when there is none.
+inline long callIndex(sim::SimMachine& machine, const std::wstring& text) {
+    const auto calls = machine.calls();
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        if (calls[i].find(text) != std::wstring::npos) return static_cast<long>(i);
+    }
+    return -1;
+}
+
+// Every text status field 3 showed, in order, whichever thread wrote it. Made before the
+// program starts.
+class StatusLog {
+public:
+    explicit StatusLog(ProgramRun& run) {
+        run.ui().setScreenObserver([this](const sim::SimScreenChange& change) {
+            if (change.kind != sim::SimScreenChange::Kind::StatusText || change.field != 3) return;
+            std::lock_guard lock(mutex_);
+            texts_.push_back(change.text);
+        });
+    }
+    std::vector<std::wstring> texts() const {
+        std::lock_guard lock(mutex_);
+        return texts_;
+    }
+    bool showed(const std::wstring& text) const {
+        const auto all = texts();
+        return std::find(all.begin(), all.end(), text) != all.end();
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<std::wstring> texts_;
+};
 
 struct SeenBox {
     std::wstring title;
@@ -58,12 +111,17 @@ struct SeenBox {
     std::wstring defaultCaption;  // the default button's caption as first seen ("No (5)")
 };
 
-// Waits for the program's message box, notes it, and clicks `button` ("Yes", "No", "Ok").
-inline SeenBox answerBox(ProgramRun& run, const std::string& button) {
+// Waits for the program's message box (with `title` when one is given) and notes it.
+inline SeenBox waitBox(ProgramRun& run, const std::wstring& title = L"") {
     SeenBox box;
     auto& ui = run.ui();
-    const bool open = run.user().waitUntil([&] { return ui.isWindow("MessageBox") && ui.isVisible("MessageBox"); });
-    EXPECT_TRUE(open) << "no message box";
+    const auto shown = [&] {
+        return ui.isWindow("MessageBox") && ui.isVisible("MessageBox") && (title.empty() || ui.text("MessageBox") == title);
+    };
+    // Shown, and finished: the box is built (icon, countdown, focus) once the interface thread
+    // waits in it for the person.
+    const bool open = run.user().waitUntil(shown) && run.user().waitIdle() && shown();
+    EXPECT_TRUE(open) << "no message box " << toUtf8(title);
     if (!open) return box;
     box.title = ui.text("MessageBox");
     box.text = ui.text("MessageBoxText");
@@ -72,8 +130,34 @@ inline SeenBox answerBox(ProgramRun& run, const std::string& button) {
     for (const char* b : {"MessageBoxYes", "MessageBoxNo", "MessageBoxOk"}) {
         if (ui.exists(b) && ui.focused("MessageBox") == b) box.defaultCaption = ui.text(b);
     }
+    return box;
+}
+
+// Waits for the program's message box, notes it, and clicks `button` ("Yes", "No", "Ok").
+inline SeenBox answerBox(ProgramRun& run, const std::string& button) {
+    SeenBox box = waitBox(run);
+    if (box.title.empty()) return box;
     EXPECT_TRUE(run.user().click("MessageBox" + button)) << run.user().lastError();
     return box;
+}
+
+// Clicks the install button and confirms the installation.
+inline SeenBox startInstallation(ProgramRun& run) {
+    EXPECT_TRUE(run.user().click("InstallButton")) << run.user().lastError();
+    const SeenBox confirm = answerBox(run, "Yes");
+    EXPECT_EQ(confirm.title, L"설치 확인");
+    return confirm;
+}
+
+// The window is ready for the next job.
+inline void expectIdle(ProgramRun& run) {
+    EXPECT_EQ(run.ui().text("InstallButton"), L"설 치");
+    EXPECT_TRUE(run.ui().isEnabled("InstallButton"));
+    EXPECT_TRUE(run.ui().isEnabled("MainPanel"));
+    EXPECT_FALSE(run.program().state.Busy.load());
+    EXPECT_FALSE(run.program().state.CancelRequested.load());
+    EXPECT_EQ(run.program().state.ExitCode.load(), 0);
+    EXPECT_FALSE(run.ended(std::chrono::milliseconds(0)));
 }
 
 }  // namespace halvora::scenario

@@ -6,14 +6,6 @@
 namespace halvora::scenario {
 namespace {
 
-std::vector<std::wstring> callsContaining(sim::SimMachine& machine, const std::wstring& text) {
-    std::vector<std::wstring> found;
-    for (const auto& call : machine.calls()) {
-        if (call.find(text) != std::wstring::npos) found.push_back(call);
-    }
-    return found;
-}
-
 TEST(Installation, GptUefiInstallPlacesTheImageBootFilesOemFoldersAndAnswerFile) {
     SimMachineFixture m;
     m.description().merge_patch(installMachine(m));
@@ -37,6 +29,7 @@ TEST(Installation, GptUefiInstallPlacesTheImageBootFilesOemFoldersAndAnswerFile)
     EXPECT_EQ(confirm.defaultCaption, L"No");
     const SeenBox summary = answerBox(run, "Ok");
     EXPECT_EQ(summary.title, L"알 림!");
+    EXPECT_EQ(summary.defaultCaption, L"Ok");  // no countdown: the program stays
     EXPECT_EQ(summary.text, L"이미지 설치 완료.\r\nBCDBOOT 성공. \r\n$OEM$: 3.\r\nXML: 1.");
     ASSERT_TRUE(run.user().waitIdle());
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <mutex>
@@ -382,6 +383,48 @@ TEST_F(SimImagingApplyTest, BadHandlesAndTargetsAreRefusedAndFlagsAreLogged) {
     ASSERT_GE(calls.size(), 2u);
     EXPECT_EQ(calls[calls.size() - 2], L"WIMApplyImage E: 0x4000");
     EXPECT_EQ(calls.back(), L"WIMApplyImage E:\\ 0x2002");
+}
+
+// --- held by a test -----------------------------------------------------------------------------
+
+TEST_F(SimImagingApplyTest, AHeldApplyWaitsAfterItsFirstProgressMessageUntilReleased) {
+    WimSpec spec;
+    spec.images = {image("Data", {{"a.bin", testing::pseudoRandomText(1 << 20, 1)}})};
+    makeWim("D/data.wim", spec);
+    const WimHandle data = load(L"D:\\data.wim");
+    Recorder recorder;
+    std::atomic<bool> cancel{false};
+    recorder.answer = [&](const Message&) { return cancel.load() ? kWimMsgAbortImage : kWimMsgSuccess; };
+    imaging().registerMessageCallback(0, recorder.callback());
+    auto& machine = *machine_.machine();
+    machine.holdApplies(true);
+
+    for (const bool cancelWhileHeld : {false, true}) {
+        SCOPED_TRACE(cancelWhileHeld ? "cancelled while held" : "released");
+        const auto before = recorder.messages().size();
+        std::atomic<bool> ok{false};
+        std::atomic<std::uint32_t> error{0};
+        std::thread applying([&] {
+            ok = imaging().applyImage(data, L"E:", 0);
+            error = imaging().lastError();
+        });
+        ASSERT_TRUE(machine.waitApplyHeld(sim::kDefaultWait));
+        const auto held = recorder.messages();
+        ASSERT_EQ(held.size(), before + 1);
+        EXPECT_EQ(held.back().id, kWimMsgProgress);
+        EXPECT_EQ(held.back().wParam, 0u);
+        cancel = cancelWhileHeld;
+        machine.releaseApply();
+        applying.join();
+        EXPECT_EQ(ok.load(), !cancelWhileHeld);
+        EXPECT_EQ(error.load(), cancelWhileHeld ? 1235u : 0u);
+        EXPECT_FALSE(machine.waitApplyHeld(std::chrono::milliseconds(0)));
+    }
+    cancel = false;
+    machine.releaseApply();  // before the apply: the next one passes the gate
+    EXPECT_TRUE(imaging().applyImage(data, L"E:", 0)) << imaging().lastError();
+    machine.holdApplies(false);
+    EXPECT_TRUE(imaging().applyImage(data, L"E:", 0)) << imaging().lastError();
 }
 
 }  // namespace

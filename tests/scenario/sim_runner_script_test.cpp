@@ -21,12 +21,13 @@ TEST(RunnerScript, EveryStepIsReadWithItsValues) {
         {"menu": 3}, {"drop": ["D:\\a.wim", "D:\\이미지.esd"]}, {"dialog": ""}, {"answer": "Cancel"},
         {"advance": 1500}, {"waitIdle": true}, {"waitStatus": "완료"}, {"close": true}, {"snapshot": "end"},
         {"spin": ["ScanDepthSpin", -1]}, {"type": ["ImageIndexEdit", "2"]}, {"choose": ["AfterInstallCombo", 1]},
-        {"format": {"fileSystem": "NTFS", "label": "새 볼륨"}}, {"format": false}
+        {"format": {"fileSystem": "NTFS", "label": "새 볼륨"}}, {"format": false},
+        {"holdApply": false}, {"waitApplyHeld": true}, {"releaseApply": true}
     ])");
     std::string error;
     const auto steps = parseScript(script, error);
     ASSERT_TRUE(steps) << error;
-    ASSERT_EQ(steps->size(), 17u);
+    ASSERT_EQ(steps->size(), 20u);
     const auto& s = *steps;
     EXPECT_EQ(s[0].kind, StepKind::Click);
     EXPECT_EQ(s[0].control, "InfoMark");
@@ -43,6 +44,10 @@ TEST(RunnerScript, EveryStepIsReadWithItsValues) {
     EXPECT_EQ(s[15].volumeLabel, L"새 볼륨");
     EXPECT_EQ(s[16].kind, StepKind::Format);
     EXPECT_FALSE(s[16].format);
+    EXPECT_EQ(s[17].kind, StepKind::HoldApply);
+    EXPECT_FALSE(s[17].format);
+    EXPECT_EQ(s[18].kind, StepKind::WaitApplyHeld);
+    EXPECT_EQ(s[19].kind, StepKind::ReleaseApply);
     EXPECT_EQ(s[5].kind, StepKind::Dialog);
     EXPECT_EQ(s[5].paths, (std::vector<std::wstring>{L""}));
     EXPECT_EQ(s[6].answer, "Cancel");
@@ -87,6 +92,8 @@ TEST(RunnerScript, BadShapesNameTheStepAndWhatItTakes) {
         {R"([{"advance": "5s"}])", "\"advance\" takes milliseconds"},
         {R"([{"waitIdle": false}])", "\"waitIdle\" takes true"},
         {R"([{"close": 1}])", "\"close\" takes true"},
+        {R"([{"holdApply": 1}])", "\"holdApply\" takes true or false"},
+        {R"([{"releaseApply": false}])", "\"releaseApply\" takes true"},
         {R"([{"waitStatus": ""}])", "\"waitStatus\" takes the text to wait for"},
         {R"([{"snapshot": 1}])", "\"snapshot\" takes a label"},
         {R"([{"spin": ["ScanDepthSpin"]}])", "\"spin\" takes [\"SpinName\", value]"},

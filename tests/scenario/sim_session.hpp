@@ -114,6 +114,7 @@ public:
         : system_(machine, std::move(arguments)), toolkit_(machine), user_(toolkit_), program_(system_, toolkit_) {}
     ~ProgramRun() {
         if (thread_.joinable()) {
+            toolkit_.machine().holdApplies(false);  // an apply a test held must not keep the program
             // The window may be disabled under an open box, where a person could not close it.
             program_.state.Busy = false;
             program_.state.ApplyWorkerAlive = false;

@@ -198,8 +198,17 @@ bool SimImaging::applyImage(WimHandle image, const std::wstring& path, std::uint
     // host folder gets the plain files, and the flags stay in the call log. wimlib checks every
     // file's data against its SHA-1 whether or not Verify is given.
     const WimHandle file = entry->fileHandle;
-    const ApplyNotify send = [this, image, file](std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
-        return notify(image, file, message, wParam, lParam);
+    bool firstProgress = true;
+    const ApplyNotify send = [this, image, file, &firstProgress](std::uint32_t message, std::uintptr_t wParam,
+                                                                 std::intptr_t lParam) {
+        const std::uint32_t answer = notify(image, file, message, wParam, lParam);
+        // A test's gate: after the first progress message has been answered, so that the
+        // program has shown that the apply runs. The answer still counts after the release.
+        if (message == kWimMsgProgress && firstProgress) {
+            firstProgress = false;
+            machine_->applyHold().pass();
+        }
+        return answer;
     };
     return finish(operation, applyWimImage(*entry->file, entry->image, target, send));
 }

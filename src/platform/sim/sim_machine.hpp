@@ -16,6 +16,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/sim/sim_apply_hold.hpp"
 #include "platform/sim/sim_attached_discs.hpp"
 #include "platform/sim/sim_devices.hpp"
 #include "platform/sim/sim_event_queue.hpp"
@@ -73,6 +74,15 @@ public:
     std::intptr_t sendCopyData(std::uint64_t window, const void* data, std::uint32_t size);
     void setCopyDataTimeout(std::chrono::milliseconds timeout);
 
+    // --- the image apply, held for a test ----------------------------------------------------
+    // While on, every WIMApplyImage stops right after its first progress message (the program
+    // has shown it) until releaseApply(); off lets a held apply go. A cancel answered while
+    // it is held takes effect at the next message, as it would on a slow disk.
+    void holdApplies(bool on) { applyHold_.setHolding(on); }
+    void releaseApply() { applyHold_.release(); }
+    bool waitApplyHeld(std::chrono::milliseconds timeout) { return applyHold_.waitHeld(timeout); }
+    ApplyHold& applyHold() { return applyHold_; }
+
     // --- call log ---------------------------------------------------------------------------
     void record(const std::wstring& call);
     std::vector<std::wstring> calls() const;
@@ -90,6 +100,7 @@ private:
     SimDevices devices_;
     SimFileAttributes fileAttributes_;
     SimAttachedDiscs attachedDiscs_;
+    ApplyHold applyHold_;
     mutable std::mutex mutex_;
     std::map<std::wstring, int> mutexes_;  // name -> open handles
     std::map<std::uint64_t, Window> windows_;

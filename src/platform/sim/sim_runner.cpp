@@ -262,6 +262,10 @@ bool SimRunner::runStep(const ScriptStep& step, std::string& why) {
         case StepKind::Spin: return done(user_.setSpin(step.control, step.row));
         case StepKind::Type: return done(user_.typeText(step.control, step.text));
         case StepKind::Choose: return done(user_.chooseComboItem(step.control, step.row));
+        case StepKind::HoldApply: machine_->holdApplies(step.format); return true;
+        case StepKind::WaitApplyHeld:
+            return waitFor([this] { return machine_->applyHold().held(); }, "an image apply held", why);
+        case StepKind::ReleaseApply: machine_->releaseApply(); return true;
         case StepKind::Snapshot: break;
     }
     return true;
@@ -333,6 +337,7 @@ RunOutcome SimRunner::run(const std::vector<ScriptStep>& steps) {
     } else {
         if (!failed) outcome = RunOutcome::StillRunning;
         report_.finalState = captureState(toolkit_);
+        machine_->holdApplies(false);  // a held apply would keep the program from ending
         closeAfterScript();
     }
     report_.failedStep = failed;

@@ -157,6 +157,16 @@ struct StepReader {
             step.volumeLabel = widen(value.value("label", ""));
             return true;
         }
+        if (key == "holdApply") {
+            step.kind = StepKind::HoldApply;
+            if (!value.is_boolean()) return fail("\"holdApply\" takes true or false");
+            step.format = value.get<bool>();
+            return true;
+        }
+        if (key == "waitApplyHeld" || key == "releaseApply") {
+            step.kind = key == "waitApplyHeld" ? StepKind::WaitApplyHeld : StepKind::ReleaseApply;
+            return flagTrue(key, value);
+        }
         if (key == "snapshot") {
             step.kind = StepKind::Snapshot;
             if (!value.is_string()) return fail("\"snapshot\" takes a label (a string)");
@@ -165,7 +175,8 @@ struct StepReader {
         }
         return fail("unknown step \"" + key +
                     "\" (known: click, clickRow, doubleClickRow, menu, drop, dialog, answer, advance, "
-                    "waitIdle, waitStatus, close, snapshot, spin, type, choose, format)");
+                    "waitIdle, waitStatus, close, snapshot, spin, type, choose, format, holdApply, waitApplyHeld, "
+                    "releaseApply)");
     }
 };
 

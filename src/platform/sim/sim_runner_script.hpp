@@ -29,6 +29,9 @@ enum class StepKind {
     Choose,          // {"choose": ["ComboName", index]}: an item of a drop-down list
     Format,          // {"format": {"fileSystem": "NTFS", "label": "Data"}} or {"format": false}:
                      // the answer to the next format dialog (format with these, or cancel)
+    HoldApply,       // {"holdApply": true | false}: applies stop after their first progress message
+    WaitApplyHeld,   // {"waitApplyHeld": true}
+    ReleaseApply,    // {"releaseApply": true}
 };
 
 struct ScriptStep {
@@ -41,7 +44,7 @@ struct ScriptStep {
     std::uint64_t milliseconds = 0;   // Advance
     std::wstring text;                // WaitStatus, Type
     std::string label;                // Snapshot
-    bool format = false;              // Format: format (true) or cancel
+    bool format = false;              // Format: format (true) or cancel; HoldApply: on or off
     std::wstring fileSystem;          // Format: "" keeps the volume's file system
     std::wstring volumeLabel;         // Format
     nlohmann::json source;            // the step as written, for reports and messages

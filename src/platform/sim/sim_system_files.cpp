@@ -21,7 +21,7 @@ bool SimSystem::writeFile(const std::wstring& path, const std::string& bytes) {
 }
 
 bool SimSystem::deleteFile(const std::wstring& path) {
-    return files::remove(*machine_, path) == 0;
+    return logged(*machine_, L"DeleteFileW " + path, files::remove(*machine_, path));
 }
 
 std::uint32_t SimSystem::fileAttributes(const std::wstring& path) {

@@ -1,0 +1,143 @@
+// What a person can do while an image applies: ask to cancel it, let it go on, or hand new
+// arguments over from a second start. The machine holds the apply after its first progress
+// message, so each step happens while it runs.
+
+#include "install_session.hpp"
+#include "platform/sim/sim_runner.hpp"
+
+namespace halvora::scenario {
+namespace {
+
+class RunningInstallation : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_.description().merge_patch(installMachine(m_));
+        writeInstallImage(m_);
+        machine_ = m_.machine();
+        machine_->holdApplies(true);
+        run_ = std::make_unique<ProgramRun>(machine_, installArguments());
+        run_->start();
+        startInstallation(*run_);
+        ASSERT_TRUE(machine_->waitApplyHeld(sim::kDefaultWait)) << "the apply never started";
+        ASSERT_TRUE(run_->user().waitIdle());
+    }
+
+    ProgramRun& run() { return *run_; }
+    sim::SimToolkit& ui() { return run_->ui(); }
+
+    SimMachineFixture m_;
+    std::shared_ptr<sim::SimMachine> machine_;
+    std::unique_ptr<ProgramRun> run_;
+};
+
+TEST_F(RunningInstallation, TheInstallButtonBecomesTheCancelButtonWhileTheApplyRuns) {
+    EXPECT_EQ(ui().text("InstallButton"), L"취 소");
+    EXPECT_TRUE(ui().isEnabled("InstallButton"));
+    EXPECT_FALSE(ui().isEnabled("MainPanel"));
+    EXPECT_EQ(ui().statusText("StatusBar", 3), L"진행... ");
+    EXPECT_EQ(ui().statusText("StatusBar", 0), L"\t\t0%");
+    EXPECT_EQ(ui().statusText("StatusBar", 2), L"남은 시간: ");
+    machine_->releaseApply();
+    EXPECT_EQ(answerBox(run(), "Ok").title, L"알 림!");
+}
+
+TEST_F(RunningInstallation, ACancelAnsweredYesEndsTheApplyInTheErrorBox) {
+    ASSERT_TRUE(run().user().click("InstallButton"));
+    const SeenBox question = answerBox(run(), "Yes");
+    EXPECT_EQ(question.title, L"주 의");
+    EXPECT_EQ(question.text, L"설치를 중단 하시겠습니까?");
+    EXPECT_EQ(question.icon, -161);
+    EXPECT_EQ(question.defaultCaption, L"No");
+    ASSERT_TRUE(run().user().waitIdle());
+    EXPECT_FALSE(ui().isEnabled("InstallButton")) << "no second request while the first is pending";
+    EXPECT_TRUE(run().program().state.CancelRequested.load());
+
+    machine_->releaseApply();
+    const SeenBox error = answerBox(run(), "Ok");
+    EXPECT_EQ(error.title, L"에 러");
+    EXPECT_EQ(error.text, L"사용자 취소. 중단 완료. \r\n에러 코드: 1235");
+    EXPECT_EQ(error.icon, -240);
+    ASSERT_TRUE(run().user().waitIdle());
+    EXPECT_EQ(ui().statusText("StatusBar", 3), L"사용자 취소. 중단 완료. 에러 코드: 1235");
+    expectIdle(run());
+    EXPECT_TRUE(callsContaining(*machine_, L"CreateProcessW").empty()) << "no boot configuration";
+    EXPECT_FALSE(m_.hostFileExists("esp1/EFI/Microsoft/Boot/BCD"));
+}
+
+TEST_F(RunningInstallation, ACancelAnsweredNoLetsTheApplyFinish) {
+    ASSERT_TRUE(run().user().click("InstallButton"));
+    EXPECT_EQ(answerBox(run(), "No").title, L"주 의");
+    ASSERT_TRUE(run().user().waitIdle());
+    EXPECT_EQ(ui().text("InstallButton"), L"취 소");
+    EXPECT_TRUE(ui().isEnabled("InstallButton"));
+    EXPECT_FALSE(run().program().state.CancelRequested.load());
+
+    machine_->releaseApply();
+    EXPECT_EQ(answerBox(run(), "Ok").text, L"이미지 설치 완료.\r\nBCDBOOT 성공. \r\n\r\n");
+    ASSERT_TRUE(run().user().waitIdle());
+    expectIdle(run());
+    EXPECT_EQ(m_.readHostFile("E/Users/Public/readme.txt"), "hello");
+    EXPECT_TRUE(m_.hostFileExists("esp1/EFI/Microsoft/Boot/BCD"));
+}
+
+TEST_F(RunningInstallation, AnApplyEndingUnderTheCancelQuestionClosesItWithoutACancel) {
+    ASSERT_TRUE(run().user().click("InstallButton"));
+    EXPECT_EQ(waitBox(run()).title, L"주 의");
+    machine_->releaseApply();
+    // Nobody answers: the question goes by itself, and the installation completes.
+    const SeenBox summary = waitBox(run(), L"알 림!");
+    EXPECT_EQ(summary.text, L"이미지 설치 완료.\r\nBCDBOOT 성공. \r\n\r\n");
+    EXPECT_FALSE(run().program().state.CancelRequested.load());
+    ASSERT_TRUE(run().user().click("MessageBoxOk"));
+    ASSERT_TRUE(run().user().waitIdle());
+    expectIdle(run());
+    EXPECT_EQ(m_.readHostFile("E/Users/Public/readme.txt"), "hello");
+}
+
+TEST_F(RunningInstallation, AHandOverChangesNothingWhileTheApplyRuns) {
+    m_.writeHostFile("D/oem/$OEM$/$1/marker.txt", "from oem");
+    const std::u16string handOver = u"/ApplyDrv:C:|/after:Finish|/d|/Verify|/OemPath:D:\\oem\\$OEM$|/BootDrv:-|";
+    EXPECT_EQ(run().user().sendCopyData(ui().text("MainWindow"), handOver.c_str(),
+                                        static_cast<std::uint32_t>((handOver.size() + 1) * 2)),
+              1);
+    ASSERT_TRUE(run().user().waitIdle());
+    EXPECT_EQ(ui().cell("TargetRow", 0, 0), L"E:");
+    EXPECT_EQ(ui().cell("BootRow", 0, 0), L"Q:");
+    EXPECT_EQ(ui().comboSelection("AfterInstallCombo"), kAfterReady);
+    EXPECT_FALSE(ui().isChecked("KeepBootEntriesCheck"));
+    EXPECT_EQ(ui().text("OemEdit"), L"");
+    EXPECT_EQ(ui().text("OptionSummaryLabel"), L"");
+
+    machine_->releaseApply();
+    EXPECT_EQ(answerBox(run(), "Ok").text, L"이미지 설치 완료.\r\nBCDBOOT 성공. \r\n\r\n");
+    ASSERT_TRUE(run().user().waitIdle());
+    expectIdle(run());
+    EXPECT_FALSE(m_.hostFileExists("E/marker.txt"));
+    const auto bcdboot = callsContaining(*machine_, L"Bcdboot.exe");
+    ASSERT_EQ(bcdboot.size(), 1u);
+    EXPECT_EQ(bcdboot.front().find(L" /d"), std::wstring::npos) << toUtf8(bcdboot.front());
+}
+
+TEST(ScriptedInstallation, AScriptHoldsTheApplyToCancelIt) {
+    SimMachineFixture m;
+    m.description().merge_patch(installMachine(m));
+    writeInstallImage(m);
+    sim::RunnerOptions options;
+    options.waitLimit = std::chrono::seconds(60);
+    sim::SimRunner runner(m.machine(), installArguments(), options);
+    std::string error;
+    const auto steps = sim::parseScript(json::parse(R"([
+        {"holdApply": true}, {"click": "InstallButton"}, {"answer": "Yes"}, {"waitApplyHeld": true},
+        {"click": "InstallButton"}, {"answer": "Yes"}, {"releaseApply": true}, {"answer": "Ok"}, {"waitIdle": true}
+    ])"), error);
+    ASSERT_TRUE(steps) << error;
+    EXPECT_EQ(runner.run(*steps), sim::RunOutcome::StillRunning);
+    const auto& boxes = runner.report().messageBoxes;
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[1].title, L"주 의");
+    EXPECT_EQ(boxes[2].text, L"사용자 취소. 중단 완료. \r\n에러 코드: 1235");
+    EXPECT_EQ(runner.report().ending, "closedAfterScript");
+}
+
+}  // namespace
+}  // namespace halvora::scenario
