@@ -19,6 +19,7 @@
 #include "platform/sim/sim_devices.hpp"
 #include "platform/sim/sim_event_queue.hpp"
 #include "platform/sim/sim_file_attributes.hpp"
+#include "platform/sim/sim_listing_gate.hpp"
 #include "platform/sim/sim_machine_description.hpp"
 
 namespace halvora::sim {
@@ -51,6 +52,9 @@ public:
     // The attributes of the files on every drive.
     SimFileAttributes& fileAttributes() { return fileAttributes_; }
     const SimFileAttributes& fileAttributes() const { return fileAttributes_; }
+
+    // Holds folder listings where a test asks (see sim_listing_gate.hpp).
+    ListingGate& listingGate() { return listingGate_; }
 
     // --- named mutexes ----------------------------------------------------------------------
     // Opens the named mutex; true when it existed already (ERROR_ALREADY_EXISTS).
@@ -86,6 +90,7 @@ private:
 
     SimDevices devices_;
     SimFileAttributes fileAttributes_;
+    ListingGate listingGate_;
     mutable std::mutex mutex_;
     std::map<std::wstring, int> mutexes_;  // name -> open handles
     std::map<std::uint64_t, Window> windows_;
