@@ -6,7 +6,8 @@
 // size of the same files. Each runs three times after one warm-up; the medians and their ratio
 // are printed.
 //
-//   build/release/search_walk_bench      (a Release build: see the report for the command)
+//   cmake --preset native -B build/release -DCMAKE_BUILD_TYPE=Release
+//   cmake --build build/release --target search_walk_bench && build/release/search_walk_bench
 
 #include <algorithm>
 #include <chrono>

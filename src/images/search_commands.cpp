@@ -41,13 +41,16 @@ void onSearchResultChosen(Program& program) {
     const int row = ui.selectedRow(kSearchResultList);
     if (row < 0) return;
     const std::wstring path = ui.cell(kSearchResultList, row, kSearchPathColumn);
-    if (program.system.fileSize(path) > 0) {
+    const bool fileRow = ui.cell(kSearchResultList, row, kSearchTypeColumn) == kSearchFileRow;
+    // A drive row's text ("E:     label") would read as a drive-relative file name: only file
+    // rows are ever chosen.
+    if (fileRow && program.system.fileSize(path) > 0) {
         if (s.SearchWorkerAlive.load()) s.SearchStopRequested = true;
         selectImageFile(program, path, -1);
         showPanel(program, "MainPanel");
         return;
     }
-    if (!s.SearchWorkerAlive.load() && ui.cell(kSearchResultList, row, kSearchTypeColumn) == kSearchFileRow) {
+    if (!s.SearchWorkerAlive.load() && fileRow) {
         removeSearchRow(program, row);
     }
 }

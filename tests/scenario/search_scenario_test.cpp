@@ -233,7 +233,8 @@ TEST(SearchScenario, AStopByTheUserKeepsWhatWasFoundWhileTheWindowKeepsWorking) 
     EXPECT_TRUE(rows(ui).empty());
     EXPECT_EQ(ui.text("SearchPanelCaption"), L"검색 취소 완료");
 
-    // The stop is not left behind for the next search.
+    // A stop that came just as the last search was ending does not end the next one.
+    run.program().state.SearchStopRequested = true;
     clickAndWaitSearch(run, "SearchAgainButton");
     EXPECT_EQ(ui.text("SearchPanelCaption"), L"설치 파일 목록");
     EXPECT_EQ(ui.rowCount(kList), 5);
@@ -307,6 +308,16 @@ TEST_F(SearchChoices, SearchButtonTwiceSearchesOnceAndMarksTheCurrentFile) {
     ASSERT_TRUE(user().click("SearchButton")) << user().lastError();
     EXPECT_EQ(iconOf(ui(), rowOf(ui(), L"E:\\a\\1.wim")), L"none");
     EXPECT_EQ(iconOf(ui(), rowOf(ui(), L"E:\\b\\2.wim")), L"Shell32.dll,-16802");
+    // A file from elsewhere takes the mark off; choosing 2.wim again brings it back.
+    writeRealWim(m_, "D/elsewhere.wim");
+    ASSERT_TRUE(user().click("SearchBackButton")) << user().lastError();
+    user().answerNextDialog(L"D:\\elsewhere.wim");
+    ASSERT_TRUE(user().click("ImageFileButton")) << user().lastError();
+    ASSERT_TRUE(user().click("SearchButton")) << user().lastError();
+    EXPECT_EQ(iconOf(ui(), rowOf(ui(), L"E:\\b\\2.wim")), L"none");
+    choose(L"E:\\b\\2.wim", true);
+    ASSERT_TRUE(user().click("SearchButton")) << user().lastError();
+    EXPECT_EQ(iconOf(ui(), rowOf(ui(), L"E:\\b\\2.wim")), L"Shell32.dll,-16802");
     // A new search marks the current file at its end.
     clickAndWaitSearch(*run_, "SearchAgainButton");
     EXPECT_GE(rowOf(ui(), L"E:\\new.wim"), 0);
@@ -339,6 +350,14 @@ TEST_F(SearchChoices, ChoosingDuringASearchStopsItAndAGoneFileLosesItsRow) {
     EXPECT_TRUE(ui().isVisible("SearchPanel"));
     EXPECT_EQ(rows(ui()), (std::vector<std::wstring>{L"E:      | 2 | 3", fileRow(L"E:\\c.wim", static_cast<std::int64_t>(std::filesystem::file_size(m_.host("E/c.wim"))))}));
     EXPECT_EQ(iconOf(ui(), 1), L"Shell32.dll,-16802");
+    // The mark moved up with its row: a file chosen elsewhere takes it off that row.
+    writeRealWim(m_, "D/elsewhere.wim");
+    ASSERT_TRUE(user().click("SearchBackButton")) << user().lastError();
+    user().answerNextDialog(L"D:\\elsewhere.wim");
+    ASSERT_TRUE(user().click("ImageFileButton")) << user().lastError();
+    ASSERT_EQ(ui().text("ImageFileEdit"), L"D:\\elsewhere.wim");
+    ASSERT_TRUE(user().click("SearchButton")) << user().lastError();
+    EXPECT_EQ(iconOf(ui(), 1), L"none");
     // A drive row is never removed.
     ASSERT_TRUE(user().clickRow(kList, 0)) << user().lastError();
     ASSERT_TRUE(user().click("SearchDoneButton")) << user().lastError();
