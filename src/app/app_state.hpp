@@ -70,6 +70,11 @@ struct AppState {
     std::atomic<bool> SearchStopRequested{false};
     bool SearchStarted = false;
     std::vector<std::wstring> ExclusionList;
+    // The result row that shows the check mark (-1: none). Written by the search worker at its
+    // end and by the interface thread only while no search runs.
+    std::atomic<int> SearchMarkedRow{-1};
+    // Where the result list keeps its icons in its image list; empty until first needed.
+    std::vector<int> SearchListIcons;
 
     ColourTable Colours = defaultColours();
 

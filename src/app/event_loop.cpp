@@ -14,6 +14,9 @@
 #include "disks/drive_lists.hpp"
 #include "disks/esp_letters.hpp"
 #include "images/image_list.hpp"
+#include "images/search_commands.hpp"
+#include "images/search_exclusions.hpp"
+#include "images/search_worker.hpp"
 #include "install/completion.hpp"
 #include "install/install_command.hpp"
 #include "install/customisation_choice.hpp"
@@ -57,14 +60,6 @@ void onPickerDone(Program& program, const std::string& list, const std::string& 
     showPanel(program, "MainPanel");
 }
 
-void onSearchBack(Program& program, const Event&) {
-    if (program.state.SearchWorkerAlive.load()) {
-        program.state.SearchStopRequested = true;
-        return;
-    }
-    showPanel(program, "MainPanel");
-}
-
 void onImageListClick(Program& program, const Event& event) {
     if (event.row < 0) return;
     program.ui.setText("ImageIndexEdit", program.ui.cell("ImageList", event.row, 0));
@@ -81,15 +76,10 @@ Handler writeOption(const wchar_t* key, const char* check) {
     };
 }
 
-Handler nothingYet() {
-    return [](Program&, const Event&) {};
-}
-
 bool isLeftClick(const Event& e) { return e.code == kLeftClick; }
 bool isDoubleClick(const Event& e) { return e.code == kDoubleClick; }
 
-// Control events, matched in this order. Handlers of work that does not exist yet are wired
-// here so the order stays fixed as they arrive.
+// Control events, matched in this order.
 const std::vector<Route>& routes() {
     static const std::vector<Route> table = {
         {"ImageListSizeToggle", [](Program& p, const Event& e) { if (isLeftClick(e)) showPanel(p, "ImageListSizeToggle"); }},
@@ -97,8 +87,8 @@ const std::vector<Route>& routes() {
         {"InfoMark", [](Program& p, const Event& e) { if (isLeftClick(e)) showInformationBox(p); }},
         {"InstallButton", [](Program& p, const Event&) { installCommand(p, false); }},
         {"ImageFileButton", [](Program& p, const Event&) { selectImageFile(p, L"", -1); }},
-        {"SearchButton", show("SearchPanel")},
-        {"SearchAgainButton", nothingYet()},
+        {"SearchButton", [](Program& p, const Event&) { onSearchButton(p); }},
+        {"SearchAgainButton", [](Program& p, const Event&) { onSearchAgain(p); }},
         {"ScanDepthSpin", [](Program& p, const Event& e) {
              if (e.code == kChange) writeSearchOption(p, L"ScanDepth", p.ui.spinValue("ScanDepthSpin"));
          }},
@@ -109,20 +99,20 @@ const std::vector<Route>& routes() {
         {"XmlClearButton", [](Program& p, const Event&) { p.ui.setText("XmlEdit", L""); }},
         {"TargetButton", show("TargetPanel")},
         {"BootButton", show("BootPanel")},
-        {"ReloadExclusionsButton", nothingYet()},
+        {"ReloadExclusionsButton", [](Program& p, const Event&) { readExclusionList(p); }},
         {"TargetRefreshButton", onRefresh},
         {"BootRefreshButton", onRefresh},
         {"TargetDoneButton", [](Program& p, const Event&) { onPickerDone(p, "TargetDriveList", "TargetRow"); }},
         {"BootClearButton", [](Program& p, const Event&) { clearBootLocation(p); }},
         {"BootDoneButton", [](Program& p, const Event&) { onPickerDone(p, "BootDriveList", "BootRow"); }},
-        {"SearchDoneButton", nothingYet()},
+        {"SearchDoneButton", [](Program& p, const Event&) { onSearchResultChosen(p); }},
         {"TargetCancelButton", show("MainPanel")},
         {"BootCancelButton", show("MainPanel")},
-        {"SearchBackButton", onSearchBack},
+        {"SearchBackButton", [](Program& p, const Event&) { onSearchBack(p); }},
         {"ImageList", [](Program& p, const Event& e) { if (isLeftClick(e)) onImageListClick(p, e); }},
         {"TargetDriveList", [](Program& p, const Event& e) { if (isDoubleClick(e)) onPickerDone(p, "TargetDriveList", "TargetRow"); }},
         {"BootDriveList", [](Program& p, const Event& e) { if (isDoubleClick(e)) onPickerDone(p, "BootDriveList", "BootRow"); }},
-        {"SearchResultList", nothingYet()},
+        {"SearchResultList", [](Program& p, const Event& e) { if (isDoubleClick(e)) onSearchResultChosen(p); }},
         {"BootRepairButton", [](Program& p, const Event&) { bootRepairCommand(p); }},
         {"TargetFormatButton", [](Program& p, const Event&) { formatChosenDrive(p, "TargetRow"); }},
         {"BootFormatButton", [](Program& p, const Event&) { formatChosenDrive(p, "BootRow"); }},
@@ -138,6 +128,7 @@ void onCustomEvent(Program& program, const Event& event) {
     if (event.code == kApplyFailed) onApplyFailed(program);
     if (event.code == kApplySucceeded) onApplySucceeded(program);
     if (event.code == kBootConfigDone) onBootConfigDone(program, event);
+    if (event.code == kSearchFinished) onSearchFinished(program);
 }
 
 void onCloseRequest(Program& program, const Event& event) {

@@ -58,9 +58,10 @@ int runProgram(Program& program) {
         if (autoStart) installCommand(program, true);
         runEventLoop(program);
     }
-    // Both workers have posted their last event by now: the close request waits for them.
+    // Every worker has posted its last event by now: the close request waits for them.
     joinFinishedWorker(program.applyThread);
     joinFinishedWorker(program.bootThread);
+    joinFinishedWorker(program.searchThread);
 
     releaseResources(program);
     unmountEspLetters(program);

@@ -26,6 +26,7 @@ struct Program {
     // returns), so the interface thread never waits for a worker that may still use controls.
     std::thread applyThread;
     std::thread bootThread;
+    std::thread searchThread;
 };
 
 }  // namespace halvora

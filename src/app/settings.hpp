@@ -29,6 +29,12 @@ public:
     std::int32_t readColourKey(const std::wstring& key, const std::wstring& defaultText);
     // Reads without writing anything back; nullopt when missing.
     std::optional<std::wstring> peek(const std::wstring& key) const;
+    // The keys of a whole group with their values, in file order; nullopt when the file is not
+    // open or has no such group.
+    std::optional<std::vector<std::pair<std::wstring, std::wstring>>> entries(const std::wstring& group) const {
+        if (!open_) return std::nullopt;
+        return file_.entries(group);
+    }
     void writeInt(const std::wstring& key, int value);
     // Saves the changes, if any; false when the file could not be written.
     bool close();

@@ -79,6 +79,17 @@ std::optional<std::wstring> SettingsFile::value(const std::wstring& group, const
     return std::nullopt;
 }
 
+std::optional<std::vector<std::pair<std::wstring, std::wstring>>> SettingsFile::entries(
+    const std::wstring& group) const {
+    const Group* g = findGroup(group);
+    if (g == nullptr) return std::nullopt;
+    std::vector<std::pair<std::wstring, std::wstring>> found;
+    for (const auto& line : g->lines) {
+        if (!line.key.empty()) found.emplace_back(line.key, trimBlanksAndTabs(line.value));
+    }
+    return found;
+}
+
 void SettingsFile::set(const std::wstring& group, const std::wstring& key, const std::wstring& value) {
     Group* g = findGroup(group);
     if (g == nullptr) {

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace halvora {
@@ -19,6 +20,9 @@ public:
     // The value trimmed of blanks and tabs, or nullopt when the key is missing. Group and key
     // names are compared without regard to letter case, as the platform's INI functions do.
     std::optional<std::wstring> value(const std::wstring& group, const std::wstring& key) const;
+    // Every key of the group with its trimmed value, in file order; nullopt when the group is
+    // missing.
+    std::optional<std::vector<std::pair<std::wstring, std::wstring>>> entries(const std::wstring& group) const;
     // Replaces the value, or adds the key at the end of its group (adding the group at the end).
     void set(const std::wstring& group, const std::wstring& key, const std::wstring& value);
 

@@ -26,6 +26,8 @@ inline constexpr int kChange = 768;
 inline constexpr int kApplySucceeded = 0x949C;
 inline constexpr int kApplyFailed = 0x949D;
 inline constexpr int kBootConfigDone = 0x949E;
+// The install-file search has ended; the worker only returns after posting it.
+inline constexpr int kSearchFinished = 0x949F;
 
 struct Event {
     EventKind kind = EventKind::Control;

@@ -75,6 +75,8 @@ TEST_F(MainWindowScenario, PanelsReplaceTheMainViewAndComeBack) {
         {"TargetButton", "TargetCancelButton"}, {"BootButton", "BootCancelButton"}, {"SearchButton", "SearchBackButton"}};
     for (const auto& [open, back] : pickers) {
         ASSERT_TRUE(user().click(open)) << user().lastError();
+        // The search panel starts a search; "뒤로" would only stop it while it runs.
+        ASSERT_TRUE(user().waitUntil([this] { return !run_.program().state.SearchWorkerAlive.load(); }));
         for (const char* c : {"TitleBarPanel", "ImageList", "MainPanel", "BottomPanel", "InstallButton"}) {
             EXPECT_FALSE(ui().effectivelyVisible(c)) << open << " " << c;
         }

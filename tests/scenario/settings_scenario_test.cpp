@@ -93,6 +93,8 @@ TEST(SettingsScenario, ChangedSearchOptionsAreWrittenBackAtOnce) {
     run.start();
     auto& user = run.user();
     ASSERT_TRUE(user.click("SearchButton"));
+    // The options cannot be changed while the search that the button started runs.
+    ASSERT_TRUE(user.waitUntil([&run] { return !run.program().state.SearchWorkerAlive.load(); }));
     ASSERT_TRUE(user.setSpin("ScanDepthSpin", 4));
     ASSERT_TRUE(user.click("SkipOsDriveCheck"));
     ASSERT_TRUE(user.click("IncludeIsoCheck"));
@@ -108,6 +110,7 @@ TEST(SettingsScenario, UnwritableFolderLeavesDefaultsAndAWorkingProgram) {
     EXPECT_EQ(run.ui().statusText("StatusBar", 3), L"Consolas: -11. BcdBoot Ok. VirtDisk.dll Ok. ESD Ok.");
     EXPECT_EQ(run.ui().spinValue("ScanDepthSpin"), 2);
     ASSERT_TRUE(run.user().click("SearchButton"));
+    ASSERT_TRUE(run.user().waitUntil([&run] { return !run.program().state.SearchWorkerAlive.load(); }));
     ASSERT_TRUE(run.user().setSpin("ScanDepthSpin", 3));
     EXPECT_FALSE(fixture.hostFileExists(kSettingsHost));
     ASSERT_TRUE(run.user().click("SearchBackButton"));

@@ -45,7 +45,7 @@ protected:
 
 TEST_F(RunnerProcess, ClickAnswerSnapshotCloseEndsWithTheProgramsCodeAndAFullReport) {
     const Result r = run(R"([{"click": "InfoMark"}, {"answer": "Ok"}, {"click": "SearchButton"},
-                             {"spin": ["ScanDepthSpin", 3]}, {"click": "IncludeIsoCheck"}, {"snapshot": "options"},
+                             {"waitIdle": true}, {"spin": ["ScanDepthSpin", 3]}, {"click": "IncludeIsoCheck"}, {"snapshot": "options"},
                              {"click": "SearchBackButton"}, {"close": true}])",
                          "--trace", "/Compact /after:Reboot");
     ASSERT_EQ(r.status, 0) << r.err;

@@ -120,6 +120,8 @@ public:
             program_.state.ApplyWorkerAlive = false;
             program_.state.BootWorkerAlive = false;
             program_.state.SearchWorkerAlive = false;
+            // A search held at a listing would never end; let it finish.
+            system_.machine().listingGate().releaseAll();
             for (const char* window : {"MessageBox", "MainWindow"}) {
                 Event close;
                 close.kind = EventKind::Close;

@@ -17,6 +17,10 @@
 //   wine_probe.exe wait-column-shown NAME C  column C of the list gets a width above 0
 //   wine_probe.exe list-dump NAME            "COLUMN i width title" and "ROW i<TAB>cell<TAB>..." lines
 //   wine_probe.exe status-field NAME N       "STATUS N text": field N of a status bar
+//   wine_probe.exe wait-text NAME TEXT [s]   the control's text becomes TEXT
+//   wine_probe.exe wait-cell NAME R C TEXT [s] cell R, C of the list comes to read TEXT
+//   wine_probe.exe row-icons NAME            "ICON i image" per row: its image-list position,
+//                                            -2 for none; "IMAGES attached" or "IMAGES none"
 //   wine_probe.exe check-responsive          the main window answers a message within 5 s
 //   wine_probe.exe check-imaging [WIM]       the win32 imaging backend in this process
 //   wine_probe.exe check-apply WIM           its apply and message callbacks, with the stand-in
@@ -426,6 +430,45 @@ int listDump(const std::string& name) {
     return failures;
 }
 
+int waitText(const std::string& name, const std::wstring& expected, int seconds) {
+    std::wstring text;
+    const bool ok = waitFor(
+        [&] {
+            HWND hwnd = findControl(name);
+            text = hwnd ? textOf(hwnd) : L"<no such control>";
+            return text == expected;
+        },
+        std::chrono::seconds(seconds));
+    check(ok, name + " reads \"" + shown(expected) + "\"", "it reads \"" + shown(text) + "\"");
+    return failures;
+}
+
+int waitCell(const std::string& name, int row, int column, const std::wstring& expected, int seconds) {
+    std::wstring text;
+    const bool ok = waitFor(
+        [&] {
+            HWND list = findControl(name);
+            text = list && row < rowCount(list) ? probe::listCell(list, row, column) : L"<no such row>";
+            return text == expected;
+        },
+        std::chrono::seconds(seconds));
+    check(ok, name + " row " + std::to_string(row) + " column " + std::to_string(column) + " reads \"" + shown(expected) + "\"",
+          "it reads \"" + shown(text) + "\"");
+    return failures;
+}
+
+int rowIcons(const std::string& name) {
+    HWND list = findControl(name);
+    check(list != nullptr, name + " exists");
+    if (!list) return failures;
+    HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    // The image list lives in the program's process; its count is asked through the list view.
+    say("IMAGES " + std::string(images ? "attached" : "none"));
+    const int rows = rowCount(list);
+    for (int r = 0; r < rows; ++r) say("ICON " + std::to_string(r) + " " + std::to_string(probe::listRowImage(list, r)));
+    return failures;
+}
+
 int statusField(const std::string& name, int field) {
     HWND bar = findControl(name);
     check(bar != nullptr, name + " exists");
@@ -469,7 +512,9 @@ int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
         say("usage: wine_probe.exe wait-window|check-title|check-main-view|click NAME|wait-visible NAME|"
             "wait-hidden NAME|wait-selection NAME N|info-box|close-info-box|close|dump|wait-rows NAME N [s]|"
-            "wait-column-shown NAME C|list-dump NAME|status-field NAME N|check-responsive|check-imaging [WIM]|"
+            "wait-column-shown NAME C|list-dump NAME|status-field NAME N|wait-text NAME TEXT [s]|"
+            "wait-cell NAME R C TEXT [s]|row-icons NAME|"
+            "check-responsive|check-imaging [WIM]|"
             "check-apply WIM|check-programs|check-system ...|check-toolkit|check-volumes|check-virtual-disks ISO");
         return 2;
     }
@@ -490,6 +535,12 @@ int wmain(int argc, wchar_t** argv) {
     if (command == "wait-column-shown") return waitColumnShown(argument, argc > 3 ? _wtoi(argv[3]) : 0);
     if (command == "list-dump") return listDump(argument);
     if (command == "status-field") return statusField(argument, argc > 3 ? _wtoi(argv[3]) : 0);
+    if (command == "wait-text") return waitText(argument, argc > 3 ? argv[3] : L"", argc > 4 ? _wtoi(argv[4]) : 20);
+    if (command == "row-icons") return rowIcons(argument);
+    if (command == "wait-cell") {
+        return waitCell(argument, argc > 3 ? _wtoi(argv[3]) : 0, argc > 4 ? _wtoi(argv[4]) : 0, argc > 5 ? argv[5] : L"",
+                        argc > 6 ? _wtoi(argv[6]) : 20);
+    }
     if (command == "check-responsive") return checkResponsive();
     if (command == "check-imaging") return probe::checkImaging(argc > 2 ? argv[2] : L"");
     if (command == "check-apply") return probe::checkApply(argc > 2 ? argv[2] : L"");

@@ -87,6 +87,21 @@ std::wstring listCell(HWND list, int row, int column) {
     return readText(block, sizeof item);
 }
 
+int listRowImage(HWND list, int row) {
+    RemoteBlock block(list, sizeof(LVITEMW));
+    if (!block.valid()) return -2;
+    LVITEMW item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    item.iImage = -2;
+    if (!block.write(0, &item, sizeof item) ||
+        !SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(block.at(0))) ||
+        !block.read(0, &item, sizeof item)) {
+        return -2;
+    }
+    return item.iImage;
+}
+
 std::wstring statusText(HWND bar, int field) {
     RemoteBlock block(bar, kTextChars * sizeof(wchar_t));
     if (!block.valid()) return L"<no remote memory>";

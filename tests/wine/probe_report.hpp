@@ -36,6 +36,8 @@ namespace probe {
 int listColumnCount(HWND list);
 std::wstring listColumnTitle(HWND list, int column);
 std::wstring listCell(HWND list, int row, int column);
+// The row's image-list position (I_IMAGENONE, -2, for none), or -2 when it cannot be read.
+int listRowImage(HWND list, int row);
 std::wstring statusText(HWND bar, int field);
 
 // The win32 imaging backend in this process (probe_imaging.cpp): with a WIM path, against the

@@ -74,6 +74,20 @@ fi
 echo "Wine prefix: $WINEPREFIX, display $DISPLAY"
 prepare_wine_prefix || { fail "the Wine prefix is prepared"; finish; }
 cp "$exe" "$app_dir/halvora.exe"
+
+# A drive S: of the test's own for the install-file search: a WIM where depth 1 finds it, one
+# in an excluded folder and one too deep. Wine reads its drive letters when its server starts,
+# so the letter is made before anything runs in the prefix.
+search_drive="$work/search-drive"
+mkdir -p "$search_drive/sources" "$search_drive/Windows" "$search_drive/a/b" "$work/search-content"
+printf 'search test\r\n' >"$work/search-content/readme.txt"
+search_wim_ok=true
+wimcapture "$work/search-content" "$search_drive/sources/install.wim" "Search test" >/dev/null 2>&1 || search_wim_ok=false
+check "wimcapture makes the WIM for the search" $search_wim_ok
+printf 'excluded' >"$search_drive/Windows/excluded.wim"
+printf 'too deep' >"$search_drive/a/b/deep.wim"
+wineserver -w 2>/dev/null
+ln -sfn "$search_drive" "$WINEPREFIX/dosdevices/s:"
 ini="$app_dir/HLV_xSET.ini"
 
 probe() {  # runs one probe command; its PASS / FAIL lines are counted here
@@ -89,6 +103,14 @@ probe() {  # runs one probe command; its PASS / FAIL lines are counted here
         esac
     done <<<"$out"
     return $status
+}
+
+tab=$'\t'
+has_output_line() {  # the last probe printed a line that contains this text
+    printf '%s\n' "$probe_output" | grep -Fq -- "$1"
+}
+output_matches() {  # the last probe printed a line that matches this extended regex
+    printf '%s\n' "$probe_output" | grep -Eq -- "$1"
 }
 
 screenshot() {
@@ -204,6 +226,9 @@ if [ -s "$ini" ]; then
 else
     printf '\xef\xbb\xbf[HLV_XSET]\r\nuseUserFontName=NanumGothicCoding\r\n' >"$ini"
 fi
+# The search is walked at depth 1, so that Z:, which Wine maps to /, is read only at its top.
+sed -i 's/^ScanDepth=[^\r]*/ScanDepth=1/' "$ini"
+
 start_app
 probe wait-window 60
 probe check-main-view
@@ -228,6 +253,20 @@ screenshot boot-panel
 probe click BootCancelButton && probe wait-hidden BootPanel && probe wait-visible MainPanel
 
 probe click SearchButton && probe wait-visible SearchPanel && probe wait-hidden MainPanel
+# The panel reads the same before and after a search: the found file tells that it ran.
+probe wait-cell SearchResultList 1 0 'S:\sources\install.wim' 60
+probe wait-text SearchPanelCaption "설치 파일 목록" 60
+probe wait-text SearchBackButton "뒤로" 5
+probe list-dump SearchResultList
+check "row 0 is a drive row counting 1 file" output_matches "^ROW 0${tab}S:     [^${tab}]*${tab}1${tab}3\$"
+check "row 1 is S:\\sources\\install.wim, a file row with its size" \
+    output_matches "^ROW 1${tab}S:\\\\sources\\\\install\\.wim${tab}[0-9.]+ (B|KB)${tab}1\$"
+# Z: is / at depth 1, where another program's file may lie in /tmp: only S: and C: are checked.
+check "neither the excluded folder's file nor the one too deep is listed, nor anything on C:" \
+    bash -c '! printf "%s\n" "$1" | grep -Eq "excluded\.wim|deep\.wim|^ROW [0-9]+.C:"' _ "$probe_output"
+probe row-icons SearchResultList
+check "the result list has an image list for its icons" has_output_line "IMAGES attached"
+check "the file row has no icon" has_output_line "ICON 1 -2"
 screenshot search-panel
 probe click SearchBackButton && probe wait-hidden SearchPanel && probe wait-visible MainPanel
 
@@ -264,10 +303,6 @@ wim_windows="Z:$(printf '%s' "$wim" | tr / '\\')"
 
 system32="$WINEPREFIX/drive_c/windows/system32"
 cp "$system32/wimgapi.dll" "$work/wimgapi.wine.dll"
-tab=$'\t'
-has_output_line() {  # the last probe printed a line that starts with this text
-    printf '%s\n' "$probe_output" | grep -Fq -- "$1"
-}
 status_without_summary() {
     has_output_line "STATUS 3 " && ! has_output_line "STATUS 3 ImageCount"
 }

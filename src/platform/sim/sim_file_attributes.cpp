@@ -30,11 +30,33 @@ std::uint32_t SimFileAttributes::of(const std::filesystem::path& host) const {
         const auto it = marks_.find(keyOf(host));
         if (it != marks_.end()) marks = it->second;
     }
+    return attributesOf(folder, folder || hostWritable(host), marks);
+}
+
+std::uint32_t SimFileAttributes::attributesOf(bool folder, bool writable, std::optional<std::uint32_t> marks) {
     if (folder) return kFileAttributeDirectory | marks.value_or(0);
     std::uint32_t attributes = marks.value_or(kFileAttributeArchive);
-    if (!hostWritable(host)) attributes |= kFileAttributeReadOnly;
+    if (!writable) attributes |= kFileAttributeReadOnly;
     // A file with no attribute at all reports "normal", never 0.
     return attributes == 0 ? kFileAttributeNormal : attributes;
+}
+
+std::vector<std::optional<std::uint32_t>> SimFileAttributes::marksOfEntries(const std::filesystem::path& folder,
+                                                                            const std::vector<ListedName>& names) const {
+    const std::filesystem::path folderKey = keyOf(folder);
+    std::vector<std::string> keys;
+    keys.reserve(names.size());
+    for (const auto& entry : names) {
+        keys.push_back(entry.viaLink ? keyOf(folder / entry.name) : (folderKey / entry.name).string());
+    }
+    std::vector<std::optional<std::uint32_t>> marks(names.size());
+    std::lock_guard lock(mutex_);
+    if (marks_.empty()) return marks;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const auto it = marks_.find(keys[i]);
+        if (it != marks_.end()) marks[i] = it->second;
+    }
+    return marks;
 }
 
 void SimFileAttributes::set(const std::filesystem::path& host, std::uint32_t attributes) {

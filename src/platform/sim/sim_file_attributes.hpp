@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace halvora::sim {
 
@@ -18,6 +19,17 @@ public:
     // GetFileAttributesW of a host file or folder; kInvalidFileAttributes when it does not exist.
     // A file nobody set attributes on has the archive bit, as a newly written file on NTFS.
     std::uint32_t of(const std::filesystem::path& host) const;
+    // The marks of the entries of one listed folder, looked up under one lock and with the
+    // folder's real path worked out once. An entry that is a link (`viaLink`) has its marks
+    // under the path it leads to. Nullopt: no marks were ever set on it.
+    struct ListedName {
+        std::string name;
+        bool viaLink = false;
+    };
+    std::vector<std::optional<std::uint32_t>> marksOfEntries(const std::filesystem::path& folder,
+                                                             const std::vector<ListedName>& names) const;
+    // What GetFileAttributesW reports for an entry with these marks.
+    static std::uint32_t attributesOf(bool folder, bool writable, std::optional<std::uint32_t> marks);
     // SetFileAttributesW on an existing host file or folder. Folders keep read-only as a mark
     // only: Windows does not stop writes into a read-only folder either.
     void set(const std::filesystem::path& host, std::uint32_t attributes);

@@ -1,6 +1,11 @@
 #include "platform/sim/sim_files.hpp"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <memory>
 #include <fstream>
 #include <system_error>
 
@@ -149,18 +154,31 @@ std::uint32_t remove(SimMachine& machine, const std::wstring& path) {
 std::optional<std::vector<FolderEntry>> list(const SimMachine& machine, const std::wstring& folder) {
     const auto host = machine.hostPath(folder);
     if (!host || !isFolder(*host)) return std::nullopt;
-    std::error_code ec;
-    std::vector<fs::path> paths;
-    for (fs::directory_iterator it(*host, ec), end; !ec && it != end; it.increment(ec)) paths.push_back(it->path());
-    if (ec) return std::nullopt;
-    std::sort(paths.begin(), paths.end(),
-              [](const fs::path& a, const fs::path& b) { return a.filename().string() < b.filename().string(); });
+    // Read with the host's own calls, one stat per entry relative to the open folder: a walk
+    // over a large drive then costs about what the host's directory reading does.
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(host->c_str()), closedir);
+    if (!dir) return std::nullopt;
+    std::vector<SimFileAttributes::ListedName> names;
+    errno = 0;
+    while (const dirent* entry = readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        names.push_back({name, entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN});
+    }
+    if (errno != 0) return std::nullopt;
+    std::sort(names.begin(), names.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    const auto marks = machine.fileAttributes().marksOfEntries(*host, names);
     std::vector<FolderEntry> entries;
-    for (const auto& path : paths) {
-        const std::uint32_t attributes = machine.fileAttributes().of(path);
-        if (attributes == kInvalidFileAttributes) continue;  // gone since it was listed
-        entries.push_back(FolderEntry{widen(path.filename().string()), attributes,
-                                      isFile(path) ? sizeOf(path) : 0});
+    entries.reserve(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        struct stat status {};
+        if (fstatat(dirfd(dir.get()), names[i].name.c_str(), &status, 0) != 0) continue;  // gone since it was listed
+        const bool isFolderEntry = S_ISDIR(status.st_mode);
+        const bool writable = (status.st_mode & S_IWUSR) != 0;
+        const std::uint64_t size = S_ISREG(status.st_mode) ? static_cast<std::uint64_t>(status.st_size) : 0;
+        entries.push_back(FolderEntry{widen(names[i].name),
+                                      SimFileAttributes::attributesOf(isFolderEntry, isFolderEntry || writable, marks[i]),
+                                      size});
     }
     return entries;
 }

@@ -21,6 +21,7 @@
 #include "platform/sim/sim_devices.hpp"
 #include "platform/sim/sim_event_queue.hpp"
 #include "platform/sim/sim_file_attributes.hpp"
+#include "platform/sim/sim_listing_gate.hpp"
 #include "platform/sim/sim_machine_description.hpp"
 
 namespace halvora::sim {
@@ -55,6 +56,9 @@ public:
     const SimFileAttributes& fileAttributes() const { return fileAttributes_; }
     // The disc images attached as CD-ROMs (VirtDisk.dll); their files go with the machine.
     SimAttachedDiscs& attachedDiscs() { return attachedDiscs_; }
+
+    // Holds folder listings where a test asks (see sim_listing_gate.hpp).
+    ListingGate& listingGate() { return listingGate_; }
 
     // --- named mutexes ----------------------------------------------------------------------
     // Opens the named mutex; true when it existed already (ERROR_ALREADY_EXISTS).
@@ -101,6 +105,7 @@ private:
     SimFileAttributes fileAttributes_;
     SimAttachedDiscs attachedDiscs_;
     ApplyHold applyHold_;
+    ListingGate listingGate_;
     mutable std::mutex mutex_;
     std::map<std::wstring, int> mutexes_;  // name -> open handles
     std::map<std::uint64_t, Window> windows_;

@@ -43,6 +43,7 @@ bool SimSystem::copyFile(const std::wstring& from, const std::wstring& to, bool 
 }
 
 std::optional<std::vector<FolderEntry>> SimSystem::listFolder(const std::wstring& folder) {
+    machine_->listingGate().pass(folder);
     return files::list(*machine_, folder);
 }
 

@@ -9,7 +9,7 @@ namespace halvora::win32 {
 namespace {
 
 constexpr UINT kFirstCustomMessage = kApplySucceeded;
-constexpr UINT kLastCustomMessage = kBootConfigDone;
+constexpr UINT kLastCustomMessage = kSearchFinished;
 
 std::vector<std::wstring> droppedFiles(HDROP drop) {
     std::vector<std::wstring> files;
