@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "app/main_window_events.hpp"
 #include "app/text.hpp"
 #include "disks/drive_row.hpp"
 #include "ui/main_window_layout.hpp"
@@ -16,13 +17,7 @@ constexpr std::int64_t kMissingWindows = 87;
 constexpr std::int64_t kNoBootLocation = 3;
 
 void postBootDone(Program& program, std::uint64_t type, std::int64_t code) {
-    Event event;
-    event.kind = EventKind::Custom;
-    event.window = kMainWindow;
-    event.code = kBootConfigDone;
-    event.wparam = type;
-    event.lparam = code;
-    program.ui.postEvent(event);
+    postToMainWindow(program, kBootConfigDone, type, code);
 }
 
 // A BIOS store left on the install volume by an earlier Windows would keep its old entries;

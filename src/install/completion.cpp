@@ -1,6 +1,7 @@
 #include "install/completion.hpp"
 
 #include "app/after_install.hpp"
+#include "app/main_window_events.hpp"
 #include "disks/boot_location.hpp"
 #include "disks/drive_lists.hpp"
 #include "install/boot_config.hpp"
@@ -84,13 +85,7 @@ void onApplySucceeded(Program& program) {
     std::uint32_t error = 0;
     if (!startBootWorker(program, error)) {
         showStatus(program, L"BCDBOOT 쓰레드 생성 오류 발생: " + std::to_wstring(error));
-        Event done;
-        done.kind = EventKind::Custom;
-        done.window = kMainWindow;
-        done.code = kBootConfigDone;
-        done.wparam = kBootNotRun;
-        done.lparam = error;
-        program.ui.postEvent(done);
+        postToMainWindow(program, kBootConfigDone, kBootNotRun, error);
     }
 }
 
@@ -127,11 +122,7 @@ void bootRepairCommand(Program& program) {
     if (!checkBootRepair(program)) return;
     s.BootRepairMode = true;
     setBusy(program, true);
-    Event start;
-    start.kind = EventKind::Custom;
-    start.window = kMainWindow;
-    start.code = kApplySucceeded;
-    program.ui.postEvent(start);
+    postToMainWindow(program, kApplySucceeded);
 }
 
 void onCancelTimer(Program& program) {

@@ -1,5 +1,6 @@
 #include "install/install_checks.hpp"
 
+#include "app/main_window_events.hpp"
 #include "app/text.hpp"
 #include "disks/boot_location.hpp"
 #include "disks/drive_lists.hpp"
@@ -15,26 +16,18 @@ namespace {
 constexpr int kConfirmCountdown = 5;
 constexpr int kImageBytesColumn = 9;
 
-void postApplyFailed(Program& program) {
-    Event event;
-    event.kind = EventKind::Custom;
-    event.window = kMainWindow;
-    event.code = kApplyFailed;
-    program.ui.postEvent(event);
-}
-
 // Nothing else may run; a busy state that no worker will end is cleared through the failure path.
 bool nothingRuns(Program& program) {
     const AppState& s = program.state;
     const bool working = s.anyWorkerAlive() || s.Busy.load();
     if (working) {
         showStatus(program, L"작업이 진행 중입니다.");
-        if (s.Busy.load() && !s.ApplyWorkerAlive.load()) postApplyFailed(program);
+        if (s.Busy.load() && !s.ApplyWorkerAlive.load()) postToMainWindow(program, kApplyFailed);
         return false;
     }
     if (s.CancelRequested.load()) {
         showStatus(program, L"에러 처리가 완료되지 않았습니다.");
-        postApplyFailed(program);
+        postToMainWindow(program, kApplyFailed);
         return false;
     }
     return true;

@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "app/main_window_events.hpp"
 #include "app/paths.hpp"
 #include "app/text.hpp"
 #include "images/image_file.hpp"
@@ -26,14 +27,6 @@ struct ApplyJob {
     std::uint32_t flags = 0;
 };
 
-void postCustom(Program& program, int code) {
-    Event event;
-    event.kind = EventKind::Custom;
-    event.window = kMainWindow;
-    event.code = code;
-    program.ui.postEvent(event);
-}
-
 void applyWorkerMain(Program& program, ApplyJob job) {
     ImagingLibrary& wim = program.system.imaging();
     const bool ok = wim.applyImage(job.image, job.target, job.flags);
@@ -51,7 +44,7 @@ void applyWorkerMain(Program& program, ApplyJob job) {
         program.ui.postEvent(close);
         program.system.sleep(kPostCloseInterval);
     }
-    postCustom(program, ok ? kApplySucceeded : kApplyFailed);
+    postToMainWindow(program, ok ? kApplySucceeded : kApplyFailed);
     program.state.ApplyWorkerAlive = false;
 }
 
