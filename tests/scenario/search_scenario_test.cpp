@@ -348,7 +348,8 @@ TEST_F(SearchChoices, ChoosingDuringASearchStopsItAndAGoneFileLosesItsRow) {
     ASSERT_TRUE(user().click("SearchButton")) << user().lastError();
     choose(L"E:\\b\\2.wim", false);
     EXPECT_TRUE(ui().isVisible("SearchPanel"));
-    EXPECT_EQ(rows(ui()), (std::vector<std::wstring>{L"E:      | 2 | 3", fileRow(L"E:\\c.wim", static_cast<std::int64_t>(std::filesystem::file_size(m_.host("E/c.wim"))))}));
+    const auto cSize = static_cast<std::int64_t>(std::filesystem::file_size(m_.host("E/c.wim")));
+    EXPECT_EQ(rows(ui()), (std::vector<std::wstring>{L"E:      | 2 | 3", fileRow(L"E:\\c.wim", cSize)}));
     EXPECT_EQ(iconOf(ui(), 1), L"Shell32.dll,-16802");
     // The mark moved up with its row: a file chosen elsewhere takes it off that row.
     writeRealWim(m_, "D/elsewhere.wim");
