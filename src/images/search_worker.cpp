@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "app/main_window_events.hpp"
 #include "images/search_drives.hpp"
 #include "ui/main_window_layout.hpp"
 
@@ -11,11 +12,7 @@ namespace {
 
 void searchWorkerMain(Program& program, std::vector<std::wstring> exclusions) {
     searchDrives(program, std::move(exclusions));
-    Event finished;
-    finished.kind = EventKind::Custom;
-    finished.window = kMainWindow;
-    finished.code = kSearchFinished;
-    program.ui.postEvent(finished);
+    postToMainWindow(program, kSearchFinished);
     program.state.SearchWorkerAlive = false;
 }
 
