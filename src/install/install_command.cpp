@@ -140,16 +140,23 @@ void installCommand(Program& program, bool automatic) {
     if (!checkBeforeInstall(program, automatic, note)) return;
     setBusy(program, true);
     const std::wstring target = ui.cell("TargetRow", 0, 0);
-    if (!prepareImage(program, target) || !startApplyWorker(program, target)) {
+    if (!prepareImage(program, target)) {
         closeApplyHandles(program);
         setBusy(program, false);
         return;
     }
+    // The status bar is made ready before the worker starts: its first progress message may
+    // come at once, and must not be wiped out by this thread afterwards.
     if (s.TaskbarProgress) ui.setTaskbarProgress(0, 100);
     showStatus(program, L"", kStatusPercentField);
     showStatus(program, L"", kStatusTimeField);
     showStatus(program, L"진행... " + note);
     s.ApplyStartTime = program.system.secondsNow();
+    if (!startApplyWorker(program, target)) {
+        closeApplyHandles(program);
+        setBusy(program, false);
+        return;
+    }
     ui.setText("InstallButton", L"취 소");
     ui.setEnabled("InstallButton", true);
 }
