@@ -4,7 +4,7 @@
 
 #include "app/feature_support.hpp"
 #include "app/text.hpp"
-#include "ui/status_line.hpp"
+#include "ui/status_bar.hpp"
 
 namespace halvora {
 

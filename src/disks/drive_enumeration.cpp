@@ -8,7 +8,6 @@ namespace halvora {
 namespace {
 
 constexpr std::size_t kDriveStringsCharacters = 260;
-constexpr std::size_t kDeviceNameCharacters = 260;
 constexpr std::size_t kDeviceListStep = 25600;
 // A name space that still does not fit in this many characters is not read at all.
 constexpr std::size_t kDeviceListLimit = 64 * kDeviceListStep;

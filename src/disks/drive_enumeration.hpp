@@ -9,6 +9,9 @@
 
 namespace halvora {
 
+// The buffer given to QueryDosDeviceW for the target of one name.
+inline constexpr std::size_t kDeviceNameCharacters = 260;
+
 // "C:\", "D:\", ... as GetLogicalDriveStringsW lists them (a buffer of 260 characters, read as
 // 4-character entries).
 std::vector<std::wstring> logicalDriveRoots(System& system);

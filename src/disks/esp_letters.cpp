@@ -7,8 +7,6 @@ namespace halvora {
 
 namespace {
 
-constexpr std::size_t kDeviceNameCharacters = 260;
-
 // The first target of a DOS device name ("HarddiskVolume5" → "\Device\HarddiskVolume5").
 std::wstring dosDeviceTarget(System& system, const std::wstring& name) {
     std::wstring buffer(kDeviceNameCharacters, L'\0');

@@ -10,7 +10,8 @@ namespace {
 constexpr std::size_t kPhysicalPathCharacters = 260;
 constexpr std::uint32_t kDetachSettle = 50;
 
-std::wstring withoutTrailingSpaces(std::wstring text) {
+// The physical path as the library wrote it into a fixed buffer.
+std::wstring pathFromBuffer(std::wstring text) {
     while (!text.empty() && (text.back() == L' ' || text.back() == L'\0')) text.pop_back();
     return text;
 }
@@ -39,7 +40,7 @@ std::wstring virtualDiskOp(Program& program, const std::wstring& isoPath, int mo
     if (!read) return L"";
     const std::size_t end = physical.find(L'\0');
     if (end != std::wstring::npos) physical.resize(end);
-    return withoutTrailingSpaces(physical);
+    return pathFromBuffer(physical);
 }
 
 std::wstring mountIso(Program& program, const std::wstring& isoPath) {

@@ -9,7 +9,6 @@
 namespace halvora::scenario {
 namespace {
 
-const char* const kEspGuid = "{C12A7328-F81F-11D2-BA4B-00A0C93EC93B}";
 
 // A partition of `size` bytes whose files live in the host folder `folder`.
 json partition(SimMachineFixture& m, int number, const std::string& folder, json extra = json::object()) {
@@ -20,7 +19,7 @@ json partition(SimMachineFixture& m, int number, const std::string& folder, json
 }
 
 json gptEsp(SimMachineFixture& m, int number, const std::string& folder, const char* letter = nullptr) {
-    json extra = {{"gptType", kEspGuid}, {"gptName", "EFI system partition"}, {"fileSystem", "FAT32"},
+    json extra = {{"gptType", kEspType}, {"gptName", "EFI system partition"}, {"fileSystem", "FAT32"},
                   {"size", 104857600}};
     if (letter) extra["letter"] = letter;
     return partition(m, number, folder, extra);

@@ -11,7 +11,7 @@ namespace {
 
 json espMachine(SimMachineFixture& m, bool espMountedAsS) {
     for (const char* folder : {"esp", "esp2", "win", "p", "q"}) std::filesystem::create_directories(m.host(folder));
-    json esp = {{"number", 1}, {"gptType", "{C12A7328-F81F-11D2-BA4B-00A0C93EC93B}"}, {"gptName", "EFI system partition"},
+    json esp = {{"number", 1}, {"gptType", kEspType}, {"gptName", "EFI system partition"},
                 {"fileSystem", "FAT32"}, {"size", 104857600}, {"folder", m.host("esp").string()}};
     if (espMountedAsS) esp["letter"] = "S:";
     return {{"disks",
@@ -77,7 +77,6 @@ TEST(EspLetters, AnEspTheUserMountedKeepsItsLetterWhileRunningAndLosesItAtExit) 
     EXPECT_FALSE(machine->hostPath(L"S:\\"));
 }
 
-const char* const kEspGuid = "{C12A7328-F81F-11D2-BA4B-00A0C93EC93B}";
 const char* const kBasicDataGuid = "{EBD0A0A2-B9E5-4433-87C0-68B6B72699C7}";
 
 json gptPartition(int number, const char* type, const std::string& folder, const char* letter = nullptr) {
@@ -94,9 +93,9 @@ json twoGptDisks() {
             {"disks",
              {{{"number", 0}, {"style", "GPT"}, {"bus", 17}, {"removable", false}, {"vendor", "Samsung"},
                {"product", "SSD 970"},
-               {"partitions", {gptPartition(1, kEspGuid, "esp0"), gptPartition(3, kBasicDataGuid, "C", "C")}}},
+               {"partitions", {gptPartition(1, kEspType, "esp0"), gptPartition(3, kBasicDataGuid, "C", "C")}}},
               {{"number", 1}, {"style", "GPT"}, {"bus", 11}, {"removable", false},
-               {"partitions", {gptPartition(1, kEspGuid, "esp1"), gptPartition(2, kBasicDataGuid, "E", "E")}}}}}};
+               {"partitions", {gptPartition(1, kEspType, "esp1"), gptPartition(2, kBasicDataGuid, "E", "E")}}}}}};
 }
 
 class EspLettersScenario : public ::testing::Test {

@@ -11,8 +11,6 @@
 
 namespace halvora::scenario {
 
-inline const char* const kEspType = "{C12A7328-F81F-11D2-BA4B-00A0C93EC93B}";
-
 // The files of the image: enough of Windows for Bcdboot, and some data.
 inline testing::ImageSpec windowsLikeImage() {
     testing::ImageSpec image;

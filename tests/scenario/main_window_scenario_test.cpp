@@ -232,7 +232,7 @@ TEST_F(MainWindowScenario, CancelTimerGivesTheButtonBackOnlyWhileACancelIsPendin
 namespace halvora::scenario {
 namespace {
 
-std::vector<std::wstring> shutdownCalls(sim::SimMachine& machine) {
+std::vector<std::wstring> privilegeAndShutdownCalls(sim::SimMachine& machine) {
     std::vector<std::wstring> calls;
     for (const auto& call : machine.calls()) {
         if (call.rfind(L"AdjustTokenPrivileges", 0) == 0 || call.rfind(L"InitiateSystemShutdownW", 0) == 0) {
@@ -258,7 +258,7 @@ TEST(ExitSequence, ShutdownOrRestartIsRequestedOnlyForTheirChoices) {
         run.user().requestClose("MainWindow");
         ASSERT_TRUE(run.ended(sim::kDefaultWait));
         EXPECT_EQ(run.exitCode(), 3) << action;
-        EXPECT_EQ(shutdownCalls(*fixture.machine()), expected) << action;
+        EXPECT_EQ(privilegeAndShutdownCalls(*fixture.machine()), expected) << action;
         // The window is gone before the request is made.
         EXPECT_FALSE(run.ui().isWindow("MainWindow"));
     }
@@ -271,7 +271,7 @@ TEST(ExitSequence, FailedWindowCreationEndsWithThePlatformError) {
     toolkit.failWindowCreation("MainWindow", 1407);  // ERROR_CANNOT_FIND_WND_CLASS
     EXPECT_EQ(runProgram(system, toolkit), 1407);
     EXPECT_FALSE(toolkit.isWindow("MainWindow"));
-    EXPECT_TRUE(shutdownCalls(*fixture.machine()).empty());
+    EXPECT_TRUE(privilegeAndShutdownCalls(*fixture.machine()).empty());
 }
 
 }  // namespace

@@ -10,7 +10,6 @@ namespace halvora::scenario {
 namespace {
 
 const std::string kList = "SearchResultList";
-const char* const kSettingsHost = "D/Halvora/HLV_xSET.ini";
 const std::int32_t kDriveBackground = 225 + 256 * 225 + 65536 * 220;
 const std::int32_t kWimBackground = 254 + 256 * 254 + 65536 * 225;
 const std::int32_t kEsdBackground = 254 + 256 * 245 + 65536 * 224;

@@ -26,7 +26,6 @@ const std::string kFreshSettings =
     "Documents And Settings=1\r\nBoot=1\r\nEFI=1\r\nTemp=1\r\ndlmanifests=1\r\netwproviders=1\r\n"
     "replacementmanifests=1\r\n\r\n";
 
-const char* const kSettingsHost = "D/Halvora/HLV_xSET.ini";
 
 // How often the program read its settings file, by the machine's log of platform calls.
 long settingsReads(const sim::SimMachine& machine) {

@@ -29,6 +29,9 @@ using nlohmann::json;
 // Where the program's own file lives on the default machine, and its settings file.
 inline const std::wstring kProgramFolder = L"D:\\Halvora";
 inline const std::wstring kSettingsPath = L"D:\\Halvora\\HLV_xSET.ini";
+inline const char* const kSettingsHost = "D/Halvora/HLV_xSET.ini";  // the same file, under the fixture's folder
+// The GPT partition type of an EFI system partition.
+inline const char* const kEspType = "{C12A7328-F81F-11D2-BA4B-00A0C93EC93B}";
 inline const std::wstring kWimgapiVersion = L"10.0.19041.1";
 
 // An ordinary Korean Windows 10 machine with drives C: and D:, the imaging library, the boot

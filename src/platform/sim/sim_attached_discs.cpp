@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "platform/sim/sim_error_codes.hpp"
 #include "platform/sim/sim_iso_unpack.hpp"
 
 namespace halvora::sim {
@@ -10,10 +11,6 @@ namespace halvora::sim {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr std::uint32_t kErrorWriteFault = 29;
-constexpr std::uint32_t kErrorSharingViolation = 32;
-constexpr std::uint32_t kErrorDevNotExist = 55;
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/sim/sim_error_codes.hpp"
 #include "platform/sim/sim_machine_description.hpp"
 #include "platform/sim/sim_text.hpp"
 
@@ -9,8 +10,6 @@ namespace halvora::sim {
 
 namespace {
 
-constexpr std::uint32_t kErrorFileNotFound = 2;
-constexpr std::uint32_t kErrorInvalidParameter = 87;
 constexpr std::uint32_t kRawTargetPath = 0x1;
 constexpr std::uint32_t kRemoveDefinition = 0x2;
 constexpr std::uint32_t kExactMatchOnRemove = 0x4;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <system_error>
 
+#include "platform/sim/sim_error_codes.hpp"
 #include "platform/sim/sim_file_attributes.hpp"
 #include "platform/sim/sim_text.hpp"
 
@@ -16,9 +17,6 @@ namespace halvora::sim {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr std::uint32_t kErrorInvalidData = 13;
-constexpr std::uint32_t kErrorWriteFault = 29;
 
 struct ArchiveCloser {
     void operator()(archive* a) const { archive_read_free(a); }

@@ -5,14 +5,12 @@
 
 #include "platform/sim/sim_bcdboot.hpp"
 #include "platform/sim/sim_command_line.hpp"
+#include "platform/sim/sim_error_codes.hpp"
 #include "platform/sim/sim_text.hpp"
 
 namespace halvora::sim {
 
 namespace {
-
-constexpr std::uint32_t kErrorFileNotFound = 2;
-constexpr std::uint32_t kErrorDirectory = 267;  // ERROR_DIRECTORY: the working folder is not there
 
 // Whether `program`, the first word of a command line, starts the machine's boot tool.
 bool namesBootTool(const SimMachine& machine, std::wstring program) {

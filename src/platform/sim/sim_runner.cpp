@@ -4,6 +4,8 @@
 
 #include "app/program.hpp"
 #include "platform/sim/sim_text.hpp"
+#include "ui/main_window_layout.hpp"
+#include "ui/message_box.hpp"
 
 namespace halvora::sim {
 
@@ -11,10 +13,6 @@ namespace {
 
 using nlohmann::json;
 
-const std::string kMainWindow = "MainWindow";
-const std::string kMessageBox = "MessageBox";
-const std::string kStatusBar = "StatusBar";
-const std::string kOptionsMenu = "OptionsMenu";
 const std::string kOptionsButton = "OptionsButton";
 constexpr std::chrono::milliseconds kPoll{5};
 
@@ -58,7 +56,7 @@ SimRunner::~SimRunner() {
         program_.state.ApplyWorkerAlive = false;
         program_.state.BootWorkerAlive = false;
         program_.state.SearchWorkerAlive = false;
-        for (const std::string& window : {kMessageBox, kMainWindow}) {
+        for (const std::string& window : {kMessageBoxWindow, kMainWindow}) {
             Event close;
             close.kind = EventKind::Close;
             close.window = window;
@@ -81,14 +79,14 @@ void SimRunner::traceLine(const std::string& line) {
 
 void SimRunner::onScreenChange(const SimScreenChange& change) {
     using Kind = SimScreenChange::Kind;
-    if (change.kind == Kind::WindowShown && change.name == kMessageBox) {
+    if (change.kind == Kind::WindowShown && change.name == kMessageBoxWindow) {
         MessageBoxRecord box = readMessageBox(toolkit_);
         box.countdown = 0;  // its countdown starts after it is shown; noteOpenBox reads it
         std::lock_guard lock(mutex_);
         report_.messageBoxes.push_back(std::move(box));
         boxOpen_ = true;
         boxNoted_ = false;
-    } else if (change.kind == Kind::WindowClosing && change.name == kMessageBox) {
+    } else if (change.kind == Kind::WindowClosing && change.name == kMessageBoxWindow) {
         const MessageBoxRecord now = readMessageBox(toolkit_);
         std::optional<int> answer;
         std::string traced;
@@ -123,7 +121,7 @@ void SimRunner::noteOpenBox() {
         std::lock_guard lock(mutex_);
         if (!boxOpen_ || boxNoted_) return;
     }
-    if (!toolkit_.isWindow(kMessageBox) || !toolkit_.isIdle()) return;
+    if (!toolkit_.isWindow(kMessageBoxWindow) || !toolkit_.isIdle()) return;
     const MessageBoxRecord now = readMessageBox(toolkit_);
     std::lock_guard lock(mutex_);
     if (!boxOpen_ || report_.messageBoxes.empty()) return;
@@ -175,12 +173,12 @@ bool SimRunner::startAndWaitForWindow(std::string& why) {
 }
 
 bool SimRunner::answerBox(const std::string& caption, std::string& why) {
-    if (!waitFor([this] { return toolkit_.isWindow(kMessageBox) && toolkit_.isVisible(kMessageBox) && toolkit_.isIdle(); },
+    if (!waitFor([this] { return toolkit_.isWindow(kMessageBoxWindow) && toolkit_.isVisible(kMessageBoxWindow) && toolkit_.isIdle(); },
                  "a message box", why)) {
         return false;
     }
     noteOpenBox();
-    const std::string button = kMessageBox + caption;
+    const std::string button = kMessageBoxWindow + caption;
     if (!toolkit_.exists(button)) {
         const MessageBoxRecord box = readMessageBox(toolkit_);
         std::string captions;
@@ -288,7 +286,7 @@ void SimRunner::closeAfterScript() {
         std::lock_guard lock(mutex_);
         closingBox_ = boxOpen_;
     }
-    for (const std::string& window : {kMessageBox, kMainWindow}) {
+    for (const std::string& window : {kMessageBoxWindow, kMainWindow}) {
         if (!toolkit_.isWindow(window)) continue;
         Event close;
         close.kind = EventKind::Close;

@@ -3,17 +3,14 @@
 #include <fstream>
 
 #include "platform/sim/sim_text.hpp"
+#include "ui/main_window_layout.hpp"
+#include "ui/message_box.hpp"
 
 namespace halvora::sim {
 
 namespace {
 
 using nlohmann::json;
-
-const std::string kMessageBox = "MessageBox";
-const std::string kMainWindow = "MainWindow";
-const std::string kStatusBar = "StatusBar";
-const std::string kOptionsMenu = "OptionsMenu";
 
 const char* kindName(ControlKind kind) {
     switch (kind) {
@@ -138,8 +135,8 @@ json captureState(SimToolkit& ui) {
 
 MessageBoxRecord readMessageBox(SimToolkit& ui) {
     MessageBoxRecord box;
-    if (!ui.isWindow(kMessageBox)) return box;
-    box.title = ui.text(kMessageBox);
+    if (!ui.isWindow(kMessageBoxWindow)) return box;
+    box.title = ui.text(kMessageBoxWindow);
     if (ui.exists("MessageBoxText")) box.text = ui.text("MessageBoxText");
     if (ui.exists("MessageBoxStrip")) {
         for (const auto& button : ui.childrenOf("MessageBoxStrip")) {
@@ -173,7 +170,7 @@ std::string messageBoxAnswerName(int result) {
 }
 
 std::optional<int> messageBoxResult(SimToolkit& ui) {
-    const std::string focus = ui.focused(kMessageBox);
+    const std::string focus = ui.focused(kMessageBoxWindow);
     if (focus.empty() || !ui.exists(focus)) return std::nullopt;
     return messageBoxResultOf(narrow(withoutCountdown(ui.text(focus), nullptr)));
 }

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <thread>
 
+#include "platform/sim/sim_error_codes.hpp"
 #include "platform/sim/sim_locale_format.hpp"
 #include "platform/sim/sim_programs.hpp"
 #include "platform/sim/sim_text.hpp"
@@ -15,9 +16,6 @@
 namespace halvora::sim {
 
 namespace {
-
-constexpr std::uint32_t kErrorLibraryNotFound = 126;  // ERROR_MOD_NOT_FOUND
-constexpr std::uint32_t kErrorAlreadyExists = 183;
 
 class SimMutexHandle : public SystemHandle {
 public:
@@ -170,7 +168,7 @@ std::unique_ptr<VersionLibrary> SimSystem::loadVersionLibrary() {
 std::unique_ptr<VirtualDiskLibrary> SimSystem::loadVirtualDiskLibrary() {
     const std::wstring call = L"LoadLibraryExW " + machine_->description().systemDirectory + L"\\VirtDisk.dll";
     if (!virtualDiskLibraryPresent(*machine_)) {
-        machine_->record(call + L" -> error " + std::to_wstring(kErrorLibraryNotFound));
+        machine_->record(call + L" -> error " + std::to_wstring(kErrorModNotFound));
         return nullptr;
     }
     machine_->record(call);

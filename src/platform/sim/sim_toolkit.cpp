@@ -2,14 +2,12 @@
 
 #include <algorithm>
 
+#include "platform/sim/sim_error_codes.hpp"
 #include "platform/sim/sim_text.hpp"
 
 namespace halvora::sim {
 
 namespace {
-
-constexpr std::uint32_t kErrorInvalidWindowHandle = 1400;
-constexpr std::uint32_t kErrorClassAlreadyExists = 1410;
 
 // Widths of the deterministic text measure: Hangul and other wide scripts take more room.
 constexpr int kLineHeight = 16;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "platform/sim/sim_error_codes.hpp"
 #include "platform/sim/sim_paths.hpp"
 #include "platform/sim/sim_text.hpp"
 
@@ -11,14 +12,6 @@ namespace halvora::sim {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr std::uint32_t kErrorFileNotFound = 2;
-constexpr std::uint32_t kErrorPathNotFound = 3;
-constexpr std::uint32_t kErrorAccessDenied = 5;
-constexpr std::uint32_t kErrorInvalidHandle = 6;
-constexpr std::uint32_t kErrorDevNotExist = 55;
-constexpr std::uint32_t kErrorInvalidParameter = 87;
-constexpr std::uint32_t kErrorInsufficientBuffer = 122;
 
 constexpr std::uint32_t kAccessAttachRw = 0x20000;
 constexpr std::uint32_t kAccessCreate = 0x100000;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "platform/sim/sim_error_codes.hpp"
 #include "platform/sim/sim_text.hpp"
 #include "platform/sim/sim_volume_records.hpp"
 #include "platform/sim/sim_volume_space.hpp"
@@ -14,12 +15,6 @@
 namespace halvora::sim {
 
 namespace {
-
-constexpr std::uint32_t kErrorInvalidFunction = 1;
-constexpr std::uint32_t kErrorFileNotFound = 2;
-constexpr std::uint32_t kErrorInvalidParameter = 87;
-constexpr std::uint32_t kErrorInsufficientBuffer = 122;
-
 
 // "X:" or "X:\" -> the upper-case letter; 0 for anything else.
 wchar_t rootLetter(const std::wstring& root) {
