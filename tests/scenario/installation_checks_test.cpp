@@ -104,8 +104,9 @@ TEST(CommandLineInstall, TheUsageExampleInstallsWithItsOptionsAndEnds) {
     m.description().merge_patch(installMachine(m));
     writeInstallImage(m, "D/Halvora/Sample.wim");
     auto machine = m.machine();
-    // /ImageFile:"D:\Halvora\Sample.wim" as Windows splits it: the quotes are gone.
-    ProgramRun run(machine, {L"/ImageFile:D:\\Halvora\\Sample.wim", L"/Index:1", L"/ApplyDrv:E:", L"/after:Finish",
+    // /ImageFile:"Sample.wim" as Windows splits it: the quotes are gone, and the name is found
+    // in the current folder, which is the program's own.
+    ProgramRun run(machine, {L"/ImageFile:Sample.wim", L"/Index:1", L"/ApplyDrv:E:", L"/after:Finish",
                              L"/Compact", L"/d"});
     run.start();
     auto& ui = run.ui();

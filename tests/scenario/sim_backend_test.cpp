@@ -90,6 +90,19 @@ TEST(SimPaths, IsUnderComparesWholeComponentsWithoutCase) {
     EXPECT_TRUE(isUnder(*parseWindowsPath(L"E:\\x\\y"), *parseWindowsPath(L"E:")));
 }
 
+TEST(SimPaths, RelativePathsAreMadeWholeWithTheCurrentFolder) {
+    const std::wstring current = L"D:\\Halvora";
+    EXPECT_EQ(fullWindowsPath(L"Sample.wim", current), L"D:\\Halvora\\Sample.wim");
+    EXPECT_EQ(fullWindowsPath(L"sources\\install.wim", current), L"D:\\Halvora\\sources\\install.wim");
+    EXPECT_EQ(fullWindowsPath(L"\\sources\\install.wim", current), L"D:\\sources\\install.wim");
+    EXPECT_EQ(fullWindowsPath(L"d:install.wim", current), L"D:\\Halvora\\install.wim");
+    EXPECT_EQ(fullWindowsPath(L"E:install.wim", current), L"E:\\install.wim");
+    EXPECT_EQ(fullWindowsPath(L"Sample.wim", L"C:"), L"C:\\Sample.wim");
+    for (const wchar_t* whole : {L"E:\\x", L"E:", L"\\\\server\\share\\x", L"\\\\.\\C:", L""}) {
+        EXPECT_EQ(fullWindowsPath(whole, current), whole);
+    }
+}
+
 TEST(SimPaths, MapsComponentsToTheHostsSpellingIgnoringCase) {
     TempFolder t;
     t.write("c/Windows/System32/WimGapi.dll", "MZ");

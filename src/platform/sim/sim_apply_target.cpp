@@ -10,7 +10,7 @@ namespace halvora::sim {
 
 std::uint32_t resolveApplyTarget(const std::shared_ptr<SimMachine>& machine, const std::wstring& path,
                                  ApplyTarget& target) {
-    const auto parsed = parseWindowsPath(path);
+    const auto parsed = parseWindowsPath(machine->fullPath(path));
     const auto host = parsed ? machine->hostPath(path) : std::nullopt;
     std::error_code ec;
     if (!host || !std::filesystem::is_directory(*host, ec)) return kErrorPathNotFound;

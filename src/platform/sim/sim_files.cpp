@@ -41,7 +41,7 @@ std::optional<DeviceInfo> deviceOf(const SimMachine& machine, wchar_t letter) {
 // A read-only path of the description or anything on a CD-ROM.
 bool writeProtected(const SimMachine& machine, const std::wstring& path) {
     if (machine.isReadOnly(path)) return true;
-    const auto parsed = parseWindowsPath(path);
+    const auto parsed = parseWindowsPath(machine.fullPath(path));
     const auto device = parsed ? deviceOf(machine, parsed->drive) : std::nullopt;
     return device && device->kind == DeviceKind::CdRom;
 }
@@ -56,7 +56,7 @@ struct Target {
 // The checks every write shares: the path names something inside a folder that exists, on a
 // device that can be written.
 std::uint32_t target(const SimMachine& machine, const std::wstring& path, Target& out) {
-    const auto parsed = parseWindowsPath(path);
+    const auto parsed = parseWindowsPath(machine.fullPath(path));
     const auto host = machine.hostPath(path);
     const auto device = parsed ? deviceOf(machine, parsed->drive) : std::nullopt;
     if (!parsed || !host || !device) return kPathNotFound;

@@ -69,12 +69,12 @@ WimHandle SimImaging::createFile(const std::wstring& path, std::uint32_t access,
     if (access != kWimGenericRead || disposition != kWimOpenExisting) {
         return finish(operation, kErrorInvalidParameter), 0;
     }
-    const auto parsed = parseWindowsPath(path);
+    const auto parsed = parseWindowsPath(machine_->fullPath(path));
     if (!parsed) return finish(operation, kErrorInvalidName), 0;
     const auto host = machine_->hostPath(path);
     if (!host) return finish(operation, kErrorPathNotFound), 0;  // no such drive
     std::uint32_t error = 0;
-    auto file = WimFile::open(*host, path, flags, error);
+    auto file = WimFile::open(*host, machine_->fullPath(path), flags, error);
     if (!file) return finish(operation, error), 0;
     WimHandle handle;
     {
@@ -141,7 +141,7 @@ bool SimImaging::setReferenceFile(WimHandle handle, const std::wstring& path, st
     if (!libraryPresent()) return finish(operation, kErrorModNotFound);
     const auto entry = find(handle);
     if (!entry || entry->image != 0) return finish(operation, kErrorInvalidHandle);
-    if (!parseWindowsPath(path)) return finish(operation, kErrorInvalidName);
+    if (!parseWindowsPath(machine_->fullPath(path))) return finish(operation, kErrorInvalidName);
     const auto host = machine_->hostPath(path);
     std::error_code ec;
     if (!host || !fs::is_directory(host->parent_path(), ec)) return finish(operation, kErrorPathNotFound);

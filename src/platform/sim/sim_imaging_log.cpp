@@ -12,7 +12,7 @@ namespace halvora::sim {
 namespace fs = std::filesystem;
 
 std::uint32_t ImagingLogFiles::add(const std::wstring& path) {
-    const auto parsed = parseWindowsPath(path);
+    const auto parsed = parseWindowsPath(machine_->fullPath(path));
     if (!parsed || parsed->components.empty()) return kErrorInvalidName;
     const auto host = machine_->hostPath(path);
     if (!host) return kErrorPathNotFound;  // a drive the machine does not have

@@ -31,12 +31,20 @@ std::shared_ptr<SimMachine> SimMachine::fromJson(const nlohmann::json& json, std
     return std::make_shared<SimMachine>(std::move(*description));
 }
 
+std::wstring SimMachine::fullPath(const std::wstring& path) const {
+    const std::wstring& program = description_.programPath;
+    const std::size_t slash = program.find_last_of(L"\\/");
+    // A drive root keeps its backslash out: the current folder of C:\x.exe is "C:".
+    const std::wstring current = slash == std::wstring::npos ? L"" : program.substr(0, slash);
+    return fullWindowsPath(path, current);
+}
+
 std::optional<std::filesystem::path> SimMachine::hostPath(const std::wstring& path) const {
-    return mapToHost(drives(), path);
+    return mapToHost(drives(), fullPath(path));
 }
 
 bool SimMachine::isReadOnly(const std::wstring& path) const {
-    const auto parsed = parseWindowsPath(path);
+    const auto parsed = parseWindowsPath(fullPath(path));
     if (!parsed) return false;
     for (const auto& root : description_.readOnly) {
         if (isUnder(*parsed, root)) return true;

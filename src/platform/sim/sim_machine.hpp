@@ -40,6 +40,9 @@ public:
     // --- drives -----------------------------------------------------------------------------
     // Every drive letter, whether a plain folder, a partition, a CD-ROM or another drive, maps
     // a path to the folder of the device the letter currently links to.
+    // A path the program passes may be relative to its current folder, which is the folder of
+    // its own file; fullPath makes it whole, and every lookup below does so first.
+    std::wstring fullPath(const std::wstring& path) const;
     std::optional<std::filesystem::path> hostPath(const std::wstring& path) const;
     bool isReadOnly(const std::wstring& path) const;  // under one of the read-only paths
     void addDrive(wchar_t letter, const std::filesystem::path& folder);

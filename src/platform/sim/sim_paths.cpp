@@ -69,6 +69,21 @@ std::optional<WindowsPath> parseWindowsPath(const std::wstring& path) {
     return out;
 }
 
+std::wstring fullWindowsPath(const std::wstring& path, const std::wstring& current) {
+    if (path.empty() || current.size() < 2) return path;
+    const bool drivePrefix = path.size() >= 2 && isDriveLetter(path[0]) && path[1] == L':';
+    if (drivePrefix) {
+        if (path.size() == 2 || isSeparator(path[2])) return path;
+        const bool currentDrive = foldCase(path[0]) == foldCase(current[0]);
+        return (currentDrive ? current : path.substr(0, 2)) + L"\\" + path.substr(2);
+    }
+    if (isSeparator(path[0])) {
+        if (path.size() >= 2 && isSeparator(path[1])) return path;  // UNC or a device
+        return current.substr(0, 2) + path;
+    }
+    return current + L"\\" + path;
+}
+
 bool isUnder(const WindowsPath& path, const WindowsPath& root) {
     if (path.drive != root.drive || path.components.size() < root.components.size()) return false;
     for (std::size_t i = 0; i < root.components.size(); ++i) {
