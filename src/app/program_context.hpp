@@ -4,7 +4,6 @@
 
 #include <deque>
 #include <memory>
-#include <thread>
 
 #include "app/app_state.hpp"
 #include "platform/event.hpp"
@@ -24,9 +23,15 @@ struct Program {
     bool quit = false;
     // The worker threads. Each is joined only once it has posted its last event (it then only
     // returns), so the interface thread never waits for a worker that may still use controls.
-    std::thread applyThread;
-    std::thread bootThread;
-    std::thread searchThread;
+    std::unique_ptr<WorkerThread> applyThread;
+    std::unique_ptr<WorkerThread> bootThread;
+    std::unique_ptr<WorkerThread> searchThread;
 };
+
+// Waits for a worker that has posted its last event (it only returns after that) and lets it go.
+inline void joinFinishedWorker(std::unique_ptr<WorkerThread>& worker) {
+    if (worker) worker->join();
+    worker.reset();
+}
 
 }  // namespace halvora

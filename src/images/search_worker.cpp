@@ -1,7 +1,5 @@
 #include "images/search_worker.hpp"
 
-#include <system_error>
-
 #include "app/main_window_events.hpp"
 #include "images/search_drives.hpp"
 #include "ui/main_window_layout.hpp"
@@ -21,22 +19,21 @@ void searchWorkerMain(Program& program, std::vector<std::wstring> exclusions) {
 void startSearch(Program& program) {
     AppState& s = program.state;
     // Any earlier worker has posted its last event (it was not alive), so this join is short.
-    if (program.searchThread.joinable()) program.searchThread.join();
+    joinFinishedWorker(program.searchThread);
     // A stop asked for just as the last search ended must not end this one at once.
     s.SearchStopRequested = false;
     s.SearchWorkerAlive = true;
-    try {
-        // The worker gets its own copy: the list may be read again while it runs.
-        program.searchThread = std::thread(searchWorkerMain, std::ref(program), s.ExclusionList);
-    } catch (const std::system_error&) {
-        s.SearchWorkerAlive = false;
-    }
+    std::uint32_t error = 0;
+    // The worker gets its own copy: the list may be read again while it runs.
+    program.searchThread = program.system.startThread(
+        [&program, exclusions = s.ExclusionList] { searchWorkerMain(program, exclusions); }, error);
+    if (!program.searchThread) s.SearchWorkerAlive = false;
 }
 
 void onSearchFinished(Program& program) {
     // The thread held now may be a newer search started before this event came through; it
     // is joined only once no search is alive, as it may still be writing to the list.
-    if (!program.state.SearchWorkerAlive.load() && program.searchThread.joinable()) program.searchThread.join();
+    if (!program.state.SearchWorkerAlive.load()) joinFinishedWorker(program.searchThread);
 }
 
 }  // namespace halvora

@@ -1,7 +1,5 @@
 #include "install/boot_config.hpp"
 
-#include <system_error>
-
 #include "app/main_window_events.hpp"
 #include "app/text.hpp"
 #include "disks/drive_row.hpp"
@@ -83,13 +81,12 @@ std::wstring bcdbootArguments(const BootJob& job) {
 }
 
 bool startBootWorker(Program& program, std::uint32_t& error) {
-    if (program.bootThread.joinable()) program.bootThread.join();  // it has posted its result
+    joinFinishedWorker(program.bootThread);  // it has posted its result
     program.state.BootWorkerAlive = true;
-    try {
-        program.bootThread = std::thread(runBcdboot, std::ref(program), bootJobFromWindow(program));
-    } catch (const std::system_error& failure) {
+    program.bootThread = program.system.startThread(
+        [&program, job = bootJobFromWindow(program)] { runBcdboot(program, job); }, error);
+    if (!program.bootThread) {
         program.state.BootWorkerAlive = false;
-        error = static_cast<std::uint32_t>(failure.code().value());
         return false;
     }
     return true;

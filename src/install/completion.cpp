@@ -91,7 +91,7 @@ void onApplySucceeded(Program& program) {
 
 void onBootConfigDone(Program& program, const Event& event) {
     AppState& s = program.state;
-    if (program.bootThread.joinable()) program.bootThread.join();  // it has posted this event
+    joinFinishedWorker(program.bootThread);  // it has posted this event
     const std::int64_t code = event.lparam;
     s.BootLine = bootResultText(event.wparam, code) + L" " + bootLocationNote(program);
     s.AfterAction = kAfterReady;

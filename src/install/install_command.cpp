@@ -1,7 +1,5 @@
 #include "install/install_command.hpp"
 
-#include <system_error>
-
 #include "app/main_window_events.hpp"
 #include "app/paths.hpp"
 #include "app/text.hpp"
@@ -97,11 +95,11 @@ bool startApplyWorker(Program& program, const std::wstring& target) {
     joinFinishedWorker(program.applyThread);
     ApplyJob job{program.state.ImageHandle.load(), target, applyFlags(program)};
     program.state.ApplyWorkerAlive = true;
-    try {
-        program.applyThread = std::thread(applyWorkerMain, std::ref(program), job);
-    } catch (const std::system_error& error) {
+    std::uint32_t error = 0;
+    program.applyThread = program.system.startThread([&program, job] { applyWorkerMain(program, job); }, error);
+    if (!program.applyThread) {
         program.state.ApplyWorkerAlive = false;
-        showStatus(program, L"WimApply 쓰레드 생성 오류 발생: " + std::to_wstring(error.code().value()));
+        showStatus(program, L"WimApply 쓰레드 생성 오류 발생: " + std::to_wstring(error));
         return false;
     }
     return true;
@@ -115,10 +113,6 @@ std::wstring splitPartPath(const std::wstring& firstPart, unsigned part) {
     const std::wstring stem = dot == std::wstring::npos ? name : name.substr(0, dot);
     const std::wstring extension = dot == std::wstring::npos ? L"" : name.substr(dot + 1);
     return folderPart(firstPart) + stem + std::to_wstring(part) + L"." + extension;
-}
-
-void joinFinishedWorker(std::thread& worker) {
-    if (worker.joinable()) worker.join();
 }
 
 void closeApplyHandles(Program& program) {

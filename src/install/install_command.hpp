@@ -18,7 +18,4 @@ void closeApplyHandles(Program& program);
 // Part `part` of a split set named by its first part: D:\s\install.swm, 2 → D:\s\install2.swm.
 std::wstring splitPartPath(const std::wstring& firstPart, unsigned part);
 
-// Waits for a worker that has posted its last event (it only returns after that).
-void joinFinishedWorker(std::thread& worker);
-
 }  // namespace halvora

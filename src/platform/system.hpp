@@ -4,6 +4,7 @@
 // backend passes them on; the sim backend maps drive letters to folders of the host.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,6 +44,14 @@ inline constexpr std::uint32_t kTimeForce24Hour = 0x8;
 class SystemHandle {
 public:
     virtual ~SystemHandle() = default;
+};
+
+// A thread the program started. Destroying it waits for the thread's function to return, so a
+// worker is never cut off; the program joins each one only after it has posted its last event.
+class WorkerThread {
+public:
+    virtual ~WorkerThread() = default;
+    virtual void join() = 0;  // waits for the thread's function to return; later calls return at once
 };
 
 // Version.dll, loaded from System32 for as long as this object lives.
@@ -130,6 +139,11 @@ public:
     // GetSystemTimeAsFileTime in whole seconds (since 1601).
     virtual std::int64_t secondsNow() = 0;
     virtual void sleep(std::uint32_t milliseconds) = 0;
+
+    // --- threads ----------------------------------------------------------------------------
+    // CreateThread running `body`. Null when no thread could be made, with the platform's error
+    // code in `error` and the last-error value reset to 0.
+    virtual std::unique_ptr<WorkerThread> startThread(std::function<void()> body, std::uint32_t& error) = 0;
 
     // --- system -----------------------------------------------------------------------------
     // RtlGetVersion from ntdll.dll; nullopt when ntdll.dll cannot be opened.

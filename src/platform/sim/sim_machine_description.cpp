@@ -208,6 +208,14 @@ struct Reader {
         return true;
     }
 
+    bool threadStarts(const json& root, MachineDescription& d) {
+        if (!root.contains("threadStartError")) return true;
+        std::int64_t code = 0;
+        if (!number(root.at("threadStartError"), "threadStartError", 0, 0xFFFFFFFF, code)) return false;
+        d.threadStartError = static_cast<std::uint32_t>(code);
+        return true;
+    }
+
     bool read(const json& root, const std::filesystem::path& base, MachineDescription& d) {
         if (!root.is_object()) {
             error = "machine description: the top level must be an object";
@@ -223,7 +231,8 @@ struct Reader {
                parseStorageDescription(root, base, d.drives, d.storage, error) &&
                versionResources(root, d) && flag(root, "versionDllMissing", d.versionDllMissing) &&
                flag(root, "virtDisk", d.virtDisk) &&
-               fonts(root, d) && flag(root, "taskbarMissing", d.taskbarMissing) && bootTool(root, d);
+               fonts(root, d) && flag(root, "taskbarMissing", d.taskbarMissing) && bootTool(root, d) &&
+               threadStarts(root, d);
     }
 };
 

@@ -55,6 +55,7 @@ struct MachineDescription {
     FontSpec guiFont{L"MS Shell Dlg", -11};
     int dpi = 96;
     bool taskbarMissing = false;  // no ITaskbarList3 (as in WinPE)
+    std::uint32_t threadStartError = 0;  // not 0: every CreateThread fails with this error code
     BootToolDescription bcdboot;
     // The whole description, for the parts of the machine that read fields of their own.
     nlohmann::json raw = nlohmann::json::object();

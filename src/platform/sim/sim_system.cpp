@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <system_error>
 #include <thread>
 
 #include "platform/sim/sim_error_codes.hpp"
@@ -30,6 +31,18 @@ public:
 private:
     std::shared_ptr<SimMachine> machine_;
     std::wstring name_;
+};
+
+class SimWorkerThread : public WorkerThread {
+public:
+    explicit SimWorkerThread(std::function<void()> body) : thread_(std::move(body)) {}
+    ~SimWorkerThread() override { join(); }
+    void join() override {
+        if (thread_.joinable()) thread_.join();
+    }
+
+private:
+    std::thread thread_;
 };
 
 bool isRegularFile(const std::filesystem::path& path) {
@@ -120,6 +133,20 @@ std::int64_t SimSystem::secondsNow() {
 
 void SimSystem::sleep(std::uint32_t milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+std::unique_ptr<WorkerThread> SimSystem::startThread(std::function<void()> body, std::uint32_t& error) {
+    error = machine_->description().threadStartError;
+    if (error != 0) {
+        machine_->record(L"CreateThread -> error " + std::to_wstring(error));
+        return nullptr;
+    }
+    try {
+        return std::make_unique<SimWorkerThread>(std::move(body));
+    } catch (const std::system_error&) {
+        error = kErrorNotEnoughMemory;  // the host could make no thread either
+        return nullptr;
+    }
 }
 
 std::optional<OsVersion> SimSystem::rtlGetVersion() {

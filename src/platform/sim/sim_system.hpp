@@ -44,6 +44,7 @@ public:
     // The host's clock: time that passes on the host passes on the machine.
     std::int64_t secondsNow() override;
     void sleep(std::uint32_t milliseconds) override;
+    std::unique_ptr<WorkerThread> startThread(std::function<void()> body, std::uint32_t& error) override;
 
     std::optional<OsVersion> rtlGetVersion() override;
     std::wstring userDefaultLocaleName() override;

@@ -29,6 +29,7 @@ public:
 
     std::int64_t secondsNow() override;
     void sleep(std::uint32_t milliseconds) override;
+    std::unique_ptr<WorkerThread> startThread(std::function<void()> body, std::uint32_t& error) override;
 
     std::optional<OsVersion> rtlGetVersion() override;
     std::wstring userDefaultLocaleName() override;
