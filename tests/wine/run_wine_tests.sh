@@ -408,6 +408,22 @@ check "the attach after the failed open is refused with 6 ($(virtdisk_line attac
     test "$(virtdisk_line attach-after-failed-open)" = 6
 check "the probe is still running after all of them" test "$(virtdisk_line still-running)" = yes
 
+# The same library under the real program: an ISO named on its command line cannot be attached
+# here, so nothing is listed, and the program must go on as without an image.
+echo "== an ISO on the command line of the real program, with Wine's virtdisk.dll"
+iso_windows="Z:$(printf '%s' "$iso" | tr / '\\')"
+start_app "/ImageFile:$iso_windows"
+probe wait-window 60
+probe wait-rows ImageList 0 1
+probe status-field StatusBar 3
+check "status field 3 names the ISO it tried to attach, and no image summary follows" \
+    has_output_line "STATUS 3 ISO : $iso_windows"
+probe check-responsive
+probe close
+wait_exit 20
+check "the program with an ISO it could not attach ends on WM_CLOSE with exit code 0 (got $exit_code)" \
+    test "$exit_code" -eq 0
+
 # --- the volume calls, in the probe's process -------------------------------------------------
 # Wine maps C: to drive_c and Z: to /, answers the device number of \\.\C: but no partition
 # information (error 50), and keeps a DOS-device name space in which letters can be defined.
