@@ -3,6 +3,7 @@
 #include "app/main_window_events.hpp"
 #include "images/search_drives.hpp"
 #include "ui/main_window_layout.hpp"
+#include "ui/status_bar.hpp"
 
 namespace halvora {
 
@@ -27,7 +28,12 @@ void startSearch(Program& program) {
     // The worker gets its own copy: the list may be read again while it runs.
     program.searchThread = program.system.startThread(
         [&program, exclusions = s.ExclusionList] { searchWorkerMain(program, exclusions); }, error);
-    if (!program.searchThread) s.SearchWorkerAlive = false;
+    if (!program.searchThread) {
+        s.SearchWorkerAlive = false;
+        // Worded as the other workers' failed starts, so the empty panel is not taken for a
+        // search that found nothing.
+        showStatus(program, L"검색 쓰레드 생성 오류 발생: " + std::to_wstring(error));
+    }
 }
 
 void onSearchFinished(Program& program) {

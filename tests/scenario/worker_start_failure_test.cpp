@@ -66,6 +66,7 @@ TEST_F(WorkerStartFailure, ASearchThatGetsNoWorkerLeavesThePanelUsable) {
     ASSERT_TRUE(run.user().click("SearchButton"));
     ASSERT_TRUE(run.user().waitIdle());
     EXPECT_FALSE(run.program().state.SearchWorkerAlive.load());
+    EXPECT_EQ(run.ui().statusText("StatusBar", 3), L"검색 쓰레드 생성 오류 발생: 8");
     ASSERT_TRUE(run.user().click("SearchAgainButton")) << "no worker is alive, so it may be tried again";
     ASSERT_TRUE(run.user().waitIdle());
     EXPECT_EQ(callsContaining(*machine_, L"CreateThread").size(), 2u);
