@@ -67,16 +67,23 @@ run_demo_install() {
   [ -f "$dir/esp1/EFI/Microsoft/Boot/BCD" ] || die "Bcdboot wrote no boot store onto the target's ESP ($dir/esp1)"
 }
 
+# files_in FOLDER: "N files" (or "1 file") below FOLDER.
+files_in() {
+  local count
+  count="$(find "$1" -type f | wc -l)"
+  if [ "$count" -eq 1 ]; then printf '%4d file' 1; else printf '%4d files' "$count"; fi
+}
+
 # show_landed FOLDER: what the installation left on E: and on the target disk's ESP.
 show_landed() {
   local dir="$1" top sub
   echo
-  echo "== What landed on E: ($(find "$dir/E" -type f | wc -l) files, $(du -sh "$dir/E" | cut -f1))"
+  echo "== What landed on E: ($(files_in "$dir/E" | sed 's/^ *//'), $(du -sh "$dir/E" | cut -f1))"
   for top in "$dir"/E/*/; do
-    printf '   %-30s %4d files\n' "$(basename "$top")\\" "$(find "$top" -type f | wc -l)"
+    printf '   %-30s %s\n' "$(basename "$top")\\" "$(files_in "$top")"
     for sub in "$top"*/; do
       [ -d "$sub" ] || continue
-      printf '     %-28s %4d files\n' "$(basename "$sub")\\" "$(find "$sub" -type f | wc -l)"
+      printf '     %-28s %s\n' "$(basename "$sub")\\" "$(files_in "$sub")"
     done
   done
   echo
