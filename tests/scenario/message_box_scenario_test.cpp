@@ -15,6 +15,7 @@ protected:
         toolkit_.setVisible("MainWindow", true);
     }
     void TearDown() override {
+        closeLeftOverBox(toolkit_, result_);
         if (box_.joinable()) box_.join();
     }
 

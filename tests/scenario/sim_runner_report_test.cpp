@@ -67,6 +67,7 @@ protected:
             }
         });
     }
+    void TearDown() override { closeLeftOverBox(toolkit_, result_); }
     void open(int buttons, int defaultResult, int countdown) {
         result_ = std::async(std::launch::async, [=, this] {
             return showMessageBox(program_, "MainWindow", L"주 의", L"계속 할까요?", buttons, defaultResult, countdown,
@@ -107,11 +108,16 @@ TEST_F(RunnerReportBox, RecordedAnswerIsWhatTheBoxReturnsWhenTheCountdownRunsOut
     EXPECT_EQ(recorded_, kResultNo);
 }
 
-TEST_F(RunnerReportBox, RecordedAnswerForCancelAndOk) {
+// One box a test: the toolkit reads as idle once a box's thread has ended, so a second box on
+// a new thread could be answered before it is built.
+TEST_F(RunnerReportBox, RecordedAnswerForCancel) {
     open(kButtonsYesNoCancel, kResultYes, 0);
     ASSERT_TRUE(user_.click("MessageBoxCancel"));
     EXPECT_EQ(result_.get(), kResultCancel);
     EXPECT_EQ(recorded_, kResultCancel);
+}
+
+TEST_F(RunnerReportBox, RecordedAnswerForOk) {
     open(kButtonsOk, kResultYes, 0);
     ASSERT_TRUE(user_.click("MessageBoxOk"));
     EXPECT_EQ(result_.get(), kResultOk);

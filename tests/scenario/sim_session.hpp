@@ -26,6 +26,18 @@ namespace halvora::scenario {
 
 using nlohmann::json;
 
+// A message box that a failed check left open would keep its thread, and so the test, waiting
+// for ever: close it the way a worker does, until `answer` is in.
+inline void closeLeftOverBox(sim::SimToolkit& ui, const std::future<int>& answer) {
+    for (int tries = 0; tries < 200 && answer.valid(); ++tries) {
+        if (answer.wait_for(std::chrono::milliseconds(25)) == std::future_status::ready) return;
+        Event close;
+        close.kind = EventKind::Close;
+        close.window = "MessageBox";
+        ui.postEvent(close);
+    }
+}
+
 // Where the program's own file lives on the default machine, and its settings file.
 inline const std::wstring kProgramFolder = L"D:\\Halvora";
 inline const std::wstring kSettingsPath = L"D:\\Halvora\\HLV_xSET.ini";
