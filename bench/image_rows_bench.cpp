@@ -50,11 +50,11 @@ struct BenchMachine {
         }
         system = std::make_unique<sim::SimSystem>(machine);
         for (int count : {1, 11, 110}) {
-            testing::WimSpec spec;
-            spec.images = testing::realisticWindowsImages(count);
-            spec.compression = testing::WimCompression::Solid;
+            testing::WimPlan plan;
+            plan.images = testing::realisticWindowsImages(count);
+            plan.compression = testing::WimCompression::Solid;
             const std::string name = "install" + std::to_string(count) + ".esd";
-            if (const std::string failure = testing::writeWim(root / "D/sources" / name, spec); !failure.empty()) {
+            if (const std::string failure = testing::writeWim(root / "D/sources" / name, plan); !failure.empty()) {
                 std::fprintf(stderr, "%s\n", failure.c_str());
                 std::exit(1);
             }

@@ -10,22 +10,22 @@
 namespace halvora::scenario {
 namespace {
 
-using testing::ImageSpec;
+using testing::ImagePlan;
 using testing::WimCompression;
-using testing::WimSpec;
+using testing::WimPlan;
 
-ImageSpec image(std::vector<std::pair<std::string, std::string>> properties) {
-    ImageSpec spec;
-    spec.properties = std::move(properties);
-    spec.files = {{"Windows/System32/config.txt", "content"}};
-    return spec;
+ImagePlan image(std::vector<std::pair<std::string, std::string>> properties) {
+    ImagePlan plan;
+    plan.properties = std::move(properties);
+    plan.files = {{"Windows/System32/config.txt", "content"}};
+    return plan;
 }
 
 // Three images as a technician meets them: a Korean x64 edition, an ARM64 WIMBoot image
 // without a name, and one with neither name nor product name.
-WimSpec threeImages() {
-    WimSpec spec;
-    spec.images = {
+WimPlan threeImages() {
+    WimPlan plan;
+    plan.images = {
         image({{"NAME", "Windows 10 Pro"}, {"DESCRIPTION", "윈도우 10 프로 & 오피스"}, {"DISPLAYNAME", "Windows 10 Pro"},
                {"DISPLAYDESCRIPTION", "Windows 10 Pro 설명"}, {"WINDOWS/ARCH", "9"},
                {"WINDOWS/PRODUCTNAME", "Microsoft Windows Operating System"}, {"WINDOWS/VERSION/MAJOR", "10"},
@@ -34,14 +34,14 @@ WimSpec threeImages() {
         image({{"WINDOWS/ARCH", "12"}, {"WINDOWS/PRODUCTNAME", "Windows ARM"}, {"WIMBOOT", "1"}}),
         image({{"WINDOWS/ARCH", "5"}}),
     };
-    return spec;
+    return plan;
 }
 
 class ImageListScenario : public ::testing::Test {
 protected:
-    void makeWim(const std::string& relative, const WimSpec& spec) {
+    void makeWim(const std::string& relative, const WimPlan& plan) {
         std::filesystem::create_directories(fixture_.host(relative).parent_path());
-        ASSERT_EQ(testing::writeWim(fixture_.host(relative), spec), "");
+        ASSERT_EQ(testing::writeWim(fixture_.host(relative), plan), "");
     }
     void start(std::vector<std::wstring> arguments = {}) {
         run_ = std::make_unique<ProgramRun>(fixture_.machine(), std::move(arguments));
@@ -113,7 +113,7 @@ TEST_F(ImageListScenario, CommandLineImageListsEveryImageAndSelectsTheIndex) {
 }
 
 TEST_F(ImageListScenario, PreferredRowOutOfRangeSelectsTheFirst) {
-    WimSpec two = threeImages();
+    WimPlan two = threeImages();
     two.images.pop_back();
     makeWim("D/two.wim", two);
     for (const wchar_t* index : {L"/Index:3", L"/Index:x", L"/Index:0"}) {
@@ -160,7 +160,7 @@ TEST_F(ImageListScenario, RequesterFilterAndStartFolderFollowTheMachine) {
 }
 
 TEST_F(ImageListScenario, LaterPartOfASplitSetLoadsTheFirst) {
-    WimSpec big = threeImages();
+    WimPlan big = threeImages();
     std::string noise(3 * 1024 * 1024, '\0');
     std::uint32_t x = 12345;
     for (char& ch : noise) ch = static_cast<char>((x = x * 1103515245 + 12345) >> 24);
@@ -179,7 +179,7 @@ TEST_F(ImageListScenario, LaterPartOfASplitSetLoadsTheFirst) {
 
     // With the first part gone nothing is loaded and the list keeps what it showed.
     std::filesystem::remove(fixture_.host("D/split/install.swm"));
-    makeWim("D/other.wim", WimSpec{{image({{"NAME", "Other"}})}});
+    makeWim("D/other.wim", WimPlan{{image({{"NAME", "Other"}})}});
     chooseImage(L"D:\\split\\install2.swm");
     EXPECT_EQ(ui().text("ImageFileEdit"), L"D:\\split\\install.swm");
     EXPECT_EQ(ui().rowCount("ImageList"), 3);
@@ -187,7 +187,7 @@ TEST_F(ImageListScenario, LaterPartOfASplitSetLoadsTheFirst) {
 }
 
 TEST_F(ImageListScenario, EsdOpensOnlyWhereThisWindowsSupportsIt) {
-    WimSpec esd = threeImages();
+    WimPlan esd = threeImages();
     esd.compression = WimCompression::Solid;
     makeWim("D/sources/install.esd", esd);
     start({L"/ImageFile:D:\\sources\\install.esd"});
@@ -207,7 +207,7 @@ TEST_F(ImageListScenario, EsdOpensOnlyWhereThisWindowsSupportsIt) {
 }
 
 TEST_F(ImageListScenario, CheckOptionRefusesAFileChangedAfterCapture) {
-    WimSpec checked = threeImages();
+    WimPlan checked = threeImages();
     checked.integrityTable = true;
     makeWim("D/good.wim", checked);
     makeWim("D/bad.wim", checked);
@@ -270,7 +270,7 @@ TEST_F(ImageListScenario, CompanionFilesBesideTheImageAreTakenOver) {
 }
 
 TEST_F(ImageListScenario, CompactColumnsShowWimBootOrLanguageByTheFirstImage) {
-    WimSpec wimBootFirst = threeImages();
+    WimPlan wimBootFirst = threeImages();
     std::swap(wimBootFirst.images[0], wimBootFirst.images[1]);
     makeWim("D/wimboot.wim", wimBootFirst);
     makeWim("D/plain.wim", threeImages());
@@ -302,7 +302,7 @@ TEST_F(ImageListScenario, CompactColumnsShowWimBootOrLanguageByTheFirstImage) {
 }
 
 TEST_F(ImageListScenario, WimBootItemFollowsTheSelectedImage) {
-    WimSpec wimBootFirst = threeImages();
+    WimPlan wimBootFirst = threeImages();
     std::swap(wimBootFirst.images[0], wimBootFirst.images[1]);
     makeWim("D/wimboot.wim", wimBootFirst);
     makeWim("D/plain.wim", threeImages());
@@ -324,7 +324,7 @@ TEST_F(ImageListScenario, BadFilesChangeNothingAndBreakNothing) {
     makeWim("D/whole.wim", threeImages());
     const std::string whole = fixture_.readHostFile("D/whole.wim");
     fixture_.writeHostFile("D/truncated.wim", whole.substr(0, whole.size() / 2));
-    makeWim("D/noimages.wim", WimSpec{});
+    makeWim("D/noimages.wim", WimPlan{});
     start();
 
     chooseImage(L"D:\\설치 파일\\install.wim");
@@ -365,7 +365,7 @@ TEST_F(ImageListScenario, DroppedFilesGoWhereTheyBelong) {
     EXPECT_EQ(ui().rowCount("ImageList"), 3);
 
     // While an installation runs a drop is ignored.
-    makeWim("D/other.wim", WimSpec{{image({{"NAME", "Other"}})}});
+    makeWim("D/other.wim", WimPlan{{image({{"NAME", "Other"}})}});
     run_->program().state.Busy = true;
     ASSERT_TRUE(user().dropFiles("MainWindow", {L"D:\\other.wim"}));
     EXPECT_EQ(ui().text("ImageFileEdit"), L"D:\\install.wim");

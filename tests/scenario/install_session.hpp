@@ -12,8 +12,8 @@
 namespace halvora::scenario {
 
 // The files of the image: enough of Windows for Bcdboot, and some data.
-inline testing::ImageSpec windowsLikeImage() {
-    testing::ImageSpec image;
+inline testing::ImagePlan windowsLikeImage() {
+    testing::ImagePlan image;
     image.properties = {{"NAME", "Windows 10 Pro"}, {"DESCRIPTION", "Windows 10 Pro"}, {"WINDOWS/ARCH", "9"},
                         {"WINDOWS/VERSION/MAJOR", "10"}, {"WINDOWS/VERSION/MINOR", "0"},
                         {"WINDOWS/VERSION/BUILD", "19041"}, {"WINDOWS/LANGUAGES/DEFAULT", "ko-KR"}};
@@ -45,11 +45,11 @@ inline json installMachine(SimMachineFixture& m, json targetDisk = json::object(
 }
 
 inline void writeInstallImage(SimMachineFixture& m, const std::string& relative = "D/sources/install.wim",
-                              const testing::ImageSpec& image = windowsLikeImage()) {
-    testing::WimSpec spec;
-    spec.images = {image};
+                              const testing::ImagePlan& image = windowsLikeImage()) {
+    testing::WimPlan plan;
+    plan.images = {image};
     std::filesystem::create_directories(m.host(relative).parent_path());
-    const std::string error = testing::writeWim(m.host(relative), spec);
+    const std::string error = testing::writeWim(m.host(relative), plan);
     ASSERT_EQ(error, "");
 }
 

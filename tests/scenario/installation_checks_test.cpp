@@ -27,7 +27,7 @@ TEST(InstallChecks, TheRunningSystemsDriveIsRefused) {
 
 TEST(InstallChecks, AnImageLargerThanTheFreeSpaceIsRefusedWithBothSizesInBytes) {
     SimMachineFixture m;
-    testing::ImageSpec image = windowsLikeImage();
+    testing::ImagePlan image = windowsLikeImage();
     image.files.emplace_back("Windows/System32/big.dll", testing::pseudoRandomText(40000, 7));
     writeInstallImage(m, "D/sources/install.wim", image);
     // What the image says it needs, as its metadata gives it.

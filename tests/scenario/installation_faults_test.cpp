@@ -8,8 +8,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-testing::ImageSpec imageWithData(int files, std::size_t bytes) {
-    testing::ImageSpec image = windowsLikeImage();
+testing::ImagePlan imageWithData(int files, std::size_t bytes) {
+    testing::ImagePlan image = windowsLikeImage();
     for (int i = 0; i < files; ++i) {
         image.files.emplace_back("Windows/data" + std::to_string(i) + ".bin",
                                  testing::pseudoRandomText(bytes, static_cast<std::uint32_t>(i + 1)));

@@ -9,13 +9,13 @@
 namespace halvora::scenario {
 namespace {
 
-testing::WimSpec oneImage(const std::string& name) {
-    testing::ImageSpec image;
+testing::WimPlan oneImage(const std::string& name) {
+    testing::ImagePlan image;
     image.properties = {{"NAME", name}, {"WINDOWS/ARCH", "9"}};
     image.files = {{"Windows/System32/a.txt", name}};
-    testing::WimSpec spec;
-    spec.images = {image};
-    return spec;
+    testing::WimPlan plan;
+    plan.images = {image};
+    return plan;
 }
 
 class IsoScenario : public ::testing::Test {
@@ -30,9 +30,9 @@ protected:
             if (image.empty()) {
                 std::ofstream(folder / path) << "readme";
             } else {
-                testing::WimSpec spec = oneImage(image);
-                spec.compression = compression;
-                ASSERT_EQ(testing::writeWim(folder / path, spec), "");
+                testing::WimPlan plan = oneImage(image);
+                plan.compression = compression;
+                ASSERT_EQ(testing::writeWim(folder / path, plan), "");
             }
         }
         ASSERT_EQ(testing::makeIso(folder, fixture_.host("D/" + name)), "");

@@ -26,13 +26,13 @@ json plainDrives(SimMachineFixture& m, std::initializer_list<const char*> letter
 }
 
 void writeRealWim(SimMachineFixture& m, const std::string& relative) {
-    testing::WimSpec spec;
-    testing::ImageSpec image;
+    testing::WimPlan plan;
+    testing::ImagePlan image;
     image.properties = {{"NAME", "Windows 10 Pro"}, {"WINDOWS/ARCH", "9"}};
     image.files = {{"Windows/System32/config.txt", "content"}};
-    spec.images = {image};
+    plan.images = {image};
     std::filesystem::create_directories(m.host(relative).parent_path());
-    ASSERT_EQ(testing::writeWim(m.host(relative), spec), "");
+    ASSERT_EQ(testing::writeWim(m.host(relative), plan), "");
 }
 
 // Each row as "column 0 | column 1 | column 2".

@@ -18,8 +18,8 @@ namespace halvora::scenario {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ImageSpec;
-using testing::WimSpec;
+using testing::ImagePlan;
+using testing::WimPlan;
 
 struct Message {
     std::uint32_t id;
@@ -74,10 +74,10 @@ protected:
         if (!system_) system_ = std::make_unique<sim::SimSystem>(machine_.machine());
         return system_->imaging();
     }
-    void makeWim(const std::string& relative, const WimSpec& spec) {
+    void makeWim(const std::string& relative, const WimPlan& plan) {
         const fs::path file = machine_.host(relative);
         fs::create_directories(file.parent_path());
-        ASSERT_EQ(testing::writeWim(file, spec), "");
+        ASSERT_EQ(testing::writeWim(file, plan), "");
     }
     // Opens the file and loads image `index`; the file's handle goes to file_.
     WimHandle load(const std::wstring& path, std::uint32_t index = 1) {
@@ -94,19 +94,19 @@ protected:
     WimHandle file_ = 0;
 };
 
-ImageSpec image(const std::string& name, std::vector<std::pair<std::string, std::string>> files) {
-    return ImageSpec{{{"NAME", name}}, std::move(files)};
+ImagePlan image(const std::string& name, std::vector<std::pair<std::string, std::string>> files) {
+    return ImagePlan{{{"NAME", name}}, std::move(files)};
 }
 
 // --- what lands ---------------------------------------------------------------------------------
 
 TEST_F(SimImagingApplyTest, TheLoadedImageLandsOnTheDriveWithItsContents) {
-    WimSpec spec;
-    spec.images = {image("Home", {{"Windows/System32/ntoskrnl.exe", "home kernel"}, {"home.txt", "home"}}),
+    WimPlan plan;
+    plan.images = {image("Home", {{"Windows/System32/ntoskrnl.exe", "home kernel"}, {"home.txt", "home"}}),
                    image("Pro", {{"Windows/System32/ntoskrnl.exe", "pro kernel"},
                                  {"Program Files/readme.txt", "pro readme"},
                                  {"Windows/empty.dat", ""}})};
-    makeWim("D/sources/install.wim", spec);
+    makeWim("D/sources/install.wim", plan);
     const WimHandle pro = load(L"D:\\sources\\install.wim", 2);
 
     ASSERT_TRUE(imaging().applyImage(pro, L"E:", 0)) << imaging().lastError();
@@ -127,7 +127,7 @@ TEST_F(SimImagingApplyTest, TheLoadedImageLandsOnTheDriveWithItsContents) {
 }
 
 TEST_F(SimImagingApplyTest, ASplitSetNeedsItsOtherPartsReferenced) {
-    WimSpec big;
+    WimPlan big;
     big.images = {image("Pro", {{"Windows/a.bin", testing::pseudoRandomText(400000, 1)},
                                 {"Windows/b.bin", testing::pseudoRandomText(400000, 2)}})};
     makeWim("big.wim", big);
@@ -178,11 +178,11 @@ TEST(SimApplyProgress, EstimatesTheTimeLeftFromTheRateSoFar) {
 }
 
 TEST_F(SimImagingApplyTest, ProgressRisesToOneHundredOnTheApplyingThreadWithHonestEstimates) {
-    WimSpec spec;
+    WimPlan plan;
     std::vector<std::pair<std::string, std::string>> files;
     for (int i = 0; i < 4; ++i) files.push_back({"data/" + std::to_string(i) + ".bin", testing::pseudoRandomText(1 << 20, i)});
-    spec.images = {image("Data", files)};
-    makeWim("D/data.wim", spec);
+    plan.images = {image("Data", files)};
+    makeWim("D/data.wim", plan);
 
     // Each handle's callbacks get the apply's messages: all handles', the image's and the file's.
     Recorder all, own, ofFile, otherFile;
@@ -238,11 +238,11 @@ TEST_F(SimImagingApplyTest, ProgressRisesToOneHundredOnTheApplyingThreadWithHone
 }
 
 TEST_F(SimImagingApplyTest, ACallbackAbortStopsTheApplyWithRequestAborted) {
-    WimSpec spec;
+    WimPlan plan;
     std::vector<std::pair<std::string, std::string>> files;
     for (int i = 0; i < 4; ++i) files.push_back({std::to_string(i) + ".bin", testing::pseudoRandomText(1 << 20, i)});
-    spec.images = {image("Data", files)};
-    makeWim("D/data.wim", spec);
+    plan.images = {image("Data", files)};
+    makeWim("D/data.wim", plan);
     const WimHandle data = load(L"D:\\data.wim");
     Recorder all, own;
     imaging().registerMessageCallback(0, all.callback());
@@ -274,11 +274,11 @@ TEST_F(SimImagingApplyTest, AFullVolumeStopsAtTheFirstFileThatDoesNotFit) {
     // 32 KiB volume that already holds 3 KiB: two of the three 10 KiB files fit, the third not.
     setVolumeSize(32 << 10);
     machine_.writeHostFile("E/old.bin", std::string(3 << 10, 'o'));
-    WimSpec spec;
-    spec.images = {image("Data", {{"a.bin", testing::pseudoRandomText(10 << 10, 1)},
+    WimPlan plan;
+    plan.images = {image("Data", {{"a.bin", testing::pseudoRandomText(10 << 10, 1)},
                                   {"b.bin", testing::pseudoRandomText(10 << 10, 2)},
                                   {"c.bin", testing::pseudoRandomText(10 << 10, 3)}})};
-    makeWim("D/data.wim", spec);
+    makeWim("D/data.wim", plan);
     const WimHandle data = load(L"D:\\data.wim");
     Recorder recorder;
     imaging().registerMessageCallback(0, recorder.callback());
@@ -301,12 +301,12 @@ TEST_F(SimImagingApplyTest, ReadOnlyPathsAndDiscsRefuseTheFirstFileUnderThem) {
     machine_.description()["readOnly"] = {"E:\\Windows\\System32"};
     fs::create_directories(machine_.host("cd"));
     machine_.description()["cdroms"] = json::array({{{"letter", "F"}, {"folder", "cd"}}});
-    WimSpec spec;
-    spec.images = {image("Pro", {{"Program Files/readme.txt", "readme"},
+    WimPlan plan;
+    plan.images = {image("Pro", {{"Program Files/readme.txt", "readme"},
                                  {"Windows/Fonts/arial.ttf", "font"},
                                  {"Windows/System32/ntoskrnl.exe", "kernel"},
                                  {"Windows/Temp/later.txt", "later"}})};
-    makeWim("D/install.wim", spec);
+    makeWim("D/install.wim", plan);
     const WimHandle pro = load(L"D:\\install.wim");
     Recorder recorder;
     imaging().registerMessageCallback(0, recorder.callback());
@@ -331,11 +331,11 @@ TEST_F(SimImagingApplyTest, ReadOnlyPathsAndDiscsRefuseTheFirstFileUnderThem) {
 }
 
 TEST_F(SimImagingApplyTest, CorruptedDataFailsTheApplyNamingTheFile) {
-    WimSpec spec;
-    spec.images = {image("Data", {{"a.txt", "small"},
+    WimPlan plan;
+    plan.images = {image("Data", {{"a.txt", "small"},
                                   {"big.bin", testing::pseudoRandomText(300000, 7)},
                                   {"z.txt", "last"}})};
-    makeWim("D/data.wim", spec);
+    makeWim("D/data.wim", plan);
     ASSERT_EQ(testing::corruptResourceData(machine_.host("D/data.wim")), "");
     Recorder recorder;
     imaging().registerMessageCallback(0, recorder.callback());
@@ -359,9 +359,9 @@ TEST_F(SimImagingApplyTest, CorruptedDataFailsTheApplyNamingTheFile) {
 // --- refusals and the call log ----------------------------------------------------------------------
 
 TEST_F(SimImagingApplyTest, BadHandlesAndTargetsAreRefusedAndFlagsAreLogged) {
-    WimSpec spec;
-    spec.images = {image("Pro", {{"a.txt", "a"}})};
-    makeWim("D/install.wim", spec);
+    WimPlan plan;
+    plan.images = {image("Pro", {{"a.txt", "a"}})};
+    makeWim("D/install.wim", plan);
     machine_.writeHostFile("E/file.txt", "x");
     const WimHandle pro = load(L"D:\\install.wim");
     machine_.machine()->clearCalls();
@@ -388,9 +388,9 @@ TEST_F(SimImagingApplyTest, BadHandlesAndTargetsAreRefusedAndFlagsAreLogged) {
 // --- held by a test -----------------------------------------------------------------------------
 
 TEST_F(SimImagingApplyTest, AHeldApplyWaitsAfterItsFirstProgressMessageUntilReleased) {
-    WimSpec spec;
-    spec.images = {image("Data", {{"a.bin", testing::pseudoRandomText(1 << 20, 1)}})};
-    makeWim("D/data.wim", spec);
+    WimPlan plan;
+    plan.images = {image("Data", {{"a.bin", testing::pseudoRandomText(1 << 20, 1)}})};
+    makeWim("D/data.wim", plan);
     const WimHandle data = load(L"D:\\data.wim");
     Recorder recorder;
     std::atomic<bool> cancel{false};

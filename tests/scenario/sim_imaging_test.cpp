@@ -16,9 +16,9 @@ namespace halvora::scenario {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ImageSpec;
+using testing::ImagePlan;
 using testing::WimCompression;
-using testing::WimSpec;
+using testing::WimPlan;
 
 constexpr std::uint32_t kReadFlags = kWimFlagSolidAllowed | kWimFlagVerify;
 
@@ -40,11 +40,11 @@ std::wstring wimPath(const std::array<unsigned char, kWimInfoSize>& info) {
 
 class SimImagingTest : public ::testing::Test {
 protected:
-    // Writes a WIM made from `spec` at `relative` under the machine's root ("D/sources/x.wim").
-    void makeWim(const std::string& relative, const WimSpec& spec) {
+    // Writes a WIM made from `plan` at `relative` under the machine's root ("D/sources/x.wim").
+    void makeWim(const std::string& relative, const WimPlan& plan) {
         const fs::path file = machine_.host(relative);
         fs::create_directories(file.parent_path());
-        ASSERT_EQ(testing::writeWim(file, spec), "");
+        ASSERT_EQ(testing::writeWim(file, plan), "");
     }
     ImagingLibrary& imaging() {
         if (!system_) system_ = std::make_unique<sim::SimSystem>(machine_.machine());
@@ -71,11 +71,11 @@ protected:
     std::unique_ptr<sim::SimSystem> system_;
 };
 
-WimSpec threeEditions() {
-    WimSpec spec;
-    spec.images = testing::realisticWindowsImages(3);
-    spec.bootIndex = 2;
-    return spec;
+WimPlan threeEditions() {
+    WimPlan plan;
+    plan.images = testing::realisticWindowsImages(3);
+    plan.bootIndex = 2;
+    return plan;
 }
 
 // --- reading an image file --------------------------------------------------------------------
@@ -128,7 +128,7 @@ TEST_F(SimImagingTest, OpensAWimAndReadsItsStoredXmlAfterOneByteOrderMark) {
 
 TEST_F(SimImagingTest, WimInfoCarriesCountCompressionBootIndexPathAndFlags) {
     makeWim("D/sources/install.wim", threeEditions());
-    WimSpec checked;
+    WimPlan checked;
     checked.images = {{{{"NAME", "One"}}, {{"a.txt", "a"}}}};
     checked.compression = WimCompression::Xpress;
     checked.integrityTable = true;
@@ -163,7 +163,7 @@ TEST_F(SimImagingTest, WimInfoCarriesCountCompressionBootIndexPathAndFlags) {
 }
 
 TEST_F(SimImagingTest, SplitSetPartsReportTheirNumbersAndTheFirstCarriesTheXml) {
-    WimSpec big;
+    WimPlan big;
     big.images = {{{{"NAME", "Windows 10 Pro"}, {"WINDOWS/VERSION/BUILD", "19045"}},
                    {{"Windows/a.bin", testing::pseudoRandomText(400000, 1)},
                     {"Windows/b.bin", testing::pseudoRandomText(400000, 2)}}}};
@@ -195,7 +195,7 @@ TEST_F(SimImagingTest, SplitSetPartsReportTheirNumbersAndTheFirstCarriesTheXml) 
 // --- open rules and errors ----------------------------------------------------------------------
 
 TEST_F(SimImagingTest, VerifyRefusesACorruptedFileAndEsdNeedsTheSolidFlag) {
-    WimSpec checked;
+    WimPlan checked;
     checked.images = testing::realisticWindowsImages(1);
     checked.integrityTable = true;
     makeWim("D/checked.wim", checked);
@@ -203,7 +203,7 @@ TEST_F(SimImagingTest, VerifyRefusesACorruptedFileAndEsdNeedsTheSolidFlag) {
     EXPECT_EQ(openError(L"D:\\checked.wim", kWimFlagVerify), 1392u);  // ERROR_FILE_CORRUPT
     EXPECT_EQ(openError(L"D:\\checked.wim", 0), 0u) << "without the check the header still reads";
 
-    WimSpec esd;
+    WimPlan esd;
     esd.images = testing::realisticWindowsImages(2);
     esd.compression = WimCompression::Solid;
     makeWim("D/sources/install.esd", esd);

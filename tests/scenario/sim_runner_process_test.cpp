@@ -75,7 +75,7 @@ TEST_F(RunnerProcess, ClickAnswerSnapshotCloseEndsWithTheProgramsCodeAndAFullRep
 }
 
 TEST_F(RunnerProcess, TheImageNamedOnTheCommandLineIsListedWithItsIndexChosen) {
-    testing::WimSpec wim;
+    testing::WimPlan wim;
     for (const char* name : {"Windows 10 Home", "Windows 10 Pro"}) {
         wim.images.push_back({{{"NAME", name}, {"DESCRIPTION", name}}, {{"Windows/System32/a.txt", name}}});
     }

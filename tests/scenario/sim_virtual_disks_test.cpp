@@ -26,7 +26,7 @@ std::wstring untilNul(const std::wstring& buffer) { return buffer.substr(0, buff
 class SimVirtualDisksTest : public ::testing::Test {
 protected:
     SimVirtualDisksTest() {
-        testing::WimSpec wim;
+        testing::WimPlan wim;
         wim.images = testing::realisticWindowsImages(1);
         fs::create_directories(machine_.host("iso/sources"));
         EXPECT_EQ(testing::writeWim(machine_.host("iso/sources/install.wim"), wim), "");

@@ -45,16 +45,16 @@ protected:
 };
 
 TEST_F(FactoryFolder, WritesImagesWithTheirPropertiesCompressionAndBootIndex) {
-    WimSpec spec;
-    spec.images = {
+    WimPlan plan;
+    plan.images = {
         {{{"NAME", "Windows 10 Pro"}, {"WINDOWS/VERSION/BUILD", "19041"}, {"DISPLAYNAME", ""}},
          {{"Windows/System32/a.txt", "hello"}}},
         {{{"NAME", "Windows 10 Home"}, {"WINDOWS/LANGUAGES/DEFAULT", "ko-KR"}}, {}},
     };
-    spec.compression = WimCompression::Xpress;
-    spec.bootIndex = 2;
+    plan.compression = WimCompression::Xpress;
+    plan.bootIndex = 2;
     const fs::path file = root_ / "install.wim";
-    ASSERT_EQ(writeWim(file, spec), "");
+    ASSERT_EQ(writeWim(file, plan), "");
 
     auto opened = open(file);
     ASSERT_EQ(opened->rc, 0);
@@ -68,7 +68,7 @@ TEST_F(FactoryFolder, WritesImagesWithTheirPropertiesCompressionAndBootIndex) {
 }
 
 TEST_F(FactoryFolder, SolidWimsAreLzmsAndIntegrityTablesCatchCorruption) {
-    WimSpec esd;
+    WimPlan esd;
     esd.images = realisticWindowsImages(2);
     esd.compression = WimCompression::Solid;
     ASSERT_EQ(writeWim(root_ / "install.esd", esd), "");
@@ -76,7 +76,7 @@ TEST_F(FactoryFolder, SolidWimsAreLzmsAndIntegrityTablesCatchCorruption) {
     ASSERT_EQ(solid->rc, 0);
     EXPECT_EQ(solid->info.wim_version, 0xE00u) << "solid resources need the solid WIM version";
 
-    WimSpec checked;
+    WimPlan checked;
     checked.images = realisticWindowsImages(1);
     checked.integrityTable = true;
     const fs::path file = root_ / "checked.wim";
@@ -87,11 +87,11 @@ TEST_F(FactoryFolder, SolidWimsAreLzmsAndIntegrityTablesCatchCorruption) {
 }
 
 TEST_F(FactoryFolder, SplitGivesNumberedPartsOfOneSet) {
-    WimSpec spec;
-    spec.images = {{{{"NAME", "Big"}},
+    WimPlan plan;
+    plan.images = {{{{"NAME", "Big"}},
                     {{"a.bin", pseudoRandomText(300000, 1)}, {"b.bin", pseudoRandomText(300000, 2)},
                      {"c.bin", pseudoRandomText(300000, 3)}}}};
-    ASSERT_EQ(writeWim(root_ / "big.wim", spec), "");
+    ASSERT_EQ(writeWim(root_ / "big.wim", plan), "");
     ASSERT_EQ(splitWim(root_ / "big.wim", root_ / "install.swm", 400000), "");
     auto first = open(root_ / "install.swm");
     auto second = open(root_ / "install2.swm");
@@ -102,16 +102,16 @@ TEST_F(FactoryFolder, SplitGivesNumberedPartsOfOneSet) {
     EXPECT_EQ(second->info.part_number, 2);
 
     // Content that fits one part is reported, not passed off as a split set.
-    WimSpec small;
+    WimPlan small;
     small.images = realisticWindowsImages(1);
     ASSERT_EQ(writeWim(root_ / "small.wim", small), "");
     EXPECT_NE(splitWim(root_ / "small.wim", root_ / "small.swm", 1 << 20), "");
 }
 
 TEST_F(FactoryFolder, RealisticImagesCarryRealSizedXml) {
-    WimSpec spec;
-    spec.images = realisticWindowsImages(3);
-    ASSERT_EQ(writeWim(root_ / "install.wim", spec), "");
+    WimPlan plan;
+    plan.images = realisticWindowsImages(3);
+    ASSERT_EQ(writeWim(root_ / "install.wim", plan), "");
     auto opened = open(root_ / "install.wim");
     ASSERT_EQ(opened->rc, 0);
     void* xml = nullptr;

@@ -51,7 +51,7 @@ private:
     fs::path path_;
 };
 
-std::string fillFolder(const fs::path& folder, const ImageSpec& image) {
+std::string fillFolder(const fs::path& folder, const ImagePlan& image) {
     for (const auto& [relative, content] : image.files) {
         const fs::path file = folder / relative;
         std::error_code ec;
@@ -73,7 +73,7 @@ wimlib_compression_type compressionType(WimCompression compression) {
     return WIMLIB_COMPRESSION_TYPE_LZX;
 }
 
-std::string nameOf(const ImageSpec& image) {
+std::string nameOf(const ImagePlan& image) {
     for (const auto& [path, value] : image.properties) {
         if (path == "NAME") return value;
     }
@@ -82,18 +82,18 @@ std::string nameOf(const ImageSpec& image) {
 
 }  // namespace
 
-std::string writeWim(const fs::path& file, const WimSpec& spec) {
+std::string writeWim(const fs::path& file, const WimPlan& plan) {
     initialiseWimlib();
     WIMStruct* raw = nullptr;
-    int rc = wimlib_create_new_wim(compressionType(spec.compression), &raw);
+    int rc = wimlib_create_new_wim(compressionType(plan.compression), &raw);
     if (rc != 0) return wimlibError("wimlib_create_new_wim", rc);
     WimPtr wim(raw);
 
     // wimlib reads the files' contents only when it writes, so every image's folder stays
     // until then.
     std::vector<std::unique_ptr<ScratchFolder>> folders;
-    for (std::size_t i = 0; i < spec.images.size(); ++i) {
-        const ImageSpec& image = spec.images[i];
+    for (std::size_t i = 0; i < plan.images.size(); ++i) {
+        const ImagePlan& image = plan.images[i];
         const ScratchFolder& scratch = *folders.emplace_back(std::make_unique<ScratchFolder>());
         if (scratch.path().empty()) return "cannot make a scratch folder";
         if (auto error = fillFolder(scratch.path(), image); !error.empty()) return error;
@@ -110,16 +110,16 @@ std::string writeWim(const fs::path& file, const WimSpec& spec) {
         }
     }
 
-    if (spec.bootIndex != 0) {
+    if (plan.bootIndex != 0) {
         wimlib_wim_info info{};
-        info.boot_index = static_cast<std::uint32_t>(spec.bootIndex);
+        info.boot_index = static_cast<std::uint32_t>(plan.bootIndex);
         rc = wimlib_set_wim_info(wim.get(), &info, WIMLIB_CHANGE_BOOT_INDEX);
         if (rc != 0) return wimlibError("wimlib_set_wim_info boot index", rc);
     }
 
     int flags = 0;
-    if (spec.integrityTable) flags |= WIMLIB_WRITE_FLAG_CHECK_INTEGRITY;
-    if (spec.compression == WimCompression::Solid) {
+    if (plan.integrityTable) flags |= WIMLIB_WRITE_FLAG_CHECK_INTEGRITY;
+    if (plan.compression == WimCompression::Solid) {
         flags |= WIMLIB_WRITE_FLAG_SOLID;
         wimlib_set_output_pack_compression_type(wim.get(), WIMLIB_COMPRESSION_TYPE_LZMS);
     }
@@ -214,14 +214,14 @@ constexpr Edition kEditions[] = {
 
 }  // namespace
 
-std::vector<ImageSpec> realisticWindowsImages(int count) {
-    std::vector<ImageSpec> images;
+std::vector<ImagePlan> realisticWindowsImages(int count) {
+    std::vector<ImagePlan> images;
     constexpr int kEditionCount = static_cast<int>(sizeof kEditions / sizeof kEditions[0]);
     for (int i = 0; i < count; ++i) {
         const Edition& edition = kEditions[i % kEditionCount];
         std::string name = edition.name;
         if (i >= kEditionCount) name += " (" + std::to_string(i / kEditionCount + 1) + ")";
-        ImageSpec image;
+        ImagePlan image;
         image.properties = {
             {"NAME", name},
             {"DESCRIPTION", edition.description},

@@ -16,22 +16,22 @@ namespace halvora::testing {
 // {"WINDOWS/VERSION/BUILD","19041"}, {"WINDOWS/VERSION/SPBUILD","1"},
 // {"WINDOWS/LANGUAGES/DEFAULT","ko-KR"}, {"WIMBOOT","1"}, {"FLAGS","Professional"}.
 // An empty value means: leave that element out.
-struct ImageSpec {
+struct ImagePlan {
     std::vector<std::pair<std::string, std::string>> properties;
     std::vector<std::pair<std::string, std::string>> files;  // relative path ("Windows/System32/a.txt") -> content
 };
 
 enum class WimCompression { None, Xpress, Lzx, Solid /* LZMS solid resources, as in an ESD */ };
 
-struct WimSpec {
-    std::vector<ImageSpec> images;
+struct WimPlan {
+    std::vector<ImagePlan> images;
     WimCompression compression = WimCompression::Lzx;
     bool integrityTable = false;
     int bootIndex = 0;
 };
 
 // Writes `file`; returns "" on success or a message naming what failed.
-std::string writeWim(const std::filesystem::path& file, const WimSpec& spec);
+std::string writeWim(const std::filesystem::path& file, const WimPlan& plan);
 
 // Splits `wim` into parts: first part `firstPart` (e.g. .../install.swm), then install2.swm, ...
 // with parts of at most `partBytes`; returns "" or a message. The content must be large enough
@@ -45,7 +45,7 @@ std::string corruptResourceData(const std::filesystem::path& wim);
 
 // `count` images as a real Windows install.wim/install.esd describes them (editions Home,
 // Education, Pro, ...), each image's XML about the size a real image carries; small files.
-std::vector<ImageSpec> realisticWindowsImages(int count);
+std::vector<ImagePlan> realisticWindowsImages(int count);
 
 // `bytes` of printable text that no compressor shrinks much, the same for the same seed.
 std::string pseudoRandomText(std::size_t bytes, std::uint32_t seed);
