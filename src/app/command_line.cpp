@@ -1,5 +1,7 @@
 #include "app/command_line.hpp"
 
+#include <limits>
+
 #include "app/single_instance.hpp"
 #include "app/text.hpp"
 #include "disks/boot_location.hpp"
@@ -7,6 +9,7 @@
 #include "images/image_list.hpp"
 #include "install/customisation_choice.hpp"
 #include "ui/main_window_layout.hpp"
+#include "ui/status_bar.hpp"
 
 namespace halvora {
 
@@ -16,6 +19,14 @@ std::wstring driveValue(const std::wstring& value) {
     std::wstring drive = toUpper(value);
     if (drive.size() > 2) drive.resize(2);
     return drive;
+}
+
+// The 0-based image index of an /Index: value. A number no image count can reach would wrap
+// round as an int and pick some other image, so it reads as text that is not a number.
+int indexValue(const std::wstring& value) {
+    const long long number = parseLeadingInteger(value);
+    if (number <= std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max()) return -1;
+    return static_cast<int>(number) - 1;
 }
 
 int afterChoiceFor(const std::wstring& word) {
@@ -54,14 +65,11 @@ bool takePrefixed(const std::wstring& field, ParsedCommandLine& parsed) {
         if (findIgnoreCase(field, prefixes[i]) == std::wstring::npos) continue;
         const std::wstring value = removeAllIgnoreCase(field, prefixes[i]);
         switch (i) {
-            case 0:
-                parsed.applyDrive = driveValue(value);
-                parsed.hasApplyDrive = true;
-                break;
+            case 0: parsed.applyDrives.push_back(driveValue(value)); break;
             case 1: parsed.bootDrive = driveValue(value); break;
             case 2: parsed.imageFile = value; break;
             case 3:
-                parsed.index = static_cast<int>(parseLeadingInteger(value)) - 1;
+                parsed.index = indexValue(value);
                 parsed.hasIndex = true;
                 break;
             case 4: parsed.xmlFile = value; break;
@@ -115,8 +123,8 @@ bool parseCommandLine(Program& program, const std::wstring& text, bool startup) 
     if (parsed.check) ui.setMenuItemChecked(kOptionsMenu, kMenuCheck, true);
     if (parsed.log) ui.setMenuItemChecked(kOptionsMenu, kMenuLog, true);
     if (parsed.afterChoice >= 0) ui.setComboSelection("AfterInstallCombo", parsed.afterChoice);
-    if (parsed.hasApplyDrive) {
-        const int row = findDriveRow(program, "TargetDriveList", parsed.applyDrive);
+    for (const std::wstring& drive : parsed.applyDrives) {
+        const int row = findDriveRow(program, "TargetDriveList", drive);
         if (row >= 0) {
             ui.selectRow("TargetDriveList", row);
             selectDriveRow(program, "TargetDriveList", row, "TargetRow", 0, true);
@@ -126,9 +134,12 @@ bool parseCommandLine(Program& program, const std::wstring& text, bool startup) 
     if (!parsed.imageFile.empty() && sys.fileSize(parsed.imageFile) > 0) {
         selectImageFile(program, parsed.imageFile, parsed.index);
     }
+    // The usage text promises that asking for both Compact and WIMBoot cancels the
+    // installation at once: WIMBoot is not marked and nothing starts by itself.
+    const bool conflicting = parsed.compact && parsed.wimBoot;
     // WIMBoot only for an image that allows it, which the image just chosen decides; it takes
     // the place of Compact as the menu does.
-    if (parsed.wimBoot && ui.isMenuItemEnabled(kOptionsMenu, kMenuWimBoot)) {
+    if (parsed.wimBoot && !conflicting && ui.isMenuItemEnabled(kOptionsMenu, kMenuWimBoot)) {
         ui.setMenuItemChecked(kOptionsMenu, kMenuWimBoot, true);
         ui.setMenuItemChecked(kOptionsMenu, kMenuCompact, false);
     }
@@ -155,6 +166,11 @@ bool parseCommandLine(Program& program, const std::wstring& text, bool startup) 
         }
     }
     rebuildOptionSummary(program);
+    if (conflicting) {
+        // After the image's own summary, which choosing the image wrote into the same field.
+        showStatus(program, kCompactWithWimBootText);
+        return false;
+    }
     return parsed.applyStart;
 }
 

@@ -3,6 +3,7 @@
 // by a second one. It turns into the same control states a user would set by hand.
 
 #include <string>
+#include <vector>
 
 #include "app/program_context.hpp"
 
@@ -17,16 +18,21 @@ struct ParsedCommandLine {
     bool log = false;
     bool applyStart = false;
     bool wimBoot = false;
-    std::wstring applyDrive;  // /ApplyDrv:, upper case, at most 2 characters; empty when absent
-    bool hasApplyDrive = false;
+    // Every /ApplyDrv: in the order given, upper case, at most 2 characters: each is selected
+    // in turn, so a later one that is not listed leaves an earlier one's choice in place.
+    std::vector<std::wstring> applyDrives;
     std::wstring bootDrive;   // /BootDrv: as above, "-" or "*"
     std::wstring imageFile;   // /ImageFile:, or the last bare argument when none is given
-    int index = 0;            // /Index: minus 1; -1 for text that is not a number
+    int index = 0;            // /Index: minus 1; -1 for text that is not a number (or too large for one)
     bool hasIndex = false;
     std::wstring xmlFile;
     std::wstring oemPath;
     int afterChoice = -1;     // /after: 0 shutdown, 1 reboot, 2 finish, 3 anything else; -1 absent
 };
+
+// What the status bar says when a command line asks for both /Compact and /WIMboot.
+inline const std::wstring kCompactWithWimBootText =
+    L"/Compact 와 /WIMboot 는 함께 사용할 수 없습니다. 자동 설치를 취소 합니다.";
 
 // Parses the arguments joined by "|" (each followed by "|").
 ParsedCommandLine parseArguments(const std::wstring& text);

@@ -10,7 +10,7 @@ TEST(CommandLine, UsageExampleSetsEverything) {
     EXPECT_EQ(p.imageFile, L"Sample.wim");
     EXPECT_TRUE(p.hasIndex);
     EXPECT_EQ(p.index, 0);
-    EXPECT_EQ(p.applyDrive, L"C:");
+    EXPECT_EQ(p.applyDrives, std::vector<std::wstring>{L"C:"});
     EXPECT_EQ(p.afterChoice, 2);
     EXPECT_TRUE(p.compact);
     EXPECT_TRUE(p.keepBootEntries);
@@ -27,7 +27,10 @@ TEST(CommandLine, OptionsIgnoreCaseAndSurroundingBlanks) {
 }
 
 TEST(CommandLine, DrivesAreUpperCasedAndCut) {
-    EXPECT_EQ(parseArguments(L"/ApplyDrv:c:\\|").applyDrive, L"C:");
+    EXPECT_EQ(parseArguments(L"/ApplyDrv:c:\\|").applyDrives, std::vector<std::wstring>{L"C:"});
+    // Each one is kept, in order: the window selects them in turn.
+    EXPECT_EQ(parseArguments(L"/ApplyDrv:E:|/d|/ApplyDrv:z:|").applyDrives, (std::vector<std::wstring>{L"E:", L"Z:"}));
+    EXPECT_TRUE(parseArguments(L"/d|").applyDrives.empty());
     EXPECT_EQ(parseArguments(L"/bootdrv:e:|").bootDrive, L"E:");
     EXPECT_EQ(parseArguments(L"/BootDrv:-|").bootDrive, L"-");
     EXPECT_EQ(parseArguments(L"/BootDrv:*|").bootDrive, L"*");
@@ -36,6 +39,12 @@ TEST(CommandLine, DrivesAreUpperCasedAndCut) {
 TEST(CommandLine, IndexThatIsNotANumberGivesMinusOne) {
     EXPECT_EQ(parseArguments(L"/Index:x|").index, -1);
     EXPECT_EQ(parseArguments(L"/Index:3|").index, 2);
+    EXPECT_EQ(parseArguments(L"/Index:2147483647|").index, 2147483646);
+    // Too large for an int: not a wrapped value that picks some other image.
+    EXPECT_EQ(parseArguments(L"/Index:2147483648|").index, -1);
+    EXPECT_EQ(parseArguments(L"/Index:4294967298|").index, -1);
+    EXPECT_EQ(parseArguments(L"/Index:99999999999999999999999|").index, -1);
+    EXPECT_EQ(parseArguments(L"/Index:-2147483648|").index, -1);
 }
 
 TEST(CommandLine, BareArgumentIsTheImageOnlyWithoutImageFile) {

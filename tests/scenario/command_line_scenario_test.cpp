@@ -1,0 +1,63 @@
+// Command lines that ask for things that cannot go together, or say one thing twice.
+
+#include "app/command_line.hpp"
+#include "install_session.hpp"
+#include "ui/main_window_layout.hpp"
+
+namespace halvora::scenario {
+namespace {
+
+testing::ImagePlan wimBootImage() {
+    testing::ImagePlan image = windowsLikeImage();
+    image.properties.push_back({"WIMBOOT", "1"});
+    return image;
+}
+
+TEST(CommandLineConflicts, CompactWithWimBootStartsNothingAndSaysWhy) {
+    SimMachineFixture m;
+    m.description().merge_patch(installMachine(m));
+    writeInstallImage(m, "D/sources/install.wim", wimBootImage());
+    auto machine = m.machine();
+    ProgramRun run(machine, installArguments({L"/Compact", L"/WIMboot", L"/ApplyStart"}));
+    run.start();
+    auto& ui = run.ui();
+    // The image allows WIMBoot, so only the conflict keeps it from being marked.
+    ASSERT_TRUE(ui.isMenuItemEnabled(kOptionsMenu, kMenuWimBoot));
+    EXPECT_FALSE(ui.isMenuItemChecked(kOptionsMenu, kMenuWimBoot));
+    EXPECT_EQ(ui.statusText(kStatusBar, kStatusMessageField), kCompactWithWimBootText);
+    ASSERT_TRUE(run.user().advance(10000));
+    EXPECT_FALSE(ui.isWindow("MessageBox")) << "no confirmation: nothing starts by itself";
+    EXPECT_TRUE(callsContaining(*machine, L"WIMApplyImage").empty());
+    expectIdle(run);
+}
+
+TEST(CommandLineConflicts, WimBootAloneStillReplacesCompactFromTheMenu) {
+    SimMachineFixture m;
+    m.description().merge_patch(installMachine(m));
+    writeInstallImage(m, "D/sources/install.wim", wimBootImage());
+    ProgramRun run(m.machine(), installArguments({L"/WIMboot"}));
+    run.start();
+    EXPECT_TRUE(run.ui().isMenuItemChecked(kOptionsMenu, kMenuWimBoot));
+    EXPECT_NE(run.ui().statusText(kStatusBar, kStatusMessageField), kCompactWithWimBootText);
+}
+
+TEST(CommandLineRepeats, EveryApplyDriveIsSelectedInTurn) {
+    SimMachineFixture m;
+    m.description().merge_patch(installMachine(m));
+    writeInstallImage(m);
+    struct Case {
+        std::vector<std::wstring> arguments;
+        std::wstring chosen;
+    };
+    // A later drive that is listed wins; one that is not leaves the earlier choice in place.
+    for (const Case& c : {Case{{L"/ApplyDrv:C:", L"/ApplyDrv:E:"}, L"E:"}, Case{{L"/ApplyDrv:E:", L"/ApplyDrv:Z:"}, L"E:"},
+                          Case{{L"/ApplyDrv:E:", L"/ApplyDrv:C:"}, L"C:"}}) {
+        SCOPED_TRACE(toUtf8(c.arguments.back()));
+        ProgramRun run(m.machine(), c.arguments);
+        run.start();
+        EXPECT_EQ(run.ui().cell("TargetRow", 0, 0), c.chosen);
+    }
+}
+
+}  // namespace
+}  // namespace halvora::scenario
