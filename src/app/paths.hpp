@@ -22,4 +22,8 @@ inline std::wstring withTrailingBackslash(std::wstring path) {
     return path;
 }
 
+// The root folder of a drive ("E:" gives "E:\\"). A bare "E:" is not the root: Windows reads it
+// as the current folder of drive E:, which is wherever the process last went on E:.
+inline std::wstring volumeRoot(const std::wstring& drive) { return withTrailingBackslash(drive); }
+
 }  // namespace halvora

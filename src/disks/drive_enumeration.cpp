@@ -1,5 +1,6 @@
 #include "disks/drive_enumeration.hpp"
 
+#include "app/paths.hpp"
 #include "app/text.hpp"
 #include "disks/volume_identity.hpp"
 
@@ -61,7 +62,7 @@ std::wstring findFreeDriveLetter(System& system) {
     for (wchar_t letter = L'P'; letter <= L'Z'; ++letter) {
         if (used & (1u << (letter - L'A'))) continue;
         const std::wstring drive = std::wstring(1, letter) + L":";
-        if (system.volumes().driveType(drive) == kDriveNoRootDir) return drive;
+        if (system.volumes().driveType(volumeRoot(drive)) == kDriveNoRootDir) return drive;
     }
     return L"";
 }

@@ -31,6 +31,7 @@ std::wstring askForImageFile(Program& program, const std::wstring& startFolder) 
     request.start = startFolder;
     request.filter = imageFileFilter(program.state.IsoSupported, program.state.EsdSupported);
     request.filterIndex = 0;
+    request.keepCurrentFolder = true;
     return program.ui.openFileDialog(kMainWindow, request);
 }
 

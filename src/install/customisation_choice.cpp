@@ -33,6 +33,7 @@ void setAnswerFile(Program& program, std::wstring file) {
         request.start = start;
         request.filter = L"unattend*.xml; autounattend*.xml|unattend*.xml;autounattend*.xml|";
         request.filterIndex = 0;
+        request.keepCurrentFolder = true;
         file = ui.openFileDialog(kMainWindow, request);
     }
     if (!isAnswerFile(sys, file)) return;

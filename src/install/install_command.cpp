@@ -81,7 +81,7 @@ bool prepareImage(Program& program, const std::wstring& target) {
     s.ImageFileHandle = openImageFile(program, path);
     if (s.ImageFileHandle == 0) return false;
     referenceSplitParts(program, s.ImageFileHandle, path);
-    if (!wim.setTemporaryPath(s.ImageFileHandle, target)) return false;
+    if (!wim.setTemporaryPath(s.ImageFileHandle, volumeRoot(target))) return false;
     const auto index = static_cast<std::uint32_t>(parseLeadingInteger(trimSpaces(program.ui.text("ImageIndexEdit"))));
     s.ImageHandle = wim.loadImage(s.ImageFileHandle, index);
     if (s.ImageHandle == 0) {
@@ -93,7 +93,7 @@ bool prepareImage(Program& program, const std::wstring& target) {
 
 bool startApplyWorker(Program& program, const std::wstring& target) {
     joinFinishedWorker(program.applyThread);
-    ApplyJob job{program.state.ImageHandle.load(), target, applyFlags(program)};
+    ApplyJob job{program.state.ImageHandle.load(), volumeRoot(target), applyFlags(program)};
     program.state.ApplyWorkerAlive = true;
     std::uint32_t error = 0;
     program.applyThread = program.system.startThread([&program, job] { applyWorkerMain(program, job); }, error);

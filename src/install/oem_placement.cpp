@@ -61,7 +61,7 @@ int copyOemFolders(Program& program, const std::wstring& oemPath, const std::wst
 
 int placeAnswerFile(Program& program, const std::wstring& answerFile, const std::wstring& target) {
     System& sys = program.system;
-    if (sys.fileSize(answerFile) <= 1 || target.empty() || !sys.folderExists(target)) return 0;
+    if (sys.fileSize(answerFile) <= 1 || target.empty() || !sys.folderExists(volumeRoot(target))) return 0;
     showStatus(program, L"XML 복사 진행");
     const std::wstring panther = target + L"\\Windows\\Panther\\";
     if (!sys.folderExists(panther)) sys.createFolder(panther);

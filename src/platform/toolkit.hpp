@@ -83,10 +83,14 @@ struct OpenFileRequest {
     std::wstring start;
     std::wstring filter;
     int filterIndex = 0;
+    // OFN_NOCHANGEDIR. Without it the dialog moves the process's current folder to the chosen
+    // file's folder, and a bare "X:" then means that folder whenever it lies on X:.
+    bool keepCurrentFolder = false;
 };
 
 // The folder picker object (IFileOpenDialog with FOS_PICKFOLDERS). `defaultFolder` goes to
-// SetDefaultFolder and, when `setFolder` is true, also to SetFolder; `options` to SetOptions.
+// SetDefaultFolder and, when `setFolder` is true, also to SetFolder; `options` are added to the
+// dialog's own (GetOptions, then SetOptions with both).
 struct FolderPickerRequest {
     std::wstring defaultFolder;
     bool setFolder = false;

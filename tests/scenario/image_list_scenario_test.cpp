@@ -151,9 +151,9 @@ TEST_F(ImageListScenario, RequesterFilterAndStartFolderFollowTheMachine) {
             if (call.rfind(L"GetOpenFileNameW", 0) == 0) dialogs.push_back(call);
         }
         ASSERT_EQ(dialogs.size(), 2u);
-        EXPECT_EQ(dialogs[0], std::wstring(L"GetOpenFileNameW title=파일 선택... start= filter=") + c.filter + L" index=0");
+        EXPECT_EQ(dialogs[0], std::wstring(L"GetOpenFileNameW title=파일 선택... start= filter=") + c.filter + L" index=0 nochangedir");
         // The second time it starts in the folder of the file now listed; a cancel changes nothing.
-        EXPECT_EQ(dialogs[1], std::wstring(L"GetOpenFileNameW title=파일 선택... start=D:\\sources\\ filter=") + c.filter + L" index=0");
+        EXPECT_EQ(dialogs[1], std::wstring(L"GetOpenFileNameW title=파일 선택... start=D:\\sources\\ filter=") + c.filter + L" index=0 nochangedir");
         EXPECT_EQ(run.ui().rowCount("ImageList"), 3);
         EXPECT_TRUE(run.ui().isEnabled("ImageFileButton"));
     }
@@ -341,7 +341,7 @@ TEST_F(ImageListScenario, BadFilesChangeNothingAndBreakNothing) {
     user().answerNextDialog(L"D:\\folder.wim");
     chooseImage(L"");
     EXPECT_EQ(calls(L"GetOpenFileNameW").back(),
-              L"GetOpenFileNameW title=파일 선택... start=D:\\folder.wim\\ filter=*.WIM; *.SWM; *.ESD; *.ISO|*.WIM;*.SWM;*.ESD;*.ISO| index=0");
+              L"GetOpenFileNameW title=파일 선택... start=D:\\folder.wim\\ filter=*.WIM; *.SWM; *.ESD; *.ISO|*.WIM;*.SWM;*.ESD;*.ISO| index=0 nochangedir");
     EXPECT_EQ(ui().rowCount("ImageList"), 3);
     EXPECT_TRUE(ui().isEnabled("ImageFileButton"));
     expectNoFaults();
@@ -396,7 +396,7 @@ TEST_F(ImageListScenario, OemAndAnswerFileDialogsAndTheOverlapNote) {
     EXPECT_EQ(ui().text("XmlEdit"), L"D:\\my.xml");
     EXPECT_EQ(status(), L"<XML 파일> <$OEM$ 위치> 의 xml 중복시 <XML 파일> 복사.");
     EXPECT_EQ(calls(L"GetOpenFileNameW").back(),
-              L"GetOpenFileNameW title=파일 선택... start=D:\\sources\\ filter=unattend*.xml; autounattend*.xml|unattend*.xml;autounattend*.xml| index=0");
+              L"GetOpenFileNameW title=파일 선택... start=D:\\sources\\ filter=unattend*.xml; autounattend*.xml|unattend*.xml;autounattend*.xml| index=0 nochangedir");
     user().answerNextDialog(L"");
     ASSERT_TRUE(user().click("XmlButton"));
     EXPECT_NE(calls(L"GetOpenFileNameW").back().find(L" start=D:\\my.xml filter="), std::wstring::npos) << "starts at the chosen file";

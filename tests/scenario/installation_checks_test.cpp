@@ -120,7 +120,7 @@ TEST(CommandLineInstall, TheUsageExampleInstallsWithItsOptionsAndEnds) {
     EXPECT_EQ(box.title, L"프로그램을 종료 합니다!");
     ASSERT_TRUE(run.ended(sim::kDefaultWait));
     EXPECT_EQ(run.exitCode(), 0);
-    EXPECT_EQ(callsContaining(*machine, L"WIMApplyImage"), (std::vector<std::wstring>{L"WIMApplyImage E: 0x4000"}));
+    EXPECT_EQ(callsContaining(*machine, L"WIMApplyImage"), (std::vector<std::wstring>{L"WIMApplyImage E:\\ 0x4000"}));
     const auto bcdboot = callsContaining(*machine, L"Bcdboot.exe");
     ASSERT_EQ(bcdboot.size(), 1u);
     EXPECT_NE(bcdboot.front().find(L" E:\\Windows /l ko-KR /s Q: /f UEFI /d -> exit 0"), std::wstring::npos)

@@ -56,6 +56,32 @@ TEST(Installation, GptUefiInstallPlacesTheImageBootFilesOemFoldersAndAnswerFile)
     EXPECT_NE(ui.cell("TargetRow", 0, 9), L"0");  // the chosen row was read again
 }
 
+// A drive alone ("E:") names the current folder of E: when the process is on E:, and the
+// open-file dialog can put it there. The image and its temporary files go to the root, and the
+// dialog leaves the current folder where it was.
+TEST(Installation, TheImageLandsInTheRootAfterAnAnswerFileWasPickedFromAFolderOfTheTarget) {
+    SimMachineFixture m;
+    m.description().merge_patch(installMachine(m));
+    writeInstallImage(m);
+    m.writeHostFile("E/cfg/unattend.xml", "<unattend from E/>");
+    auto machine = m.machine();
+    ProgramRun run(machine, installArguments());
+    run.start();
+    run.user().answerNextDialog(L"E:\\cfg\\unattend.xml");
+    ASSERT_TRUE(run.user().click("XmlButton"));
+    ASSERT_EQ(run.ui().text("XmlEdit"), L"E:\\cfg\\unattend.xml");
+    EXPECT_EQ(machine->currentFolder(), L"D:\\Halvora");
+
+    startInstallation(run);
+    answerBox(run, "Ok");
+    ASSERT_TRUE(run.user().waitIdle());
+    EXPECT_EQ(m.readHostFile("E/Users/Public/readme.txt"), "hello");
+    EXPECT_FALSE(m.hostFileExists("E/cfg/Users/Public/readme.txt"));
+    EXPECT_EQ(m.readHostFile("E/Windows/Panther/unattend.xml"), "<unattend from E/>");
+    EXPECT_EQ(callsContaining(*machine, L"WIMApplyImage"), (std::vector<std::wstring>{L"WIMApplyImage E:\\ 0x0"}));
+    EXPECT_EQ(callsContaining(*machine, L"WIMSetTemporaryPath"), (std::vector<std::wstring>{L"WIMSetTemporaryPath E:\\"}));
+}
+
 // The unattended installation that the demo runs: the automatic start asks with a countdown, and
 // with Finish the summary box counts down to Yes and the program ends with 0, without a
 // shutdown.

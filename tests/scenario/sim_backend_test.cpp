@@ -98,6 +98,10 @@ TEST(SimPaths, RelativePathsAreMadeWholeWithTheCurrentFolder) {
     EXPECT_EQ(fullWindowsPath(L"d:install.wim", current), L"D:\\Halvora\\install.wim");
     EXPECT_EQ(fullWindowsPath(L"E:install.wim", current), L"E:\\install.wim");
     EXPECT_EQ(fullWindowsPath(L"Sample.wim", L"C:"), L"C:\\Sample.wim");
+    // A drive alone is its current folder when the process is on that drive, else its root.
+    EXPECT_EQ(fullWindowsPath(L"d:", current), L"D:\\Halvora");
+    EXPECT_EQ(fullWindowsPath(L"E:", L"E:\\cfg"), L"E:\\cfg");
+    EXPECT_EQ(fullWindowsPath(L"E:\\", L"E:\\cfg"), L"E:\\");
     for (const wchar_t* whole : {L"E:\\x", L"E:", L"\\\\server\\share\\x", L"\\\\.\\C:", L""}) {
         EXPECT_EQ(fullWindowsPath(whole, current), whole);
     }
@@ -436,6 +440,33 @@ TEST(SimToolkit, WindowCreationFailsForUnknownOwnersTakenNamesAndWhenTold) {
     EXPECT_EQ(ui.createWindow("Box", L"t", {1, 1}, "Main", 0), 8u);
     EXPECT_EQ(ui.createWindow("Box", L"t", {1, 1}, "Main", 0), 0u) << "only the next creation fails";
     EXPECT_FALSE(ui.isVisible("Box"));
+}
+
+TEST(SimToolkit, TheOpenFileDialogMovesTheCurrentFolderUnlessToldNotTo) {
+    auto m = emptyMachine();
+    SimToolkit ui(m);
+    ASSERT_EQ(ui.createWindow("Main", L"t", {1, 1}, "", 0), 0u);
+    const std::wstring start = m->currentFolder();
+    OpenFileRequest request;
+    request.keepCurrentFolder = true;
+    ui.queueDialogAnswer(L"E:\\cfg\\unattend.xml");
+    EXPECT_EQ(ui.openFileDialog("Main", request), L"E:\\cfg\\unattend.xml");
+    EXPECT_EQ(m->currentFolder(), start);
+    EXPECT_EQ(m->fullPath(L"E:"), L"E:");
+
+    request.keepCurrentFolder = false;
+    ui.queueDialogAnswer(L"");
+    EXPECT_EQ(ui.openFileDialog("Main", request), L"");
+    EXPECT_EQ(m->currentFolder(), start) << "a cancelled dialog goes nowhere";
+    ui.queueDialogAnswer(L"E:\\cfg\\unattend.xml");
+    ui.openFileDialog("Main", request);
+    EXPECT_EQ(m->currentFolder(), L"E:\\cfg");
+    EXPECT_EQ(m->fullPath(L"E:"), L"E:\\cfg") << "a drive alone is now that folder";
+    EXPECT_EQ(m->fullPath(L"E:\\"), L"E:\\");
+    ui.queueDialogAnswer(L"F:\\top.xml");
+    ui.openFileDialog("Main", request);
+    EXPECT_EQ(m->fullPath(L"F:"), L"F:");
+    EXPECT_EQ(m->fullPath(L"E:"), L"E:") << "one current folder, as a process has";
 }
 
 class SimToolkitTree : public ::testing::Test {

@@ -5,7 +5,12 @@
 namespace halvora::sim {
 
 SimMachine::SimMachine(MachineDescription description)
-    : description_(std::move(description)), devices_(description_), attachedDiscs_(devices_, fileAttributes_) {}
+    : description_(std::move(description)), devices_(description_), attachedDiscs_(devices_, fileAttributes_) {
+    const std::wstring& program = description_.programPath;
+    const std::size_t slash = program.find_last_of(L"\\/");
+    // A drive root keeps its backslash out: the current folder of C:\x.exe is "C:".
+    currentFolder_ = slash == std::wstring::npos ? L"" : program.substr(0, slash);
+}
 
 std::shared_ptr<SimMachine> SimMachine::load(const std::string& jsonPath, std::string& error) {
     std::ifstream in(jsonPath, std::ios::binary);
@@ -32,11 +37,20 @@ std::shared_ptr<SimMachine> SimMachine::fromJson(const nlohmann::json& json, std
 }
 
 std::wstring SimMachine::fullPath(const std::wstring& path) const {
-    const std::wstring& program = description_.programPath;
-    const std::size_t slash = program.find_last_of(L"\\/");
-    // A drive root keeps its backslash out: the current folder of C:\x.exe is "C:".
-    const std::wstring current = slash == std::wstring::npos ? L"" : program.substr(0, slash);
-    return fullWindowsPath(path, current);
+    return fullWindowsPath(path, currentFolder());
+}
+
+std::wstring SimMachine::currentFolder() const {
+    std::lock_guard lock(mutex_);
+    return currentFolder_;
+}
+
+void SimMachine::setCurrentFolder(const std::wstring& folder) {
+    std::wstring current = folder;
+    // Kept without a trailing backslash, a root as "C:", as the paths above are joined.
+    while (current.size() > 2 && (current.back() == L'\\' || current.back() == L'/')) current.pop_back();
+    std::lock_guard lock(mutex_);
+    currentFolder_ = current;
 }
 
 std::optional<std::filesystem::path> SimMachine::hostPath(const std::wstring& path) const {

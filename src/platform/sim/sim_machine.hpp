@@ -40,9 +40,14 @@ public:
     // --- drives -----------------------------------------------------------------------------
     // Every drive letter, whether a plain folder, a partition, a CD-ROM or another drive, maps
     // a path to the folder of the device the letter currently links to.
-    // A path the program passes may be relative to its current folder, which is the folder of
-    // its own file; fullPath makes it whole, and every lookup below does so first.
+    // A path the program passes may be relative to its current folder, which starts as the
+    // folder of its own file (as Explorer starts a program) and moves where an open-file
+    // dialog without OFN_NOCHANGEDIR takes it; fullPath makes a path whole as
+    // GetFullPathNameW does ("E:" alone is that folder when it lies on E:), and every lookup
+    // below does so first.
     std::wstring fullPath(const std::wstring& path) const;
+    std::wstring currentFolder() const;               // "D:\Halvora", or "C:" for a root
+    void setCurrentFolder(const std::wstring& folder);  // SetCurrentDirectoryW
     std::optional<std::filesystem::path> hostPath(const std::wstring& path) const;
     bool isReadOnly(const std::wstring& path) const;  // under one of the read-only paths
     void addDrive(wchar_t letter, const std::filesystem::path& folder);
@@ -110,6 +115,7 @@ private:
     ApplyHold applyHold_;
     ListingGate listingGate_;
     mutable std::mutex mutex_;
+    std::wstring currentFolder_;
     std::map<std::wstring, int> mutexes_;  // name -> open handles
     std::map<std::uint64_t, Window> windows_;
     std::uint64_t nextWindowId_ = 0x10010;

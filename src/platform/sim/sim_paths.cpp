@@ -73,8 +73,10 @@ std::wstring fullWindowsPath(const std::wstring& path, const std::wstring& curre
     if (path.empty() || current.size() < 2) return path;
     const bool drivePrefix = path.size() >= 2 && isDriveLetter(path[0]) && path[1] == L':';
     if (drivePrefix) {
-        if (path.size() == 2 || isSeparator(path[2])) return path;
+        if (path.size() > 2 && isSeparator(path[2])) return path;
         const bool currentDrive = foldCase(path[0]) == foldCase(current[0]);
+        // "X:" alone is a folder too: the current one when it lies on X:, else X:'s root.
+        if (path.size() == 2) return currentDrive ? current : path;
         return (currentDrive ? current : path.substr(0, 2)) + L"\\" + path.substr(2);
     }
     if (isSeparator(path[0])) {

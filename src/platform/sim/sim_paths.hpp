@@ -24,9 +24,10 @@ struct WindowsPath {
 std::optional<WindowsPath> parseWindowsPath(const std::wstring& path);
 
 // The path a relative one stands for, as GetFullPathNameW makes it with the process's current
-// folder `current` ("C:\\Halvora"): "a\\b" lies in it, "\\a" on its drive, and "X:a" in the root of
-// X: (a process keeps no current folder on other drives unless it went there) or in `current`
-// when that is on X:. Fully qualified, UNC and device paths, and the empty text, stay as given.
+// folder `current` ("C:\\Halvora"): "a\\b" lies in it, "\\a" on its drive, and "X:a" and "X:" alone
+// in the root of X: (a process keeps no current folder on other drives unless it went there) or
+// in `current` when that is on X:. Fully qualified, UNC and device paths, and the empty text,
+// stay as given.
 std::wstring fullWindowsPath(const std::wstring& path, const std::wstring& current);
 
 // True when `path` is `root` or lies inside it (case-insensitive, component by component).

@@ -84,10 +84,9 @@ std::vector<std::wstring> SimSystem::arguments() {
 }
 
 std::wstring SimSystem::currentDirectory() {
-    // A program started from Explorer runs in its own folder.
-    const std::wstring& program = machine_->description().programPath;
-    const std::size_t slash = program.find_last_of(L'\\');
-    return slash == std::wstring::npos ? program : program.substr(0, slash);
+    // A root is "C:\\", any other folder without a trailing backslash.
+    const std::wstring current = machine_->currentFolder();
+    return current.size() == 2 ? current + L"\\" : current;
 }
 
 std::int64_t SimSystem::fileSize(const std::wstring& path) {

@@ -35,8 +35,14 @@ std::wstring SimToolkit::takeDialogAnswer(const std::string& owner, const char* 
 
 std::wstring SimToolkit::openFileDialog(const std::string& owner, const OpenFileRequest& request) {
     machine_->record(L"GetOpenFileNameW title=" + request.title + L" start=" + request.start + L" filter=" +
-                     request.filter + L" index=" + std::to_wstring(request.filterIndex));
-    return takeDialogAnswer(owner, "openFileDialog");
+                     request.filter + L" index=" + std::to_wstring(request.filterIndex) +
+                     (request.keepCurrentFolder ? L" nochangedir" : L""));
+    std::wstring chosen = takeDialogAnswer(owner, "openFileDialog");
+    // Like GetOpenFileNameW, the dialog leaves the process in the chosen file's folder unless
+    // asked not to.
+    const std::size_t slash = chosen.find_last_of(L"\\/");
+    if (!request.keepCurrentFolder && slash != std::wstring::npos) machine_->setCurrentFolder(chosen.substr(0, slash));
+    return chosen;
 }
 
 std::wstring SimToolkit::pickFolder(const std::string& owner, const FolderPickerRequest& request) {

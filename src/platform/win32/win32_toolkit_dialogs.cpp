@@ -91,6 +91,7 @@ std::wstring Win32Toolkit::openFileDialog(const std::string& owner, const OpenFi
         dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
         dialog.lpstrTitle = request.title.empty() ? nullptr : request.title.c_str();
         dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
+        if (request.keepCurrentFolder) dialog.Flags |= OFN_NOCHANGEDIR;
         if (getOpenFileName(&dialog)) chosen.assign(file.data());
     });
     return chosen;
@@ -118,7 +119,11 @@ std::wstring Win32Toolkit::pickFolder(const std::string& owner, const FolderPick
             // The item is released before the library that made it.
             folder.reset();
         }
-        dialog->SetOptions(request.options);
+        // The dialog's own options (FOS_PATHMUSTEXIST, FOS_FILEMUSTEXIST, FOS_NOCHANGEDIR, ...)
+        // stay: the request only adds to them.
+        FILEOPENDIALOGOPTIONS options = 0;
+        if (FAILED(dialog->GetOptions(&options))) options = 0;
+        dialog->SetOptions(options | request.options);
         if (FAILED(dialog->Show(handleOf(owner)))) return;
         ComPtr<IShellItem> result;
         if (FAILED(dialog->GetResult(reinterpret_cast<IShellItem**>(result.out()))) || !result) return;
