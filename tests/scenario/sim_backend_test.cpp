@@ -711,6 +711,55 @@ TEST(SimIdle, AThreadThatStopsWaitingForEventsCountsAsIdleOnceItHasEnded) {
     EXPECT_TRUE(ui.waitIdle(kDefaultWait));
 }
 
+// A worker's window call is a message sent to the interface thread: it waits while that thread
+// is inside a handler, and lands once the thread waits for messages again.
+TEST(SimSentCalls, AWorkersWriteWaitsForTheHandlerInProgressToReturn) {
+    auto machine = emptyMachine();
+    SimToolkit ui(machine);
+    ui.createWindow("Main", L"Main", {1, 1}, "", 0);
+    ui.createControl({"Bar", ControlKind::StatusBar, "Main", L"", {}});
+    std::atomic<bool> handlerStarted{false};
+    InterfaceThread loop(ui, [&](const Event& e) {
+        if (e.kind != EventKind::Custom) return;
+        ui.setStatusText("Bar", 0, L"handler");
+        handlerStarted = true;
+        std::this_thread::sleep_for(100ms);
+        ui.setStatusText("Bar", 0, L"handler done");
+    });
+    SimSystem system(machine, {});
+    std::uint32_t error = 0;
+    auto worker = system.startThread(
+        [&] {
+            Event e;
+            e.kind = EventKind::Custom;
+            ui.postEvent(e);
+            while (!handlerStarted) std::this_thread::sleep_for(1ms);
+            ui.setStatusText("Bar", 0, L"worker");
+        },
+        error);
+    ASSERT_TRUE(worker);
+    worker->join();
+    ASSERT_TRUE(ui.waitIdle(kDefaultWait));
+    EXPECT_EQ(ui.statusText("Bar", 0), L"worker") << "the worker's text came in the middle of the handler";
+
+    // Threads that are not the program's workers (the test, the scripted user) read at once.
+    std::thread reader([&] { EXPECT_EQ(ui.statusText("Bar", 0), L"worker"); });
+    reader.join();
+}
+
+TEST(SimSentCalls, AWorkerDoesNotWaitForAnInterfaceThreadThatHasEnded) {
+    auto machine = emptyMachine();
+    SimToolkit ui(machine);
+    ui.createWindow("Main", L"Main", {1, 1}, "", 0);
+    { InterfaceThread loop(ui); }
+    SimSystem system(machine, {});
+    std::uint32_t error = 0;
+    auto worker = system.startThread([&] { ui.setText("Main", L"late"); }, error);
+    ASSERT_TRUE(worker);
+    worker->join();
+    EXPECT_EQ(ui.text("Main"), L"late");
+}
+
 class SimCopyData : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -1,5 +1,7 @@
 #include "platform/sim/sim_event_queue.hpp"
 
+#include "platform/sim/sim_program_threads.hpp"
+
 #include <algorithm>
 
 namespace halvora::sim {
@@ -24,8 +26,15 @@ struct InterfaceThreadExit {
 };
 
 thread_local InterfaceThreadExit interfaceThreadExit;
+thread_local std::weak_ptr<SimEventQueue> queueOfThisThread;
+thread_local int sentCallDepth = 0;
 
 }  // namespace
+
+struct SimEventQueue::Turn {
+    bool granted = false;
+    bool done = false;
+};
 
 struct SimEventQueue::Request {
     std::string window;
@@ -59,10 +68,12 @@ void SimEventQueue::post(Event event) {
 
 Event SimEventQueue::wait() {
     interfaceThreadExit.add(weak_from_this());
+    queueOfThisThread = weak_from_this();
     std::unique_lock lock(mutex_);
     interfaceThread_ = std::this_thread::get_id();
     closed_ = false;
     for (;;) {
+        if (serveTurnLocked(lock)) continue;
         if (!requests_.empty()) {
             auto request = requests_.front();
             requests_.pop_front();
@@ -122,9 +133,68 @@ std::intptr_t SimEventQueue::sendCopyData(const std::string& window, const void*
     return request->result;
 }
 
+bool SimEventQueue::serveTurnLocked(std::unique_lock<std::mutex>& lock) {
+    if (turns_.empty()) return false;
+    auto turn = turns_.front();
+    turns_.pop_front();
+    handling_ = true;
+    waiting_ = false;
+    turn->granted = true;
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return turn->done; });
+    handling_ = false;
+    changed_.notify_all();
+    return true;
+}
+
+bool SimEventQueue::beginSentCall() {
+    if (!isProgramWorkerThread()) return false;
+    std::unique_lock lock(mutex_);
+    if (closed_ || interfaceThread_ == std::thread::id() || interfaceThread_ == std::this_thread::get_id()) {
+        return false;
+    }
+    auto turn = std::make_shared<Turn>();
+    turns_.push_back(turn);
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return turn->granted || closed_; });
+    if (!turn->granted) {
+        // The interface thread is gone: like a message sent to a window that no longer
+        // exists, the call does not wait.
+        turns_.erase(std::remove(turns_.begin(), turns_.end(), turn), turns_.end());
+        return false;
+    }
+    currentTurn_ = std::move(turn);
+    return true;
+}
+
+void SimEventQueue::endSentCall() {
+    {
+        std::lock_guard lock(mutex_);
+        if (currentTurn_) currentTurn_->done = true;
+        currentTurn_.reset();
+    }
+    changed_.notify_all();
+}
+
+int SimEventQueue::serveSentCallsUntil(const std::function<bool()>& done) {
+    int served = 0;
+    std::unique_lock lock(mutex_);
+    while (!done()) {
+        if (serveTurnLocked(lock)) {
+            ++served;
+            continue;
+        }
+        // The worker's end is not signalled here; look again soon.
+        changed_.wait_for(lock, std::chrono::milliseconds(5));
+    }
+    return served;
+}
+
+std::shared_ptr<SimEventQueue> SimEventQueue::ofThisThread() { return queueOfThisThread.lock(); }
+
 bool SimEventQueue::idleLocked() const {
     if (closed_) return true;
-    return waiting_ && !handling_ && events_.empty() && requests_.empty();
+    return waiting_ && !handling_ && events_.empty() && requests_.empty() && turns_.empty();
 }
 
 bool SimEventQueue::isIdle() {
@@ -142,6 +212,7 @@ void SimEventQueue::close() {
         std::lock_guard lock(mutex_);
         closed_ = true;
         requests_.clear();
+        // Workers waiting for a turn go on at once; they take their turns out themselves.
     }
     changed_.notify_all();
 }
@@ -163,6 +234,15 @@ bool SimEventQueue::closed() {
 std::size_t SimEventQueue::pendingEvents() {
     std::lock_guard lock(mutex_);
     return events_.size();
+}
+
+SentCall::SentCall(SimEventQueue& queue) : queue_(queue) {
+    if (sentCallDepth++ == 0) granted_ = queue_.beginSentCall();
+}
+
+SentCall::~SentCall() {
+    --sentCallDepth;
+    if (granted_) queue_.endSentCall();
 }
 
 }  // namespace halvora::sim

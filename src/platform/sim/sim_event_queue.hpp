@@ -1,7 +1,8 @@
 #pragma once
-// The message queue of one simulated interface thread: posted events, and WM_COPYDATA requests
-// sent by other programs, which Windows delivers to the receiving thread while it waits for
-// its next message. It also tells the scripted user when the interface thread is idle.
+// The message queue of one simulated interface thread: posted events, WM_COPYDATA requests
+// sent by other programs, and the window calls of the program's worker threads, all of which
+// Windows delivers to the receiving thread only while it waits for its next message. It also
+// tells the scripted user when the interface thread is idle.
 
 #include <chrono>
 #include <condition_variable>
@@ -53,19 +54,52 @@ public:
 
     std::size_t pendingEvents();
 
+    // A worker's call that changes or reads a control is, on Windows, a message sent to the
+    // interface thread: it runs only while that thread waits for messages (in its loop or a
+    // message box's), and the worker waits until then. beginSentCall blocks the calling worker
+    // until the interface thread gives it a turn and keeps that thread waiting until
+    // endSentCall. False (no turn, go on at once) from the interface thread itself, from threads
+    // that are not the program's workers, and when there is no interface thread to wait for.
+    bool beginSentCall();
+    void endSentCall();
+    // For a wait of the interface thread on a worker's end (a join): turns asked for meanwhile
+    // are still given, so a forced end of a run cannot hang on a worker inside a window call.
+    // Returns how many turns were given.
+    int serveSentCallsUntil(const std::function<bool()>& done);
+    // The queue whose interface thread is the calling thread, if any.
+    static std::shared_ptr<SimEventQueue> ofThisThread();
+
 private:
     struct Request;
+    struct Turn;
+    bool serveTurnLocked(std::unique_lock<std::mutex>& lock);
     bool idleLocked() const;
 
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Event> events_;
     std::deque<std::shared_ptr<Request>> requests_;
+    std::deque<std::shared_ptr<Turn>> turns_;
+    std::shared_ptr<Turn> currentTurn_;
     Dispatcher dispatcher_;
     std::thread::id interfaceThread_;
     bool waiting_ = false;
     bool handling_ = false;
     bool closed_ = false;
+};
+
+// A worker's turn on the interface thread for the length of one window call. Calls nested in
+// it (a screen observer that reads the window) run in the same turn.
+class SentCall {
+public:
+    explicit SentCall(SimEventQueue& queue);
+    ~SentCall();
+    SentCall(const SentCall&) = delete;
+    SentCall& operator=(const SentCall&) = delete;
+
+private:
+    SimEventQueue& queue_;
+    bool granted_ = false;
 };
 
 }  // namespace halvora::sim

@@ -1,5 +1,6 @@
 #include "platform/sim/sim_system.hpp"
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -8,7 +9,9 @@
 #include <thread>
 
 #include "platform/sim/sim_error_codes.hpp"
+#include "platform/sim/sim_event_queue.hpp"
 #include "platform/sim/sim_locale_format.hpp"
+#include "platform/sim/sim_program_threads.hpp"
 #include "platform/sim/sim_programs.hpp"
 #include "platform/sim/sim_text.hpp"
 #include "platform/sim/sim_version_library.hpp"
@@ -35,13 +38,26 @@ private:
 
 class SimWorkerThread : public WorkerThread {
 public:
-    explicit SimWorkerThread(std::function<void()> body) : thread_(std::move(body)) {}
+    explicit SimWorkerThread(std::function<void()> body)
+        : finished_(std::make_shared<std::atomic<bool>>(false)),
+          thread_([body = std::move(body), finished = finished_] {
+              markProgramWorkerThread();
+              body();
+              *finished = true;
+          }) {}
     ~SimWorkerThread() override { join(); }
     void join() override {
-        if (thread_.joinable()) thread_.join();
+        if (!thread_.joinable()) return;
+        // The interface thread waiting for a worker that waits for it in a window call would
+        // hang for ever on Windows. The program only joins workers that have posted their
+        // end; a run forced to end (a test's tear-down) may not, so turns are still given
+        // here rather than letting the run hang.
+        if (auto queue = SimEventQueue::ofThisThread()) queue->serveSentCallsUntil([this] { return finished_->load(); });
+        thread_.join();
     }
 
 private:
+    std::shared_ptr<std::atomic<bool>> finished_;
     std::thread thread_;
 };
 

@@ -97,6 +97,7 @@ void SimToolkit::eraseTree(const std::string& name) {
 
 std::uint32_t SimToolkit::createWindow(const std::string& name, const std::wstring& title,
                                        Size client, const std::string& owner, unsigned flags) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     const auto failing = failingWindows_.find(name);
     if (failing != failingWindows_.end()) {
@@ -127,6 +128,7 @@ std::uint32_t SimToolkit::createWindow(const std::string& name, const std::wstri
 }
 
 void SimToolkit::destroyWindow(const std::string& name) {
+    SentCall sent(*queue_);
     if (observer_) {
         // The owned windows go first, as below; each is told while it can still be read.
         std::vector<std::string> closing;
@@ -162,6 +164,7 @@ void SimToolkit::destroyWindow(const std::string& name) {
 }
 
 void SimToolkit::setClientSize(const std::string& window, Size client) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* w = findWindow(window, "setClientSize")) {
         w->rect.w = client.w;
@@ -170,27 +173,32 @@ void SimToolkit::setClientSize(const std::string& window, Size client) {
 }
 
 void SimToolkit::centreWindow(const std::string& window) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* w = findWindow(window, "centreWindow")) ++w->centred;
 }
 
 bool SimToolkit::isMinimised(const std::string& window) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* w = findWindow(window, "isMinimised");
     return w && w->minimised;
 }
 
 void SimToolkit::restoreWindow(const std::string& window) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* w = findWindow(window, "restoreWindow")) w->minimised = false;
 }
 
 void SimToolkit::acceptDroppedFiles(const std::string& window) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* w = findWindow(window, "acceptDroppedFiles")) w->acceptsDrops = true;
 }
 
 void SimToolkit::setCopyDataHandler(const std::string& window, CopyDataHandler handler) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* w = findWindow(window, "setCopyDataHandler")) w->copyData = std::move(handler);
 }
@@ -215,16 +223,19 @@ FontSpec SimToolkit::stockGuiFont() {
 }
 
 void SimToolkit::setWindowFont(const std::string& window, const std::wstring& face, int size) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* w = findWindow(window, "setWindowFont")) w->controlFont = FontSpec{face, size};
 }
 
 void SimToolkit::setControlFont(const std::string& control, const std::wstring& face, int size) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* c = find(control, "setControlFont")) c->font = FontSpec{face, size};
 }
 
 Size SimToolkit::measureText(const std::string& control, const std::wstring& text) {
+    SentCall sent(*queue_);
     {
         std::lock_guard lock(mutex_);
         find(control, "measureText");
@@ -251,6 +262,7 @@ Size SimToolkit::measureText(const std::string& control, const std::wstring& tex
 // --- controls -------------------------------------------------------------------------------
 
 void SimToolkit::createControl(const ControlSpec& layout) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (controls_.count(layout.name) != 0) {
         fault("createControl: the name \"" + layout.name + "\" is taken");
@@ -283,11 +295,13 @@ void SimToolkit::createControl(const ControlSpec& layout) {
 }
 
 bool SimToolkit::exists(const std::string& control) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     return controls_.count(control) != 0;
 }
 
 void SimToolkit::setText(const std::string& control, const std::wstring& text) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = find(control, "setText");
     if (!c) return;
@@ -313,6 +327,7 @@ void SimToolkit::setText(const std::string& control, const std::wstring& text) {
 }
 
 std::wstring SimToolkit::text(const std::string& control) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = find(control, "text");
     if (!c) return L"";
@@ -326,17 +341,20 @@ std::wstring SimToolkit::text(const std::string& control) {
 }
 
 void SimToolkit::setEnabled(const std::string& control, bool enabled) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* c = find(control, "setEnabled")) c->enabled = enabled;
 }
 
 bool SimToolkit::isEnabled(const std::string& control) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = find(control, "isEnabled");
     return c && c->enabled;
 }
 
 void SimToolkit::setVisible(const std::string& control, bool visible) {
+    SentCall sent(*queue_);
     bool shown = false;
     {
         std::lock_guard lock(mutex_);
@@ -349,34 +367,40 @@ void SimToolkit::setVisible(const std::string& control, bool visible) {
 }
 
 bool SimToolkit::isVisible(const std::string& control) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = find(control, "isVisible");
     return c && c->visible;
 }
 
 void SimToolkit::setRect(const std::string& control, Rect rect) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* c = find(control, "setRect")) c->rect = rect;
 }
 
 Rect SimToolkit::rect(const std::string& control) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = find(control, "rect");
     return c ? c->rect : Rect{};
 }
 
 void SimToolkit::setChecked(const std::string& control, bool checked) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* c = findKind(control, "setChecked", {ControlKind::Check})) c->checked = checked;
 }
 
 bool SimToolkit::isChecked(const std::string& control) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = findKind(control, "isChecked", {ControlKind::Check});
     return c && c->checked;
 }
 
 void SimToolkit::setFocus(const std::string& control) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = find(control, "setFocus");
     if (!c) return;
@@ -385,6 +409,7 @@ void SimToolkit::setFocus(const std::string& control) {
 }
 
 std::string SimToolkit::focused(const std::string& window) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* w = findWindow(window, "focused");
     if (!w || controls_.count(w->focus) == 0) return "";
@@ -392,6 +417,7 @@ std::string SimToolkit::focused(const std::string& window) {
 }
 
 void SimToolkit::setColours(const std::string& control, std::int32_t text, std::int32_t background) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* c = find(control, "setColours")) {
         c->textColour = text;
@@ -400,6 +426,7 @@ void SimToolkit::setColours(const std::string& control, std::int32_t text, std::
 }
 
 void SimToolkit::setIcon(const std::string& control, const std::wstring& file, int index, int size) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* c = findKind(control, "setIcon", {ControlKind::Icon})) {
         c->icon = SimIcon{file, index, size};

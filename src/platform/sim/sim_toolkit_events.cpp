@@ -14,6 +14,7 @@ constexpr int kTimerMinimum = 10;
 }  // namespace
 
 void SimToolkit::setTimer(const std::string& window, int id, int milliseconds) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (!findWindow(window, "setTimer")) return;
     const int interval = std::max(milliseconds, kTimerMinimum);
@@ -23,6 +24,7 @@ void SimToolkit::setTimer(const std::string& window, int id, int milliseconds) {
 }
 
 void SimToolkit::killTimer(const std::string& window, int id) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     std::erase_if(timers_, [&](const SimTimer& t) { return t.window == window && t.id == id; });
 }

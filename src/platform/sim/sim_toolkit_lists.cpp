@@ -24,6 +24,7 @@ std::size_t cellSlots(const SimControl& list) {
 }  // namespace
 
 void SimToolkit::addColumn(const std::string& list, const std::wstring& title, int width) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "addColumn");
     if (!l) return;
@@ -32,18 +33,21 @@ void SimToolkit::addColumn(const std::string& list, const std::wstring& title, i
 }
 
 int SimToolkit::columnCount(const std::string& list) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "columnCount");
     return l ? static_cast<int>(l->columns.size()) : 0;
 }
 
 std::wstring SimToolkit::columnTitle(const std::string& list, int column) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "columnTitle");
     return l && validColumn(*l, column) ? l->columns[column].title : L"";
 }
 
 void SimToolkit::setColumnWidth(const std::string& list, int column, int width) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "setColumnWidth");
     if (!l || !validColumn(*l, column)) return;
@@ -59,24 +63,28 @@ void SimToolkit::setColumnWidth(const std::string& list, int column, int width) 
 }
 
 int SimToolkit::columnWidth(const std::string& list, int column) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "columnWidth");
     return l && validColumn(*l, column) ? l->columns[column].width : 0;
 }
 
 void SimToolkit::setColumnAlignment(const std::string& list, int column, ColumnAlign align) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "setColumnAlignment");
     if (l && validColumn(*l, column)) l->columns[column].align = align;
 }
 
 ColumnAlign SimToolkit::columnAlignment(const std::string& list, int column) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "columnAlignment");
     return l && validColumn(*l, column) ? l->columns[column].align : ColumnAlign::Left;
 }
 
 int SimToolkit::addRow(const std::string& list, const std::vector<std::wstring>& cells) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "addRow");
     if (!l) return -1;
@@ -88,6 +96,7 @@ int SimToolkit::addRow(const std::string& list, const std::vector<std::wstring>&
 }
 
 void SimToolkit::deleteRow(const std::string& list, int row) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "deleteRow");
     if (!l || !validRow(*l, row)) return;
@@ -100,6 +109,7 @@ void SimToolkit::deleteRow(const std::string& list, int row) {
 }
 
 void SimToolkit::deleteAllRows(const std::string& list) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "deleteAllRows");
     if (!l) return;
@@ -109,12 +119,14 @@ void SimToolkit::deleteAllRows(const std::string& list) {
 }
 
 int SimToolkit::rowCount(const std::string& list) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "rowCount");
     return l ? static_cast<int>(l->rows.size()) : 0;
 }
 
 std::wstring SimToolkit::cell(const std::string& list, int row, int column) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "cell");
     if (!l || !validRow(*l, row) || column < 0) return L"";
@@ -123,6 +135,7 @@ std::wstring SimToolkit::cell(const std::string& list, int row, int column) {
 }
 
 void SimToolkit::setCell(const std::string& list, int row, int column, const std::wstring& text) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "setCell");
     if (!l || !validRow(*l, row) || column < 0) return;
@@ -131,12 +144,14 @@ void SimToolkit::setCell(const std::string& list, int row, int column, const std
 }
 
 int SimToolkit::selectedRow(const std::string& list) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "selectedRow");
     return l ? l->selected : -1;
 }
 
 void SimToolkit::selectRow(const std::string& list, int row) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "selectRow");
     if (!l) return;
@@ -144,12 +159,14 @@ void SimToolkit::selectRow(const std::string& list, int row) {
 }
 
 void SimToolkit::ensureRowVisible(const std::string& list, int row) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "ensureRowVisible");
     if (l && validRow(*l, row)) l->ensuredVisible = row;
 }
 
 int SimToolkit::addListIcon(const std::string& list, const std::wstring& file, int index) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "addListIcon");
     if (!l) return -1;
@@ -158,12 +175,14 @@ int SimToolkit::addListIcon(const std::string& list, const std::wstring& file, i
 }
 
 void SimToolkit::setRowIcon(const std::string& list, int row, int icon) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "setRowIcon");
     if (l && validRow(*l, row)) l->rows[row].icon = icon;
 }
 
 int SimToolkit::rowIcon(const std::string& list, int row) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "rowIcon");
     return l && validRow(*l, row) ? l->rows[row].icon : -1;
@@ -171,6 +190,7 @@ int SimToolkit::rowIcon(const std::string& list, int row) {
 
 void SimToolkit::setCellColours(const std::string& list, int row, int column, std::int32_t text,
                                 std::int32_t background) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "setCellColours");
     if (l && validRow(*l, row) && column >= 0) l->rows[row].colours[column] = {text, background};
@@ -178,6 +198,7 @@ void SimToolkit::setCellColours(const std::string& list, int row, int column, st
 
 std::pair<std::int32_t, std::int32_t> SimToolkit::cellColours(const std::string& list, int row,
                                                               int column) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "cellColours");
     if (!l || !validRow(*l, row)) return {kDefaultColour, kDefaultColour};
@@ -201,17 +222,20 @@ int SimToolkit::ensuredVisibleRow(const std::string& list) {
 // --- combo boxes and spin fields ------------------------------------------------------------
 
 void SimToolkit::addComboItem(const std::string& combo, const std::wstring& text) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* c = findKind(combo, "addComboItem", {ControlKind::Combo})) c->items.push_back(text);
 }
 
 int SimToolkit::comboCount(const std::string& combo) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = findKind(combo, "comboCount", {ControlKind::Combo});
     return c ? static_cast<int>(c->items.size()) : 0;
 }
 
 std::wstring SimToolkit::comboItem(const std::string& combo, int index) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = findKind(combo, "comboItem", {ControlKind::Combo});
     if (!c || index < 0 || index >= static_cast<int>(c->items.size())) return L"";
@@ -219,6 +243,7 @@ std::wstring SimToolkit::comboItem(const std::string& combo, int index) {
 }
 
 void SimToolkit::setComboSelection(const std::string& combo, int index) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = findKind(combo, "setComboSelection", {ControlKind::Combo});
     if (!c) return;
@@ -227,12 +252,14 @@ void SimToolkit::setComboSelection(const std::string& combo, int index) {
 }
 
 int SimToolkit::comboSelection(const std::string& combo) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = findKind(combo, "comboSelection", {ControlKind::Combo});
     return c ? c->comboSelection : -1;
 }
 
 void SimToolkit::setSpinRange(const std::string& spin, int low, int high) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* c = findKind(spin, "setSpinRange", {ControlKind::Spin})) {
         c->low = low;
@@ -241,6 +268,7 @@ void SimToolkit::setSpinRange(const std::string& spin, int low, int high) {
 }
 
 void SimToolkit::setSpinValue(const std::string& spin, int value) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* c = findKind(spin, "setSpinValue", {ControlKind::Spin})) {
         // UDM_SETPOS32 keeps the position inside the range and writes it into the buddy field.
@@ -252,6 +280,7 @@ void SimToolkit::setSpinValue(const std::string& spin, int value) {
 }
 
 int SimToolkit::spinValue(const std::string& spin) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = findKind(spin, "spinValue", {ControlKind::Spin});
     return c ? c->value : 0;
@@ -266,11 +295,13 @@ std::pair<int, int> SimToolkit::spinRange(const std::string& spin) {
 // --- status bar and progress ----------------------------------------------------------------
 
 void SimToolkit::setStatusFields(const std::string& bar, const std::vector<int>& widths) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* c = findKind(bar, "setStatusFields", {ControlKind::StatusBar})) c->fieldWidths = widths;
 }
 
 void SimToolkit::setStatusText(const std::string& bar, int field, const std::wstring& text) {
+    SentCall sent(*queue_);
     {
         std::lock_guard lock(mutex_);
         SimControl* c = findKind(bar, "setStatusText", {ControlKind::StatusBar});
@@ -289,6 +320,7 @@ void SimToolkit::setStatusText(const std::string& bar, int field, const std::wst
 }
 
 std::wstring SimToolkit::statusText(const std::string& bar, int field) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = findKind(bar, "statusText", {ControlKind::StatusBar});
     if (!c) return L"";
@@ -297,6 +329,7 @@ std::wstring SimToolkit::statusText(const std::string& bar, int field) {
 }
 
 void SimToolkit::setProgress(const std::string& bar, int percent) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* c = findKind(bar, "setProgress", {ControlKind::StatusBar})) {
         c->progress = std::clamp(percent, 0, 100);  // PBM_SETPOS keeps inside the bar's range
@@ -304,6 +337,7 @@ void SimToolkit::setProgress(const std::string& bar, int percent) {
 }
 
 int SimToolkit::progress(const std::string& bar) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = findKind(bar, "progress", {ControlKind::StatusBar});
     return c ? c->progress : 0;

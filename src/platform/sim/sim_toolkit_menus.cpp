@@ -25,6 +25,7 @@ SimMenu* SimToolkit::findMenu(const std::string& name, const char* operation) {
 }
 
 void SimToolkit::createPopupMenu(const std::string& menu, const std::vector<MenuItemSpec>& items) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (menus_.count(menu) != 0) {
         fault("createPopupMenu: the menu \"" + menu + "\" exists");
@@ -36,6 +37,7 @@ void SimToolkit::createPopupMenu(const std::string& menu, const std::vector<Menu
 }
 
 void SimToolkit::setMenuItemChecked(const std::string& menu, int id, bool checked) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimMenu* m = findMenu(menu, "setMenuItemChecked");
     if (!m) return;
@@ -47,6 +49,7 @@ void SimToolkit::setMenuItemChecked(const std::string& menu, int id, bool checke
 }
 
 bool SimToolkit::isMenuItemChecked(const std::string& menu, int id) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimMenu* m = findMenu(menu, "isMenuItemChecked");
     SimMenuItem* item = m ? findItem(*m, id) : nullptr;
@@ -54,6 +57,7 @@ bool SimToolkit::isMenuItemChecked(const std::string& menu, int id) {
 }
 
 void SimToolkit::setMenuItemEnabled(const std::string& menu, int id, bool enabled) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimMenu* m = findMenu(menu, "setMenuItemEnabled");
     if (!m) return;
@@ -65,6 +69,7 @@ void SimToolkit::setMenuItemEnabled(const std::string& menu, int id, bool enable
 }
 
 bool SimToolkit::isMenuItemEnabled(const std::string& menu, int id) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimMenu* m = findMenu(menu, "isMenuItemEnabled");
     SimMenuItem* item = m ? findItem(*m, id) : nullptr;
@@ -72,6 +77,7 @@ bool SimToolkit::isMenuItemEnabled(const std::string& menu, int id) {
 }
 
 void SimToolkit::showPopupMenu(const std::string& menu, const std::string& window) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimMenu* m = findMenu(menu, "showPopupMenu");
     if (!m || !findWindow(window, "showPopupMenu")) return;
@@ -98,6 +104,7 @@ void SimToolkit::closePopupMenu(const std::string& menu) {
 
 void SimToolkit::addTooltip(const std::string& control, const std::wstring& title,
                             const std::wstring& text, int icon, bool programFont) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (!find(control, "addTooltip")) return;
     tooltips_.push_back(SimTooltip{control, title, text, icon, programFont});
@@ -109,6 +116,7 @@ std::vector<SimTooltip> SimToolkit::tooltips() {
 }
 
 bool SimToolkit::createTaskbarProgress(const std::string& window) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (!findWindow(window, "createTaskbarProgress")) return false;
     if (machine_->description().taskbarMissing) return false;
@@ -118,6 +126,7 @@ bool SimToolkit::createTaskbarProgress(const std::string& window) {
 }
 
 void SimToolkit::releaseTaskbarProgress() {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (!taskbar_.created) return;
     taskbar_.created = false;
@@ -125,6 +134,7 @@ void SimToolkit::releaseTaskbarProgress() {
 }
 
 void SimToolkit::setTaskbarProgress(std::uint64_t done, std::uint64_t total) {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (!taskbar_.created) {
         fault("setTaskbarProgress: no taskbar object");
@@ -136,6 +146,7 @@ void SimToolkit::setTaskbarProgress(std::uint64_t done, std::uint64_t total) {
 }
 
 void SimToolkit::clearTaskbarProgress() {
+    SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (!taskbar_.created) {
         fault("clearTaskbarProgress: no taskbar object");
