@@ -131,6 +131,17 @@ void onCustomEvent(Program& program, const Event& event) {
     if (event.code == kSearchFinished) onSearchFinished(program);
 }
 
+// A second start's arguments, taken up here rather than in the window procedure that received
+// them, so that they never run in the middle of another handler (a box, a dialog, a menu).
+void onHandOver(Program& program, const Event& event) {
+    if (event.window != kMainWindow) return;
+    const auto text = readHandOver(event.data.data(), static_cast<std::uint32_t>(event.data.size()));
+    // An empty hand-over would make the parser fall back to this process's own arguments, so
+    // it is refused like any other malformed one.
+    if (!text || text->empty()) return;
+    parseCommandLine(program, *text, false);
+}
+
 void onCloseRequest(Program& program, const Event& event) {
     if (event.window != kMainWindow) return;
     if (program.state.anyWorkerAlive() || program.state.Busy.load()) return;
@@ -193,18 +204,14 @@ void dispatchEvent(Program& program, const Event& event) {
         case EventKind::Custom:
             onCustomEvent(program, event);
             return;
+        case EventKind::CopyData:
+            onHandOver(program, event);
+            return;
     }
 }
 
 void runEventLoop(Program& program) {
-    program.ui.setCopyDataHandler(kMainWindow, [&program](const void* data, std::uint32_t size) {
-        const auto text = readHandOver(data, size);
-        // An empty hand-over would make the parser fall back to this process's own
-        // arguments, so it is refused like any other malformed one.
-        if (!text || text->empty()) return false;
-        parseCommandLine(program, *text, false);
-        return true;
-    });
+    program.ui.acceptCopyData(kMainWindow);
     while (!program.quit) dispatchEvent(program, nextEvent(program));
 }
 

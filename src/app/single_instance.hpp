@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/system.hpp"
+#include "platform/toolkit.hpp"
 
 namespace halvora {
 
@@ -26,6 +27,7 @@ std::optional<std::wstring> readHandOver(const void* data, std::uint32_t size);
 // The largest hand-over accepted, in bytes: a Windows command line holds at most 32767
 // characters, and every argument gains one separator.
 inline constexpr std::uint32_t kMaxHandOverBytes = 2u * 65536u;
+static_assert(kMaxHandOverBytes <= kCopyDataLimit, "the window must take every hand-over it may accept");
 
 enum class InstanceRole { First, HandedOver };
 

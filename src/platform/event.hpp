@@ -15,6 +15,7 @@ enum class EventKind {
     Timer,      // a timer fired: `code` is the timer number
     Close,      // a close request for `window` (the close box, Alt+F4 or a posted WM_CLOSE)
     Custom,     // a message posted by a worker: `code` is its number, `wparam` / `lparam` its data
+    CopyData,   // WM_COPYDATA from another process: `data` holds a copy of its cbData bytes
 };
 
 // Control event types, as the platform numbers them.
@@ -38,6 +39,7 @@ struct Event {
     std::uint64_t wparam = 0;
     std::int64_t lparam = 0;
     std::vector<std::wstring> files;  // DropFiles
+    std::vector<std::uint8_t> data;   // CopyData
 };
 
 }  // namespace halvora

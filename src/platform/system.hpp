@@ -177,7 +177,8 @@ public:
                                                       std::uint32_t& lastError) = 0;
     // FindWindowW with no class; 0 when no window has the title.
     virtual std::uint64_t findWindow(const std::wstring& title) = 0;
-    // SendMessageW(window, WM_COPYDATA, 0, COPYDATASTRUCT{dwData, size, data}).
+    // SendMessageTimeoutW(window, WM_COPYDATA, 0, COPYDATASTRUCT{dwData, size, data}) with
+    // SMTO_ABORTIFHUNG and a timeout of a few seconds; 0 when it failed or timed out.
     virtual std::intptr_t sendCopyData(std::uint64_t window, std::uintptr_t dwData,
                                        const void* data, std::uint32_t size) = 0;
 

@@ -97,6 +97,9 @@ struct FolderPickerRequest {
     std::uint32_t options = 0;
 };
 
+// The largest WM_COPYDATA a window takes, in bytes.
+inline constexpr std::uint32_t kCopyDataLimit = 1u << 20;
+
 // "No colour set": the control's default.
 inline constexpr std::int32_t kDefaultColour = -1;
 
@@ -120,10 +123,12 @@ public:
     // Lets files be dropped on the window, also from programs that run without elevation
     // (WS_EX_ACCEPTFILES and the message filter entries for WM_DROPFILES and WM_COPYGLOBALDATA).
     virtual void acceptDroppedFiles(const std::string& window) = 0;
-    // Called on the interface thread when another process sends WM_COPYDATA to the window.
-    // `data` is null when the sender passed none; `size` is the sender's cbData.
-    using CopyDataHandler = std::function<bool(const void* data, std::uint32_t size)>;
-    virtual void setCopyDataHandler(const std::string& window, CopyDataHandler handler) = 0;
+    // From now on WM_COPYDATA sent to the window by another process is copied in the window
+    // procedure and queued as a CopyData event, so that it is handled by the main loop and
+    // never inside another handler (WM_COPYDATA also arrives while a message box, a dialog or a
+    // menu pumps). The sender's SendMessage returns TRUE once the copy is queued; FALSE for
+    // null data, a size over kCopyDataLimit, or a window that does not accept it.
+    virtual void acceptCopyData(const std::string& window) = 0;
 
     // --- fonts and the screen ---------------------------------------------------------------
     virtual int screenDpi() = 0;  // logical pixels per inch of the main window's device context

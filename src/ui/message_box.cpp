@@ -123,9 +123,10 @@ int showMessageBox(Program& program, const std::string& owner, const std::wstrin
                 ui.setFocus(preset.name);
                 done = true;
             }
-        } else if (event.kind == EventKind::Custom) {
+        } else if (event.kind == EventKind::Custom || event.kind == EventKind::CopyData) {
             // A worker may finish just as the box opens; losing its completion would leave the
-            // program busy for ever, so the main loop gets it once the box is gone.
+            // program busy for ever, so the main loop gets it once the box is gone. A second
+            // start's arguments wait for the box too.
             program.heldEvents.push_back(std::move(event));
         }
     }

@@ -765,47 +765,44 @@ protected:
     void SetUp() override {
         m->setCopyDataTimeout(2s);
         ASSERT_EQ(first.createWindow("MainWindow", L"Halvora", {1, 1}, "", 0), 0u);
-        first.setCopyDataHandler("MainWindow", [this](const void* data, std::uint32_t size) {
-            handlerThread = std::this_thread::get_id();
-            received.emplace_back(data == nullptr, data ? std::string(static_cast<const char*>(data), size) : "");
-            sizes.push_back(size);
-            return answer;
-        });
+        first.acceptCopyData("MainWindow");
+    }
+    // The copies that reached the main loop as events, in order.
+    static std::vector<std::string> received(InterfaceThread& loop) {
+        std::vector<std::string> copies;
+        for (const auto& [e, at] : loop.seen()) {
+            if (e.kind == EventKind::CopyData && e.window == "MainWindow") copies.emplace_back(e.data.begin(), e.data.end());
+        }
+        return copies;
     }
 
     std::shared_ptr<SimMachine> m = emptyMachine();
     SimToolkit first{m};
-    bool answer = true;
-    std::thread::id handlerThread;
-    std::vector<std::pair<bool, std::string>> received;  // null?, bytes
-    std::vector<std::uint32_t> sizes;
 };
 
-TEST_F(SimCopyData, ASecondRunsSendIsHandledOnTheFirstRunsInterfaceThread) {
+TEST_F(SimCopyData, ASecondRunsSendIsCopiedAndQueuedForTheFirstRunsMainLoop) {
     InterfaceThread loop(first);
     SimSystem second(m, {});
     const std::uint64_t window = second.findWindow(L"Halvora");
     ASSERT_NE(window, 0u);
-    const char buffer[] = "abcdef";
-    EXPECT_EQ(second.sendCopyData(window, 0, buffer, 3), 1);
-    answer = false;
-    EXPECT_EQ(second.sendCopyData(window, 0, buffer, 6), 0);
-    EXPECT_EQ(handlerThread, loop.id());
-    ASSERT_EQ(received.size(), 2u);
-    EXPECT_EQ(received[0], (std::pair<bool, std::string>{false, "abc"}));
-    EXPECT_EQ(received[1].second, "abcdef");
-    EXPECT_TRUE(loop.seen().empty()) << "copy-data is no event";
+    std::string buffer = "abcdef";
+    EXPECT_EQ(second.sendCopyData(window, 0, buffer.data(), 3), 1);
+    buffer = "XXXXXX";  // the sender's buffer is its own again once the send returns
+    EXPECT_EQ(second.sendCopyData(window, 0, buffer.data(), 6), 1);
+    ASSERT_TRUE(first.waitIdle(kDefaultWait));
+    EXPECT_EQ(received(loop), (std::vector<std::string>{"abc", "XXXXXX"}));
     const auto calls = m->calls();
     EXPECT_NE(std::find(calls.begin(), calls.end(), L"SendMessageW WM_COPYDATA 0 3"), calls.end());
 }
 
-TEST_F(SimCopyData, NullDataArrivesAsNullWithTheClaimedSize) {
+TEST_F(SimCopyData, NullDataAndSizesOverTheLimitAreRefusedAndNotQueued) {
     InterfaceThread loop(first);
     ScriptedUser user(first);
-    EXPECT_EQ(user.sendCopyData(L"Halvora", nullptr, 100000), 1);
-    ASSERT_EQ(received.size(), 1u);
-    EXPECT_TRUE(received[0].first);
-    EXPECT_EQ(sizes[0], 100000u);
+    EXPECT_EQ(user.sendCopyData(L"Halvora", nullptr, 100000), 0);
+    std::string huge(kCopyDataLimit + 1, 'x');
+    EXPECT_EQ(user.sendCopyData(L"Halvora", huge.data(), static_cast<std::uint32_t>(huge.size())), 0);
+    EXPECT_EQ(user.sendCopyData(L"Halvora", huge.data(), kCopyDataLimit), 1);
+    ASSERT_EQ(received(loop).size(), 1u);
     EXPECT_EQ(user.sendCopyData(L"No such title", "x", 1), 0);
     EXPECT_FALSE(user.lastError().empty());
 }
@@ -818,7 +815,7 @@ TEST_F(SimCopyData, ASendNobodyTakesUpGivesUpAndIsNeverDeliveredLater) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
     InterfaceThread loop(first);
     EXPECT_TRUE(first.waitIdle(kDefaultWait));
-    EXPECT_TRUE(received.empty());
+    EXPECT_TRUE(received(loop).empty());
 }
 
 TEST_F(SimCopyData, AWindowWithoutHandlerOrAnEndedRunAnswersZeroAtOnce) {
@@ -826,23 +823,25 @@ TEST_F(SimCopyData, AWindowWithoutHandlerOrAnEndedRunAnswersZeroAtOnce) {
     {
         InterfaceThread loop(first);
         EXPECT_EQ(m->sendCopyData(m->findWindow(L"Plain"), "x", 1), 0);
+        EXPECT_TRUE(received(loop).empty());
     }
     m->setCopyDataTimeout(10s);
     first.markProgramEnded();
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(m->sendCopyData(m->findWindow(L"Halvora"), "x", 1), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
-    EXPECT_TRUE(received.empty());
 }
 
 TEST_F(SimCopyData, ASendFromTheInterfaceThreadItselfIsHandledDirectly) {
     std::intptr_t result = -1;
-    InterfaceThread loop(first, [&](const Event&) { result = m->sendCopyData(m->findWindow(L"Halvora"), "me", 2); });
+    InterfaceThread loop(first, [&](const Event& e) {
+        if (e.kind == EventKind::Custom) result = m->sendCopyData(m->findWindow(L"Halvora"), "me", 2);
+    });
     ScriptedUser user(first);
     ASSERT_TRUE(user.postCustom(1));
     EXPECT_EQ(result, 1);
-    ASSERT_EQ(received.size(), 1u);
-    EXPECT_EQ(received[0].second, "me");
+    ASSERT_TRUE(first.waitIdle(kDefaultWait));
+    EXPECT_EQ(received(loop), std::vector<std::string>{"me"});
 }
 
 // --- the scripted user ------------------------------------------------------------------------

@@ -80,11 +80,49 @@ TEST_F(SecondInstance, IsIgnoredWhileAPickerIsInFrontOrTheProgramIsBusy) {
     first_.program().state.Busy = false;
 }
 
-TEST_F(SecondInstance, IsIgnoredWhileAMessageBoxIsOpen) {
+// WM_COPYDATA arrives whenever the interface thread pumps, also inside a message box. The
+// arguments are taken up by the main loop once the box has closed, never inside it.
+TEST_F(SecondInstance, ArrivingWhileAMessageBoxIsOpenIsAppliedAfterTheBoxCloses) {
     ASSERT_TRUE(first_.user().click("InfoMark"));
-    EXPECT_EQ(startSecond({L"/after:Finish"}), 183);
+    ASSERT_TRUE(first_.ui().isWindow("MessageBox"));
+    EXPECT_EQ(startSecond({L"/after:Finish", L"/Verify"}), 183);
+    EXPECT_EQ(first_.ui().comboSelection("AfterInstallCombo"), 3) << "nothing changes while the box is open";
+    EXPECT_EQ(first_.ui().text("OptionSummaryLabel"), L"");
     ASSERT_TRUE(first_.user().click("MessageBoxOk"));
-    EXPECT_EQ(first_.ui().comboSelection("AfterInstallCombo"), 3);
+    EXPECT_FALSE(first_.ui().isWindow("MessageBox"));
+    EXPECT_EQ(first_.ui().comboSelection("AfterInstallCombo"), 2);
+    EXPECT_EQ(first_.ui().text("OptionSummaryLabel"), L" Verify");
+}
+
+// A first instance that does not take the message within the wait does not keep the second:
+// it still ends with 183.
+TEST(SecondInstanceTimeout, AFirstInstanceThatNeverPumpsStillLetsTheSecondEndWith183) {
+    SimMachineFixture fixture;
+    auto machine = fixture.machine();
+    machine->setCopyDataTimeout(std::chrono::milliseconds(200));
+    sim::SimToolkit firstWindows(machine);
+    ASSERT_EQ(firstWindows.createWindow("MainWindow", L"Halvora", {1, 1}, "", 0), 0u);
+    firstWindows.acceptCopyData("MainWindow");
+    sim::SimSystem firstSystem(machine, {});
+    std::uint32_t error = 0;
+    auto mutex = firstSystem.createMutex(L"Halvora", error);
+    ASSERT_TRUE(mutex);
+    // An interface thread that took one event and then hangs in a handler.
+    std::promise<void> release;
+    std::thread hung([&firstWindows, released = release.get_future()]() mutable {
+        firstWindows.waitEvent();
+        released.wait();
+    });
+    Event wake;
+    wake.kind = EventKind::Custom;
+    firstWindows.postEvent(wake);
+
+    RecordingSystem second(machine, {L"/after:Finish"});
+    std::unique_ptr<SystemHandle> secondMutex;
+    EXPECT_EQ(ensureSingleInstance(second, L"Halvora", L"Halvora", secondMutex), InstanceRole::HandedOver);
+    EXPECT_EQ(second.sent.size(), 1u);
+    release.set_value();
+    hung.join();
 }
 
 TEST_F(SecondInstance, ApplyStartInAHandOverStartsNothing) {
@@ -97,11 +135,11 @@ TEST_F(SecondInstance, ApplyStartInAHandOverStartsNothing) {
 TEST_F(SecondInstance, HostileHandOversAreRefusedWithoutHarm) {
     const std::wstring title = first_.ui().text("MainWindow");
     auto& user = first_.user();
-    // No data at all, with a size that claims some.
+    // No data at all, with a size that claims some: not even taken by the window.
     EXPECT_EQ(user.sendCopyData(title, nullptr, 64), 0);
     // An odd byte count cannot be UTF-16.
     std::string payload = handOverPayload(L"/after:Finish|");
-    EXPECT_EQ(user.sendCopyData(title, payload.data(), 7), 0);
+    user.sendCopyData(title, payload.data(), 7);
     EXPECT_EQ(first_.ui().comboSelection("AfterInstallCombo"), 3);
     // A size far larger than the text: only the text up to its NUL counts.
     std::string padded = payload + std::string(4096, '\x41');
@@ -114,11 +152,13 @@ TEST_F(SecondInstance, HostileHandOversAreRefusedWithoutHarm) {
     EXPECT_TRUE(first_.ui().isChecked("KeepBootEntriesCheck"));
     // An empty text would make the parser read the first instance's own arguments.
     std::string empty = handOverPayload(L"");
-    EXPECT_EQ(user.sendCopyData(title, empty.data(), static_cast<std::uint32_t>(empty.size())), 0);
-    // A size no command line can have.
-    std::string huge(kMaxHandOverBytes + 2, '\x41');
-    EXPECT_EQ(user.sendCopyData(title, huge.data(), static_cast<std::uint32_t>(huge.size())), 0);
+    user.sendCopyData(title, empty.data(), static_cast<std::uint32_t>(empty.size()));
+    // A size no command line can have, with a valid text inside.
+    std::string huge = handOverPayload(L"/Verify|");
+    huge.resize(kMaxHandOverBytes + 2, '\x41');
+    user.sendCopyData(title, huge.data(), static_cast<std::uint32_t>(huge.size()));
     EXPECT_TRUE(user.waitIdle(sim::kDefaultWait));
+    EXPECT_EQ(first_.ui().text("OptionSummaryLabel"), L"") << "the oversized hand-over was read";
     EXPECT_FALSE(first_.ended());
 }
 

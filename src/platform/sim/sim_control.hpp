@@ -102,7 +102,7 @@ struct SimControl {
     bool acceptsDrops = false;
     std::string focus;
     std::optional<FontSpec> controlFont;  // given to controls created from now on
-    Toolkit::CopyDataHandler copyData;
+    bool acceptsCopyData = false;
 
     // Lists and drive rows.
     std::vector<SimColumn> columns;

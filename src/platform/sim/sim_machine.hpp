@@ -119,7 +119,7 @@ private:
     std::map<std::wstring, int> mutexes_;  // name -> open handles
     std::map<std::uint64_t, Window> windows_;
     std::uint64_t nextWindowId_ = 0x10010;
-    std::chrono::milliseconds copyDataTimeout_{10000};
+    std::chrono::milliseconds copyDataTimeout_{5000};  // as the program's SendMessageTimeoutW
     std::vector<std::wstring> calls_;
 };
 

@@ -16,15 +16,23 @@ constexpr int kLineHeight = 16;
 
 SimToolkit::SimToolkit(std::shared_ptr<SimMachine> machine)
     : machine_(std::move(machine)), queue_(std::make_shared<SimEventQueue>()) {
+    // The window procedure's part of WM_COPYDATA, run on the interface thread while it waits
+    // for messages: the bytes are copied and queued for the main loop.
     queue_->setDispatcher([this](const std::string& window, const void* data, std::uint32_t size) {
-        CopyDataHandler handler;
         {
             std::lock_guard lock(mutex_);
             const auto it = controls_.find(window);
-            if (it != controls_.end() && it->second.isWindow) handler = it->second.copyData;
+            // A window that takes none leaves WM_COPYDATA to DefWindowProc, which returns FALSE.
+            if (it == controls_.end() || !it->second.isWindow || !it->second.acceptsCopyData) return std::intptr_t{0};
         }
-        // A window without a handler leaves WM_COPYDATA to DefWindowProc, which returns FALSE.
-        return handler && handler(data, size) ? std::intptr_t{1} : std::intptr_t{0};
+        if (data == nullptr || size > kCopyDataLimit) return std::intptr_t{0};
+        Event event;
+        event.kind = EventKind::CopyData;
+        event.window = window;
+        const auto* bytes = static_cast<const std::uint8_t*>(data);
+        event.data.assign(bytes, bytes + size);
+        queue_->post(std::move(event));
+        return std::intptr_t{1};
     });
 }
 
@@ -197,10 +205,10 @@ void SimToolkit::acceptDroppedFiles(const std::string& window) {
     if (SimControl* w = findWindow(window, "acceptDroppedFiles")) w->acceptsDrops = true;
 }
 
-void SimToolkit::setCopyDataHandler(const std::string& window, CopyDataHandler handler) {
+void SimToolkit::acceptCopyData(const std::string& window) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
-    if (SimControl* w = findWindow(window, "setCopyDataHandler")) w->copyData = std::move(handler);
+    if (SimControl* w = findWindow(window, "acceptCopyData")) w->acceptsCopyData = true;
 }
 
 // --- fonts and the screen -------------------------------------------------------------------

@@ -65,7 +65,7 @@ public:
     bool isMinimised(const std::string& window) override;
     void restoreWindow(const std::string& window) override;
     void acceptDroppedFiles(const std::string& window) override;
-    void setCopyDataHandler(const std::string& window, CopyDataHandler handler) override;
+    void acceptCopyData(const std::string& window) override;
 
     int screenDpi() override;
     bool fontInstalled(const std::wstring& face) override;
@@ -175,7 +175,7 @@ public:
     int centreCount(const std::string& window);
     std::uint64_t windowId(const std::string& window);      // as findWindow reports it
     bool acceptsDroppedFiles(const std::string& window);
-    bool hasCopyDataHandler(const std::string& window);
+    bool acceptsCopyData(const std::string& window);
     std::optional<FontSpec> fontOf(const std::string& control);       // nullopt: system font
     std::optional<FontSpec> windowFont(const std::string& window);
     std::pair<std::int32_t, std::int32_t> colours(const std::string& control);

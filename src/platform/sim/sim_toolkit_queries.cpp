@@ -98,10 +98,10 @@ bool SimToolkit::acceptsDroppedFiles(const std::string& window) {
     return it != controls_.end() && it->second.acceptsDrops;
 }
 
-bool SimToolkit::hasCopyDataHandler(const std::string& window) {
+bool SimToolkit::acceptsCopyData(const std::string& window) {
     std::lock_guard lock(mutex_);
     const auto it = controls_.find(window);
-    return it != controls_.end() && static_cast<bool>(it->second.copyData);
+    return it != controls_.end() && it->second.acceptsCopyData;
 }
 
 std::optional<FontSpec> SimToolkit::fontOf(const std::string& control) {

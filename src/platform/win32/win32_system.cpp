@@ -14,6 +14,9 @@ namespace halvora::win32 {
 
 namespace {
 
+// How long a second instance waits for the first to take its arguments.
+constexpr UINT kHandOverTimeoutMs = 5000;
+
 class Win32Handle final : public SystemHandle {
 public:
     explicit Win32Handle(HANDLE handle) : handle_(handle) {}
@@ -247,8 +250,15 @@ std::intptr_t Win32System::sendCopyData(std::uint64_t window, std::uintptr_t dwD
     cds.dwData = dwData;
     cds.cbData = size;
     cds.lpData = const_cast<void*>(data);
-    return SendMessageW(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window)), WM_COPYDATA, 0,
-                        reinterpret_cast<LPARAM>(&cds));
+    // A first instance that is hung, or busy in a long handler, must not keep this one waiting
+    // for ever: after the timeout the hand-over counts as failed and this instance still ends.
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window)), WM_COPYDATA, 0,
+                             reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG | SMTO_BLOCK, kHandOverTimeoutMs,
+                             &result)) {
+        return 0;
+    }
+    return static_cast<std::intptr_t>(result);
 }
 
 void Win32System::enablePrivilege(const std::wstring& name, std::uint32_t attributes) {

@@ -73,7 +73,7 @@ struct WindowRecord {
     UniqueFont font;                    // setWindowFont: given to controls created afterwards
     std::vector<UniqueFont> oldFonts;   // fonts still used by earlier controls
     std::vector<UniqueWindow> tooltips;
-    Toolkit::CopyDataHandler copyData;
+    std::atomic<bool> acceptsCopyData{false};
     std::atomic<std::int32_t> backColour{kDefaultColour};  // the client area's colour
 };
 
@@ -93,7 +93,7 @@ public:
     bool isMinimised(const std::string& window) override;
     void restoreWindow(const std::string& window) override;
     void acceptDroppedFiles(const std::string& window) override;
-    void setCopyDataHandler(const std::string& window, CopyDataHandler handler) override;
+    void acceptCopyData(const std::string& window) override;
 
     // fonts
     int screenDpi() override;

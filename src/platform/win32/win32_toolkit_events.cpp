@@ -149,16 +149,19 @@ LRESULT Win32Toolkit::topLevelMessage(HWND hwnd, UINT message, WPARAM wParam, LP
         return 0;
     }
     case WM_COPYDATA: {
-        CopyDataHandler handler;
-        {
-            std::lock_guard lock(namesMutex_);
-            if (auto it = windowsByHandle_.find(hwnd); it != windowsByHandle_.end()) {
-                handler = it->second->copyData;
-            }
-        }
+        // The data is only valid until this returns, and this may run inside any modal loop:
+        // copy it and let the main loop take it up.
+        WindowRecord* window = findWindow(hwnd);
         const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-        if (!handler || !data) return FALSE;
-        return handler(data->lpData, data->cbData) ? TRUE : FALSE;
+        if (!window || !window->acceptsCopyData.load()) break;
+        if (!data || !data->lpData || data->cbData > kCopyDataLimit) return FALSE;
+        Event event;
+        event.kind = EventKind::CopyData;
+        event.window = window->name;
+        const auto* bytes = static_cast<const std::uint8_t*>(data->lpData);
+        event.data.assign(bytes, bytes + data->cbData);
+        queueEvent(std::move(event));
+        return TRUE;
     }
     case WM_SIZE:
         if (WindowRecord* window = findWindow(hwnd)) layoutStatusBars(window->name);

@@ -244,9 +244,9 @@ void Win32Toolkit::acceptDroppedFiles(const std::string& window) {
     runOnUiThread([&] { DragAcceptFiles(hwnd, TRUE); });
 }
 
-void Win32Toolkit::setCopyDataHandler(const std::string& window, CopyDataHandler handler) {
+void Win32Toolkit::acceptCopyData(const std::string& window) {
     std::lock_guard lock(namesMutex_);
-    if (auto it = windows_.find(window); it != windows_.end()) it->second->copyData = std::move(handler);
+    if (auto it = windows_.find(window); it != windows_.end()) it->second->acceptsCopyData = true;
 }
 
 }  // namespace halvora::win32
