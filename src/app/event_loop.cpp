@@ -207,6 +207,8 @@ void dispatchEvent(Program& program, const Event& event) {
         case EventKind::CopyData:
             onHandOver(program, event);
             return;
+        case EventKind::Key:
+            return;  // only the message box takes its keys itself
     }
 }
 

@@ -16,12 +16,24 @@ enum class EventKind {
     Close,      // a close request for `window` (the close box, Alt+F4 or a posted WM_CLOSE)
     Custom,     // a message posted by a worker: `code` is its number, `wparam` / `lparam` its data
     CopyData,   // WM_COPYDATA from another process: `data` holds a copy of its cbData bytes
+    Key,        // a key pressed in a window that takes its keys itself: `code` is its virtual-key
+                // code, `wparam` 1 when Shift was held
 };
 
 // Control event types, as the platform numbers them.
 inline constexpr int kLeftClick = 0;
 inline constexpr int kDoubleClick = 2;
 inline constexpr int kChange = 768;
+
+// Virtual-key codes of the keys a window with kWindowTakesKeys receives as Key events.
+inline constexpr int kKeyTab = 0x09;     // VK_TAB
+inline constexpr int kKeyEnter = 0x0D;   // VK_RETURN
+inline constexpr int kKeyEscape = 0x1B;  // VK_ESCAPE
+inline constexpr int kKeySpace = 0x20;   // VK_SPACE
+inline constexpr int kKeyLeft = 0x25;    // VK_LEFT
+inline constexpr int kKeyUp = 0x26;      // VK_UP
+inline constexpr int kKeyRight = 0x27;   // VK_RIGHT
+inline constexpr int kKeyDown = 0x28;    // VK_DOWN
 
 // Messages that workers post to the main window.
 inline constexpr int kApplySucceeded = 0x949C;

@@ -57,6 +57,10 @@ enum WindowFlag : unsigned {
     kWindowMinimiseBox = 1u << 0,  // system menu with close box and a minimise box (main window)
     kWindowNoCloseBox = 1u << 1,   // title bar without a close box (message box)
     kWindowTopMost = 1u << 2,
+    // Enter, Esc, Tab, Space and the arrow keys come to the program as Key events instead of
+    // moving the focus or pressing buttons as a dialog's keys do (a window made of plain
+    // buttons would otherwise drop Enter and Esc, which arrive as IDOK and IDCANCEL).
+    kWindowTakesKeys = 1u << 3,
 };
 
 struct MenuItemSpec {

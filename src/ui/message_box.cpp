@@ -51,6 +51,28 @@ MessageBoxLayout layoutMessageBox(Size textSize, int buttons, int defaultResult)
     return layout;
 }
 
+MessageBoxKeyAction messageBoxKey(const MessageBoxLayout& layout, int focus, int key, bool shift) {
+    const int count = static_cast<int>(layout.buttons.size());
+    MessageBoxKeyAction action{focus, false};
+    if (count == 0) return action;
+    if (focus < 0 || focus >= count) action.focus = layout.defaultButton;
+    const bool forward = (key == kKeyTab && !shift) || key == kKeyRight || key == kKeyDown;
+    const bool backward = (key == kKeyTab && shift) || key == kKeyLeft || key == kKeyUp;
+    if (forward) action.focus = (action.focus + 1) % count;
+    if (backward) action.focus = (action.focus + count - 1) % count;
+    if (key == kKeyEnter || key == kKeySpace) action.press = true;
+    if (key == kKeyEscape) {
+        for (int i = 0; i < count; ++i) {
+            const int result = layout.buttons[static_cast<std::size_t>(i)].result;
+            if (result == kResultCancel || (count == 1 && result == kResultOk)) {
+                action.focus = i;
+                action.press = true;
+            }
+        }
+    }
+    return action;
+}
+
 int messageBoxFontSize(int interfaceSize) {
     // A size of 0 means the font's size is not known; one step from it would be a font one
     // pixel high, so the platform's default height is kept.
@@ -70,7 +92,7 @@ int showMessageBox(Program& program, const std::string& owner, const std::wstrin
     if (fontSize == 0) fontSize = messageBoxFontSize(s.FontSize);
 
     ui.setEnabled(owner, false);
-    ui.createWindow(kMessageBoxWindow, L"", {400, 200}, owner, kWindowNoCloseBox | kWindowTopMost);
+    ui.createWindow(kMessageBoxWindow, L"", {400, 200}, owner, kWindowNoCloseBox | kWindowTopMost | kWindowTakesKeys);
     s.MessageBoxOpen = true;
     ui.setWindowFont(kMessageBoxWindow, s.FontName, fontSize);
     ui.setColours(kMessageBoxWindow, kDefaultColour, s.Colours.labelMBox.background);
@@ -115,6 +137,14 @@ int showMessageBox(Program& program, const std::string& owner, const std::wstrin
                 ui.setFocus(hit->name);
                 done = true;
             }
+        } else if (event.kind == EventKind::Key && forBox) {
+            const std::string focus = ui.focused(kMessageBoxWindow);
+            const auto at = std::find_if(layout.buttons.begin(), layout.buttons.end(),
+                                         [&focus](const MessageBoxButton& b) { return b.name == focus; });
+            const int focusIndex = at == layout.buttons.end() ? -1 : static_cast<int>(at - layout.buttons.begin());
+            const MessageBoxKeyAction action = messageBoxKey(layout, focusIndex, event.code, event.wparam != 0);
+            ui.setFocus(layout.buttons[static_cast<std::size_t>(action.focus)].name);
+            if (action.press) done = true;
         } else if (event.kind == EventKind::Timer && forBox && event.code == kCountdownTimer) {
             elapsedMs += 1000;
             ui.setText(preset.name, countdownCaption(preset.caption, (countdownMs - elapsedMs) / 1000));

@@ -47,6 +47,16 @@ int messageBoxFontSize(int interfaceSize);
 // The caption of the default button while the countdown runs: "No (4)".
 std::wstring countdownCaption(const std::wstring& caption, int remainingSeconds);
 
+// What a key does in the box, as in Windows' own boxes: Tab, Right and Down move the focus to
+// the next button and Shift+Tab, Left and Up to the one before (round the ends); Enter and
+// Space press the focused button; Esc presses Cancel where there is one and Ok in an Ok box,
+// and does nothing in a Yes/No box.
+struct MessageBoxKeyAction {
+    int focus = 0;       // the button that has the focus afterwards (an index into buttons)
+    bool press = false;  // that button is pressed
+};
+MessageBoxKeyAction messageBoxKey(const MessageBoxLayout& layout, int focus, int key, bool shift);
+
 // Shows the box owned by `owner` and returns 6 Yes, 7 No, 2 Cancel (or closed), 0 Ok.
 // Worker completion events that arrive meanwhile are kept for the main loop.
 int showMessageBox(Program& program, const std::string& owner, const std::wstring& title,

@@ -83,6 +83,41 @@ TEST_F(MessageBoxScenario, ACloseEventAnswersCancelEvenWithDefaultYes) {
     EXPECT_EQ(result(), kResultCancel);
 }
 
+TEST_F(MessageBoxScenario, EnterPressesTheDefaultButtonAndTabMovesTheFocusFirst) {
+    open(L"계속 하시겠습니까?", kButtonsYesNo, kResultNo, 0);
+    EXPECT_EQ(user_.windowInFront(), "MessageBox");
+    ASSERT_TRUE(user_.pressKey(kKeyEnter)) << user_.lastError();
+    EXPECT_EQ(result(), kResultNo);
+
+    open(L"계속 하시겠습니까?", kButtonsYesNo, kResultNo, 0);
+    ASSERT_TRUE(user_.pressKey(kKeyTab));
+    EXPECT_EQ(toolkit_.focused("MessageBox"), "MessageBoxYes");
+    EXPECT_FALSE(answered());
+    ASSERT_TRUE(user_.pressKey(kKeyRight));
+    ASSERT_TRUE(user_.pressKey(kKeyLeft));
+    ASSERT_TRUE(user_.pressKey(kKeySpace));
+    EXPECT_EQ(result(), kResultYes);
+}
+
+TEST_F(MessageBoxScenario, EscapeAnswersCancelOrOkAndIsIgnoredByAYesNoBox) {
+    open(L"저장 할까요?", kButtonsYesNoCancel, kResultYes, 0);
+    ASSERT_TRUE(user_.pressKey(kKeyEscape));
+    EXPECT_EQ(result(), kResultCancel);
+
+    open(L"알림", kButtonsOk, kResultOk, 0, kIconInformation);
+    ASSERT_TRUE(user_.pressKey(kKeyEscape));
+    EXPECT_EQ(result(), kResultOk);
+
+    open(L"설치를 중단 하시겠습니까?", kButtonsYesNo, kResultNo, 3);
+    ASSERT_TRUE(user_.pressKey(kKeyEscape));
+    EXPECT_FALSE(answered()) << "a Yes/No box has no answer for Esc";
+    EXPECT_EQ(toolkit_.text("MessageBoxNo"), L"No (3)");
+    // The countdown still answers with the default, whatever button has the focus by then.
+    ASSERT_TRUE(user_.pressKey(kKeyTab));
+    user_.advance(3000);
+    EXPECT_EQ(result(), kResultNo);
+}
+
 TEST_F(MessageBoxScenario, OwnerIsDisabledWhileOpenAndTheBoxLooksAsItShould) {
     open(L"짧은 글", kButtonsOk, kResultYes, 0, kIconInformation);
     EXPECT_FALSE(toolkit_.isEnabled("MainWindow"));

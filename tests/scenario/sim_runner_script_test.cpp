@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/event.hpp"
 #include "platform/sim/sim_runner_script.hpp"
 
 namespace halvora::sim {
@@ -22,12 +23,12 @@ TEST(RunnerScript, EveryStepIsReadWithItsValues) {
         {"advance": 1500}, {"waitIdle": true}, {"waitStatus": "완료"}, {"close": true}, {"snapshot": "end"},
         {"spin": ["ScanDepthSpin", -1]}, {"type": ["ImageIndexEdit", "2"]}, {"choose": ["AfterInstallCombo", 1]},
         {"format": {"fileSystem": "NTFS", "label": "새 볼륨"}}, {"format": false},
-        {"holdApply": false}, {"waitApplyHeld": true}, {"releaseApply": true}
+        {"holdApply": false}, {"waitApplyHeld": true}, {"releaseApply": true}, {"key": "Enter"}, {"key": "Shift+Tab"}
     ])");
     std::string error;
     const auto steps = parseScript(script, error);
     ASSERT_TRUE(steps) << error;
-    ASSERT_EQ(steps->size(), 20u);
+    ASSERT_EQ(steps->size(), 22u);
     const auto& s = *steps;
     EXPECT_EQ(s[0].kind, StepKind::Click);
     EXPECT_EQ(s[0].control, "InfoMark");
@@ -64,6 +65,11 @@ TEST(RunnerScript, EveryStepIsReadWithItsValues) {
     EXPECT_EQ(describeStep(s[0]), "click InfoMark");
     EXPECT_EQ(describeStep(s[1]), "clickRow [\"ImageList\",2]");
     EXPECT_EQ(s[9].source, script[9]);
+    EXPECT_EQ(s[20].kind, StepKind::Key);
+    EXPECT_EQ(s[20].menuItem, kKeyEnter);
+    EXPECT_FALSE(s[20].shift);
+    EXPECT_EQ(s[21].menuItem, kKeyTab);
+    EXPECT_TRUE(s[21].shift);
 }
 
 TEST(RunnerScript, BadShapesNameTheStepAndWhatItTakes) {
@@ -89,6 +95,8 @@ TEST(RunnerScript, BadShapesNameTheStepAndWhatItTakes) {
         {R"([{"format": {"size": "1"}}])", "\"format\" takes {"},
         {R"([{"answer": "yes"}])", "\"answer\" takes \"Yes\", \"No\", \"Cancel\" or \"Ok\""},
         {R"([{"advance": -5}])", "\"advance\" takes milliseconds"},
+        {R"([{"key": "enter"}])", "\"key\" takes \"Enter\", \"Escape\""},
+        {R"([{"key": 13}])", "\"key\" takes \"Enter\""},
         {R"([{"advance": "5s"}])", "\"advance\" takes milliseconds"},
         {R"([{"waitIdle": false}])", "\"waitIdle\" takes true"},
         {R"([{"close": 1}])", "\"close\" takes true"},

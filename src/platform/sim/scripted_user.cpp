@@ -69,6 +69,34 @@ bool ScriptedUser::click(const std::string& control) {
     return postControl(control, kLeftClick, -1);
 }
 
+std::string ScriptedUser::windowInFront() {
+    std::string front;
+    for (const std::string& window : toolkit_.windows()) {
+        if (toolkit_.effectivelyVisible(window) && toolkit_.effectivelyEnabled(window)) front = window;
+    }
+    return front;
+}
+
+bool ScriptedUser::pressKey(int key, bool shift) {
+    lastError_.clear();
+    if (!waitIdle(timeout_)) return false;
+    const std::string window = windowInFront();
+    if (window.empty()) return failure("no window is in front to take a key");
+    if (toolkit_.flagsOf(window) & kWindowTakesKeys) {
+        Event event;
+        event.kind = EventKind::Key;
+        event.window = window;
+        event.code = key;
+        event.wparam = shift ? 1 : 0;
+        return post(event);
+    }
+    if (key != kKeySpace) return true;
+    const std::string focus = toolkit_.focused(window);
+    const auto kind = focus.empty() ? std::nullopt : toolkit_.kindOf(focus);
+    if (kind != ControlKind::Button && kind != ControlKind::Check) return true;
+    return click(focus);
+}
+
 bool ScriptedUser::clickRow(const std::string& list, int row) { return rowAction(list, row, kLeftClick); }
 
 bool ScriptedUser::doubleClickRow(const std::string& list, int row) { return rowAction(list, row, kDoubleClick); }

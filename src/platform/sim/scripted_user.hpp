@@ -39,6 +39,14 @@ public:
     bool dismissMenu(const std::string& menu);  // Esc: the menu closes, nothing is chosen
     bool dropFiles(const std::string& window, const std::vector<std::wstring>& files);
     bool requestClose(const std::string& window);  // the close box or Alt+F4
+    // A key (kKeyEnter, kKeyEscape, kKeyTab, kKeySpace, kKeyLeft, kKeyRight, kKeyUp, kKeyDown)
+    // pressed in the window in front: the last one shown that is still visible and enabled (an
+    // open message box, else the main window). A window that takes its keys (kWindowTakesKeys)
+    // gets a Key event; in any other window Enter and Esc do nothing, as a dialog's IDOK and
+    // IDCANCEL without such buttons, Space presses the focused button or check box, and focus
+    // moves by Tab and the arrows are not modelled.
+    bool pressKey(int key, bool shift = false);
+    std::string windowInFront();  // "" when no window is shown
 
     // The answer to the next file or folder dialog the program opens: a path, or "" to cancel.
     // Given before the action that opens the dialog, as the dialog blocks the program.

@@ -257,6 +257,7 @@ bool SimRunner::runStep(const ScriptStep& step, std::string& why) {
                 },
                 "the status \"" + narrow(step.text) + "\"", why);
         case StepKind::Close: return done(user_.requestClose(kMainWindow));
+        case StepKind::Key: return done(user_.pressKey(step.menuItem, step.shift));
         case StepKind::Spin: return done(user_.setSpin(step.control, step.row));
         case StepKind::Type: return done(user_.typeText(step.control, step.text));
         case StepKind::Choose: return done(user_.chooseComboItem(step.control, step.row));

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <limits>
 
+#include "platform/event.hpp"
 #include "platform/sim/sim_text.hpp"
 
 namespace halvora::sim {
@@ -120,6 +121,22 @@ struct StepReader {
             }
             return fail("\"answer\" takes \"Yes\", \"No\", \"Cancel\" or \"Ok\"");
         }
+        if (key == "key") {
+            step.kind = StepKind::Key;
+            static const std::pair<const char*, int> keys[] = {
+                {"Enter", kKeyEnter}, {"Escape", kKeyEscape}, {"Tab", kKeyTab}, {"Shift+Tab", kKeyTab},
+                {"Space", kKeySpace}, {"Left", kKeyLeft},     {"Right", kKeyRight}, {"Up", kKeyUp},
+                {"Down", kKeyDown}};
+            for (const auto& [name, code] : keys) {
+                if (value == json(name)) {
+                    step.menuItem = code;
+                    step.shift = std::string(name) == "Shift+Tab";
+                    return true;
+                }
+            }
+            return fail("\"key\" takes \"Enter\", \"Escape\", \"Tab\", \"Shift+Tab\", \"Space\", \"Left\", "
+                        "\"Right\", \"Up\" or \"Down\"");
+        }
         if (key == "advance") {
             step.kind = StepKind::Advance;
             if (!value.is_number_integer() || value.get<std::int64_t>() < 0) {
@@ -176,7 +193,7 @@ struct StepReader {
         return fail("unknown step \"" + key +
                     "\" (known: click, clickRow, doubleClickRow, menu, drop, dialog, answer, advance, "
                     "waitIdle, waitStatus, close, snapshot, spin, type, choose, format, holdApply, waitApplyHeld, "
-                    "releaseApply)");
+                    "releaseApply, key)");
     }
 };
 

@@ -32,13 +32,16 @@ enum class StepKind {
     HoldApply,       // {"holdApply": true | false}: applies stop after their first progress message
     WaitApplyHeld,   // {"waitApplyHeld": true}
     ReleaseApply,    // {"releaseApply": true}
+    Key,             // {"key": "Enter" | "Escape" | "Tab" | "Shift+Tab" | "Space" | "Left" | "Right" |
+                     // "Up" | "Down"}: pressed in the window in front
 };
 
 struct ScriptStep {
     StepKind kind = StepKind::Click;
     std::string control;              // Click, ClickRow, DoubleClickRow, Spin, Type, Choose
     int row = 0;                      // ClickRow, DoubleClickRow; Spin's value, Choose's index
-    int menuItem = 0;                 // Menu
+    int menuItem = 0;                 // Menu; Key: the virtual-key code
+    bool shift = false;               // Key
     std::vector<std::wstring> paths;  // Drop; Dialog has one (maybe empty)
     std::string answer;               // Answer: the button's caption
     std::uint64_t milliseconds = 0;   // Advance

@@ -74,6 +74,7 @@ struct WindowRecord {
     std::vector<UniqueFont> oldFonts;   // fonts still used by earlier controls
     std::vector<UniqueWindow> tooltips;
     std::atomic<bool> acceptsCopyData{false};
+    bool takesKeys = false;  // kWindowTakesKeys: set before the window is known by name
     std::atomic<std::int32_t> backColour{kDefaultColour};  // the client area's colour
 };
 
@@ -252,6 +253,14 @@ private:
     std::map<COLORREF, UniqueBrush> brushes_;
     int nextControlId_ = 1000;  // clear of IDOK / IDCANCEL, which IsDialogMessageW sends
     std::atomic<int> dpi_{0};   // from the main window's device context once it exists
+
+    // A WM_QUIT from outside asks the main window to close; while the program cannot yet (a
+    // worker runs), it is asked again after each later event rather than in a busy loop.
+    bool quitRequested_ = false;
+    bool closeOwed_ = false;
+    Event mainWindowClose();
+    // Enter, Esc, Tab, Space and the arrows for a window that takes its keys; false for others.
+    bool takeKey(const MSG& msg, HWND root);
 
     std::mutex eventsMutex_;
     std::deque<Event> events_;

@@ -47,25 +47,62 @@ void Win32Toolkit::postEvent(const Event& event) {
     if (serviceWindow_) PostMessageW(serviceWindow_.get(), kWakeMessage, 0, 0);
 }
 
+Event Win32Toolkit::mainWindowClose() {
+    Event event;
+    event.kind = EventKind::Close;
+    std::lock_guard lock(namesMutex_);
+    for (auto& [name, window] : windows_) {
+        if (window->owner.empty()) event.window = name;
+    }
+    return event;
+}
+
+bool Win32Toolkit::takeKey(const MSG& msg, HWND root) {
+    if (msg.message != WM_KEYDOWN || !root) return false;
+    switch (msg.wParam) {
+    case VK_RETURN: case VK_ESCAPE: case VK_TAB: case VK_SPACE:
+    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
+        break;
+    default:
+        return false;
+    }
+    WindowRecord* window = findWindow(root);
+    if (!window || !window->takesKeys) return false;
+    Event event;
+    event.kind = EventKind::Key;
+    event.window = window->name;
+    event.code = static_cast<int>(msg.wParam);
+    event.wparam = (GetKeyState(VK_SHIFT) & 0x8000) ? 1 : 0;
+    queueEvent(std::move(event));
+    return true;
+}
+
 Event Win32Toolkit::waitEvent() {
     for (;;) {
         Event event;
-        if (takeEvent(event)) return event;
+        if (takeEvent(event)) {
+            if (quitRequested_) closeOwed_ = true;
+            return event;
+        }
+        if (closeOwed_) {
+            closeOwed_ = false;
+            return mainWindowClose();
+        }
         MSG msg{};
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1) {
             // Nothing in this program posts WM_QUIT; if something else does, the program is
-            // asked to close its main window as if the user had.
-            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-            std::lock_guard lock(namesMutex_);
-            event.kind = EventKind::Close;
-            for (auto& [name, window] : windows_) {
-                if (window->owner.empty()) event.window = name;
-            }
-            return event;
+            // asked to close its main window as if the user had. It is not posted again: the
+            // next GetMessageW would return it at once, and a program that must wait for a
+            // worker before it closes would spin at full speed until then.
+            quitRequested_ = true;
+            return mainWindowClose();
         }
-        // Tab and arrow keys move between the controls of the window the message is for.
         HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+        // The message box answers its keys itself; a key taken here makes no WM_CHAR and no
+        // button press on the key's release.
+        if (takeKey(msg, root)) continue;
+        // Tab and arrow keys move between the controls of the window the message is for.
         if (root && findWindow(root) && IsDialogMessageW(root, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);

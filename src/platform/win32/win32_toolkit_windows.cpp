@@ -139,6 +139,7 @@ std::uint32_t Win32Toolkit::createWindowOnUiThread(const std::string& name,
     record->name = name;
     record->owner = owner;
     record->hwnd = hwnd;
+    record->takesKeys = (flags & kWindowTakesKeys) != 0;
     {
         std::lock_guard lock(namesMutex_);
         windowsByHandle_[hwnd] = record.get();
