@@ -12,7 +12,8 @@ void Win32Toolkit::createPopupMenu(const std::string& menu, const std::vector<Me
         else AppendMenuW(created.get(), MF_STRING | MF_UNCHECKED, static_cast<UINT_PTR>(item.id), item.text.c_str());
     }
     std::lock_guard lock(namesMutex_);
-    menus_[menu] = std::move(created);
+    // A menu of the same name made before is destroyed once the lock is released.
+    std::swap(menus_[menu], created);
 }
 
 namespace {

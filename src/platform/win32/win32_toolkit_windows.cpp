@@ -246,7 +246,9 @@ void Win32Toolkit::acceptDroppedFiles(const std::string& window) {
 
 void Win32Toolkit::setCopyDataHandler(const std::string& window, CopyDataHandler handler) {
     std::lock_guard lock(namesMutex_);
-    if (auto it = windows_.find(window); it != windows_.end()) it->second->copyData = std::move(handler);
+    // The handler replaced is swapped out into `handler` and dies after the lock is released:
+    // what it captured is the program's, and may do anything as it goes.
+    if (auto it = windows_.find(window); it != windows_.end()) std::swap(it->second->copyData, handler);
 }
 
 }  // namespace halvora::win32
