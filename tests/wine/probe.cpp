@@ -22,6 +22,8 @@
 //   wine_probe.exe row-icons NAME            "ICON i image" per row: its image-list position,
 //                                            -2 for none; "IMAGES attached" or "IMAGES none"
 //   wine_probe.exe check-responsive          the main window answers a message within 5 s
+//   wine_probe.exe check-tooltips            every tooltip window of the program is owned by
+//                                            the main window
 //   wine_probe.exe check-imaging [WIM]       the win32 imaging backend in this process
 //   wine_probe.exe check-apply WIM           its apply and message callbacks, with the stand-in
 //   wine_probe.exe check-programs            hidden program runs with the Bcdboot stand-in
@@ -481,6 +483,39 @@ int statusField(const std::string& name, int field) {
     return failures;
 }
 
+// Every tooltip the program makes is owned by the main window, so it stays with that window
+// instead of standing as a top-level window of its own. The list views make tooltips of their
+// own as well, which also end up owned by the main window (the owner of a window created for a
+// child is the child's top-level window): every tooltip window of the process is counted.
+int checkTooltips() {
+    HWND main = requireMainWindow("tooltips owned by the main window");
+    if (!main) return failures;
+    struct Count {
+        DWORD process = 0;
+        HWND main = nullptr;
+        int owned = 0;
+        int other = 0;
+    } count;
+    GetWindowThreadProcessId(main, &count.process);
+    count.main = main;
+    EnumWindows(
+        [](HWND hwnd, LPARAM context) -> BOOL {
+            auto* c = reinterpret_cast<Count*>(context);
+            DWORD process = 0;
+            GetWindowThreadProcessId(hwnd, &process);
+            if (process != c->process || classOf(hwnd) != TOOLTIPS_CLASSW) return TRUE;
+            if (GetWindow(hwnd, GW_OWNER) == c->main) ++c->owned;
+            else ++c->other;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    const int expected = static_cast<int>(halvora::mainWindowTooltips().size());
+    check(count.owned >= expected && count.other == 0,
+          "the " + std::to_string(expected) + " tooltips, and any other tooltip window of the program, are owned by the main window",
+          std::to_string(count.owned) + " owned by it, " + std::to_string(count.other) + " not");
+    return failures;
+}
+
 int checkResponsive() {
     HWND main = requireMainWindow("the main window answers");
     if (!main) return failures;
@@ -519,7 +554,7 @@ int wmain(int argc, wchar_t** argv) {
             "wait-hidden NAME|wait-selection NAME N|info-box|close-info-box|close|dump|wait-rows NAME N [s]|"
             "wait-column-shown NAME C|list-dump NAME|status-field NAME N|wait-text NAME TEXT [s]|"
             "wait-cell NAME R C TEXT [s]|row-icons NAME|"
-            "check-responsive|check-imaging [WIM]|"
+            "check-responsive|check-tooltips|check-imaging [WIM]|"
             "check-apply WIM|check-programs|check-system ...|check-toolkit|check-toolkit-threads|check-volumes|check-virtual-disks ISO");
         return 2;
     }
@@ -547,6 +582,7 @@ int wmain(int argc, wchar_t** argv) {
                         argc > 6 ? _wtoi(argv[6]) : 20);
     }
     if (command == "check-responsive") return checkResponsive();
+    if (command == "check-tooltips") return checkTooltips();
     if (command == "check-imaging") return probe::checkImaging(argc > 2 ? argv[2] : L"");
     if (command == "check-apply") return probe::checkApply(argc > 2 ? argv[2] : L"");
     if (command == "check-programs") return probe::checkPrograms();
