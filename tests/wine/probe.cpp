@@ -22,6 +22,7 @@
 //   wine_probe.exe row-icons NAME            "ICON i image" per row: its image-list position,
 //                                            -2 for none; "IMAGES attached" or "IMAGES none"
 //   wine_probe.exe check-responsive          the main window answers a message within 5 s
+//   wine_probe.exe check-manifest EXE        the exe's RT_MANIFEST: DPI awareness, supported OS
 //   wine_probe.exe check-tooltips            every tooltip window of the program is owned by
 //                                            the main window
 //   wine_probe.exe check-imaging [WIM]       the win32 imaging backend in this process
@@ -483,6 +484,35 @@ int statusField(const std::string& name, int field) {
     return failures;
 }
 
+// The application manifest as built into the exe (RT_MANIFEST 1), read the way the loader finds
+// it: the program is system DPI aware, and names every Windows it runs on.
+int checkManifest(const std::wstring& exe) {
+    HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    HRSRC found = module ? FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)) : nullptr;
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    const std::string manifest = bytes ? std::string(bytes, SizeofResource(module, found)) : std::string{};
+    if (module) FreeLibrary(module);
+    check(!manifest.empty(), "the exe has an RT_MANIFEST resource 1", "error " + std::to_string(GetLastError()));
+    const auto has = [&](const char* text) { return manifest.find(text) != std::string::npos; };
+    check(has("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>") &&
+              !has("<dpiAwareness") && !has("true/pm") && !has("PerMonitor"),
+          "the manifest declares system DPI awareness (dpiAware true) and no per-monitor awareness");
+    const std::pair<const char*, const char*> systems[] = {
+        {"Windows 7", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"},
+        {"Windows 8", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}"},
+        {"Windows 8.1", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}"},
+        {"Windows 10 and 11", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"},
+    };
+    std::string missing;
+    for (const auto& [name, id] : systems) {
+        if (!has((std::string("<supportedOS Id=\"") + id + "\"/>").c_str())) missing += std::string(missing.empty() ? "" : ", ") + name;
+    }
+    check(missing.empty(), "the manifest names Windows 7, 8, 8.1 and 10/11 as supported", "missing " + missing);
+    check(has("level=\"requireAdministrator\""), "the manifest asks for administrator rights");
+    return failures;
+}
+
 // Every tooltip the program makes is owned by the main window, so it stays with that window
 // instead of standing as a top-level window of its own. The list views make tooltips of their
 // own as well, which also end up owned by the main window (the owner of a window created for a
@@ -554,7 +584,7 @@ int wmain(int argc, wchar_t** argv) {
             "wait-hidden NAME|wait-selection NAME N|info-box|close-info-box|close|dump|wait-rows NAME N [s]|"
             "wait-column-shown NAME C|list-dump NAME|status-field NAME N|wait-text NAME TEXT [s]|"
             "wait-cell NAME R C TEXT [s]|row-icons NAME|"
-            "check-responsive|check-tooltips|check-imaging [WIM]|"
+            "check-responsive|check-manifest EXE|check-tooltips|check-imaging [WIM]|"
             "check-apply WIM|check-programs|check-system ...|check-toolkit|check-toolkit-threads|check-volumes|check-virtual-disks ISO");
         return 2;
     }
@@ -583,6 +613,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == "check-responsive") return checkResponsive();
     if (command == "check-tooltips") return checkTooltips();
+    if (command == "check-manifest") return checkManifest(argc > 2 ? argv[2] : L"");
     if (command == "check-imaging") return probe::checkImaging(argc > 2 ? argv[2] : L"");
     if (command == "check-apply") return probe::checkApply(argc > 2 ? argv[2] : L"");
     if (command == "check-programs") return probe::checkPrograms();

@@ -192,6 +192,7 @@ fi
 probe check-title
 probe check-main-view
 probe check-tooltips
+probe check-manifest "Z:$(printf '%s' "$exe" | tr / '\\')"
 screenshot first-start-main-view
 echo "== the System calls of the win32 backend"
 probe check-system "two words" plain
