@@ -22,12 +22,17 @@
 //   wine_probe.exe row-icons NAME            "ICON i image" per row: its image-list position,
 //                                            -2 for none; "IMAGES attached" or "IMAGES none"
 //   wine_probe.exe check-responsive          the main window answers a message within 5 s
+//   wine_probe.exe check-manifest EXE        the exe's RT_MANIFEST: DPI awareness, supported OS
+//   wine_probe.exe check-tooltips            every tooltip window of the program is owned by
+//                                            the main window
 //   wine_probe.exe check-imaging [WIM]       the win32 imaging backend in this process
 //   wine_probe.exe check-apply WIM           its apply and message callbacks, with the stand-in
 //   wine_probe.exe check-programs            hidden program runs with the Bcdboot stand-in
 //   wine_probe.exe check-system "two words" plain
 //                                            the win32 System calls against Windows' own answers
 //   wine_probe.exe check-toolkit             the win32 toolkit in this process, on its own windows
+//   wine_probe.exe check-toolkit-threads     a worker filling lists while they are painted; a
+//                                            hang ends the probe with a failure
 //   wine_probe.exe check-volumes             the win32 volume calls in this process, one
 //                                            "VOLUMES ..." line per answer
 //   wine_probe.exe check-virtual-disks ISO   the win32 virtual-disk library in this process, one
@@ -376,8 +381,11 @@ int checkSystem() {
     mutex.reset();
     again.reset();
     std::uint32_t fresh = 0;
+    SetLastError(ERROR_ALREADY_EXISTS);  // left behind by some earlier call
     auto renewed = system.createMutex(L"HalvoraProbe{2C0FFEE0}", fresh);
-    check(renewed && fresh == ERROR_SUCCESS, "the mutex is gone once its handles are closed");
+    check(renewed && fresh == ERROR_SUCCESS,
+          "the mutex is gone once its handles are closed, and a stale 183 does not read as taken",
+          std::to_string(fresh));
 
     HWND main = mainWindow();
     const std::uint64_t found = system.findWindow(textOf(main));
@@ -476,6 +484,68 @@ int statusField(const std::string& name, int field) {
     return failures;
 }
 
+// The application manifest as built into the exe (RT_MANIFEST 1), read the way the loader finds
+// it: the program is system DPI aware, and names every Windows it runs on.
+int checkManifest(const std::wstring& exe) {
+    HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    HRSRC found = module ? FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)) : nullptr;
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    const std::string manifest = bytes ? std::string(bytes, SizeofResource(module, found)) : std::string{};
+    if (module) FreeLibrary(module);
+    check(!manifest.empty(), "the exe has an RT_MANIFEST resource 1", "error " + std::to_string(GetLastError()));
+    const auto has = [&](const char* text) { return manifest.find(text) != std::string::npos; };
+    check(has("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>") &&
+              !has("<dpiAwareness") && !has("true/pm") && !has("PerMonitor"),
+          "the manifest declares system DPI awareness (dpiAware true) and no per-monitor awareness");
+    const std::pair<const char*, const char*> systems[] = {
+        {"Windows 7", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"},
+        {"Windows 8", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}"},
+        {"Windows 8.1", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}"},
+        {"Windows 10 and 11", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"},
+    };
+    std::string missing;
+    for (const auto& [name, id] : systems) {
+        if (!has((std::string("<supportedOS Id=\"") + id + "\"/>").c_str())) missing += std::string(missing.empty() ? "" : ", ") + name;
+    }
+    check(missing.empty(), "the manifest names Windows 7, 8, 8.1 and 10/11 as supported", "missing " + missing);
+    check(has("level=\"requireAdministrator\""), "the manifest asks for administrator rights");
+    return failures;
+}
+
+// Every tooltip the program makes is owned by the main window, so it stays with that window
+// instead of standing as a top-level window of its own. The list views make tooltips of their
+// own as well, which also end up owned by the main window (the owner of a window created for a
+// child is the child's top-level window): every tooltip window of the process is counted.
+int checkTooltips() {
+    HWND main = requireMainWindow("tooltips owned by the main window");
+    if (!main) return failures;
+    struct Count {
+        DWORD process = 0;
+        HWND main = nullptr;
+        int owned = 0;
+        int other = 0;
+    } count;
+    GetWindowThreadProcessId(main, &count.process);
+    count.main = main;
+    EnumWindows(
+        [](HWND hwnd, LPARAM context) -> BOOL {
+            auto* c = reinterpret_cast<Count*>(context);
+            DWORD process = 0;
+            GetWindowThreadProcessId(hwnd, &process);
+            if (process != c->process || classOf(hwnd) != TOOLTIPS_CLASSW) return TRUE;
+            if (GetWindow(hwnd, GW_OWNER) == c->main) ++c->owned;
+            else ++c->other;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    const int expected = static_cast<int>(halvora::mainWindowTooltips().size());
+    check(count.owned >= expected && count.other == 0,
+          "the " + std::to_string(expected) + " tooltips, and any other tooltip window of the program, are owned by the main window",
+          std::to_string(count.owned) + " owned by it, " + std::to_string(count.other) + " not");
+    return failures;
+}
+
 int checkResponsive() {
     HWND main = requireMainWindow("the main window answers");
     if (!main) return failures;
@@ -514,8 +584,8 @@ int wmain(int argc, wchar_t** argv) {
             "wait-hidden NAME|wait-selection NAME N|info-box|close-info-box|close|dump|wait-rows NAME N [s]|"
             "wait-column-shown NAME C|list-dump NAME|status-field NAME N|wait-text NAME TEXT [s]|"
             "wait-cell NAME R C TEXT [s]|row-icons NAME|"
-            "check-responsive|check-imaging [WIM]|"
-            "check-apply WIM|check-programs|check-system ...|check-toolkit|check-volumes|check-virtual-disks ISO");
+            "check-responsive|check-manifest EXE|check-tooltips|check-imaging [WIM]|"
+            "check-apply WIM|check-programs|check-system ...|check-toolkit|check-toolkit-threads|check-volumes|check-virtual-disks ISO");
         return 2;
     }
     const std::string command = utf8(argv[1]);
@@ -542,11 +612,14 @@ int wmain(int argc, wchar_t** argv) {
                         argc > 6 ? _wtoi(argv[6]) : 20);
     }
     if (command == "check-responsive") return checkResponsive();
+    if (command == "check-tooltips") return checkTooltips();
+    if (command == "check-manifest") return checkManifest(argc > 2 ? argv[2] : L"");
     if (command == "check-imaging") return probe::checkImaging(argc > 2 ? argv[2] : L"");
     if (command == "check-apply") return probe::checkApply(argc > 2 ? argv[2] : L"");
     if (command == "check-programs") return probe::checkPrograms();
     if (command == "check-system") return checkSystem();
     if (command == "check-toolkit") return checkToolkit();
+    if (command == "check-toolkit-threads") return checkToolkitThreads();
     if (command == "check-volumes") return probe::checkVolumes();
     if (command == "check-virtual-disks") return probe::checkVirtualDisks(argc > 2 ? argv[2] : L"");
     say("unknown command " + command);

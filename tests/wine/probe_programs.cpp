@@ -11,6 +11,7 @@
 #include <map>
 #include <string>
 
+#include "platform/win32/win32_handles.hpp"
 #include "platform/win32/win32_system.hpp"
 #include "probe_report.hpp"
 
@@ -57,7 +58,12 @@ int checkPrograms() {
     const std::wstring folder = system.tempPath() + L"halvora 작업 폴더";
     CreateDirectoryW(folder.c_str(), nullptr);
     DeleteFileW((folder + L"\\" + kReportName).c_str());
-    const std::wstring commandLine = L"\"" + standIn + L"\" C:\\Windows /s S: /f ALL /exit:193";
+    // An inheritable handle that the program is not meant to get: Bcdboot must inherit only its
+    // standard handles, not whatever another thread of this process has open at the moment.
+    SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    halvora::win32::UniqueKernelHandle stray{CreateEventW(&inheritable, TRUE, TRUE, nullptr)};
+    const std::wstring commandLine = L"\"" + standIn + L"\" C:\\Windows /s S: /f ALL /exit:193 /probe-handle:" +
+                                     std::to_wstring(reinterpret_cast<std::uintptr_t>(stray.get()));
 
     // A call that never returns would hang the probe; it runs on a thread of its own and is
     // given up (and reported) after a minute.
@@ -92,6 +98,9 @@ int checkPrograms() {
           "command=" + utf8(value(L"command")));
     check(value(L"output") == L"pipe" && value(L"errors") == L"pipe", "its standard output and error are pipes",
           "output=" + utf8(value(L"output")) + ", errors=" + utf8(value(L"errors")));
+    check(stray && value(L"stray") == L"not-inherited",
+          "it inherits only its standard handles, not another inheritable handle of the caller",
+          "stray=" + utf8(value(L"stray")));
 
     const halvora::ProgramRun missing =
         system.runHiddenProgram(L"\"" + system.systemDirectory() + L"\\halvora-no-such-program.exe\" /x", folder);

@@ -23,6 +23,8 @@ HWND findNamed(HWND parent, const std::string& name);
 
 // The toolkit of the program, run in this process against real windows.
 int checkToolkit();
+// A worker writing lists while the interface thread paints them (toolkit_threads_check.cpp).
+int checkToolkitThreads();
 
 }  // namespace probe
 

@@ -191,6 +191,8 @@ fi
 
 probe check-title
 probe check-main-view
+probe check-tooltips
+probe check-manifest "Z:$(printf '%s' "$exe" | tr / '\\')"
 screenshot first-start-main-view
 echo "== the System calls of the win32 backend"
 probe check-system "two words" plain
@@ -379,6 +381,10 @@ fi
 # --- the toolkit on its own windows, in the probe's process ----------------------------------
 echo "== the win32 toolkit"
 probe check-toolkit
+echo "== a worker writing lists while the interface thread paints them"
+probe check-toolkit-threads
+status=$?
+check "the thread check ends by itself, not by its watchdog or the time limit (exit $status)" test "$status" -ne 99 -a "$status" -ne 124
 
 # --- the virtual-disk library, in the probe's process ----------------------------------------
 # Wine's virtdisk.dll answers OpenVirtualDisk with 120 (ERROR_CALL_NOT_IMPLEMENTED) whatever the

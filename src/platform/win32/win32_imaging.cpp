@@ -95,9 +95,14 @@ public:
 
     ~Win32Imaging() override {
         // The library must not call into callbacks that are about to be freed, nor after the
-        // module is gone: unregister first, then the module is released by its owner.
-        std::lock_guard lock(callbacksMutex_);
-        if (!callbacks_.empty() && module_ && unregisterMessageCallback_) unregisterMessageCallback_(nullptr, nullptr);
+        // module is gone: unregister first, then the module is released by its owner. Nothing
+        // else runs by now; the library is still called without the lock, as everywhere.
+        bool registered = false;
+        {
+            std::lock_guard lock(callbacksMutex_);
+            registered = !callbacks_.empty();
+        }
+        if (registered && module_ && unregisterMessageCallback_) unregisterMessageCallback_(nullptr, nullptr);
         callbacks_.clear();
     }
 
@@ -151,21 +156,44 @@ public:
 
     std::uint32_t registerMessageCallback(WimHandle handle, WimMessageCallback callback) override {
         if (!available(registerMessageCallback_)) return kWimInvalidCallback;
+        // The callback is kept before the library may call it. The library itself is called
+        // without the lock: it may be calling a callback on the applying thread at this moment,
+        // and that callback writes controls through messages that this thread may have to answer.
         auto stored = std::make_unique<WimMessageCallback>(std::move(callback));
-        std::lock_guard lock(callbacksMutex_);
-        const DWORD index = registerMessageCallback_(toHandle(handle), trampolineAddress(),
-                                                     stored.get());
-        if (index != kWimInvalidCallback) callbacks_[handle].push_back(std::move(stored));
+        WimMessageCallback* const user = stored.get();
+        {
+            std::lock_guard lock(callbacksMutex_);
+            callbacks_[handle].push_back(std::move(stored));
+        }
+        const DWORD index = registerMessageCallback_(toHandle(handle), trampolineAddress(), user);
+        if (index == kWimInvalidCallback) {
+            std::unique_ptr<WimMessageCallback> refused;  // freed after the lock is released
+            std::lock_guard lock(callbacksMutex_);
+            auto& kept = callbacks_[handle];
+            for (auto it = kept.begin(); it != kept.end(); ++it) {
+                if (it->get() == user) {
+                    refused = std::move(*it);
+                    kept.erase(it);
+                    break;
+                }
+            }
+            if (kept.empty()) callbacks_.erase(handle);
+        }
         return index;
     }
 
     bool unregisterMessageCallback(WimHandle handle) override {
         if (!available(unregisterMessageCallback_)) return false;
-        std::lock_guard lock(callbacksMutex_);
         if (!unregisterMessageCallback_(toHandle(handle), nullptr)) return false;
-        // The library has let go of them; only now may they be freed.
-        if (handle == 0) callbacks_.clear();
-        else callbacks_.erase(handle);
+        // The library has let go of them; only now may they be freed, outside the lock.
+        std::map<WimHandle, std::vector<std::unique_ptr<WimMessageCallback>>> released;
+        std::lock_guard lock(callbacksMutex_);
+        if (handle == 0) {
+            std::swap(released, callbacks_);
+        } else if (auto it = callbacks_.find(handle); it != callbacks_.end()) {
+            released[handle] = std::move(it->second);
+            callbacks_.erase(it);
+        }
         return true;
     }
 

@@ -234,6 +234,10 @@ std::unique_ptr<VirtualDiskLibrary> Win32System::loadVirtualDiskLibrary() {
 
 std::unique_ptr<SystemHandle> Win32System::createMutex(const std::wstring& name,
                                                        std::uint32_t& lastError) {
+    // On success CreateMutexW is documented to set ERROR_ALREADY_EXISTS when the mutex was there
+    // before, and nothing about clearing the value otherwise: whatever an earlier call left
+    // behind must not read as "another copy runs".
+    SetLastError(ERROR_SUCCESS);
     HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
     lastError = GetLastError();
     if (!mutex) return nullptr;

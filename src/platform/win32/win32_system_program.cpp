@@ -30,6 +30,32 @@ void drain(HANDLE pipe) {
     }
 }
 
+// A PROC_THREAD_ATTRIBUTE_LIST in memory of its own, initialised for `count` attributes and
+// deleted with DeleteProcThreadAttributeList, as its documentation asks, before the memory goes.
+class AttributeList {
+public:
+    explicit AttributeList(DWORD count) {
+        SIZE_T size = 0;
+        // The first call fails by design (ERROR_INSUFFICIENT_BUFFER) and gives the size.
+        InitializeProcThreadAttributeList(nullptr, count, 0, &size);
+        if (size == 0) return;
+        memory_.resize(size);
+        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(memory_.data());
+        if (InitializeProcThreadAttributeList(list, count, 0, &size)) list_ = list;
+    }
+    ~AttributeList() {
+        if (list_) DeleteProcThreadAttributeList(list_);
+    }
+    AttributeList(const AttributeList&) = delete;
+    AttributeList& operator=(const AttributeList&) = delete;
+
+    LPPROC_THREAD_ATTRIBUTE_LIST get() const { return list_; }
+
+private:
+    std::vector<unsigned char> memory_;  // operator new's alignment, enough for the list
+    LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+};
+
 }  // namespace
 
 ProgramRun Win32System::runHiddenProgram(const std::wstring& commandLine, const std::wstring& workingFolder) {
@@ -48,20 +74,35 @@ ProgramRun Win32System::runHiddenProgram(const std::wstring& commandLine, const 
     UniqueKernelHandle input{CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
 
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
-    startup.wShowWindow = SW_HIDE;
-    startup.hStdInput = input ? input.get() : nullptr;
-    startup.hStdOutput = writer.get();
-    startup.hStdError = writer.get();
+    // Exactly these handles are inherited, not every inheritable handle the process holds at the
+    // moment (another thread's pipe, say, which would then stay open while the program runs).
+    // Each is inheritable, as PROC_THREAD_ATTRIBUTE_HANDLE_LIST demands, and listed once. The
+    // array must outlive the attribute list, which points into it.
+    std::vector<HANDLE> inherited{writer.get()};
+    if (input) inherited.push_back(input.get());
+    AttributeList attributes(1);
+    if (!attributes.get() ||
+        !UpdateProcThreadAttribute(attributes.get(), 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited.data(),
+                                   inherited.size() * sizeof(HANDLE), nullptr, nullptr)) {
+        return notStarted();
+    }
+
+    STARTUPINFOEXW startup{};
+    startup.StartupInfo.cb = sizeof startup;
+    startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+    startup.StartupInfo.wShowWindow = SW_HIDE;
+    startup.StartupInfo.hStdInput = input ? input.get() : nullptr;
+    startup.StartupInfo.hStdOutput = writer.get();
+    startup.StartupInfo.hStdError = writer.get();
+    startup.lpAttributeList = attributes.get();
 
     // CreateProcessW may write into the command line, so it gets a copy of its own.
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
     PROCESS_INFORMATION started{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                        workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &started)) {
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT,
+                        nullptr, workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup.StartupInfo,
+                        &started)) {
         return notStarted();
     }
     UniqueKernelHandle process{started.hProcess};

@@ -242,7 +242,10 @@ private:
     HINSTANCE instance_;
     DWORD uiThread_;
     UniqueWindow serviceWindow_;  // message-only window: wake-ups and work for the UI thread
-    UniqueModule shell32_;        // SHDefExtractIconW
+    // System DLLs held for the life of the toolkit: what they create (icons, shell items, the
+    // shell extensions a dialog brings in) may outlive any one call.
+    UniqueModule shell32_;        // SHDefExtractIconW, the folder and format dialogs
+    UniqueModule comdlg32_;       // GetOpenFileNameW; loaded by the first open-file dialog
 
     std::mutex namesMutex_;
     std::map<std::string, std::unique_ptr<WindowRecord>> windows_;

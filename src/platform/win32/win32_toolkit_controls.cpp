@@ -269,7 +269,8 @@ void Win32Toolkit::setIcon(const std::string& control, const std::wstring& file,
     UniqueIcon icon{extractIcon(file, index, scale(size))};
     SendMessageW(record->hwnd, STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
     std::lock_guard lock(namesMutex_);
-    record->icon = std::move(icon);  // the one shown before is no longer used
+    // The one shown before is no longer used; it is destroyed once the lock is released.
+    std::swap(record->icon, icon);
 }
 
 }  // namespace halvora::win32

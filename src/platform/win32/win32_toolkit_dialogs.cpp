@@ -66,8 +66,11 @@ int CALLBACK browseCallback(HWND hwnd, UINT message, LPARAM, LPARAM start) {
 std::wstring Win32Toolkit::openFileDialog(const std::string& owner, const OpenFileRequest& request) {
     std::wstring chosen;
     runOnUiThread([&] {
-        UniqueModule comdlg = loadSystemLibrary(L"comdlg32.dll");
-        auto getOpenFileName = procAddress<GetOpenFileNameFn>(comdlg.get(), "GetOpenFileNameW");
+        // Loaded on first use and kept, as Shell32 is: the dialog leaves shell extensions and
+        // their threads behind in the process, and freeing the library that brought them in
+        // could pull code from under them.
+        if (!comdlg32_) comdlg32_ = loadSystemLibrary(L"comdlg32.dll");
+        auto getOpenFileName = procAddress<GetOpenFileNameFn>(comdlg32_.get(), "GetOpenFileNameW");
         if (!getOpenFileName) return;
 
         std::vector<wchar_t> file(kOpenFileBufferChars, L'\0');
@@ -107,8 +110,7 @@ std::wstring Win32Toolkit::pickFolder(const std::string& owner, const FolderPick
             return;
         }
         {
-            UniqueModule shell32 = loadSystemLibrary(L"shell32.dll");
-            auto createItem = procAddress<CreateItemFromParsingNameFn>(shell32.get(), "SHCreateItemFromParsingName");
+            auto createItem = procAddress<CreateItemFromParsingNameFn>(shell32_.get(), "SHCreateItemFromParsingName");
             ComPtr<IShellItem> folder;
             if (createItem && SUCCEEDED(createItem(request.defaultFolder.c_str(), nullptr, kShellItemInterface,
                                                    folder.out())) &&
@@ -116,8 +118,6 @@ std::wstring Win32Toolkit::pickFolder(const std::string& owner, const FolderPick
                 dialog->SetDefaultFolder(folder.get());
                 if (request.setFolder) dialog->SetFolder(folder.get());
             }
-            // The item is released before the library that made it.
-            folder.reset();
         }
         // The dialog's own options (FOS_PATHMUSTEXIST, FOS_FILEMUSTEXIST, FOS_NOCHANGEDIR, ...)
         // stay: the request only adds to them.

@@ -193,12 +193,26 @@ int Win32Toolkit::addListIcon(const std::string& list, const std::wstring& file,
     HIMAGELIST images = nullptr;
     {
         std::lock_guard lock(namesMutex_);
-        if (!record->images) {
-            record->images.reset(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 4, 4));
-            if (!record->images) return -1;
-            SendMessageW(record->hwnd, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(record->images.get()));
-        }
         images = record->images.get();
+    }
+    if (!images) {
+        // The search worker adds the first icon, and LVM_SETIMAGELIST sent from there waits for
+        // the interface thread, which takes the name lock whenever it paints the list or
+        // handles a control's message: the list is made and attached with the lock free.
+        UniqueImageList made{ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 4, 4)};
+        if (!made) return -1;
+        bool attach = false;
+        {
+            std::lock_guard lock(namesMutex_);
+            if (!record->images) {
+                record->images = std::move(made);
+                attach = true;
+            }
+            images = record->images.get();
+        }
+        // Had another thread been first, its list is kept and `made` is destroyed at the end of
+        // this block, outside the lock.
+        if (attach) SendMessageW(record->hwnd, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
     }
     return ImageList_AddIcon(images, icon.get());  // the image list keeps its own copy
 }

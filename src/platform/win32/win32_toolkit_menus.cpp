@@ -12,7 +12,8 @@ void Win32Toolkit::createPopupMenu(const std::string& menu, const std::vector<Me
         else AppendMenuW(created.get(), MF_STRING | MF_UNCHECKED, static_cast<UINT_PTR>(item.id), item.text.c_str());
     }
     std::lock_guard lock(namesMutex_);
-    menus_[menu] = std::move(created);
+    // A menu of the same name made before is destroyed once the lock is released.
+    std::swap(menus_[menu], created);
 }
 
 namespace {
@@ -80,9 +81,13 @@ void Win32Toolkit::addTooltip(const std::string& control, const std::wstring& ti
                               int icon, bool programFont) {
     ControlRecord* record = findControl(control);
     if (!record) return;
+    WindowRecord* window = findWindow(record->window);
+    if (!window) return;
     runOnUiThread([&] {
+        // Owned by the control's top-level window: it stays above that window, goes with it
+        // when the window is minimised, and is never a stray top-level window of its own.
         UniqueWindow tip{CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX,
-                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window->hwnd,
                                          nullptr, instance_, nullptr)};
         if (!tip) return;
         SendMessageW(tip.get(), TTM_SETTIPTEXTCOLOR, GetSysColor(COLOR_INFOTEXT), 0);
@@ -104,6 +109,8 @@ void Win32Toolkit::addTooltip(const std::string& control, const std::wstring& ti
         tool.lpszText = const_cast<wchar_t*>(text.c_str());
         SendMessageW(tip.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
         SendMessageW(tip.get(), TTM_SETTITLEW, static_cast<WPARAM>(icon), reinterpret_cast<LPARAM>(title.c_str()));
+        // The owner's destruction would take the tooltip with it; destroyWindowOnUiThread
+        // destroys the window's tooltips first, so each is destroyed once.
         std::lock_guard lock(namesMutex_);
         if (auto it = windows_.find(record->window); it != windows_.end()) it->second->tooltips.push_back(std::move(tip));
     });

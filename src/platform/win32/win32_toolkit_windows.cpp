@@ -234,15 +234,14 @@ void Win32Toolkit::restoreWindow(const std::string& window) {
 void Win32Toolkit::acceptDroppedFiles(const std::string& window) {
     HWND hwnd = handleOf(window);
     if (!hwnd) return;
-    // An elevated program gets no drops from Explorer unless the two messages of a drop pass
-    // the message filter. The function is missing before Windows Vista, so it is looked up.
-    using ChangeFilterFn = BOOL(WINAPI*)(UINT, DWORD);
-    auto change = procAddress<ChangeFilterFn>(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilter");
-    if (change) {
-        change(WM_DROPFILES, MSGFLT_ADD);
-        change(0x0049 /* WM_COPYGLOBALDATA */, MSGFLT_ADD);
-    }
-    runOnUiThread([&] { DragAcceptFiles(hwnd, TRUE); });
+    runOnUiThread([&] {
+        // An elevated program gets no drops from Explorer, which runs at a lower integrity level,
+        // unless the two messages of a drop pass the message filter. They are let through to
+        // this window only, not to every window of the process.
+        ChangeWindowMessageFilterEx(hwnd, WM_DROPFILES, MSGFLT_ALLOW, nullptr);
+        ChangeWindowMessageFilterEx(hwnd, 0x0049 /* WM_COPYGLOBALDATA */, MSGFLT_ALLOW, nullptr);
+        DragAcceptFiles(hwnd, TRUE);
+    });
 }
 
 void Win32Toolkit::acceptCopyData(const std::string& window) {

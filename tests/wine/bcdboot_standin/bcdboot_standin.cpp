@@ -7,6 +7,9 @@
 //   hidden=yes|no       STARTF_USESHOWWINDOW with SW_HIDE in its STARTUPINFO
 //   output=pipe|...     the kind of its standard output handle (pipe, file, console, none)
 //   errors=pipe|...     the same for its standard error
+//   stray=inherited|not-inherited
+//                       with "/probe-handle:N": whether handle value N of its caller, a signalled
+//                       event, reached it (only the handles its caller meant to give may)
 //
 // then one megabyte of text on standard output without a final line break, more than any pipe
 // buffer holds, so that a caller that waits for the exit before reading the pipe never sees the
@@ -14,6 +17,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <cwchar>
 #include <string>
 
@@ -63,11 +67,25 @@ bool writeAll(HANDLE handle, const char* bytes, std::size_t size) {
     return true;
 }
 
-void writeReport() {
+// The handle value named by "/probe-handle:N" names a signalled event in this process only when
+// it was inherited.
+std::string strayHandle(int argc, wchar_t** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (_wcsnicmp(argv[i], L"/probe-handle:", 14) == 0) {
+            const auto value = static_cast<std::uintptr_t>(std::wcstoull(argv[i] + 14, nullptr, 10));
+            HANDLE handle = reinterpret_cast<HANDLE>(value);
+            return "\r\nstray=" + std::string(WaitForSingleObject(handle, 0) == WAIT_OBJECT_0 ? "inherited" : "not-inherited");
+        }
+    }
+    return {};
+}
+
+void writeReport(int argc, wchar_t** argv) {
     const std::string text = "folder=" + utf8(currentFolder()) + "\r\ncommand=" + utf8(GetCommandLineW()) +
                              "\r\nhidden=" + (startedHidden() ? "yes" : "no") +
                              "\r\noutput=" + handleKind(GetStdHandle(STD_OUTPUT_HANDLE)) +
-                             "\r\nerrors=" + handleKind(GetStdHandle(STD_ERROR_HANDLE)) + "\r\n";
+                             "\r\nerrors=" + handleKind(GetStdHandle(STD_ERROR_HANDLE)) + strayHandle(argc, argv) +
+                             "\r\n";
     HANDLE file = CreateFileW(kReportName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     writeAll(file, text.data(), text.size());
@@ -93,7 +111,7 @@ UINT exitCode(int argc, wchar_t** argv) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    writeReport();
+    writeReport(argc, argv);
     writeOutput();
     return static_cast<int>(exitCode(argc, argv));
 }
