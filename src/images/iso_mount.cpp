@@ -9,6 +9,20 @@ namespace {
 
 constexpr std::size_t kPhysicalPathCharacters = 260;
 constexpr std::uint32_t kDetachSettle = 50;
+// The mount manager gives an attached disc its letter a moment after the attach returns.
+constexpr int kLetterPollMs = 100;
+constexpr int kLetterWaitMs = 10000;
+
+// The drive root of `device` once it has a letter; empty when none came within the wait. The
+// window keeps answering meanwhile.
+std::wstring waitForDriveLetter(Program& program, const std::wstring& device) {
+    std::wstring root = driveRootOfDevice(program.system, device);
+    for (int waited = 0; root.empty() && waited < kLetterWaitMs; waited += kLetterPollMs) {
+        program.ui.keepAnsweringFor(kLetterPollMs);
+        root = driveRootOfDevice(program.system, device);
+    }
+    return root;
+}
 
 // The physical path as the library wrote it into a fixed buffer.
 std::wstring pathFromBuffer(std::wstring text) {
@@ -67,9 +81,17 @@ std::wstring mountIso(Program& program, const std::wstring& isoPath) {
     showStatus(program, L"ISO : " + isoPath);
     const std::wstring physical = virtualDiskOp(program, isoPath, kAttachIso);
     if (physical.size() < 2) return L"";
-    slot.DevicePath = volumeDevicePath(sys, physical);
+    const std::wstring device = volumeDevicePath(sys, physical);
+    const std::wstring root = waitForDriveLetter(program, device).substr(0, 3);
+    if (root.empty()) {
+        // Without a letter the disc is of no use to anyone: it goes again, and the slot stays
+        // as it was.
+        virtualDiskOp(program, isoPath, kDetachIso);
+        showStatus(program, kIsoWithoutLetterText + isoPath);
+        return L"";
+    }
+    slot.DevicePath = device;
     slot.IsoPath = isoPath;
-    const std::wstring root = driveRootOfDevice(sys, slot.DevicePath).substr(0, 3);
     showStatus(program, L"ISO 탑재: " + root + L" " + isoPath);
     return root;
 }

@@ -251,6 +251,10 @@ public:
                                       std::uint32_t options) = 0;
 
     // --- timers and events ------------------------------------------------------------------
+    // Lets `milliseconds` pass on the interface thread with the window still answering: it is
+    // painted and messages sent by other threads are handled, while the program's own events
+    // (clicks, keys, timers, worker messages) stay queued for the next waitEvent.
+    virtual void keepAnsweringFor(int milliseconds) = 0;
     virtual void setTimer(const std::string& window, int id, int milliseconds) = 0;
     virtual void killTimer(const std::string& window, int id) = 0;
     // Safe from any thread; the event is queued for the interface thread.

@@ -2,6 +2,7 @@
 // slots, and detached when the program ends.
 
 #include "images/iso_image.hpp"
+#include "images/iso_mount.hpp"
 #include "iso_factory.hpp"
 #include "sim_session.hpp"
 #include "wim_factory.hpp"
@@ -147,6 +148,41 @@ TEST_F(IsoScenario, WithoutVirtDiskAnIsoYieldsNothingAndTheProgramWorksOn) {
     EXPECT_EQ(callsStartingWith(L"OpenVirtualDisk"), 0);
     choose(L"D:\\sources\\install.wim");
     EXPECT_EQ(ui().cell("ImageList", 0, 1), L"Plain");
+}
+
+// On Windows the mount manager gives an attached ISO its letter a moment after the attach
+// returns: the program waits for it (with its window answering) instead of finding none.
+TEST_F(IsoScenario, AnIsoWhoseLetterComesLateIsStillListed) {
+    fixture_.description()["isoLetterDelay"] = 1500;
+    makeIso("win10.iso", {{"sources/install.wim", "Windows 10 Pro"}});
+    start();
+    const std::uint64_t before = ui().now();
+    choose(L"D:\\win10.iso");
+    EXPECT_EQ(ui().text("ImageFileEdit"), L"E:\\sources\\install.wim");
+    EXPECT_EQ(ui().cell("ImageList", 0, 1), L"Windows 10 Pro");
+    EXPECT_GE(ui().now() - before, 1500u) << "the program waited for the letter";
+    EXPECT_LT(ui().now() - before, 2000u) << "and not longer than needed";
+}
+
+TEST_F(IsoScenario, AnIsoThatNeverGetsALetterIsDetachedAndTheProgramStaysAsItWas) {
+    fixture_.description()["isoLetterDelay"] = 60000;
+    makeIso("win10.iso", {{"sources/install.wim", "Windows 10 Pro"}});
+    ASSERT_EQ(testing::writeWim(fixture_.host("D/plain.wim"), oneImage("Plain")), "");
+    start();
+    choose(L"D:\\plain.wim");
+    ASSERT_EQ(ui().cell("ImageList", 0, 1), L"Plain");
+    const std::uint64_t before = ui().now();
+    choose(L"D:\\win10.iso");
+    EXPECT_EQ(ui().statusText("StatusBar", 3), kIsoWithoutLetterText + L"D:\\win10.iso");
+    EXPECT_GE(ui().now() - before, 10000u);
+    EXPECT_LT(ui().now() - before, 11000u) << "the wait is bounded";
+    EXPECT_EQ(ui().text("ImageFileEdit"), L"D:\\plain.wim");
+    EXPECT_EQ(ui().rowCount("ImageList"), 1);
+    EXPECT_EQ(ui().cell("ImageList", 0, 1), L"Plain");
+    EXPECT_EQ(callsStartingWith(L"DetachVirtualDisk"), 1) << "the letterless disc is taken away again";
+    // Its late letter never turns up for a disc that is gone.
+    ASSERT_TRUE(run_->user().advance(60000));
+    EXPECT_FALSE(driveExists(L"E:\\"));
 }
 
 TEST_F(IsoScenario, AMissingIsoIsReported) {

@@ -293,16 +293,32 @@ std::uint32_t SimDevices::addCdRom(DeviceInfo info, bool withLetter, wchar_t& le
     info.serial = serialOf(0x100 + number);
     devices_.push_back(info);
     push(L"CdRom" + std::to_wstring(number), info.ntName);
-    letter = 0;
-    if (withLetter) {
-        // Windows hands out the first letter no name uses; A: and B: are the floppies', and
-        // C: is the system's on any machine the program runs on.
-        for (wchar_t candidate = L'D'; candidate <= L'Z' && letter == 0; ++candidate) {
-            if (!findLink(letterName(candidate))) letter = candidate;
-        }
-        if (letter != 0) push(letterName(letter), info.ntName);
-    }
+    letter = withLetter ? giveFreeLetterLocked(info.ntName) : 0;
     return number;
+}
+
+wchar_t SimDevices::giveFreeLetterLocked(const std::wstring& ntName) {
+    // Windows hands out the first letter no name uses; A: and B: are the floppies', and C: is
+    // the system's on any machine the program runs on.
+    for (wchar_t candidate = L'D'; candidate <= L'Z'; ++candidate) {
+        if (findLink(letterName(candidate))) continue;
+        push(letterName(candidate), ntName);
+        return candidate;
+    }
+    return 0;
+}
+
+wchar_t SimDevices::giveLetter(const std::wstring& ntName) {
+    std::lock_guard lock(mutex_);
+    if (!findDevice(ntName)) return 0;  // detached meanwhile
+    for (const Link& link : links_) {
+        // A device that has a letter already (a later disc of the same number) keeps it.
+        if (link.name.size() == 2 && link.name[1] == L':' && !link.targets.empty() &&
+            equalsNoCase(link.targets.front(), ntName)) {
+            return link.name[0];
+        }
+    }
+    return giveFreeLetterLocked(ntName);
 }
 
 void SimDevices::removeDevice(const std::wstring& ntName) {

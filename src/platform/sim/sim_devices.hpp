@@ -74,6 +74,9 @@ public:
     // `withLetter`, the first free letter from D: on (0 when none is free). `info` gives the
     // folder, label and file system. Returns N.
     std::uint32_t addCdRom(DeviceInfo info, bool withLetter, wchar_t& letter);
+    // The mount manager's late letter for a device: the first free one from D: on. 0 when none
+    // is free or the device is gone.
+    wchar_t giveLetter(const std::wstring& ntName);
     // The device goes away, and with it every definition of a DOS name that links to it.
     void removeDevice(const std::wstring& ntName);
 
@@ -89,6 +92,7 @@ private:
     void push(const std::wstring& name, const std::wstring& target);
     std::optional<DeviceInfo> resolve(const std::wstring& target, int depth) const;
     DriveFolders letterFoldersLocked() const;
+    wchar_t giveFreeLetterLocked(const std::wstring& ntName);
 
     mutable std::mutex mutex_;
     std::vector<DeviceInfo> devices_;

@@ -73,23 +73,7 @@ Event SimEventQueue::wait() {
     interfaceThread_ = std::this_thread::get_id();
     closed_ = false;
     for (;;) {
-        if (serveTurnLocked(lock)) continue;
-        if (!requests_.empty()) {
-            auto request = requests_.front();
-            requests_.pop_front();
-            handling_ = true;
-            waiting_ = false;
-            Dispatcher dispatch = dispatcher_;
-            lock.unlock();
-            const std::intptr_t result =
-                dispatch ? dispatch(request->window, request->data(), request->size) : 0;
-            lock.lock();
-            handling_ = false;
-            request->done = true;
-            request->result = result;
-            changed_.notify_all();
-            continue;
-        }
+        if (serveTurnLocked(lock) || serveRequestLocked(lock)) continue;
         if (!events_.empty()) {
             Event event = std::move(events_.front());
             events_.pop_front();
@@ -131,6 +115,30 @@ std::intptr_t SimEventQueue::sendCopyData(const std::string& window, const void*
         return 0;
     }
     return request->result;
+}
+
+bool SimEventQueue::serveRequestLocked(std::unique_lock<std::mutex>& lock) {
+    if (requests_.empty()) return false;
+    auto request = requests_.front();
+    requests_.pop_front();
+    handling_ = true;
+    waiting_ = false;
+    Dispatcher dispatch = dispatcher_;
+    lock.unlock();
+    const std::intptr_t result = dispatch ? dispatch(request->window, request->data(), request->size) : 0;
+    lock.lock();
+    handling_ = false;
+    request->done = true;
+    request->result = result;
+    changed_.notify_all();
+    return true;
+}
+
+void SimEventQueue::serveSentWork() {
+    std::unique_lock lock(mutex_);
+    if (interfaceThread_ != std::this_thread::get_id()) return;
+    while (serveTurnLocked(lock) || serveRequestLocked(lock)) {
+    }
 }
 
 bool SimEventQueue::serveTurnLocked(std::unique_lock<std::mutex>& lock) {

@@ -66,6 +66,9 @@ public:
     // are still given, so a forced end of a run cannot hang on a worker inside a window call.
     // Returns how many turns were given.
     int serveSentCallsUntil(const std::function<bool()>& done);
+    // On the interface thread outside wait(): handles the turns and copy-data requests that are
+    // waiting now, as a wait that keeps the window answering does.
+    void serveSentWork();
     // The queue whose interface thread is the calling thread, if any.
     static std::shared_ptr<SimEventQueue> ofThisThread();
 
@@ -73,6 +76,7 @@ private:
     struct Request;
     struct Turn;
     bool serveTurnLocked(std::unique_lock<std::mutex>& lock);
+    bool serveRequestLocked(std::unique_lock<std::mutex>& lock);
     bool idleLocked() const;
 
     std::mutex mutex_;

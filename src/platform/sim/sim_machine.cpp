@@ -1,5 +1,6 @@
 #include "platform/sim/sim_machine.hpp"
 
+#include <algorithm>
 #include <fstream>
 
 namespace halvora::sim {
@@ -38,6 +39,35 @@ std::shared_ptr<SimMachine> SimMachine::fromJson(const nlohmann::json& json, std
 
 std::wstring SimMachine::fullPath(const std::wstring& path) const {
     return fullWindowsPath(path, currentFolder());
+}
+
+std::uint64_t SimMachine::virtualNow() const {
+    std::lock_guard lock(mutex_);
+    return virtualNow_;
+}
+
+void SimMachine::advanceVirtualTime(std::uint64_t to) {
+    std::vector<std::function<void()>> due;
+    {
+        std::lock_guard lock(mutex_);
+        virtualNow_ = std::max(virtualNow_, to);
+        const auto end = timedActions_.upper_bound(virtualNow_);
+        for (auto it = timedActions_.begin(); it != end; ++it) due.push_back(std::move(it->second));
+        timedActions_.erase(timedActions_.begin(), end);
+    }
+    // Run without the lock: an action may use the machine.
+    for (auto& action : due) action();
+}
+
+void SimMachine::atVirtualTime(std::uint64_t due, std::function<void()> action) {
+    {
+        std::lock_guard lock(mutex_);
+        if (due > virtualNow_) {
+            timedActions_.emplace(due, std::move(action));
+            return;
+        }
+    }
+    action();
 }
 
 std::wstring SimMachine::currentFolder() const {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -95,6 +96,14 @@ public:
     bool waitApplyHeld(std::chrono::milliseconds timeout) { return applyHold_.waitHeld(timeout); }
     ApplyHold& applyHold() { return applyHold_; }
 
+    // --- virtual time -----------------------------------------------------------------------
+    // Milliseconds since the machine started, moved only by waits: the scripted user letting
+    // time pass (timers) and the program waiting with its window answering. Things the machine
+    // does later by itself (an ISO's late drive letter) happen as the clock passes their time.
+    std::uint64_t virtualNow() const;
+    void advanceVirtualTime(std::uint64_t to);  // never backwards; runs what falls due, in order
+    void atVirtualTime(std::uint64_t due, std::function<void()> action);
+
     // --- call log ---------------------------------------------------------------------------
     void record(const std::wstring& call);
     std::vector<std::wstring> calls() const;
@@ -116,6 +125,8 @@ private:
     ListingGate listingGate_;
     mutable std::mutex mutex_;
     std::wstring currentFolder_;
+    std::uint64_t virtualNow_ = 0;
+    std::multimap<std::uint64_t, std::function<void()>> timedActions_;
     std::map<std::wstring, int> mutexes_;  // name -> open handles
     std::map<std::uint64_t, Window> windows_;
     std::uint64_t nextWindowId_ = 0x10010;

@@ -216,6 +216,15 @@ struct Reader {
         return true;
     }
 
+    bool isoLetters(const json& root, MachineDescription& d) {
+        if (!root.contains("isoLetterDelay")) return true;
+        constexpr std::int64_t kOneDay = 86400000;
+        std::int64_t delay = 0;
+        if (!number(root.at("isoLetterDelay"), "isoLetterDelay", 0, kOneDay, delay)) return false;
+        d.isoLetterDelay = static_cast<std::uint64_t>(delay);
+        return true;
+    }
+
     bool read(const json& root, const std::filesystem::path& base, MachineDescription& d) {
         if (!root.is_object()) {
             error = "machine description: the top level must be an object";
@@ -232,7 +241,7 @@ struct Reader {
                versionResources(root, d) && flag(root, "versionDllMissing", d.versionDllMissing) &&
                flag(root, "virtDisk", d.virtDisk) &&
                fonts(root, d) && flag(root, "taskbarMissing", d.taskbarMissing) && bootTool(root, d) &&
-               threadStarts(root, d);
+               threadStarts(root, d) && isoLetters(root, d);
     }
 };
 

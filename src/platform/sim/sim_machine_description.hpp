@@ -56,6 +56,9 @@ struct MachineDescription {
     int dpi = 96;
     bool taskbarMissing = false;  // no ITaskbarList3 (as in WinPE)
     std::uint32_t threadStartError = 0;  // not 0: every CreateThread fails with this error code
+    // Virtual milliseconds after an ISO is attached before the mount manager gives it its
+    // drive letter; 0 gives it at once.
+    std::uint64_t isoLetterDelay = 0;
     BootToolDescription bcdboot;
     // The whole description, for the parts of the machine that read fields of their own.
     nlohmann::json raw = nlohmann::json::object();

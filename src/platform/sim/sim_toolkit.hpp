@@ -155,6 +155,7 @@ public:
     std::uint32_t formatDrive(const std::string& owner, std::uint32_t drive, std::uint32_t formatId,
                               std::uint32_t options) override;
 
+    void keepAnsweringFor(int milliseconds) override;
     void setTimer(const std::string& window, int id, int milliseconds) override;
     void killTimer(const std::string& window, int id) override;
     void postEvent(const Event& event) override;
@@ -209,7 +210,7 @@ public:
     void setScreenObserver(ScreenObserver observer) { observer_ = std::move(observer); }
 
     // --- virtual clock and the interface thread ---------------------------------------------
-    std::uint64_t now();  // milliseconds of virtual time since the run began
+    std::uint64_t now();  // the machine's virtual time, in milliseconds
     std::optional<int> timerInterval(const std::string& window, int id);
     // Fires the earliest timer due at or before `until`: moves the clock to its moment, posts
     // its Timer event and schedules its next round. False when none is due by then.
@@ -248,7 +249,6 @@ private:
     std::vector<SimTooltip> tooltips_;
     SimTaskbar taskbar_;
     std::vector<SimTimer> timers_;
-    std::uint64_t now_ = 0;
     std::uint64_t timerOrder_ = 0;
     std::map<std::string, std::uint32_t> failingWindows_;
     std::vector<std::string> faults_;

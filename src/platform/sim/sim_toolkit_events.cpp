@@ -20,7 +20,7 @@ void SimToolkit::setTimer(const std::string& window, int id, int milliseconds) {
     const int interval = std::max(milliseconds, kTimerMinimum);
     // Setting a timer that exists starts it over with the new interval.
     std::erase_if(timers_, [&](const SimTimer& t) { return t.window == window && t.id == id; });
-    timers_.push_back(SimTimer{window, id, interval, now_ + interval, timerOrder_++});
+    timers_.push_back(SimTimer{window, id, interval, machine_->virtualNow() + interval, timerOrder_++});
 }
 
 void SimToolkit::killTimer(const std::string& window, int id) {
@@ -37,13 +37,11 @@ std::optional<int> SimToolkit::timerInterval(const std::string& window, int id) 
     return std::nullopt;
 }
 
-std::uint64_t SimToolkit::now() {
-    std::lock_guard lock(mutex_);
-    return now_;
-}
+std::uint64_t SimToolkit::now() { return machine_->virtualNow(); }
 
 bool SimToolkit::fireNextTimer(std::uint64_t until) {
     Event event;
+    std::uint64_t at = 0;
     {
         std::lock_guard lock(mutex_);
         auto next = std::min_element(timers_.begin(), timers_.end(),
@@ -51,20 +49,25 @@ bool SimToolkit::fireNextTimer(std::uint64_t until) {
                                          return a.due != b.due ? a.due < b.due : a.order < b.order;
                                      });
         if (next == timers_.end() || next->due > until) return false;
-        now_ = std::max(now_, next->due);
+        at = next->due;
         next->due += next->interval;
         next->order = timerOrder_++;
         event.kind = EventKind::Timer;
         event.window = next->window;
         event.code = next->id;
     }
+    machine_->advanceVirtualTime(at);
     queue_->post(std::move(event));
     return true;
 }
 
-void SimToolkit::advanceClockTo(std::uint64_t until) {
-    std::lock_guard lock(mutex_);
-    now_ = std::max(now_, until);
+void SimToolkit::advanceClockTo(std::uint64_t until) { machine_->advanceVirtualTime(until); }
+
+void SimToolkit::keepAnsweringFor(int milliseconds) {
+    // The time passes at once; what other threads sent meanwhile (a worker's window call, a
+    // second start's WM_COPYDATA) is handled as the real wait would handle it.
+    machine_->advanceVirtualTime(machine_->virtualNow() + static_cast<std::uint64_t>(std::max(milliseconds, 0)));
+    queue_->serveSentWork();
 }
 
 void SimToolkit::postEvent(const Event& event) {

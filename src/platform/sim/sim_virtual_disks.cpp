@@ -93,9 +93,20 @@ std::uint32_t SimVirtualDisks::attachVirtualDisk(VirtualDiskHandle handle, std::
     if ((flags & ~kAttachKnownFlags) != 0 || !(flags & kAttachVirtualDiskReadOnly) || parameters.version != 1) {
         return logged(call, kErrorInvalidParameter);
     }
-    const std::uint32_t error =
-        machine_->attachedDiscs().attach(it->second.host, (flags & kAttachNoDriveLetter) == 0);
+    const bool withLetter = (flags & kAttachNoDriveLetter) == 0;
+    const std::uint64_t letterDelay = machine_->description().isoLetterDelay;
+    const std::uint32_t error = machine_->attachedDiscs().attach(it->second.host, withLetter && letterDelay == 0);
     if (error == 0 && !(flags & kAttachVirtualDiskPermanentLifetime)) it->second.ownsAttachment = true;
+    if (error == 0 && withLetter && letterDelay > 0) {
+        // The mount manager gives the volume its letter a moment after the attach returns.
+        const auto number = machine_->attachedDiscs().deviceNumber(it->second.host);
+        SimMachine* machine = machine_.get();  // the action belongs to the machine and goes with it
+        if (number) {
+            machine_->atVirtualTime(machine_->virtualNow() + letterDelay, [machine, device = *number] {
+                machine->devices().giveLetter(L"\\Device\\CdRom" + std::to_wstring(device));
+            });
+        }
+    }
     return logged(call, error);
 }
 

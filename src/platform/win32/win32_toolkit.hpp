@@ -196,6 +196,7 @@ public:
     void killTimer(const std::string& window, int id) override;
     void postEvent(const Event& event) override;
     Event waitEvent() override;
+    void keepAnsweringFor(int milliseconds) override;
 
     // Window procedures (static entry points find the toolkit through GWLP_USERDATA).
     LRESULT topLevelMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

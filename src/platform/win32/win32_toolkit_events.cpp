@@ -109,6 +109,31 @@ Event Win32Toolkit::waitEvent() {
     }
 }
 
+void Win32Toolkit::keepAnsweringFor(int milliseconds) {
+    // Paint, sent and posted messages only: input (clicks, keys) stays in the queue until the
+    // program waits for events again, and what the window procedures make of the rest (timers,
+    // worker messages, a hand-over) is queued as events.
+    constexpr UINT kQueues = PM_QS_PAINT | PM_QS_SENDMESSAGE | PM_QS_POSTMESSAGE;
+    constexpr DWORD kWake = QS_PAINT | QS_SENDMESSAGE | QS_POSTMESSAGE | QS_TIMER;
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(milliseconds < 0 ? 0 : milliseconds);
+    for (;;) {
+        MSG msg{};
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | kQueues)) {
+            if (msg.message == WM_QUIT) {
+                // Taken off the queue here, so the next waitEvent asks the window to close.
+                quitRequested_ = true;
+                closeOwed_ = true;
+                continue;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end) return;
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(end - now), kWake, 0);
+    }
+}
+
 void Win32Toolkit::setTimer(const std::string& window, int id, int milliseconds) {
     HWND hwnd = handleOf(window);
     if (!hwnd) return;
