@@ -298,6 +298,26 @@ int closeInfoBox() {
     return failures;
 }
 
+// A key pressed in the open information box, sent where the keyboard would send it: to the
+// control that has the focus in the box's thread.
+int keyInfoBox(const std::string& key) {
+    HWND box = FindWindowW(nullptr, kInfoBoxTitle);
+    check(box != nullptr, "the information box is open");
+    if (!box) return failures;
+    const UINT vk = key == "enter" ? VK_RETURN : VK_ESCAPE;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    const DWORD thread = GetWindowThreadProcessId(box, nullptr);
+    HWND target = GetGUIThreadInfo(thread, &info) && info.hwndFocus ? info.hwndFocus : box;
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)) << 16;
+    PostMessageW(target, WM_KEYDOWN, vk, scan | 1);
+    PostMessageW(target, WM_KEYUP, vk, scan | 1 | (LPARAM{1} << 30) | (LPARAM{1} << 31));
+    check(waitFor([&] { return FindWindowW(nullptr, kInfoBoxTitle) == nullptr; }, 5s),
+          "pressing " + key + " in the information box closes it");
+    check(waitFor([&] { return IsWindowEnabled(mainWindow()) != FALSE; }, 5s), "the main window is enabled again");
+    return failures;
+}
+
 int closeMain() {
     HWND main = requireMainWindow("close request");
     if (main) check(PostMessageW(main, WM_CLOSE, 0, 0) != FALSE, "WM_CLOSE posted to the main window");
@@ -599,6 +619,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == "wait-selection") return waitSelection(argument, argc > 3 ? _wtoi(argv[3]) : -1);
     if (command == "info-box") return infoBox();
     if (command == "close-info-box") return closeInfoBox();
+    if (command == "key-info-box") return keyInfoBox(argument);
     if (command == "close") return closeMain();
     if (command == "dump") return dump();
     if (command == "wait-rows") return waitRows(argument, argc > 3 ? _wtoi(argv[3]) : 0, argc > 4 ? _wtoi(argv[4]) : 20);

@@ -239,6 +239,9 @@ screenshot main-view
 probe info-box
 screenshot info-box
 probe close-info-box
+# Enter presses the focused (default) button and Esc answers an Ok box, as in Windows' own boxes.
+probe info-box && probe key-info-box enter
+probe info-box && probe key-info-box escape
 
 probe click TargetButton && probe wait-visible TargetPanel && probe wait-hidden MainPanel
 # Wine answers no partition query on its drives (error 50), so no volume can be placed on a disk

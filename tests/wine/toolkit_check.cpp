@@ -237,6 +237,38 @@ void checkEvents(Win32Toolkit& ui, HWND main) {
           "WM_COPYDATA is copied into a CopyData event and a worker thread can write and read controls and post events");
 }
 
+// The waits of the interface thread that are not waitEvent's: a wait with the window answering
+// keeps what arrives for later, and a WM_QUIT from outside asks the main window to close once,
+// after which the loop waits for events again (it must not spin on a re-posted WM_QUIT while
+// the program cannot close yet).
+void checkWaits(Win32Toolkit& ui, HWND main) {
+    PostMessageW(main, halvora::kApplyFailed, 5, 0);
+    ui.keepAnsweringFor(100);
+    ui.setTimer(kWindow, kWatchdogTimer, 5000);
+    const Event kept = ui.waitEvent();
+    ui.killTimer(kWindow, kWatchdogTimer);
+    check(kept.kind == EventKind::Custom && kept.code == halvora::kApplyFailed && kept.wparam == 5,
+          "a worker's message that arrives while the window answers during a wait is kept for the loop");
+
+    PostQuitMessage(0);
+    const Event close = ui.waitEvent();
+    std::thread later([&] {
+        Sleep(300);
+        Event e;
+        e.kind = EventKind::Custom;
+        e.code = 2;
+        ui.postEvent(e);
+    });
+    const Event next = ui.waitEvent();
+    later.join();
+    const Event owed = ui.waitEvent();
+    check(close.kind == EventKind::Close && close.window == kWindow, "a WM_QUIT asks the main window to close");
+    check(next.kind == EventKind::Custom && next.code == 2,
+          "after it the loop waits for the next event instead of asking again at once",
+          next.kind == EventKind::Close ? "it asked to close again" : "another event came");
+    check(owed.kind == EventKind::Close, "the close is asked again after that event");
+}
+
 }  // namespace
 
 int checkToolkit() {
@@ -289,6 +321,7 @@ int checkToolkit() {
     ui.destroyWindow("MessageBox");
     check(!ui.exists("MessageBox") && !ui.exists("BoxText") && !IsWindow(box),
           "destroying a window forgets it and its controls");
+    checkWaits(ui, main);  // last: a WM_QUIT taken stays taken
     ui.destroyWindow(kWindow);
     return failures;
 }

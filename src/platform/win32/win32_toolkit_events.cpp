@@ -222,7 +222,9 @@ LRESULT Win32Toolkit::topLevelMessage(HWND hwnd, UINT message, WPARAM wParam, LP
         event.window = window->name;
         const auto* bytes = static_cast<const std::uint8_t*>(data->lpData);
         event.data.assign(bytes, bytes + data->cbData);
-        queueEvent(std::move(event));
+        // A sent message is handled inside GetMessageW, which then goes on waiting for a posted
+        // one: without a wake-up the event would sit in the queue until the next input.
+        postEvent(event);
         return TRUE;
     }
     case WM_SIZE:
