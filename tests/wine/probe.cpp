@@ -33,6 +33,7 @@
 //   wine_probe.exe check-toolkit             the win32 toolkit in this process, on its own windows
 //   wine_probe.exe check-toolkit-threads     a worker filling lists while they are painted; a
 //                                            hang ends the probe with a failure
+//   wine_probe.exe check-countdown-box       the program's Yes/No box left to run out on its timer
 //   wine_probe.exe check-volumes             the win32 volume calls in this process, one
 //                                            "VOLUMES ..." line per answer
 //   wine_probe.exe check-virtual-disks ISO   the win32 virtual-disk library in this process, one
@@ -605,7 +606,7 @@ int wmain(int argc, wchar_t** argv) {
             "wait-column-shown NAME C|list-dump NAME|status-field NAME N|wait-text NAME TEXT [s]|"
             "wait-cell NAME R C TEXT [s]|row-icons NAME|"
             "check-responsive|check-manifest EXE|check-tooltips|check-imaging [WIM]|"
-            "check-apply WIM|check-programs|check-system ...|check-toolkit|check-toolkit-threads|check-volumes|check-virtual-disks ISO");
+            "check-apply WIM|check-programs|check-system ...|check-toolkit|check-toolkit-threads|check-countdown-box|check-volumes|check-virtual-disks ISO");
         return 2;
     }
     const std::string command = utf8(argv[1]);
@@ -641,6 +642,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == "check-system") return checkSystem();
     if (command == "check-toolkit") return checkToolkit();
     if (command == "check-toolkit-threads") return checkToolkitThreads();
+    if (command == "check-countdown-box") return checkCountdownBox();
     if (command == "check-volumes") return probe::checkVolumes();
     if (command == "check-virtual-disks") return probe::checkVirtualDisks(argc > 2 ? argv[2] : L"");
     say("unknown command " + command);

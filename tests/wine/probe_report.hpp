@@ -25,6 +25,8 @@ HWND findNamed(HWND parent, const std::string& name);
 int checkToolkit();
 // A worker writing lists while the interface thread paints them (toolkit_threads_check.cpp).
 int checkToolkitThreads();
+// The program's message box left to count down (message_box_check.cpp).
+int checkCountdownBox();
 
 }  // namespace probe
 

@@ -384,6 +384,8 @@ fi
 # --- the toolkit on its own windows, in the probe's process ----------------------------------
 echo "== the win32 toolkit"
 probe check-toolkit
+echo "== the program's message box counting down with nobody there"
+probe check-countdown-box
 echo "== a worker writing lists while the interface thread paints them"
 probe check-toolkit-threads
 status=$?

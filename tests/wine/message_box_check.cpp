@@ -1,0 +1,66 @@
+// The program's own message box on the win32 toolkit, in the probe's process: a Yes/No box with
+// a countdown that nobody answers runs out on the real timer and answers with its default.
+
+#include <windows.h>
+
+#include <atomic>
+#include <thread>
+
+#include "app/program_context.hpp"
+#include "platform/win32/win32_system.hpp"
+#include "platform/win32/win32_toolkit.hpp"
+#include "probe_report.hpp"
+#include "ui/message_box.hpp"
+
+namespace probe {
+
+namespace {
+
+const wchar_t* const kBoxTitle = L"카운트다운 확인";
+
+// The default button's caption while the box is open, read from another thread as a person
+// would see it.
+std::wstring captionWhileOpen() {
+    for (int tries = 0; tries < 100; ++tries) {
+        if (HWND box = FindWindowW(nullptr, kBoxTitle); box && IsWindowVisible(box)) {
+            if (HWND yes = findNamed(box, "MessageBoxYes")) {
+                wchar_t text[64] = {};
+                GetWindowTextW(yes, text, 64);
+                return text;
+            }
+        }
+        Sleep(20);
+    }
+    return L"";
+}
+
+}  // namespace
+
+int checkCountdownBox() {
+    halvora::win32::Win32System system;
+    halvora::win32::Win32Toolkit ui(GetModuleHandleW(nullptr));
+    check(ui.createWindow("MainWindow", L"Halvora countdown check", {300, 200}, "", halvora::kWindowMinimiseBox) == 0,
+          "the owner window is created");
+    ui.setVisible("MainWindow", true);
+    halvora::Program program(system, ui);
+    program.state.SystemRoot = L"C:\\windows";
+
+    std::wstring caption;
+    std::thread watcher([&] { caption = captionWhileOpen(); });
+    const ULONGLONG started = GetTickCount64();
+    const int answer = halvora::showMessageBox(program, "MainWindow", kBoxTitle, L"아무도 답하지 않습니다.",
+                                               halvora::kButtonsYesNo, halvora::kResultYes, 2,
+                                               halvora::kIconWarning, 0);
+    const ULONGLONG took = GetTickCount64() - started;
+    watcher.join();
+    check(caption == L"Yes (2)", "the default button counts down from \"Yes (2)\"", "it read \"" + utf8(caption) + "\"");
+    check(answer == halvora::kResultYes, "a Yes/No box nobody answers gives its default, Yes, when the time runs out",
+          "it gave " + std::to_string(answer));
+    check(took >= 1500 && took < 10000, "it ran out after its 2 seconds", std::to_string(took) + " ms");
+    check(FindWindowW(nullptr, kBoxTitle) == nullptr && IsWindowEnabled(FindWindowW(nullptr, L"Halvora countdown check")),
+          "the box is gone and its owner enabled again");
+    ui.destroyWindow("MainWindow");
+    return failures;
+}
+
+}  // namespace probe
