@@ -4,6 +4,7 @@
 // and go, and a log of the platform calls that tests look at. Two runs in one test play the
 // first and the second instance of the program.
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -95,6 +96,13 @@ public:
     bool waitApplyHeld(std::chrono::milliseconds timeout) { return applyHold_.waitHeld(timeout); }
     ApplyHold& applyHold() { return applyHold_; }
 
+    // --- the clock --------------------------------------------------------------------------
+    // Virtual time that the scripted users of every run on the machine have let pass. The
+    // machine's wall clock runs that much ahead of the host's, so an apply held while a test
+    // lets two minutes pass has taken two minutes, and a later run never sees time go back.
+    void passVirtualTime(std::uint64_t milliseconds) { virtualMilliseconds_ += milliseconds; }
+    std::uint64_t virtualMilliseconds() const { return virtualMilliseconds_.load(); }
+
     // --- call log ---------------------------------------------------------------------------
     void record(const std::wstring& call);
     std::vector<std::wstring> calls() const;
@@ -121,6 +129,7 @@ private:
     std::uint64_t nextWindowId_ = 0x10010;
     std::chrono::milliseconds copyDataTimeout_{5000};  // as the program's SendMessageTimeoutW
     std::vector<std::wstring> calls_;
+    std::atomic<std::uint64_t> virtualMilliseconds_{0};
 };
 
 }  // namespace halvora::sim

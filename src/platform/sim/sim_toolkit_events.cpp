@@ -44,6 +44,7 @@ std::uint64_t SimToolkit::now() {
 
 bool SimToolkit::fireNextTimer(std::uint64_t until) {
     Event event;
+    std::uint64_t passed = 0;
     {
         std::lock_guard lock(mutex_);
         auto next = std::min_element(timers_.begin(), timers_.end(),
@@ -51,20 +52,27 @@ bool SimToolkit::fireNextTimer(std::uint64_t until) {
                                          return a.due != b.due ? a.due < b.due : a.order < b.order;
                                      });
         if (next == timers_.end() || next->due > until) return false;
-        now_ = std::max(now_, next->due);
+        passed = std::max(now_, next->due) - now_;
+        now_ += passed;
         next->due += next->interval;
         next->order = timerOrder_++;
         event.kind = EventKind::Timer;
         event.window = next->window;
         event.code = next->id;
     }
+    machine_->passVirtualTime(passed);
     queue_->post(std::move(event));
     return true;
 }
 
 void SimToolkit::advanceClockTo(std::uint64_t until) {
-    std::lock_guard lock(mutex_);
-    now_ = std::max(now_, until);
+    std::uint64_t passed = 0;
+    {
+        std::lock_guard lock(mutex_);
+        passed = std::max(now_, until) - now_;
+        now_ += passed;
+    }
+    machine_->passVirtualTime(passed);
 }
 
 void SimToolkit::postEvent(const Event& event) {
