@@ -2,6 +2,8 @@
 // arguments over from a second start. The machine holds the apply after its first progress
 // message, so each step happens while it runs.
 
+#include <cwchar>
+
 #include "install_session.hpp"
 #include "platform/sim/sim_runner.hpp"
 
@@ -17,6 +19,7 @@ protected:
         machine_->holdApplies(true);
         run_ = std::make_unique<ProgramRun>(machine_, installArguments());
         run_->start();
+        startedAt_ = std::chrono::system_clock::now();
         startInstallation(*run_);
         ASSERT_TRUE(machine_->waitApplyHeld(sim::kDefaultWait)) << "the apply never started";
         ASSERT_TRUE(run_->user().waitIdle());
@@ -28,6 +31,7 @@ protected:
     SimMachineFixture m_;
     std::shared_ptr<sim::SimMachine> machine_;
     std::unique_ptr<ProgramRun> run_;
+    std::chrono::system_clock::time_point startedAt_;  // before the apply started
 };
 
 TEST_F(RunningInstallation, TheInstallButtonBecomesTheCancelButtonWhileTheApplyRuns) {
@@ -94,6 +98,29 @@ TEST_F(RunningInstallation, AnApplyEndingUnderTheCancelQuestionClosesItWithoutAC
     EXPECT_EQ(m_.readHostFile("E/Users/Public/readme.txt"), "hello");
 }
 
+// The time the apply took stays in field 2 once it has completed. Two minutes and five seconds
+// pass on the machine's clock while the apply is held; the host's own seconds meanwhile come on
+// top.
+TEST_F(RunningInstallation, TheTimeTheApplyTookShowsInMinutesAndSecondsWhenItCompletes) {
+    ASSERT_TRUE(run().user().advance(125000));
+    machine_->releaseApply();
+    EXPECT_EQ(answerBox(run(), "Ok").title, L"알 림!");
+    ASSERT_TRUE(run().user().waitIdle());
+    const auto hostSeconds =
+        std::chrono::ceil<std::chrono::seconds>(std::chrono::system_clock::now() - startedAt_).count();
+    expectIdle(run());
+
+    const std::wstring shown = ui().statusText("StatusBar", 2);
+    int minutes = -1, seconds = -1;
+    ASSERT_EQ(std::swscanf(shown.c_str(), L"완료 시간: %d분 %d초", &minutes, &seconds), 2) << toUtf8(shown);
+    EXPECT_EQ(shown, L"완료 시간: " + std::to_wstring(minutes) + L"분 " + std::to_wstring(seconds) + L"초");
+    EXPECT_GE(seconds, 0);
+    EXPECT_LT(seconds, 60);
+    const long long total = minutes * 60LL + seconds;
+    EXPECT_GE(total, 125) << toUtf8(shown);
+    EXPECT_LE(total, 125 + hostSeconds) << toUtf8(shown);
+}
+
 TEST_F(RunningInstallation, AHandOverChangesNothingWhileTheApplyRuns) {
     m_.writeHostFile("D/oem/$OEM$/$1/marker.txt", "from oem");
     const std::u16string handOver = u"/ApplyDrv:C:|/after:Finish|/d|/Verify|/OemPath:D:\\oem\\$OEM$|/BootDrv:-|";
@@ -116,6 +143,47 @@ TEST_F(RunningInstallation, AHandOverChangesNothingWhileTheApplyRuns) {
     const auto bcdboot = callsContaining(*machine_, L"Bcdboot.exe");
     ASSERT_EQ(bcdboot.size(), 1u);
     EXPECT_EQ(bcdboot.front().find(L" /d"), std::wstring::npos) << toUtf8(bcdboot.front());
+}
+
+// The imaging library's error message names the file in field 3; once a cancel is asked for,
+// the same message is shown as the user's cancel. The volume is write-protected, so the apply
+// stops at its first entry before any further progress message could carry the cancel.
+TEST(ApplyMessages, AnErrorMessageIsShownAsTheUsersCancelOnceACancelIsAsked) {
+    const struct {
+        bool cancel;
+        const wchar_t* shown;
+        const wchar_t* box;
+    } cases[] = {
+        {false, L"에러 발생: E:\\Users Err = 19", L"중단 완료. \r\n에러 코드: 19"},
+        {true, L"사용자 취소: E:\\Users Err = 19", L"사용자 취소. 중단 완료. \r\n에러 코드: 19"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cancel ? "cancel asked" : "no cancel");
+        SimMachineFixture m;
+        m.description().merge_patch(installMachine(m));
+        m.description()["readOnly"] = json::array({"E:\\"});
+        writeInstallImage(m);
+        auto machine = m.machine();
+        machine->holdApplies(true);
+        ProgramRun run(machine, installArguments());
+        StatusLog status(run);
+        run.start();
+        startInstallation(run);
+        ASSERT_TRUE(machine->waitApplyHeld(sim::kDefaultWait));
+        if (c.cancel) {
+            ASSERT_TRUE(run.user().click("InstallButton"));
+            EXPECT_EQ(answerBox(run, "Yes").title, L"주 의");
+            ASSERT_TRUE(run.user().waitIdle());
+        }
+        machine->releaseApply();
+        const SeenBox error = answerBox(run, "Ok");
+        EXPECT_EQ(error.title, L"에 러");
+        EXPECT_EQ(error.text, c.box);
+        ASSERT_TRUE(run.user().waitIdle());
+        EXPECT_TRUE(status.showed(c.shown)) << toUtf8(status.texts().empty() ? L"" : status.texts().back());
+        expectIdle(run);
+        EXPECT_FALSE(m.hostFileExists("E/Users"));
+    }
 }
 
 TEST(ScriptedInstallation, AScriptHoldsTheApplyToCancelIt) {

@@ -140,9 +140,11 @@ ProgramRun SimSystem::runHiddenProgram(const std::wstring& commandLine, const st
 }
 
 std::int64_t SimSystem::secondsNow() {
-    // FILETIME counts from 1601, the host's clock from 1970.
+    // FILETIME counts from 1601, the host's clock from 1970. The virtual time the scripted user
+    // let pass is added, so that what the program measures agrees with its timers.
     constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
-    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    const auto now = std::chrono::system_clock::now().time_since_epoch() +
+                     std::chrono::milliseconds(machine_->virtualNow());
     return std::chrono::duration_cast<std::chrono::seconds>(now).count() + kSecondsFrom1601To1970;
 }
 
