@@ -101,6 +101,37 @@ TEST_F(RunningInstallation, AnApplyEndingUnderTheCancelQuestionClosesItWithoutAC
 // The time the apply took stays in field 2 once it has completed. Two minutes and five seconds
 // pass on the machine's clock while the apply is held; the host's own seconds meanwhile come on
 // top.
+// A cancel confirmed after the apply has written everything, but before it returned, comes too
+// late for any callback: the installation completes, and the cancel left over does no harm.
+TEST_F(RunningInstallation, ACancelConfirmedAfterTheLastMessageIsLeftOverWithoutHarm) {
+    machine_->applyEndHold().setHolding(true);
+    machine_->releaseApply();
+    ASSERT_TRUE(machine_->applyEndHold().waitHeld(sim::kDefaultWait));
+    ASSERT_TRUE(run().user().waitIdle());
+    ASSERT_TRUE(run().user().click("InstallButton"));
+    EXPECT_EQ(answerBox(run(), "Yes").text, L"설치를 중단 하시겠습니까?");
+    ASSERT_TRUE(run().user().waitIdle());
+    ASSERT_TRUE(run().program().state.CancelRequested.load());
+    EXPECT_FALSE(ui().isEnabled("InstallButton"));
+
+    machine_->applyEndHold().setHolding(false);
+    const SeenBox summary = answerBox(run(), "Ok");
+    EXPECT_EQ(summary.title, L"알 림!");
+    EXPECT_EQ(summary.text.rfind(L"이미지 설치 완료.", 0), 0u) << toUtf8(summary.text);
+    ASSERT_TRUE(run().user().waitIdle());
+    EXPECT_FALSE(run().program().state.CancelRequested.load());
+    // The cancel's timer still runs out, later, and changes nothing.
+    ASSERT_TRUE(run().user().advance(10000));
+    expectIdle(run());
+
+    // The next installation is not taken for one still being cancelled.
+    machine_->holdApplies(false);
+    startInstallation(run());
+    EXPECT_EQ(answerBox(run(), "Ok").title, L"알 림!");
+    ASSERT_TRUE(run().user().waitIdle());
+    expectIdle(run());
+}
+
 TEST_F(RunningInstallation, TheTimeTheApplyTookShowsInMinutesAndSecondsWhenItCompletes) {
     ASSERT_TRUE(run().user().advance(125000));
     machine_->releaseApply();

@@ -210,7 +210,9 @@ bool SimImaging::applyImage(WimHandle image, const std::wstring& path, std::uint
         }
         return answer;
     };
-    return finish(operation, applyWimImage(*entry->file, entry->image, target, send));
+    const std::uint32_t result = applyWimImage(*entry->file, entry->image, target, send);
+    if (result == 0) machine_->applyEndHold().pass();
+    return finish(operation, result);
 }
 
 std::uint32_t SimImaging::notify(WimHandle image, WimHandle file, std::uint32_t message, std::uintptr_t wParam,

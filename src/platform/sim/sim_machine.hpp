@@ -95,6 +95,9 @@ public:
     void releaseApply() { applyHold_.release(); }
     bool waitApplyHeld(std::chrono::milliseconds timeout) { return applyHold_.waitHeld(timeout); }
     ApplyHold& applyHold() { return applyHold_; }
+    // A second gate at the end: an apply that succeeded stops after its last message (100 %)
+    // and before WIMApplyImage returns, where no callback will see a cancel any more.
+    ApplyHold& applyEndHold() { return applyEndHold_; }
 
     // --- virtual time -----------------------------------------------------------------------
     // Milliseconds since the machine started, moved only by waits: the scripted user letting
@@ -122,6 +125,7 @@ private:
     SimFileAttributes fileAttributes_;
     SimAttachedDiscs attachedDiscs_;
     ApplyHold applyHold_;
+    ApplyHold applyEndHold_;
     ListingGate listingGate_;
     mutable std::mutex mutex_;
     std::wstring currentFolder_;
