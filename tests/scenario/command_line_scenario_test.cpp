@@ -7,12 +7,6 @@
 namespace halvora::scenario {
 namespace {
 
-testing::ImagePlan wimBootImage() {
-    testing::ImagePlan image = windowsLikeImage();
-    image.properties.push_back({"WIMBOOT", "1"});
-    return image;
-}
-
 TEST(CommandLineConflicts, CompactWithWimBootStartsNothingAndSaysWhy) {
     SimMachineFixture m;
     m.description().merge_patch(installMachine(m));

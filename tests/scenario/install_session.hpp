@@ -26,6 +26,13 @@ inline testing::ImagePlan windowsLikeImage() {
     return image;
 }
 
+// The same image marked as one that may be applied as WIMBoot.
+inline testing::ImagePlan wimBootImage() {
+    testing::ImagePlan image = windowsLikeImage();
+    image.properties.push_back({"WIMBOOT", "1"});
+    return image;
+}
+
 inline json partitionOf(SimMachineFixture& m, int number, const std::string& folder, json extra) {
     std::filesystem::create_directories(m.host(folder));
     json p = {{"number", number}, {"folder", m.host(folder).string()}, {"size", 8LL << 30}};

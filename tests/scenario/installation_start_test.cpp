@@ -8,12 +8,6 @@
 namespace halvora::scenario {
 namespace {
 
-testing::ImagePlan imageAllowingWimBoot() {
-    testing::ImagePlan image = windowsLikeImage();
-    image.properties.push_back({"WIMBOOT", "1"});
-    return image;
-}
-
 // The imaging calls made after the call log's entry `from`.
 std::vector<std::wstring> imagingCallsAfter(sim::SimMachine& machine, long from) {
     std::vector<std::wstring> found;
@@ -36,7 +30,7 @@ TEST(ApplyOptions, VerifyAndWimBootChosenInTheMenuGoWithTheApply) {
     };
     SimMachineFixture m;
     m.description().merge_patch(installMachine(m));
-    writeInstallImage(m, "D/sources/install.wim", imageAllowingWimBoot());
+    writeInstallImage(m, "D/sources/install.wim", wimBootImage());
     auto machine = m.machine();
     for (const auto& c : cases) {
         SCOPED_TRACE(toUtf8(c.summary));
