@@ -18,6 +18,7 @@
 #include <string>
 
 #include "app/text.hpp"
+#include "base/utf.hpp"
 #include "images/file_time.hpp"
 #include "images/image_xml.hpp"
 #include "platform/sim/sim_machine.hpp"

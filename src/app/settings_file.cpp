@@ -1,6 +1,7 @@
 #include "app/settings_file.hpp"
 
 #include "app/text.hpp"
+#include "base/utf.hpp"
 
 namespace halvora {
 

@@ -1,6 +1,7 @@
 #include "app/single_instance.hpp"
 
 #include "app/text.hpp"
+#include "base/utf.hpp"
 
 namespace halvora {
 

@@ -1,6 +1,7 @@
 #pragma once
 // Text helpers shared by the program. Text is wide throughout; conversion to UTF-8 and UTF-16
-// happens only where bytes leave or enter the program (files, the hand-over message).
+// (base/utf.hpp) happens only where bytes leave or enter the program (files, the hand-over
+// message).
 
 #include <cstdint>
 #include <string>
@@ -30,11 +31,5 @@ std::vector<std::wstring> split(const std::wstring& s, wchar_t separator);
 
 // Every occurrence of `from` replaced by `to`, left to right, exactly as written.
 std::wstring replaceAll(std::wstring text, const std::wstring& from, const std::wstring& to);
-
-std::string toUtf8(const std::wstring& s);
-// Invalid sequences become U+FFFD, so a damaged file never stops the program.
-std::wstring fromUtf8(const std::string& bytes);
-std::u16string toUtf16(const std::wstring& s);
-std::wstring fromUtf16(const std::u16string& s);
 
 }  // namespace halvora

@@ -1,37 +1,11 @@
 #include "disks/volume_records.hpp"
 
 #include "app/text.hpp"
+#include "base/little_endian.hpp"
 
 namespace halvora {
 
 namespace {
-
-template <std::size_t N>
-std::uint32_t read32(const std::array<std::uint8_t, N>& b, std::size_t at) {
-    return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
-           static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
-}
-
-template <std::size_t N>
-std::uint16_t read16(const std::array<std::uint8_t, N>& b, std::size_t at) {
-    return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
-}
-
-// STORAGE_DEVICE_NUMBER: DeviceType, DeviceNumber, PartitionNumber.
-constexpr std::size_t kDeviceNumberAt = 4;
-constexpr std::size_t kDevicePartitionAt = 8;
-// PARTITION_INFORMATION_EX: the style, offsets and lengths, then the MBR or GPT part at 32.
-constexpr std::size_t kStyleAt = 0;
-constexpr std::size_t kPartitionNumberAt = 24;
-constexpr std::size_t kMbrTypeAt = 32;
-constexpr std::size_t kMbrBootIndicatorAt = 33;
-constexpr std::size_t kGptTypeAt = 32;
-constexpr std::size_t kGptNameAt = 72;
-constexpr std::size_t kGptNameCharacters = 36;
-// STORAGE_DEVICE_DESCRIPTOR.
-constexpr std::size_t kVendorOffsetAt = 12;
-constexpr std::size_t kProductOffsetAt = 16;
-constexpr std::size_t kBusTypeAt = 28;
 
 // A zero-terminated single-byte text at `offset` of the buffer; it ends at the buffer's end at
 // the latest, whatever the offset claims.
@@ -44,18 +18,18 @@ std::wstring textAt(const DeviceDescriptorBytes& bytes, std::uint32_t offset) {
 }  // namespace
 
 DeviceNumber decodeDeviceNumber(const DeviceNumberBytes& bytes) {
-    return {read32(bytes, kDeviceNumberAt), read32(bytes, kDevicePartitionAt)};
+    return {readLe32(&bytes[record::kDeviceNumber]), readLe32(&bytes[record::kDevicePartitionNumber])};
 }
 
 PartitionInfo decodePartitionInfo(const PartitionInfoBytes& bytes) {
     PartitionInfo info;
-    info.PartitionStyle = read32(bytes, kStyleAt);
-    info.PartitionNumber = read32(bytes, kPartitionNumberAt);
-    info.MbrPartitionType = bytes[kMbrTypeAt];
-    info.MbrBootIndicator = bytes[kMbrBootIndicatorAt];
-    for (std::size_t i = 0; i < info.GptPartitionType.size(); ++i) info.GptPartitionType[i] = bytes[kGptTypeAt + i];
-    for (std::size_t i = 0; i < kGptNameCharacters; ++i) {
-        const std::uint16_t c = read16(bytes, kGptNameAt + 2 * i);
+    info.PartitionStyle = readLe32(&bytes[record::kPartitionStyle]);
+    info.PartitionNumber = readLe32(&bytes[record::kPartitionNumber]);
+    info.MbrPartitionType = bytes[record::kMbrPartitionType];
+    info.MbrBootIndicator = bytes[record::kMbrBootIndicator];
+    for (std::size_t i = 0; i < info.GptPartitionType.size(); ++i) info.GptPartitionType[i] = bytes[record::kGptPartitionType + i];
+    for (std::size_t i = 0; i < record::kGptNameCharacters; ++i) {
+        const std::uint16_t c = readLe16(&bytes[record::kGptName + 2 * i]);
         if (c == 0) break;
         info.GptName.push_back(static_cast<wchar_t>(c));
     }
@@ -64,13 +38,13 @@ PartitionInfo decodePartitionInfo(const PartitionInfoBytes& bytes) {
 
 DeviceDescriptor decodeDeviceDescriptor(const DeviceDescriptorBytes& bytes) {
     DeviceDescriptor d;
-    const std::uint32_t vendor = read32(bytes, kVendorOffsetAt);
-    const std::uint32_t product = read32(bytes, kProductOffsetAt);
+    const std::uint32_t vendor = readLe32(&bytes[record::kVendorIdOffset]);
+    const std::uint32_t product = readLe32(&bytes[record::kProductIdOffset]);
     d.HasVendor = vendor != 0;
     d.HasProduct = product != 0;
     if (d.HasVendor) d.Vendor = textAt(bytes, vendor);
     if (d.HasProduct) d.Product = textAt(bytes, product);
-    d.BusType = read16(bytes, kBusTypeAt);
+    d.BusType = readLe16(&bytes[record::kBusType]);
     return d;
 }
 

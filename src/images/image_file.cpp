@@ -1,6 +1,7 @@
 #include "images/image_file.hpp"
 
 #include "app/text.hpp"
+#include "base/utf.hpp"
 #include "images/wim_info.hpp"
 #include "ui/main_window_layout.hpp"
 #include "ui/status_bar.hpp"

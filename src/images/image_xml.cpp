@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "app/text.hpp"
+#include "base/utf.hpp"
 
 namespace halvora {
 
@@ -38,16 +39,6 @@ char32_t numericReference(const std::wstring& body) {
     }
     const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
     return surrogate ? 0 : static_cast<char32_t>(value);
-}
-
-void appendCodePoint(std::wstring& out, char32_t c) {
-    if (sizeof(wchar_t) == 2 && c > 0xFFFF) {
-        c -= 0x10000;
-        out.push_back(static_cast<wchar_t>(0xD800 + (c >> 10)));
-        out.push_back(static_cast<wchar_t>(0xDC00 + (c & 0x3FF)));
-    } else {
-        out.push_back(static_cast<wchar_t>(c));
-    }
 }
 
 // The value of an element read from its line, with the text's references decoded.

@@ -1,17 +1,10 @@
 #include "images/wim_info.hpp"
 
+#include "base/little_endian.hpp"
+
 namespace halvora {
 
 namespace {
-
-std::uint32_t read32(const WimInfoBytes& b, std::size_t at) {
-    return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
-           static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
-}
-
-std::uint16_t read16(const WimInfoBytes& b, std::size_t at) {
-    return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
-}
 
 std::wstring upperHex(std::uint32_t value) {
     static const wchar_t digits[] = L"0123456789ABCDEF";
@@ -23,24 +16,16 @@ std::wstring upperHex(std::uint32_t value) {
     return text;
 }
 
-// Offsets in WIM_INFO: WimPath[260] and the GUID come first.
-constexpr std::size_t kImageCountAt = 536;
-constexpr std::size_t kCompressionAt = 540;
-constexpr std::size_t kPartNumberAt = 544;
-constexpr std::size_t kTotalPartsAt = 546;
-constexpr std::size_t kBootIndexAt = 548;
-constexpr std::size_t kAttributesAt = 552;
-
 }  // namespace
 
 WimInfo decodeWimInfo(const WimInfoBytes& bytes) {
     WimInfo info;
-    info.ImageCount = read32(bytes, kImageCountAt);
-    info.CompressionType = read32(bytes, kCompressionAt);
-    info.PartNumber = read16(bytes, kPartNumberAt);
-    info.TotalParts = read16(bytes, kTotalPartsAt);
-    info.BootIndex = read32(bytes, kBootIndexAt);
-    info.WimAttributes = read32(bytes, kAttributesAt);
+    info.ImageCount = readLe32(&bytes[record::kWimImageCount]);
+    info.CompressionType = readLe32(&bytes[record::kWimCompressionType]);
+    info.PartNumber = readLe16(&bytes[record::kWimPartNumber]);
+    info.TotalParts = readLe16(&bytes[record::kWimTotalParts]);
+    info.BootIndex = readLe32(&bytes[record::kWimBootIndex]);
+    info.WimAttributes = readLe32(&bytes[record::kWimAttributes]);
     return info;
 }
 

@@ -4,6 +4,7 @@
 // lastError() then tells why (GetLastError of the calling thread). The win32 backend loads
 // wimgapi.dll from System32 at run time; the sim backend answers with wimlib.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -37,8 +38,21 @@ inline constexpr std::uint32_t kWimMsgAbortImage = 0xFFFFFFFF;
 // WIMRegisterMessageCallback's failure result.
 inline constexpr std::uint32_t kWimInvalidCallback = 0xFFFFFFFF;
 
-// WIM_INFO as WIMGetAttributes fills it: 560 bytes, decoded above the boundary.
+// WIM_INFO as WIMGetAttributes fills it: 560 bytes, decoded above the boundary, and where its
+// fields lie (WimPath is 260 wide characters, a GUID follows).
 inline constexpr std::uint32_t kWimInfoSize = 560;
+namespace record {
+inline constexpr std::size_t kWimPath = 0;
+inline constexpr std::size_t kWimPathCharacters = 260;
+inline constexpr std::size_t kWimGuid = 520;
+inline constexpr std::size_t kWimImageCount = 536;
+inline constexpr std::size_t kWimCompressionType = 540;
+inline constexpr std::size_t kWimPartNumber = 544;
+inline constexpr std::size_t kWimTotalParts = 546;
+inline constexpr std::size_t kWimBootIndex = 548;
+inline constexpr std::size_t kWimAttributes = 552;
+inline constexpr std::size_t kWimFlagsAndAttr = 556;
+}  // namespace record
 
 // The callback, run on the thread that performs the operation (the apply runs it on the
 // worker that called applyImage). wParam and lParam are as wimgapi passes them; for the error

@@ -3,6 +3,7 @@
 // same names, with their arguments and results. The records that DeviceIoControl fills are
 // handed over as the platform lays them out and decoded above the boundary.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -18,6 +19,41 @@ inline constexpr std::uint32_t kDeviceNumberSize = 12;        // STORAGE_DEVICE_
 inline constexpr std::uint32_t kPartitionInfoSize = 144;      // PARTITION_INFORMATION_EX
 inline constexpr std::uint32_t kDeviceDescriptorSize = 1064;  // STORAGE_DEVICE_DESCRIPTOR and its texts
 inline constexpr std::uint32_t kPropertyQuerySize = 12;       // STORAGE_PROPERTY_QUERY
+
+// Where the fields the program reads lie in those records, in bytes, as Windows lays them out
+// for x64. The program decodes with them, the sim encodes with them, and the win32 backend
+// checks them against the SDK's structures.
+namespace record {
+// STORAGE_DEVICE_NUMBER
+inline constexpr std::size_t kDeviceType = 0;
+inline constexpr std::size_t kDeviceNumber = 4;
+inline constexpr std::size_t kDevicePartitionNumber = 8;
+// PARTITION_INFORMATION_EX, then its MBR or GPT part
+inline constexpr std::size_t kPartitionStyle = 0;
+inline constexpr std::size_t kStartingOffset = 8;
+inline constexpr std::size_t kPartitionLength = 16;
+inline constexpr std::size_t kPartitionNumber = 24;
+inline constexpr std::size_t kRewritePartition = 28;
+inline constexpr std::size_t kMbrPartitionType = 32;
+inline constexpr std::size_t kMbrBootIndicator = 33;
+inline constexpr std::size_t kMbrRecognizedPartition = 34;
+inline constexpr std::size_t kMbrHiddenSectors = 36;
+inline constexpr std::size_t kMbrPartitionId = 40;  // Windows 10 and later
+inline constexpr std::size_t kGptPartitionType = 32;
+inline constexpr std::size_t kGptPartitionId = 48;
+inline constexpr std::size_t kGptAttributes = 64;
+inline constexpr std::size_t kGptName = 72;
+inline constexpr std::size_t kGptNameCharacters = 36;
+// STORAGE_DEVICE_DESCRIPTOR
+inline constexpr std::size_t kDescriptorVersion = 0;
+inline constexpr std::size_t kDescriptorSize = 4;
+inline constexpr std::size_t kDescriptorDeviceType = 8;
+inline constexpr std::size_t kDescriptorRemovableMedia = 10;
+inline constexpr std::size_t kVendorIdOffset = 12;
+inline constexpr std::size_t kProductIdOffset = 16;
+inline constexpr std::size_t kBusType = 28;
+inline constexpr std::size_t kDescriptorFixedSize = 40;  // sizeof(STORAGE_DEVICE_DESCRIPTOR), padded
+}  // namespace record
 
 inline constexpr std::uint32_t kFileShareReadWrite = 3;
 

@@ -3,6 +3,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/utf.hpp"
 #include "install_session.hpp"
 
 namespace halvora::scenario {

@@ -1,6 +1,7 @@
 // Command lines that ask for things that cannot go together, or say one thing twice.
 
 #include "app/command_line.hpp"
+#include "base/utf.hpp"
 #include "install_session.hpp"
 #include "ui/main_window_layout.hpp"
 

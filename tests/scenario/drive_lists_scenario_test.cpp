@@ -2,6 +2,7 @@
 // how an install location brings its boot location and firmware type, the command line's
 // drive options, and the checks before a format.
 
+#include "base/utf.hpp"
 #include "disks/boot_location.hpp"
 #include "disks/drive_format.hpp"
 #include "sim_session.hpp"

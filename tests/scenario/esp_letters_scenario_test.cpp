@@ -1,6 +1,7 @@
 // The program over simulated disks: EFI system partitions get a letter while it runs, and GPT
 // ones lose theirs when it ends.
 
+#include "base/utf.hpp"
 #include "disks/drive_enumeration.hpp"
 #include "sim_session.hpp"
 

@@ -3,9 +3,10 @@
 
 #include <algorithm>
 
+#include "base/utf.hpp"
 #include "sim_session.hpp"
-#include "wim_factory.hpp"
 #include "ui/main_window_layout.hpp"
+#include "wim_factory.hpp"
 
 namespace halvora::scenario {
 namespace {

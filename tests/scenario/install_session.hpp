@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "base/utf.hpp"
 #include "sim_session.hpp"
 #include "wim_factory.hpp"
 

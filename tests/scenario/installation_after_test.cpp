@@ -1,6 +1,7 @@
 // What follows a finished installation: the after-install choice with its countdown, and how
 // a boot configuration that failed or was left out changes it.
 
+#include "base/utf.hpp"
 #include "install_session.hpp"
 
 namespace halvora::scenario {

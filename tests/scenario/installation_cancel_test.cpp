@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "base/utf.hpp"
 #include "install_session.hpp"
 #include "platform/sim/sim_runner.hpp"
 

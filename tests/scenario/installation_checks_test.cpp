@@ -3,6 +3,7 @@
 
 #include <wimlib.h>
 
+#include "base/utf.hpp"
 #include "install_session.hpp"
 
 namespace halvora::scenario {

@@ -1,6 +1,7 @@
 // Whole installations on simulated machines: the checks, the apply, Bcdboot, the customisations,
 // the summary and what follows it.
 
+#include "base/utf.hpp"
 #include "install_session.hpp"
 
 namespace halvora::scenario {

@@ -2,6 +2,7 @@
 // imaging library with the apply, the temporary folder on the target, and an image that cannot
 // be loaded.
 
+#include "base/utf.hpp"
 #include "install_session.hpp"
 #include "ui/main_window_layout.hpp"
 

@@ -3,6 +3,7 @@
 
 #include <mutex>
 
+#include "base/utf.hpp"
 #include "install_session.hpp"
 
 namespace halvora::scenario {

@@ -1,6 +1,7 @@
 // ISO files as install images: attached on the simulated machine as CD-ROM drives, in two
 // slots, and detached when the program ends.
 
+#include "base/utf.hpp"
 #include "images/iso_image.hpp"
 #include "images/iso_mount.hpp"
 #include "iso_factory.hpp"

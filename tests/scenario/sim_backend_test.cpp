@@ -14,6 +14,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/utf.hpp"
 #include "platform/sim/scripted_user.hpp"
 #include "platform/sim/sim_machine.hpp"
 #include "platform/sim/sim_paths.hpp"
@@ -145,11 +146,11 @@ TEST(SimPaths, KoreanAndAccentedNamesMatchTheHostsUtf8Names) {
 }
 
 TEST(SimText, ConvertsAtTheEdgeAndReplacesBrokenUtf8) {
-    EXPECT_EQ(widen("설치 ok"), L"설치 ok");
-    EXPECT_EQ(narrow(L"설치 ok"), "설치 ok");
-    EXPECT_EQ(widen("a\xff\xe4\xb8" "b"), L"a\xFFFD\xFFFD\xFFFD" L"b");
-    EXPECT_EQ(widen("\xc0\x80"), L"\xFFFD\xFFFD") << "overlong NUL";
-    EXPECT_EQ(narrow(widen("\xf0\x9f\x98\x80")), "\xf0\x9f\x98\x80");
+    EXPECT_EQ(fromUtf8("설치 ok"), L"설치 ok");
+    EXPECT_EQ(toUtf8(L"설치 ok"), "설치 ok");
+    EXPECT_EQ(fromUtf8("a\xff\xe4\xb8" "b"), L"a\xFFFD\xFFFD\xFFFD" L"b");
+    EXPECT_EQ(fromUtf8("\xc0\x80"), L"\xFFFD\xFFFD") << "overlong NUL";
+    EXPECT_EQ(toUtf8(fromUtf8("\xf0\x9f\x98\x80")), "\xf0\x9f\x98\x80");
     EXPECT_TRUE(equalsNoCase(L"SYSTEM32\\ÉTAPE", L"system32\\étape"));
     EXPECT_FALSE(equalsNoCase(L"a", L"b"));
 }

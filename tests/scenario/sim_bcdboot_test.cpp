@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "base/utf.hpp"
 #include "platform/sim/sim_bcd_store.hpp"
 #include "platform/sim/sim_bcdboot.hpp"
 #include "platform/sim/sim_text.hpp"
@@ -134,8 +135,8 @@ TEST_F(SimBcdboot, RefusesWhatItCannotWorkWith) {
     };
     for (const auto& c : cases) {
         const halvora::ProgramRun r = run(c.commandLine);
-        EXPECT_TRUE(r.started) << sim::narrow(c.commandLine);
-        EXPECT_EQ(r.exitCode, c.exitCode) << sim::narrow(c.commandLine);
+        EXPECT_TRUE(r.started) << toUtf8(c.commandLine);
+        EXPECT_EQ(r.exitCode, c.exitCode) << toUtf8(c.commandLine);
     }
     EXPECT_FALSE(holdsFiles("esp"));
     EXPECT_FALSE(holdsFiles("mbr"));
@@ -163,8 +164,8 @@ TEST_F(SimBcdboot, StartsOnlyTheBootToolFromSystem32InAnExistingFolder) {
     };
     for (const auto& c : cases) {
         const halvora::ProgramRun r = run(c.commandLine, c.folder);
-        EXPECT_EQ(r.started, c.started) << sim::narrow(c.commandLine);
-        EXPECT_EQ(r.error, c.error) << sim::narrow(c.commandLine);
+        EXPECT_EQ(r.started, c.started) << toUtf8(c.commandLine);
+        EXPECT_EQ(r.error, c.error) << toUtf8(c.commandLine);
     }
     const auto calls = machine_.machine()->calls();
     EXPECT_NE(std::find(calls.begin(), calls.end(),

@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/utf.hpp"
 #include "platform/sim/scripted_user.hpp"
 #include "platform/sim/sim_machine.hpp"
 #include "platform/sim/sim_text.hpp"
@@ -324,7 +325,7 @@ TEST_F(SimDisksTest, NameSpaceAnswersOneNameAllNamesAndTooSmallBuffers) {
     for (const wchar_t* expected : {L"HarddiskVolume1", L"HarddiskVolume2", L"HarddiskVolume3",
                                     L"HarddiskVolumeShadowCopy1", L"CdRom0", L"NUL", L"PhysicalDrive0",
                                     L"Global", L"C:", L"D:", L"E:", L"R:", L"U:", L"Z:"}) {
-        EXPECT_NE(std::find(names.begin(), names.end(), expected), names.end()) << narrow(expected);
+        EXPECT_NE(std::find(names.begin(), names.end(), expected), names.end()) << toUtf8(expected);
     }
     EXPECT_EQ(std::find(names.begin(), names.end(), L"HarddiskVolume4"), names.end());
     EXPECT_EQ(split(query(std::nullopt, 4096, count, error)), names);  // a stable order

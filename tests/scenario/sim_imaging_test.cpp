@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "base/utf.hpp"
 #include "sim_session.hpp"
 #include "wim_factory.hpp"
 

@@ -4,6 +4,7 @@
 #include <future>
 #include <sstream>
 
+#include "base/utf.hpp"
 #include "platform/sim/sim_runner.hpp"
 #include "platform/sim/sim_runner_report.hpp"
 #include "platform/sim/sim_text.hpp"
@@ -38,7 +39,7 @@ TEST(RunnerReport, StateShowsControlsListsMenuCombosAndStatusWithoutTouchingWhat
     EXPECT_EQ(state["controls"]["TargetDoneButton"]["shown"], false);
     const json& list = state["lists"]["ImageList"];
     EXPECT_EQ(list["columns"].size(), 12u);
-    EXPECT_EQ(list["columns"][0], sim::narrow(run.ui().columnTitle("ImageList", 0)));
+    EXPECT_EQ(list["columns"][0], toUtf8(run.ui().columnTitle("ImageList", 0)));
     ASSERT_EQ(list["rows"].size(), 2u);
     EXPECT_EQ(list["rows"][1][6], "Windows 10 Pro");
     EXPECT_EQ(list["selected"], 1);
@@ -48,7 +49,7 @@ TEST(RunnerReport, StateShowsControlsListsMenuCombosAndStatusWithoutTouchingWhat
     EXPECT_EQ(state["combos"]["AfterInstallCombo"]["selected"], 1);  // /after:Reboot
     EXPECT_EQ(state["combos"]["AfterInstallCombo"]["items"][1], "다시 부팅");
     ASSERT_EQ(state["status"].size(), 4u);
-    EXPECT_EQ(state["status"][3], sim::narrow(run.ui().statusText("StatusBar", 3)));
+    EXPECT_EQ(state["status"][3], toUtf8(run.ui().statusText("StatusBar", 3)));
     EXPECT_EQ(state["progress"], 0);
     // Reading the screen is no misuse by the program.
     EXPECT_TRUE(run.ui().faults().empty()) << run.ui().faults().front();

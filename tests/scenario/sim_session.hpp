@@ -17,6 +17,7 @@
 
 #include "app/program.hpp"
 #include "app/text.hpp"
+#include "base/utf.hpp"
 #include "platform/sim/scripted_user.hpp"
 #include "platform/sim/sim_machine.hpp"
 #include "platform/sim/sim_system.hpp"

@@ -5,9 +5,10 @@
 
 #include <filesystem>
 
+#include "base/utf.hpp"
 #include "disks/drive_enumeration.hpp"
-#include "platform/sim/sim_text.hpp"
 #include "iso_factory.hpp"
+#include "platform/sim/sim_text.hpp"
 #include "sim_session.hpp"
 #include "wim_factory.hpp"
 
@@ -57,7 +58,7 @@ protected:
     std::wstring attach(const std::wstring& iso) {
         std::uint32_t error = 0;
         const std::wstring path = attach(iso, error);
-        EXPECT_EQ(error, 0u) << "attaching " << sim::narrow(iso);
+        EXPECT_EQ(error, 0u) << "attaching " << toUtf8(iso);
         return path;
     }
     std::uint32_t detach(const std::wstring& iso) {

@@ -1,4 +1,5 @@
 #include "app/text.hpp"
+#include "base/utf.hpp"
 
 #include <gtest/gtest.h>
 

@@ -4,6 +4,7 @@
 
 #include <wimlib.h>
 
+#include "base/utf.hpp"
 #include "platform/sim/sim_text.hpp"
 #include "platform/sim/sim_wim_file.hpp"
 
@@ -25,7 +26,7 @@ int addEntry(const wimlib_dir_entry* dentry, void* context) {
     PlannedEntry entry;
     entry.wimPath = dentry->full_path;
     const std::string relative = entry.wimPath.substr(1);
-    std::wstring windowsRelative = widen(relative);
+    std::wstring windowsRelative = fromUtf8(relative);
     for (auto& c : windowsRelative) c = c == L'/' ? L'\\' : c;
     entry.windowsPath = lister.windowsRoot + windowsRelative;
     entry.host = lister.hostRoot / relative;

@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/utf.hpp"
 #include "platform/sim/sim_text.hpp"
 
 namespace halvora::sim {
@@ -24,14 +25,14 @@ std::uint64_t fnv1a(const std::string& bytes, std::uint64_t hash) {
 // Real stores get random identifiers; these come from what the entry is and where it stands,
 // so that runs repeat.
 std::wstring madeIdentifier(const BcdEntry& entry, std::size_t position) {
-    const std::string seed = narrow(entry.device + L"|" + entry.path) + "|" + std::to_string(position);
+    const std::string seed = toUtf8(entry.device + L"|" + entry.path) + "|" + std::to_string(position);
     const std::uint64_t high = fnv1a(seed, 0xCBF29CE484222325ull);
     const std::uint64_t low = fnv1a(seed, high);
     char text[40];
     std::snprintf(text, sizeof text, "{%08x-%04x-%04x-%04x-%012llx}", static_cast<unsigned>(high >> 32),
                   static_cast<unsigned>((high >> 16) & 0xFFFF), static_cast<unsigned>(high & 0xFFFF),
                   static_cast<unsigned>(low >> 48), static_cast<unsigned long long>(low & 0xFFFFFFFFFFFFull));
-    return widen(text);
+    return fromUtf8(text);
 }
 
 }  // namespace
@@ -39,12 +40,12 @@ std::wstring madeIdentifier(const BcdEntry& entry, std::size_t position) {
 std::string bcdStoreText(const BcdStore& store) {
     json entries = json::array();
     for (const auto& entry : store.entries) {
-        entries.push_back({{"identifier", narrow(entry.identifier)},
-                           {"device", narrow(entry.device)},
-                           {"path", narrow(entry.path)},
-                           {"locale", narrow(entry.locale)}});
+        entries.push_back({{"identifier", toUtf8(entry.identifier)},
+                           {"device", toUtf8(entry.device)},
+                           {"path", toUtf8(entry.path)},
+                           {"locale", toUtf8(entry.locale)}});
     }
-    json root = {{"default", narrow(store.defaultEntry)}, {"entries", entries}};
+    json root = {{"default", toUtf8(store.defaultEntry)}, {"entries", entries}};
     return root.dump(2) + "\n";
 }
 
@@ -55,14 +56,14 @@ std::optional<BcdStore> parseBcdStore(const std::string& text) {
         return std::nullopt;
     }
     BcdStore store;
-    store.defaultEntry = widen(root["default"].get<std::string>());
+    store.defaultEntry = fromUtf8(root["default"].get<std::string>());
     for (const auto& item : root["entries"]) {
         BcdEntry entry;
         std::wstring* fields[] = {&entry.identifier, &entry.device, &entry.path, &entry.locale};
         const char* names[] = {"identifier", "device", "path", "locale"};
         for (int i = 0; i < 4; ++i) {
             if (!item.is_object() || !item.contains(names[i]) || !item[names[i]].is_string()) return std::nullopt;
-            *fields[i] = widen(item[names[i]].get<std::string>());
+            *fields[i] = fromUtf8(item[names[i]].get<std::string>());
         }
         store.entries.push_back(entry);
     }

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/utf.hpp"
 #include "platform/sim/sim_bcd_store.hpp"
 #include "platform/sim/sim_bcdboot_arguments.hpp"
 #include "platform/sim/sim_files.hpp"
@@ -59,7 +60,7 @@ std::uint32_t ensureFolder(SimMachine& machine, const std::wstring& root, const 
 // a hidden or system copy as the real tool does, but not a read-only one.
 std::uint32_t placeBootFile(SimMachine& machine, const std::wstring& source, const std::wstring& target) {
     const auto bytes = readFile(machine, source);
-    const std::string content = bytes ? *bytes : "halvora-sim boot file in place of " + narrow(source) + "\n";
+    const std::string content = bytes ? *bytes : "halvora-sim boot file in place of " + toUtf8(source) + "\n";
     return files::write(machine, target, content, files::HiddenFile::Replace);
 }
 

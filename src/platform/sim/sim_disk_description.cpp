@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <set>
 
+#include "base/utf.hpp"
 #include "platform/sim/sim_text.hpp"
 
 namespace halvora::sim {
@@ -72,12 +73,12 @@ struct StorageReader {
     bool letter(const json& parent, const std::string& field, bool required, wchar_t& out) {
         if (!parent.contains("letter")) return required ? mustBe(field, "given (a drive letter)") : true;
         const json& value = parent.at("letter");
-        const std::wstring name = value.is_string() ? widen(value.get<std::string>()) : L"";
+        const std::wstring name = value.is_string() ? fromUtf8(value.get<std::string>()) : L"";
         const bool valid = (name.size() == 1 || (name.size() == 2 && name[1] == L':')) &&
                            foldCase(name[0]) >= L'A' && foldCase(name[0]) <= L'Z';
         if (!valid) return mustBe(field, "a drive letter such as \"C\" or \"C:\"");
         out = foldCase(name[0]);
-        if (!letters.insert(out).second) return fail(field, narrow(std::wstring(1, out)) + ": is used twice");
+        if (!letters.insert(out).second) return fail(field, toUtf8(std::wstring(1, out)) + ": is used twice");
         return true;
     }
 
@@ -105,15 +106,15 @@ struct StorageReader {
         }
         std::string utf8;
         if (!text(p, "gptName", field + ".gptName", utf8)) return false;
-        out.gptName = widen(utf8);
+        out.gptName = fromUtf8(utf8);
         if (out.gptName.size() > 36) return mustBe(field + ".gptName", "at most 36 characters");
         if (!letter(p, field + ".letter", false, out.letter)) return false;
         utf8.clear();
         if (!text(p, "label", field + ".label", utf8)) return false;
-        out.label = widen(utf8);
-        utf8 = narrow(out.fileSystem);
+        out.label = fromUtf8(utf8);
+        utf8 = toUtf8(out.fileSystem);
         if (!text(p, "fileSystem", field + ".fileSystem", utf8)) return false;
-        out.fileSystem = widen(utf8);
+        out.fileSystem = fromUtf8(utf8);
         if (!wholeNumber(p, "size", field + ".size", 0x7FFFFFFFFFFFFFFF, out.size, false)) return false;
         return folder(p, field + ".folder", out.folder);
     }
@@ -243,7 +244,7 @@ std::wstring guidText(const Guid& g) {
     char text[40];
     std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.data1, g.data2, g.data3,
                   g.data4[0], g.data4[1], g.data4[2], g.data4[3], g.data4[4], g.data4[5], g.data4[6], g.data4[7]);
-    return widen(text);
+    return fromUtf8(text);
 }
 
 bool parseStorageDescription(const nlohmann::json& root, const std::filesystem::path& baseFolder,

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "base/utf.hpp"
 #include "platform/sim/sim_text.hpp"
 #include "platform/sim/sim_volume_space.hpp"
 
@@ -176,7 +177,7 @@ std::optional<std::vector<FolderEntry>> list(const SimMachine& machine, const st
         const bool isFolderEntry = S_ISDIR(status.st_mode);
         const bool writable = (status.st_mode & S_IWUSR) != 0;
         const std::uint64_t size = S_ISREG(status.st_mode) ? static_cast<std::uint64_t>(status.st_size) : 0;
-        entries.push_back(FolderEntry{widen(names[i].name),
+        entries.push_back(FolderEntry{fromUtf8(names[i].name),
                                       SimFileAttributes::attributesOf(isFolderEntry, isFolderEntry || writable, marks[i]),
                                       size});
     }

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "base/utf.hpp"
 #include "platform/sim/sim_paths.hpp"
 #include "platform/sim/sim_text.hpp"
 #include "platform/sim/sim_wim_file.hpp"
@@ -32,7 +33,7 @@ bool ImagingLogFiles::remove(const std::wstring& path) {
 }
 
 void ImagingLogFiles::write(const std::wstring& line) {
-    const std::string bytes = narrow(line) + "\r\n";
+    const std::string bytes = toUtf8(line) + "\r\n";
     std::lock_guard lock(mutex_);
     for (const auto& [name, host] : files_) {
         std::ofstream out(host, std::ios::binary | std::ios::app);

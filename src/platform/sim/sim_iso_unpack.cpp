@@ -8,6 +8,7 @@
 #include <optional>
 #include <system_error>
 
+#include "base/utf.hpp"
 #include "platform/sim/sim_error_codes.hpp"
 #include "platform/sim/sim_file_attributes.hpp"
 #include "platform/sim/sim_text.hpp"
@@ -46,7 +47,7 @@ std::wstring volumeLabel(const fs::path& image) {
     if (sector[0] != 1 || std::string(sector + 1, 5) != "CD001") return L"";
     std::string label(sector + 40, 32);
     while (!label.empty() && (label.back() == ' ' || label.back() == '\0')) label.pop_back();
-    return widen(label);
+    return fromUtf8(label);
 }
 
 std::uint32_t writeData(archive* a, const fs::path& place) {

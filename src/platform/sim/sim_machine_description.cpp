@@ -1,5 +1,6 @@
 #include "platform/sim/sim_machine_description.hpp"
 
+#include "base/utf.hpp"
 #include "platform/sim/sim_text.hpp"
 
 namespace halvora::sim {
@@ -21,7 +22,7 @@ struct Reader {
         if (!parent.contains(key)) return true;
         const json& value = parent.at(key);
         if (!value.is_string()) return fail(field, "a string");
-        out = widen(value.get<std::string>());
+        out = fromUtf8(value.get<std::string>());
         return true;
     }
 
@@ -50,7 +51,7 @@ struct Reader {
         out.clear();
         for (const auto& item : value) {
             if (!item.is_string()) return fail(key, "a list of strings");
-            out.push_back(widen(item.get<std::string>()));
+            out.push_back(fromUtf8(item.get<std::string>()));
         }
         return true;
     }
@@ -63,7 +64,7 @@ struct Reader {
         std::int64_t height = 0;
         if (!value.contains("height")) return fail(field + ".height", "a whole number");
         if (!number(value.at("height"), field + ".height", -1000, 1000, height)) return false;
-        out.face = widen(value.at("face").get<std::string>());
+        out.face = fromUtf8(value.at("face").get<std::string>());
         out.height = static_cast<int>(height);
         return true;
     }
@@ -99,7 +100,7 @@ struct Reader {
         if (!env.is_object()) return fail("environment", "an object of strings");
         for (const auto& [name, value] : env.items()) {
             if (!value.is_string()) return fail("environment." + name, "a string");
-            d.environment[foldCase(widen(name))] = widen(value.get<std::string>());
+            d.environment[foldCase(fromUtf8(name))] = fromUtf8(value.get<std::string>());
         }
         return true;
     }
@@ -109,7 +110,7 @@ struct Reader {
             const json& drives = root.at("drives");
             if (!drives.is_object()) return fail("drives", "an object of drive letter to folder");
             for (const auto& [letter, folder] : drives.items()) {
-                const std::wstring name = widen(letter);
+                const std::wstring name = fromUtf8(letter);
                 const bool valid = (name.size() == 1 || (name.size() == 2 && name[1] == L':')) &&
                                    foldCase(name[0]) >= L'A' && foldCase(name[0]) <= L'Z';
                 if (!valid) return fail("drives." + letter, "keyed by a drive letter");
@@ -123,7 +124,7 @@ struct Reader {
         if (!textList(root, "readOnly", readOnly)) return false;
         for (const auto& path : readOnly) {
             auto parsed = parseWindowsPath(path);
-            if (!parsed) return fail("readOnly", "a list of drive paths (\"" + narrow(path) + "\" is not)");
+            if (!parsed) return fail("readOnly", "a list of drive paths (\"" + toUtf8(path) + "\" is not)");
             d.readOnly.push_back(*parsed);
         }
         return true;
@@ -149,7 +150,7 @@ struct Reader {
             if (!s.is_object()) return fail(field + ".strings", "an object of strings");
             for (const auto& [name, value] : s.items()) {
                 if (!value.is_string()) return fail(field + ".strings." + name, "a string");
-                out.strings[widen(name)] = widen(value.get<std::string>());
+                out.strings[fromUtf8(name)] = fromUtf8(value.get<std::string>());
             }
         }
         return text(entry, "languageName", out.languageName, field + ".languageName");
@@ -160,7 +161,7 @@ struct Reader {
         const json& all = root.at("versionResources");
         if (!all.is_object()) return fail("versionResources", "an object keyed by file path");
         for (const auto& [path, entry] : all.items()) {
-            const std::wstring key = versionResourceKey(widen(path));
+            const std::wstring key = versionResourceKey(fromUtf8(path));
             const std::string field = "versionResources." + path;
             if (key.empty()) return fail(field, "keyed by a drive path");
             VersionResource resource;

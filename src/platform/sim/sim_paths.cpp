@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "base/utf.hpp"
 #include "platform/sim/sim_text.hpp"
 
 namespace halvora::sim {
@@ -29,13 +30,13 @@ bool validComponent(const std::wstring& name) {
 std::optional<std::filesystem::path> findEntry(const std::filesystem::path& folder,
                                                const std::wstring& name) {
     std::error_code ec;
-    const std::filesystem::path exact = folder / narrow(name);
+    const std::filesystem::path exact = folder / toUtf8(name);
     if (std::filesystem::exists(std::filesystem::symlink_status(exact, ec))) return exact;
     if (!std::filesystem::is_directory(folder, ec)) return std::nullopt;
     std::filesystem::directory_iterator it(folder, ec);
     if (ec) return std::nullopt;
     for (const auto& entry : it) {
-        if (equalsNoCase(widen(entry.path().filename().string()), name)) return entry.path();
+        if (equalsNoCase(fromUtf8(entry.path().filename().string()), name)) return entry.path();
     }
     return std::nullopt;
 }
@@ -109,7 +110,7 @@ std::optional<std::filesystem::path> mapToHost(const DriveFolders& drives, const
             }
             existing = false;
         }
-        host /= narrow(component);
+        host /= toUtf8(component);
     }
     return host;
 }

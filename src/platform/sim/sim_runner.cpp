@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "app/program.hpp"
+#include "base/utf.hpp"
 #include "platform/sim/sim_text.hpp"
 #include "ui/main_window_layout.hpp"
 #include "ui/message_box.hpp"
@@ -26,7 +27,7 @@ std::string seconds(std::chrono::milliseconds limit) {
 std::string indented(const std::wstring& text) {
     std::string out;
     std::string line;
-    std::istringstream lines(narrow(text));
+    std::istringstream lines(toUtf8(text));
     while (std::getline(lines, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         out += "      " + line + "\n";
@@ -100,7 +101,7 @@ void SimRunner::onScreenChange(const SimScreenChange& change) {
             box.icon = now.icon;
             box.answer = answer;
             boxOpen_ = false;
-            traced = "[box] " + narrow(box.title) + "\n" + indented(box.text) + "      -> " +
+            traced = "[box] " + toUtf8(box.title) + "\n" + indented(box.text) + "      -> " +
                      (answer ? messageBoxAnswerName(*answer) + " (" + std::to_string(*answer) + ")" : "?") + "\n";
         }
         traceLine(traced);
@@ -110,7 +111,7 @@ void SimRunner::onScreenChange(const SimScreenChange& change) {
         mainWindowLastState_ = std::move(state);
     } else if (change.kind == Kind::StatusText && change.name == kStatusBar &&
                (change.field == 0 || change.field == 3)) {
-        traceLine("[status " + std::to_string(change.field) + "] " + narrow(change.text) + "\n");
+        traceLine("[status " + std::to_string(change.field) + "] " + toUtf8(change.text) + "\n");
     }
 }
 
@@ -182,8 +183,8 @@ bool SimRunner::answerBox(const std::string& caption, std::string& why) {
     if (!toolkit_.exists(button)) {
         const MessageBoxRecord box = readMessageBox(toolkit_);
         std::string captions;
-        for (const auto& b : box.buttons) captions += (captions.empty() ? "" : ", ") + narrow(b);
-        why = "the box \"" + narrow(box.title) + "\" has no " + caption + " button (it has " + captions + ")";
+        for (const auto& b : box.buttons) captions += (captions.empty() ? "" : ", ") + toUtf8(b);
+        why = "the box \"" + toUtf8(box.title) + "\" has no " + caption + " button (it has " + captions + ")";
         return false;
     }
     if (!user_.click(button)) {
@@ -255,7 +256,7 @@ bool SimRunner::runStep(const ScriptStep& step, std::string& why) {
                     return toolkit_.exists(kStatusBar) &&
                            toolkit_.statusText(kStatusBar, 3).find(step.text) != std::wstring::npos;
                 },
-                "the status \"" + narrow(step.text) + "\"", why);
+                "the status \"" + toUtf8(step.text) + "\"", why);
         case StepKind::Close: return done(user_.requestClose(kMainWindow));
         case StepKind::Key: return done(user_.pressKey(step.menuItem, step.shift));
         case StepKind::Spin: return done(user_.setSpin(step.control, step.row));

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "base/utf.hpp"
 #include "platform/sim/sim_text.hpp"
 
 namespace halvora::sim {
@@ -12,7 +13,7 @@ std::optional<RunnerCommandLine> parseRunnerCommandLine(const std::vector<std::s
         const std::string& arg = args[i];
         if (arg == "--") {
             line.programArguments.emplace();
-            for (++i; i < args.size(); ++i) line.programArguments->push_back(widen(args[i]));
+            for (++i; i < args.size(); ++i) line.programArguments->push_back(fromUtf8(args[i]));
             break;
         }
         if (arg == "--trace") {

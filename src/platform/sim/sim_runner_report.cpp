@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "base/utf.hpp"
 #include "platform/sim/sim_text.hpp"
 #include "ui/main_window_layout.hpp"
 #include "ui/message_box.hpp"
@@ -33,7 +34,7 @@ const char* kindName(ControlKind kind) {
 json listState(SimToolkit& ui, const std::string& list) {
     json columns = json::array();
     const int columnCount = ui.columnCount(list);
-    for (int c = 0; c < columnCount; ++c) columns.push_back(narrow(ui.columnTitle(list, c)));
+    for (int c = 0; c < columnCount; ++c) columns.push_back(toUtf8(ui.columnTitle(list, c)));
     json rows = json::array();
     json icons = json::array();
     json colours = json::array();
@@ -42,7 +43,7 @@ json listState(SimToolkit& ui, const std::string& list) {
     for (int r = 0; r < rowCount; ++r) {
         json cells = json::array();
         for (int c = 0; c < columnCount; ++c) {
-            cells.push_back(narrow(ui.cell(list, r, c)));
+            cells.push_back(toUtf8(ui.cell(list, r, c)));
             const auto [text, background] = ui.cellColours(list, r, c);
             if (text != kDefaultColour || background != kDefaultColour) {
                 colours.push_back({{"row", r}, {"column", c}, {"text", text}, {"background", background}});
@@ -54,7 +55,7 @@ json listState(SimToolkit& ui, const std::string& list) {
         if (icon >= 0 && icon < static_cast<int>(iconList.size())) {
             const std::wstring& file = iconList[icon].file;
             const std::wstring name = file.substr(file.find_last_of(L"\\") + 1);
-            icons.push_back(narrow(name + L"," + std::to_wstring(iconList[icon].index)));
+            icons.push_back(toUtf8(name + L"," + std::to_wstring(iconList[icon].index)));
         } else {
             icons.push_back(nullptr);
         }
@@ -67,7 +68,7 @@ void addControl(SimToolkit& ui, const std::string& name, json& state) {
     const auto kind = ui.kindOf(name);
     if (kind) {
         json control = {{"kind", kindName(*kind)},
-                        {"text", narrow(ui.text(name))},
+                        {"text", toUtf8(ui.text(name))},
                         {"enabled", ui.isEnabled(name)},
                         {"visible", ui.isVisible(name)},
                         {"shown", ui.effectivelyVisible(name)}};
@@ -81,7 +82,7 @@ void addControl(SimToolkit& ui, const std::string& name, json& state) {
         if (*kind == ControlKind::Combo) {
             json items = json::array();
             const int count = ui.comboCount(name);
-            for (int i = 0; i < count; ++i) items.push_back(narrow(ui.comboItem(name, i)));
+            for (int i = 0; i < count; ++i) items.push_back(toUtf8(ui.comboItem(name, i)));
             state["combos"][name] = {{"items", std::move(items)}, {"selected", ui.comboSelection(name)}};
         }
     }
@@ -103,7 +104,7 @@ json optionalNumber(const std::optional<int>& value) { return value ? json(*valu
 }  // namespace
 
 json captureState(SimToolkit& ui) {
-    json state = {{"title", ui.isWindow(kMainWindow) ? narrow(ui.text(kMainWindow)) : ""},
+    json state = {{"title", ui.isWindow(kMainWindow) ? toUtf8(ui.text(kMainWindow)) : ""},
                   {"windows", json::array()},
                   {"controls", json::object()},
                   {"lists", json::object()},
@@ -113,7 +114,7 @@ json captureState(SimToolkit& ui) {
                   {"combos", json::object()}};
     for (const auto& window : ui.windows()) {
         state["windows"].push_back({{"name", window},
-                                    {"title", narrow(ui.text(window))},
+                                    {"title", toUtf8(ui.text(window))},
                                     {"visible", ui.isVisible(window)},
                                     {"enabled", ui.isEnabled(window)}});
         for (const auto& child : ui.childrenOf(window)) addControl(ui, child, state);
@@ -121,14 +122,14 @@ json captureState(SimToolkit& ui) {
     if (ui.kindOf(kStatusBar) == ControlKind::StatusBar) {
         const std::size_t fields = std::max<std::size_t>(ui.statusFields(kStatusBar).size(), 1);
         for (std::size_t f = 0; f < fields; ++f) {
-            state["status"].push_back(narrow(ui.statusText(kStatusBar, static_cast<int>(f))));
+            state["status"].push_back(toUtf8(ui.statusText(kStatusBar, static_cast<int>(f))));
         }
         state["progress"] = ui.progress(kStatusBar);
     }
     for (const auto& item : ui.menuItems(kOptionsMenu)) {
         if (item.id == 0) continue;  // a separator
         state["menu"][std::to_string(item.id)] = {
-            {"text", narrow(item.text)}, {"checked", item.checked}, {"enabled", item.enabled}};
+            {"text", toUtf8(item.text)}, {"checked", item.checked}, {"enabled", item.enabled}};
     }
     return state;
 }
@@ -172,7 +173,7 @@ std::string messageBoxAnswerName(int result) {
 std::optional<int> messageBoxResult(SimToolkit& ui) {
     const std::string focus = ui.focused(kMessageBoxWindow);
     if (focus.empty() || !ui.exists(focus)) return std::nullopt;
-    return messageBoxResultOf(narrow(withoutCountdown(ui.text(focus), nullptr)));
+    return messageBoxResultOf(toUtf8(withoutCountdown(ui.text(focus), nullptr)));
 }
 
 json reportJson(const RunReport& report) {
@@ -181,16 +182,16 @@ json reportJson(const RunReport& report) {
     json boxes = json::array();
     for (const auto& box : report.messageBoxes) {
         json buttons = json::array();
-        for (const auto& b : box.buttons) buttons.push_back(narrow(b));
-        boxes.push_back({{"title", narrow(box.title)},
-                         {"text", narrow(box.text)},
+        for (const auto& b : box.buttons) buttons.push_back(toUtf8(b));
+        boxes.push_back({{"title", toUtf8(box.title)},
+                         {"text", toUtf8(box.text)},
                          {"buttons", std::move(buttons)},
                          {"countdown", box.countdown},
                          {"icon", optionalNumber(box.icon)},
                          {"answer", optionalNumber(box.answer)}});
     }
     json calls = json::array();
-    for (const auto& call : report.calls) calls.push_back(narrow(call));
+    for (const auto& call : report.calls) calls.push_back(toUtf8(call));
     json out = {{"exitCode", optionalNumber(report.exitCode)},
                 {"ending", report.ending},
                 {"snapshots", std::move(snapshots)},
@@ -213,7 +214,7 @@ bool writeReport(const RunReport& report, const std::string& path, std::string& 
         error = "cannot write the report to " + path;
         return false;
     }
-    // Text that reached the report through narrow() is valid UTF-8; replace guards the rest.
+    // Text that reached the report through toUtf8() is valid UTF-8; replace guards the rest.
     out << reportJson(report).dump(2, ' ', false, json::error_handler_t::replace) << '\n';
     out.flush();
     if (!out) {

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <limits>
 
+#include "base/utf.hpp"
 #include "platform/event.hpp"
 #include "platform/sim/sim_text.hpp"
 
@@ -82,7 +83,7 @@ struct StepReader {
                 return fail("\"type\" takes [\"EditName\", \"text\"]");
             }
             step.control = value[0].get<std::string>();
-            step.text = widen(value[1].get<std::string>());
+            step.text = fromUtf8(value[1].get<std::string>());
             return true;
         }
         if (key == "menu") {
@@ -100,14 +101,14 @@ struct StepReader {
                 if (!path.is_string() || path.get<std::string>().empty()) {
                     return fail("\"drop\" takes a list of paths (non-empty strings)");
                 }
-                step.paths.push_back(widen(path.get<std::string>()));
+                step.paths.push_back(fromUtf8(path.get<std::string>()));
             }
             return true;
         }
         if (key == "dialog") {
             step.kind = StepKind::Dialog;
             if (!value.is_string()) return fail("\"dialog\" takes a path, or \"\" to cancel the dialog");
-            step.paths.push_back(widen(value.get<std::string>()));
+            step.paths.push_back(fromUtf8(value.get<std::string>()));
             return true;
         }
         if (key == "answer") {
@@ -154,7 +155,7 @@ struct StepReader {
             if (!value.is_string() || value.get<std::string>().empty()) {
                 return fail("\"waitStatus\" takes the text to wait for (a non-empty string)");
             }
-            step.text = widen(value.get<std::string>());
+            step.text = fromUtf8(value.get<std::string>());
             return true;
         }
         if (key == "close") {
@@ -170,8 +171,8 @@ struct StepReader {
                 if ((field != "fileSystem" && field != "label") || !text.is_string()) return fail(shape);
             }
             step.format = true;
-            step.fileSystem = widen(value.value("fileSystem", ""));
-            step.volumeLabel = widen(value.value("label", ""));
+            step.fileSystem = fromUtf8(value.value("fileSystem", ""));
+            step.volumeLabel = fromUtf8(value.value("label", ""));
             return true;
         }
         if (key == "holdApply") {

@@ -1,14 +1,8 @@
 #include "platform/sim/sim_text.hpp"
 
-#include "app/text.hpp"
-
 #include <cstdint>
 
 namespace halvora::sim {
-
-std::wstring widen(const std::string& utf8) { return fromUtf8(utf8); }
-
-std::string narrow(const std::wstring& text) { return toUtf8(text); }
 
 wchar_t foldCase(wchar_t c) {
     if (c >= L'a' && c <= L'z') return static_cast<wchar_t>(c - 32);

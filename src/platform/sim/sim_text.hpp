@@ -1,15 +1,12 @@
 #pragma once
-// Text conversions at the edge of the simulated machine: the program speaks UTF-16 Windows
-// text, the host's files and the machine description speak UTF-8.
+// Text rules of the simulated machine: names compared as NTFS compares them, numbers as the call
+// log writes them. (The UTF-8 of the host's files and the machine description is converted with
+// base/utf.hpp.)
 
 #include <cstdint>
 #include <string>
 
 namespace halvora::sim {
-
-// Invalid UTF-8 becomes U+FFFD, as MultiByteToWideChar does without MB_ERR_INVALID_CHARS.
-std::wstring widen(const std::string& utf8);
-std::string narrow(const std::wstring& text);
 
 // Upper-casing as NTFS and the environment block compare names: ASCII and Latin-1 letters.
 wchar_t foldCase(wchar_t c);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/utf.hpp"
 #include "platform/sim/sim_error_codes.hpp"
 #include "platform/sim/sim_text.hpp"
 
@@ -292,7 +293,7 @@ void SimToolkit::createControl(const ControlSpec& layout) {
     control.flags = layout.flags;
     if (layout.kind == ControlKind::Spin) {
         try {
-            control.value = std::stoi(narrow(layout.text));
+            control.value = std::stoi(toUtf8(layout.text));
         } catch (...) {
             control.value = 0;
         }
@@ -326,8 +327,8 @@ void SimToolkit::setText(const std::string& control, const std::wstring& text) {
             // The up-down control reads its position back from the text of its buddy field.
             try {
                 std::size_t used = 0;
-                const int value = std::stoi(narrow(text), &used);
-                if (used == narrow(text).size()) c->value = value;
+                const int value = std::stoi(toUtf8(text), &used);
+                if (used == toUtf8(text).size()) c->value = value;
             } catch (...) {
             }
         }

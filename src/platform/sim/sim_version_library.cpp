@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/utf.hpp"
 #include "platform/sim/sim_text.hpp"
 
 namespace halvora::sim {
@@ -31,7 +32,7 @@ std::optional<nlohmann::json> readBlock(const std::vector<std::uint8_t>& block) 
 std::wstring hex4(unsigned value) {
     char buffer[8];
     std::snprintf(buffer, sizeof buffer, "%04X", value & 0xFFFFu);
-    return widen(buffer);
+    return fromUtf8(buffer);
 }
 
 }  // namespace
@@ -53,7 +54,7 @@ std::string SimVersionLibrary::blockOf(const std::wstring& path) const {
     nlohmann::json json = nlohmann::json::object();
     if (resource.translation) json["translation"] = *resource.translation;
     nlohmann::json strings = nlohmann::json::object();
-    for (const auto& [name, value] : resource.strings) strings[narrow(name)] = narrow(value);
+    for (const auto& [name, value] : resource.strings) strings[toUtf8(name)] = toUtf8(value);
     json["strings"] = strings;
     return std::string(kMagic) + json.dump();
 }
@@ -104,10 +105,10 @@ bool SimVersionLibrary::queryString(const std::vector<std::uint8_t>& block,
         hex4(translation[0].get<unsigned>()) + hex4(translation[1].get<unsigned>());
     if (table != expected) return false;
     const auto& strings = json->at("strings");
-    const auto found = strings.find(narrow(name));
+    const auto found = strings.find(toUtf8(name));
     if (found == strings.end() || !found->is_string()) return false;
     // VerQueryValueW counts the terminating NUL in the length it reports.
-    value = widen(found->get<std::string>());
+    value = fromUtf8(found->get<std::string>());
     value.push_back(L'\0');
     return true;
 }

@@ -3,6 +3,9 @@
 #include <cstring>
 #include <string>
 
+#include "base/little_endian.hpp"
+#include "platform/volumes.hpp"
+
 namespace halvora::sim {
 
 namespace {
@@ -11,19 +14,9 @@ constexpr std::uint32_t kFileDeviceDisk = 7;
 constexpr std::uint8_t kDeviceTypeCdRom = 5;  // SCSI peripheral device types
 constexpr std::uint32_t kBusTypeAtapi = 2;
 constexpr std::uint32_t kBusTypeFileBackedVirtual = 15;
-constexpr std::size_t kDescriptorSize = 40;  // sizeof(STORAGE_DEVICE_DESCRIPTOR), padded
-
-void put32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-void put16(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint16_t value) {
-    bytes[at] = static_cast<std::uint8_t>(value);
-    bytes[at + 1] = static_cast<std::uint8_t>(value >> 8);
-}
-void put64(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint64_t value) {
-    put32(bytes, at, static_cast<std::uint32_t>(value));
-    put32(bytes, at + 4, static_cast<std::uint32_t>(value >> 32));
-}
+void put32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) { writeLe32(&bytes[at], value); }
+void put16(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint16_t value) { writeLe16(&bytes[at], value); }
+void put64(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint64_t value) { writeLe64(&bytes[at], value); }
 // GUID in memory: Data1, Data2, Data3 little-endian, then Data4 as it is.
 void putGuid(std::vector<std::uint8_t>& bytes, std::size_t at, const Guid& guid) {
     put32(bytes, at, guid.data1);
@@ -45,41 +38,41 @@ bool recognised(std::uint8_t mbrType) {
 }  // namespace
 
 std::vector<std::uint8_t> deviceNumberRecord(const DeviceInfo& volume) {
-    std::vector<std::uint8_t> bytes(12, 0);
-    put32(bytes, 0, kFileDeviceDisk);
-    put32(bytes, 4, volume.disk->number);
-    put32(bytes, 8, volume.partition->number);
+    std::vector<std::uint8_t> bytes(kDeviceNumberSize, 0);
+    put32(bytes, record::kDeviceType, kFileDeviceDisk);
+    put32(bytes, record::kDeviceNumber, volume.disk->number);
+    put32(bytes, record::kDevicePartitionNumber, volume.partition->number);
     return bytes;
 }
 
 std::vector<std::uint8_t> partitionInfoRecord(const DeviceInfo& volume) {
-    std::vector<std::uint8_t> bytes(144, 0);
+    std::vector<std::uint8_t> bytes(kPartitionInfoSize, 0);
     const auto& p = *volume.partition;
-    put32(bytes, 0, static_cast<std::uint32_t>(volume.disk->style));
-    put64(bytes, 8, volume.startingOffset);
-    put64(bytes, 16, p.size);
-    put32(bytes, 24, p.number);
-    bytes[28] = 0;  // RewritePartition
-    bytes[29] = 0;  // IsServicePartition
+    put32(bytes, record::kPartitionStyle, static_cast<std::uint32_t>(volume.disk->style));
+    put64(bytes, record::kStartingOffset, volume.startingOffset);
+    put64(bytes, record::kPartitionLength, p.size);
+    put32(bytes, record::kPartitionNumber, p.number);
+    bytes[record::kRewritePartition] = 0;
+    bytes[record::kRewritePartition + 1] = 0;  // IsServicePartition
     if (volume.disk->style == PartitionStyle::Mbr) {
-        bytes[32] = p.mbrType;
-        bytes[33] = p.active ? 1 : 0;
-        bytes[34] = recognised(p.mbrType) ? 1 : 0;
-        put32(bytes, 36, static_cast<std::uint32_t>(volume.startingOffset / 512));
-        putGuid(bytes, 40, volume.partitionId);
+        bytes[record::kMbrPartitionType] = p.mbrType;
+        bytes[record::kMbrBootIndicator] = p.active ? 1 : 0;
+        bytes[record::kMbrRecognizedPartition] = recognised(p.mbrType) ? 1 : 0;
+        put32(bytes, record::kMbrHiddenSectors, static_cast<std::uint32_t>(volume.startingOffset / 512));
+        putGuid(bytes, record::kMbrPartitionId, volume.partitionId);
     } else if (volume.disk->style == PartitionStyle::Gpt) {
-        putGuid(bytes, 32, p.gptType);
-        putGuid(bytes, 48, volume.partitionId);
-        put64(bytes, 64, 0);  // Attributes
-        for (std::size_t i = 0; i < p.gptName.size() && i < 36; ++i) {
-            put16(bytes, 72 + 2 * i, static_cast<std::uint16_t>(p.gptName[i]));
+        putGuid(bytes, record::kGptPartitionType, p.gptType);
+        putGuid(bytes, record::kGptPartitionId, volume.partitionId);
+        put64(bytes, record::kGptAttributes, 0);
+        for (std::size_t i = 0; i < p.gptName.size() && i < record::kGptNameCharacters; ++i) {
+            put16(bytes, record::kGptName + 2 * i, static_cast<std::uint16_t>(p.gptName[i]));
         }
     }
     return bytes;
 }
 
 std::vector<std::uint8_t> deviceDescriptorRecord(const DeviceInfo& device) {
-    std::vector<std::uint8_t> bytes(kDescriptorSize, 0);
+    std::vector<std::uint8_t> bytes(record::kDescriptorFixedSize, 0);
     auto appendText = [&bytes](const std::string& text) {
         const auto at = static_cast<std::uint32_t>(bytes.size());
         bytes.insert(bytes.end(), text.begin(), text.end());
@@ -106,13 +99,13 @@ std::vector<std::uint8_t> deviceDescriptorRecord(const DeviceInfo& device) {
     } else {
         productOffset = appendText("Sim DVD-ROM");
     }
-    put32(bytes, 0, static_cast<std::uint32_t>(kDescriptorSize));  // Version: the structure's size
-    put32(bytes, 4, static_cast<std::uint32_t>(bytes.size()));
-    bytes[8] = deviceType;
-    bytes[10] = removable ? 1 : 0;
-    put32(bytes, 12, vendorOffset);
-    put32(bytes, 16, productOffset);
-    put32(bytes, 28, bus);
+    put32(bytes, record::kDescriptorVersion, static_cast<std::uint32_t>(record::kDescriptorFixedSize));  // Version: the structure's size
+    put32(bytes, record::kDescriptorSize, static_cast<std::uint32_t>(bytes.size()));
+    bytes[record::kDescriptorDeviceType] = deviceType;
+    bytes[record::kDescriptorRemovableMedia] = removable ? 1 : 0;
+    put32(bytes, record::kVendorIdOffset, vendorOffset);
+    put32(bytes, record::kProductIdOffset, productOffset);
+    put32(bytes, record::kBusType, bus);
     return bytes;
 }
 

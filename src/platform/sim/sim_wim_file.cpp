@@ -8,6 +8,7 @@
 
 #include <wimlib.h>
 
+#include "base/little_endian.hpp"
 #include "platform/imaging.hpp"
 
 namespace halvora::sim {
@@ -20,7 +21,6 @@ constexpr std::uint64_t kHeaderBytes = 208;
 // The WIM version wimlib writes when the file holds solid resources (as an ESD does).
 constexpr std::uint32_t kSolidWimVersion = 0xE00;
 constexpr char16_t kByteOrderMark = 0xFEFF;
-constexpr std::size_t kWimPathChars = 260;
 
 void initialiseWimlib() {
     static std::once_flag once;
@@ -56,15 +56,6 @@ std::uint32_t windowsError(int wimlibCode) {
             // that ends early: all of it is a file that is not a usable WIM.
             return kErrorInvalidData;
     }
-}
-
-void put16(unsigned char* at, std::uint16_t value) {
-    at[0] = static_cast<unsigned char>(value);
-    at[1] = static_cast<unsigned char>(value >> 8);
-}
-
-void put32(unsigned char* at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(value >> (8 * i));
 }
 
 }  // namespace
@@ -118,7 +109,7 @@ bool WimFile::xml(std::u16string& text, std::uint32_t& error) const {
     text.clear();
     text.reserve(bytes / 2 + 1);
     for (std::size_t i = 0; i + 1 < bytes; i += 2) {
-        text.push_back(static_cast<char16_t>(data[i] | (data[i + 1] << 8)));
+        text.push_back(static_cast<char16_t>(readLe16(data + i)));
     }
     std::free(buffer);
     if (text.empty() || text.front() != kByteOrderMark) text.insert(text.begin(), kByteOrderMark);
@@ -131,14 +122,14 @@ void WimFile::fillInfo(unsigned char* out) const {
     wimlib_get_wim_info(wim_, &info);
     std::memset(out, 0, kWimInfoSize);
     // WimPath: WCHAR[260], NUL-terminated, cut to fit.
-    const std::size_t chars = std::min(windowsPath_.size(), kWimPathChars - 1);
-    for (std::size_t i = 0; i < chars; ++i) put16(out + 2 * i, static_cast<std::uint16_t>(windowsPath_[i]));
-    std::memcpy(out + 520, info.guid, 16);
-    put32(out + 536, info.image_count);
-    put32(out + 540, static_cast<std::uint32_t>(info.compression_type));
-    put16(out + 544, info.part_number);
-    put16(out + 546, info.total_parts);
-    put32(out + 548, info.boot_index);
+    const std::size_t chars = std::min(windowsPath_.size(), record::kWimPathCharacters - 1);
+    for (std::size_t i = 0; i < chars; ++i) writeLe16(out + record::kWimPath + 2 * i, static_cast<std::uint16_t>(windowsPath_[i]));
+    std::memcpy(out + record::kWimGuid, info.guid, 16);
+    writeLe32(out + record::kWimImageCount, info.image_count);
+    writeLe32(out + record::kWimCompressionType, static_cast<std::uint32_t>(info.compression_type));
+    writeLe16(out + record::kWimPartNumber, info.part_number);
+    writeLe16(out + record::kWimTotalParts, info.total_parts);
+    writeLe32(out + record::kWimBootIndex, info.boot_index);
     std::uint32_t attributes = 0;
     if (info.resource_only) attributes |= 0x1;
     if (info.metadata_only) attributes |= 0x2;
@@ -146,8 +137,8 @@ void WimFile::fillInfo(unsigned char* out) const {
     if (info.has_rpfix) attributes |= 0x8;
     if (info.spanned || info.total_parts > 1) attributes |= 0x10;
     if (info.is_marked_readonly) attributes |= 0x20;
-    put32(out + 552, attributes);
-    put32(out + 556, flags_);
+    writeLe32(out + record::kWimAttributes, attributes);
+    writeLe32(out + record::kWimFlagsAndAttr, flags_);
 }
 
 void WimFile::addReference(const fs::path& part, bool append) {

@@ -273,10 +273,6 @@ private:
     HWND taskbarWindow_ = nullptr;
 };
 
-// UTF-8 names to UTF-16 and back (the names are plain ASCII, but nothing depends on that).
-std::wstring widen(const std::string& text);
-std::string narrow(const std::wstring& text);
-
 // WM_GETTEXT with a buffer as long as the control says it needs.
 std::wstring windowText(HWND hwnd);
 

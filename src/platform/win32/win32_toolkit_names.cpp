@@ -3,27 +3,11 @@
 
 #include "platform/win32/win32_toolkit.hpp"
 
+#include "base/utf.hpp"
+
 #include <algorithm>
 
 namespace halvora::win32 {
-
-std::wstring widen(const std::string& text) {
-    if (text.empty()) return {};
-    int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return wide;
-}
-
-std::string narrow(const std::wstring& text) {
-    if (text.empty()) return {};
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), n,
-                        nullptr, nullptr);
-    return utf8;
-}
 
 std::wstring windowText(HWND hwnd) {
     if (!hwnd) return {};
@@ -83,7 +67,7 @@ std::string Win32Toolkit::topLevelOf(const std::string& container) {
 }
 
 void Win32Toolkit::tagWithName(HWND hwnd, const std::string& name) {
-    ATOM atom = GlobalAddAtomW(widen(name).c_str());
+    ATOM atom = GlobalAddAtomW(fromUtf8(name).c_str());
     if (atom) SetPropW(hwnd, kNameProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(atom)));
 }
 

@@ -4,9 +4,51 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cwchar>
 
 #include "platform/win32/win32_handles.hpp"
+
+namespace {
+
+// The records are decoded above the boundary by byte offsets; they must be the SDK's.
+using namespace halvora;
+static_assert(sizeof(STORAGE_DEVICE_NUMBER) == kDeviceNumberSize);
+static_assert(offsetof(STORAGE_DEVICE_NUMBER, DeviceType) == record::kDeviceType);
+static_assert(offsetof(STORAGE_DEVICE_NUMBER, DeviceNumber) == record::kDeviceNumber);
+static_assert(offsetof(STORAGE_DEVICE_NUMBER, PartitionNumber) == record::kDevicePartitionNumber);
+static_assert(sizeof(PARTITION_INFORMATION_EX) == kPartitionInfoSize);
+static_assert(offsetof(PARTITION_INFORMATION_EX, PartitionStyle) == record::kPartitionStyle);
+static_assert(offsetof(PARTITION_INFORMATION_EX, StartingOffset) == record::kStartingOffset);
+static_assert(offsetof(PARTITION_INFORMATION_EX, PartitionLength) == record::kPartitionLength);
+static_assert(offsetof(PARTITION_INFORMATION_EX, PartitionNumber) == record::kPartitionNumber);
+static_assert(offsetof(PARTITION_INFORMATION_EX, RewritePartition) == record::kRewritePartition);
+static_assert(offsetof(PARTITION_INFORMATION_EX, Mbr) + offsetof(PARTITION_INFORMATION_MBR, PartitionType) ==
+              record::kMbrPartitionType);
+static_assert(offsetof(PARTITION_INFORMATION_EX, Mbr) + offsetof(PARTITION_INFORMATION_MBR, BootIndicator) ==
+              record::kMbrBootIndicator);
+static_assert(offsetof(PARTITION_INFORMATION_EX, Mbr) + offsetof(PARTITION_INFORMATION_MBR, RecognizedPartition) ==
+              record::kMbrRecognizedPartition);
+static_assert(offsetof(PARTITION_INFORMATION_EX, Mbr) + offsetof(PARTITION_INFORMATION_MBR, HiddenSectors) ==
+              record::kMbrHiddenSectors);
+static_assert(offsetof(PARTITION_INFORMATION_EX, Gpt) + offsetof(PARTITION_INFORMATION_GPT, PartitionType) ==
+              record::kGptPartitionType);
+static_assert(offsetof(PARTITION_INFORMATION_EX, Gpt) + offsetof(PARTITION_INFORMATION_GPT, PartitionId) ==
+              record::kGptPartitionId);
+static_assert(offsetof(PARTITION_INFORMATION_EX, Gpt) + offsetof(PARTITION_INFORMATION_GPT, Attributes) ==
+              record::kGptAttributes);
+static_assert(offsetof(PARTITION_INFORMATION_EX, Gpt) + offsetof(PARTITION_INFORMATION_GPT, Name) == record::kGptName);
+static_assert(sizeof(PARTITION_INFORMATION_GPT::Name) / sizeof(WCHAR) == record::kGptNameCharacters);
+static_assert(offsetof(STORAGE_DEVICE_DESCRIPTOR, Version) == record::kDescriptorVersion);
+static_assert(offsetof(STORAGE_DEVICE_DESCRIPTOR, Size) == record::kDescriptorSize);
+static_assert(offsetof(STORAGE_DEVICE_DESCRIPTOR, DeviceType) == record::kDescriptorDeviceType);
+static_assert(offsetof(STORAGE_DEVICE_DESCRIPTOR, RemovableMedia) == record::kDescriptorRemovableMedia);
+static_assert(offsetof(STORAGE_DEVICE_DESCRIPTOR, VendorIdOffset) == record::kVendorIdOffset);
+static_assert(offsetof(STORAGE_DEVICE_DESCRIPTOR, ProductIdOffset) == record::kProductIdOffset);
+static_assert(offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType) == record::kBusType);
+static_assert(sizeof(STORAGE_DEVICE_DESCRIPTOR) == record::kDescriptorFixedSize);
+
+}  // namespace
 
 namespace halvora::win32 {
 
