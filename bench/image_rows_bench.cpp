@@ -17,7 +17,7 @@
 #include <memory>
 #include <string>
 
-#include "app/text.hpp"
+#include "base/text.hpp"
 #include "base/utf.hpp"
 #include "images/file_time.hpp"
 #include "images/image_xml.hpp"

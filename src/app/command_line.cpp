@@ -3,7 +3,7 @@
 #include <limits>
 
 #include "app/single_instance.hpp"
-#include "app/text.hpp"
+#include "base/text.hpp"
 #include "disks/boot_location.hpp"
 #include "disks/drive_lists.hpp"
 #include "images/image_list.hpp"

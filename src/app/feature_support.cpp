@@ -1,6 +1,6 @@
 #include "app/feature_support.hpp"
 
-#include "app/text.hpp"
+#include "base/text.hpp"
 
 namespace halvora {
 

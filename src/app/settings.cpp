@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/feature_support.hpp"
-#include "app/text.hpp"
+#include "base/text.hpp"
 #include "ui/status_bar.hpp"
 
 namespace halvora {

@@ -1,6 +1,6 @@
 #include "app/settings_file.hpp"
 
-#include "app/text.hpp"
+#include "base/text.hpp"
 #include "base/utf.hpp"
 
 namespace halvora {

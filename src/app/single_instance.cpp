@@ -1,6 +1,6 @@
 #include "app/single_instance.hpp"
 
-#include "app/text.hpp"
+#include "base/text.hpp"
 #include "base/utf.hpp"
 
 namespace halvora {

@@ -1,7 +1,7 @@
 #include "disks/drive_enumeration.hpp"
 
-#include "app/paths.hpp"
-#include "app/text.hpp"
+#include "base/paths.hpp"
+#include "base/text.hpp"
 #include "disks/volume_identity.hpp"
 
 namespace halvora {

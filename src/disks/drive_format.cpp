@@ -1,6 +1,6 @@
 #include "disks/drive_format.hpp"
 
-#include "app/text.hpp"
+#include "base/text.hpp"
 #include "disks/drive_lists.hpp"
 #include "disks/drive_row.hpp"
 #include "disks/volume_identity.hpp"

@@ -1,6 +1,6 @@
 #include "disks/drive_lists.hpp"
 
-#include "app/text.hpp"
+#include "base/text.hpp"
 #include "disks/boot_location.hpp"
 #include "disks/drive_enumeration.hpp"
 #include "disks/drive_row.hpp"

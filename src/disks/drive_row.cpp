@@ -1,6 +1,6 @@
 #include "disks/drive_row.hpp"
 
-#include "app/text.hpp"
+#include "base/text.hpp"
 #include "disks/size_text.hpp"
 
 namespace halvora {

@@ -1,6 +1,6 @@
 #include "disks/volume_identity.hpp"
 
-#include "app/text.hpp"
+#include "base/text.hpp"
 
 namespace halvora {
 

@@ -1,7 +1,7 @@
 #include "disks/volume_records.hpp"
 
-#include "app/text.hpp"
 #include "base/little_endian.hpp"
+#include "base/text.hpp"
 
 namespace halvora {
 

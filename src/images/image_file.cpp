@@ -1,6 +1,6 @@
 #include "images/image_file.hpp"
 
-#include "app/text.hpp"
+#include "base/text.hpp"
 #include "base/utf.hpp"
 #include "images/wim_info.hpp"
 #include "ui/main_window_layout.hpp"

@@ -1,8 +1,8 @@
 #include "images/image_list.hpp"
 
 #include "app/command_line.hpp"
-#include "app/paths.hpp"
-#include "app/text.hpp"
+#include "base/paths.hpp"
+#include "base/text.hpp"
 #include "images/file_time.hpp"
 #include "images/image_file.hpp"
 #include "images/image_xml.hpp"

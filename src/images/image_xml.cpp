@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "app/text.hpp"
+#include "base/text.hpp"
 #include "base/utf.hpp"
 
 namespace halvora {

@@ -1,6 +1,6 @@
 #include "images/iso_image.hpp"
 
-#include "app/text.hpp"
+#include "base/text.hpp"
 #include "images/iso_mount.hpp"
 
 namespace halvora {

@@ -1,6 +1,6 @@
 #include "images/search_drives.hpp"
 
-#include "app/text.hpp"
+#include "base/text.hpp"
 #include "disks/drive_enumeration.hpp"
 #include "images/search_list.hpp"
 #include "images/search_walk.hpp"

@@ -1,6 +1,6 @@
 #include "images/search_file_kind.hpp"
 
-#include "app/text.hpp"
+#include "base/text.hpp"
 
 namespace halvora {
 

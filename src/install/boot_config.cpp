@@ -1,7 +1,7 @@
 #include "install/boot_config.hpp"
 
 #include "app/main_window_events.hpp"
-#include "app/text.hpp"
+#include "base/text.hpp"
 #include "disks/drive_row.hpp"
 #include "ui/main_window_layout.hpp"
 #include "ui/message_box.hpp"

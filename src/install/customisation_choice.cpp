@@ -1,6 +1,6 @@
 #include "install/customisation_choice.hpp"
 
-#include "app/paths.hpp"
+#include "base/paths.hpp"
 #include "ui/main_window_layout.hpp"
 #include "ui/status_bar.hpp"
 

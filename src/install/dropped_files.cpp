@@ -1,7 +1,7 @@
 #include "install/dropped_files.hpp"
 
-#include "app/paths.hpp"
-#include "app/text.hpp"
+#include "base/paths.hpp"
+#include "base/text.hpp"
 #include "images/image_list.hpp"
 #include "images/iso_image.hpp"
 #include "install/customisation_choice.hpp"

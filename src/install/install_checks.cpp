@@ -1,7 +1,7 @@
 #include "install/install_checks.hpp"
 
 #include "app/main_window_events.hpp"
-#include "app/text.hpp"
+#include "base/text.hpp"
 #include "disks/boot_location.hpp"
 #include "disks/drive_lists.hpp"
 #include "disks/drive_row.hpp"

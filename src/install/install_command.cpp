@@ -1,8 +1,8 @@
 #include "install/install_command.hpp"
 
 #include "app/main_window_events.hpp"
-#include "app/paths.hpp"
-#include "app/text.hpp"
+#include "base/paths.hpp"
+#include "base/text.hpp"
 #include "images/image_file.hpp"
 #include "images/wim_info.hpp"
 #include "install/busy_state.hpp"

@@ -1,6 +1,6 @@
 #include "install/oem_placement.hpp"
 
-#include "app/paths.hpp"
+#include "base/paths.hpp"
 #include "ui/status_bar.hpp"
 
 namespace halvora {

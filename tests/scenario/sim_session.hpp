@@ -16,7 +16,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/program.hpp"
-#include "app/text.hpp"
+#include "base/text.hpp"
 #include "base/utf.hpp"
 #include "platform/sim/scripted_user.hpp"
 #include "platform/sim/sim_machine.hpp"

@@ -1,4 +1,4 @@
-#include "app/text.hpp"
+#include "base/text.hpp"
 #include "base/utf.hpp"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #pragma once
-// Text helpers shared by the program. Text is wide throughout; conversion to UTF-8 and UTF-16
-// (base/utf.hpp) happens only where bytes leave or enter the program (files, the hand-over
-// message).
+// Text helpers for every layer. Text is wide throughout; conversion to UTF-8 and UTF-16
+// (base/utf.hpp) happens only where bytes leave or enter (files, the hand-over message, the
+// host's own text).
 
 #include <cstdint>
 #include <string>
