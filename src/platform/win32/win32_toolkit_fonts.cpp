@@ -5,7 +5,7 @@
 
 #include <cwchar>
 
-#include "ui/font_height.hpp"
+#include "platform/font_height.hpp"
 
 namespace halvora::win32 {
 

@@ -1,4 +1,5 @@
 #pragma once
+// How the toolkit turns the interface font's stored size into a font's cell height.
 
 namespace halvora {
 
