@@ -6,6 +6,7 @@
 
 #include "app/command_line.hpp"
 #include "app/file_version.hpp"
+#include "app/main_window_events.hpp"
 #include "app/information_text.hpp"
 #include "app/settings.hpp"
 #include "app/single_instance.hpp"

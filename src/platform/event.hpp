@@ -35,12 +35,10 @@ inline constexpr int kKeyUp = 0x26;      // VK_UP
 inline constexpr int kKeyRight = 0x27;   // VK_RIGHT
 inline constexpr int kKeyDown = 0x28;    // VK_DOWN
 
-// Messages that workers post to the main window.
-inline constexpr int kApplySucceeded = 0x949C;
-inline constexpr int kApplyFailed = 0x949D;
-inline constexpr int kBootConfigDone = 0x949E;
-// The install-file search has ended; the worker only returns after posting it.
-inline constexpr int kSearchFinished = 0x949F;
+// The numbers a program may give the messages it posts to its own windows (Custom events):
+// the private range from WM_APP on, which the toolkit uses for none of its own windows.
+inline constexpr int kFirstCustomCode = 0x8000;  // WM_APP
+inline constexpr int kLastCustomCode = 0xBFFF;
 
 struct Event {
     EventKind kind = EventKind::Control;

@@ -1,6 +1,7 @@
 // The program's message box on its own: the box runs on an interface thread of its own while
 // the test answers it, waits, or closes it as a worker would.
 
+#include "app/main_window_events.hpp"
 #include "sim_session.hpp"
 #include "ui/message_box.hpp"
 

@@ -21,6 +21,9 @@ using halvora::win32::Win32Toolkit;
 
 const std::string kWindow = "MainWindow";
 constexpr int kSentinel = 0x7A11;    // a posted event that marks the end of a batch
+// Messages posted as a worker posts them, in the program's own range.
+constexpr int kWorkerMessage = 0x949C;
+constexpr int kOtherWorkerMessage = 0x949D;
 constexpr int kWatchdogTimer = 999;  // ends a wait that would otherwise never return
 
 HWND childNamed(HWND parent, const std::string& name) { return findNamed(parent, name); }
@@ -29,12 +32,12 @@ HWND childNamed(HWND parent, const std::string& name) { return findNamed(parent,
 // a window message, so it queues up behind the messages that `act` posted.
 std::vector<Event> eventsOf(Win32Toolkit& ui, HWND main, const std::function<void()>& act) {
     act();
-    PostMessageW(main, halvora::kApplySucceeded, kSentinel, 0);
+    PostMessageW(main, kWorkerMessage, kSentinel, 0);
     ui.setTimer(kWindow, kWatchdogTimer, 5000);
     std::vector<Event> events;
     for (;;) {
         Event e = ui.waitEvent();
-        if (e.kind == EventKind::Custom && e.code == halvora::kApplySucceeded && e.wparam == kSentinel) break;
+        if (e.kind == EventKind::Custom && e.code == kWorkerMessage && e.wparam == kSentinel) break;
         if (e.kind == EventKind::Timer && e.code == kWatchdogTimer) {
             say("     (no sentinel after 5 s)");
             break;
@@ -196,8 +199,8 @@ void checkEvents(Win32Toolkit& ui, HWND main) {
     check(events.size() == 1 && events[0].kind == EventKind::Close && events[0].window == kWindow && IsWindow(main),
           "WM_CLOSE is a Close event and leaves the window to the program");
 
-    events = eventsOf(ui, main, [&] { PostMessageW(main, halvora::kApplyFailed, 7, -9); });
-    check(events.size() == 1 && events[0].kind == EventKind::Custom && events[0].code == halvora::kApplyFailed &&
+    events = eventsOf(ui, main, [&] { PostMessageW(main, kOtherWorkerMessage, 7, -9); });
+    check(events.size() == 1 && events[0].kind == EventKind::Custom && events[0].code == kOtherWorkerMessage &&
               events[0].wparam == 7 && events[0].lparam == -9,
           "a worker's message to the main window is a Custom event with its data");
 
@@ -242,12 +245,12 @@ void checkEvents(Win32Toolkit& ui, HWND main) {
 // after which the loop waits for events again (it must not spin on a re-posted WM_QUIT while
 // the program cannot close yet).
 void checkWaits(Win32Toolkit& ui, HWND main) {
-    PostMessageW(main, halvora::kApplyFailed, 5, 0);
+    PostMessageW(main, kOtherWorkerMessage, 5, 0);
     ui.keepAnsweringFor(100);
     ui.setTimer(kWindow, kWatchdogTimer, 5000);
     const Event kept = ui.waitEvent();
     ui.killTimer(kWindow, kWatchdogTimer);
-    check(kept.kind == EventKind::Custom && kept.code == halvora::kApplyFailed && kept.wparam == 5,
+    check(kept.kind == EventKind::Custom && kept.code == kOtherWorkerMessage && kept.wparam == 5,
           "a worker's message that arrives while the window answers during a wait is kept for the loop");
 
     PostQuitMessage(0);

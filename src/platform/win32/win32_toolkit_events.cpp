@@ -8,8 +8,9 @@ namespace halvora::win32 {
 
 namespace {
 
-constexpr UINT kFirstCustomMessage = kApplySucceeded;
-constexpr UINT kLastCustomMessage = kSearchFinished;
+constexpr UINT kFirstCustomMessage = kFirstCustomCode;
+constexpr UINT kLastCustomMessage = kLastCustomCode;
+static_assert(kFirstCustomMessage == WM_APP, "the program's messages are the application's own range");
 
 std::vector<std::wstring> droppedFiles(HDROP drop) {
     std::vector<std::wstring> files;
