@@ -23,6 +23,7 @@
 #include "images/image_xml.hpp"
 #include "platform/sim/sim_machine.hpp"
 #include "platform/sim/sim_system.hpp"
+#include "temp_folder.hpp"
 #include "wim_factory.hpp"
 
 namespace {
@@ -30,14 +31,13 @@ namespace {
 using namespace halvora;
 
 struct BenchMachine {
-    std::filesystem::path root;
+    testing::TempFolder folder{"halvora-bench"};
+    const std::filesystem::path& root = folder.root();
     std::shared_ptr<sim::SimMachine> machine;
     std::unique_ptr<sim::SimSystem> system;
     std::map<int, std::wstring> files;  // image count -> path on the machine
 
     BenchMachine() {
-        char pattern[] = "/tmp/halvora-bench-XXXXXX";
-        root = mkdtemp(pattern);
         std::filesystem::create_directories(root / "C/Windows/System32");
         std::filesystem::create_directories(root / "D/sources");
         std::ofstream(root / "C/Windows/System32/wimgapi.dll") << "MZ";
@@ -62,11 +62,6 @@ struct BenchMachine {
             files[count] = L"D:\\sources\\" + std::wstring(name.begin(), name.end());
         }
     }
-    ~BenchMachine() {
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
-    }
-
     std::u16string information(int count) {
         ImagingLibrary& wim = system->imaging();
         const WimHandle file =

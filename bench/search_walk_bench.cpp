@@ -27,6 +27,7 @@
 #include "platform/sim/sim_machine.hpp"
 #include "platform/sim/sim_system.hpp"
 #include "platform/sim/sim_toolkit.hpp"
+#include "temp_folder.hpp"
 
 namespace {
 
@@ -110,8 +111,8 @@ int runFind(const std::string& command) {
 }  // namespace
 
 int main() {
-    char pattern[] = "/tmp/halvora-search-bench-XXXXXX";
-    const fs::path work = mkdtemp(pattern);
+    const halvora::testing::TempFolder folder("halvora-search-bench");
+    const fs::path& work = folder.root();
     const fs::path drive = work / "E";
     fs::create_directory(drive);
     std::printf("making the tree in %s ...\n", drive.c_str());
@@ -163,7 +164,5 @@ int main() {
                 findTimes[1], findTimes[2]);
     std::printf("ratio program / find: %.2f\n", programMedian / findMedian);
 
-    std::error_code ignored;
-    fs::remove_all(work, ignored);
     return programFound == findFound ? 0 : 1;
 }

@@ -21,6 +21,7 @@
 #include "platform/sim/sim_system.hpp"
 #include "platform/sim/sim_text.hpp"
 #include "platform/sim/sim_toolkit.hpp"
+#include "temp_folder.hpp"
 
 namespace halvora::sim {
 namespace {
@@ -29,34 +30,7 @@ using nlohmann::json;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-class TempFolder {
-public:
-    TempFolder() {
-        char pattern[] = "/tmp/halvora-sim-XXXXXX";
-        root_ = mkdtemp(pattern);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const fs::path& root() const { return root_; }
-    fs::path write(const std::string& relative, const std::string& bytes) {
-        const fs::path path = root_ / relative;
-        fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
-    std::string read(const std::string& relative) const {
-        std::ifstream in(root_ / relative, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-
-private:
-    fs::path root_;
-};
+using halvora::testing::TempFolder;
 
 // --- path mapping -----------------------------------------------------------------------------
 

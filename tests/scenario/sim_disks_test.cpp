@@ -16,6 +16,7 @@
 #include "platform/sim/sim_text.hpp"
 #include "platform/sim/sim_toolkit.hpp"
 #include "platform/sim/sim_volumes.hpp"
+#include "temp_folder.hpp"
 
 namespace halvora::sim {
 namespace {
@@ -140,8 +141,6 @@ TEST(SimDisksRaw, AVolumeOnADiskWithoutPartitionTableReportsStyleTwo) {
 class SimDisksTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/halvora-disks-XXXXXX";
-        root_ = mkdtemp(pattern);
         for (const char* folder : {"plain-d", "esp", "c", "usb", "cd", "net", "ram"}) fs::create_directories(root_ / folder);
         std::ofstream(root_ / "machine.json") << twoDisks().dump();
         std::string error;
@@ -152,8 +151,6 @@ protected:
     void TearDown() override {
         volumes_.reset();
         machine_.reset();
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
     }
 
     // DeviceIoControl on `path` into a zero-filled buffer of `size`; empty when it fails.
@@ -207,7 +204,8 @@ protected:
         return buffer.substr(0, n);
     }
 
-    fs::path root_;
+    halvora::testing::TempFolder folder_{"halvora-disks"};
+    const fs::path& root_ = folder_.root();
     std::shared_ptr<SimMachine> machine_;
     std::unique_ptr<SimVolumes> volumes_;
 };

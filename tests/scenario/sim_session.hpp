@@ -22,6 +22,7 @@
 #include "platform/sim/sim_machine.hpp"
 #include "platform/sim/sim_system.hpp"
 #include "platform/sim/sim_toolkit.hpp"
+#include "temp_folder.hpp"
 
 namespace halvora::scenario {
 
@@ -52,8 +53,6 @@ inline const std::wstring kWimgapiVersion = L"10.0.19041.1";
 class SimMachineFixture {
 public:
     explicit SimMachineFixture(const json& patch = json::object()) {
-        char pattern[] = "/tmp/halvora-scenario-XXXXXX";
-        root_ = mkdtemp(pattern);
         for (const char* drive : {"C", "D"}) std::filesystem::create_directories(root_ / drive);
         writeHostFile("C/Windows/System32/wimgapi.dll", "MZ imaging library");
         writeHostFile("C/Windows/System32/Bcdboot.exe", "MZ boot tool");
@@ -80,10 +79,6 @@ public:
             {"dpi", 96},
         };
         description_.merge_patch(patch);
-    }
-    ~SimMachineFixture() {
-        std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
     }
     SimMachineFixture(const SimMachineFixture&) = delete;
     SimMachineFixture& operator=(const SimMachineFixture&) = delete;
@@ -118,7 +113,8 @@ public:
     json& description() { return description_; }
 
 private:
-    std::filesystem::path root_;
+    testing::TempFolder folder_{"halvora-scenario"};  // goes last, after the machine
+    const std::filesystem::path& root_ = folder_.root();
     json description_;
     std::shared_ptr<sim::SimMachine> machine_;
 };

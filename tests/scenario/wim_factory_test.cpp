@@ -8,6 +8,7 @@
 
 #include <wimlib.h>
 
+#include "temp_folder.hpp"
 #include "wim_factory.hpp"
 
 namespace halvora::testing {
@@ -18,14 +19,8 @@ namespace fs = std::filesystem;
 class FactoryFolder : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "halvora-factory-XXXXXX").string();
-        ASSERT_TRUE(mkdtemp(pattern.data()));
-        root_ = pattern;
+        ASSERT_FALSE(root_.empty());
         wimlib_global_init(0);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
     }
 
     struct Opened {
@@ -41,7 +36,8 @@ protected:
         return opened;
     }
 
-    fs::path root_;
+    TempFolder folder_{"halvora-factory"};
+    const fs::path& root_ = folder_.root();
 };
 
 TEST_F(FactoryFolder, WritesImagesWithTheirPropertiesCompressionAndBootIndex) {

@@ -9,6 +9,8 @@
 
 #include <wimlib.h>
 
+#include "temp_folder.hpp"
+
 namespace halvora::testing {
 
 namespace fs = std::filesystem;
@@ -32,24 +34,6 @@ struct WimFree {
 };
 using WimPtr = std::unique_ptr<WIMStruct, WimFree>;
 
-// A scratch folder that holds one image's files while wimlib captures them.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::string pattern = (fs::temp_directory_path() / "halvora-wim-XXXXXX").string();
-        if (mkdtemp(pattern.data())) path_ = pattern;
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        if (!path_.empty()) fs::remove_all(path_, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 std::string fillFolder(const fs::path& folder, const ImagePlan& image) {
     for (const auto& [relative, content] : image.files) {
@@ -91,15 +75,15 @@ std::string writeWim(const fs::path& file, const WimPlan& plan) {
 
     // wimlib reads the files' contents only when it writes, so every image's folder stays
     // until then.
-    std::vector<std::unique_ptr<ScratchFolder>> folders;
+    std::vector<std::unique_ptr<TempFolder>> folders;
     for (std::size_t i = 0; i < plan.images.size(); ++i) {
         const ImagePlan& image = plan.images[i];
-        const ScratchFolder& scratch = *folders.emplace_back(std::make_unique<ScratchFolder>());
-        if (scratch.path().empty()) return "cannot make a scratch folder";
-        if (auto error = fillFolder(scratch.path(), image); !error.empty()) return error;
+        const TempFolder& scratch = *folders.emplace_back(std::make_unique<TempFolder>("halvora-wim"));
+        if (scratch.root().empty()) return "cannot make a scratch folder";
+        if (auto error = fillFolder(scratch.root(), image); !error.empty()) return error;
         // Two images may share a name only as wimlib allows: none at all.
         const std::string name = nameOf(image);
-        rc = wimlib_add_image(wim.get(), scratch.path().c_str(), name.empty() ? nullptr : name.c_str(),
+        rc = wimlib_add_image(wim.get(), scratch.root().c_str(), name.empty() ? nullptr : name.c_str(),
                               nullptr, 0);
         if (rc != 0) return wimlibError("wimlib_add_image " + std::to_string(i + 1), rc);
         const int index = static_cast<int>(i + 1);
