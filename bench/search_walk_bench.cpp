@@ -20,7 +20,6 @@
 #include <string>
 #include <vector>
 
-#include "app/program_context.hpp"
 #include "app/settings.hpp"
 #include "images/search_list.hpp"
 #include "images/search_walk.hpp"
@@ -28,6 +27,7 @@
 #include "platform/sim/sim_system.hpp"
 #include "platform/sim/sim_toolkit.hpp"
 #include "temp_folder.hpp"
+#include "ui/program_context.hpp"
 
 namespace {
 

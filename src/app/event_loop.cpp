@@ -6,7 +6,6 @@
 
 #include "app/command_line.hpp"
 #include "app/file_version.hpp"
-#include "app/main_window_events.hpp"
 #include "app/information_text.hpp"
 #include "app/settings.hpp"
 #include "app/single_instance.hpp"
@@ -19,10 +18,11 @@
 #include "images/search_exclusions.hpp"
 #include "images/search_worker.hpp"
 #include "install/completion.hpp"
-#include "install/install_command.hpp"
 #include "install/customisation_choice.hpp"
 #include "install/dropped_files.hpp"
+#include "install/install_command.hpp"
 #include "ui/main_window.hpp"
+#include "ui/main_window_events.hpp"
 #include "ui/main_window_layout.hpp"
 #include "ui/message_box.hpp"
 

@@ -1,9 +1,9 @@
 #pragma once
 // The whole program: start, event loop and exit, over whichever platform backend it is given.
 
-#include "app/program_context.hpp"
 #include "platform/system.hpp"
 #include "platform/toolkit.hpp"
+#include "ui/program_context.hpp"
 
 namespace halvora {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/program_context.hpp"
 #include "app/settings_file.hpp"
+#include "ui/program_context.hpp"
 
 namespace halvora {
 

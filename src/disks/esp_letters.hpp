@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/program_context.hpp"
+#include "ui/program_context.hpp"
 
 namespace halvora {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/program_context.hpp"
 #include "platform/imaging.hpp"
+#include "ui/program_context.hpp"
 
 namespace halvora {
 

@@ -2,7 +2,7 @@
 // The program's message callback with the imaging library, registered for every handle while
 // the main window exists.
 
-#include "app/program_context.hpp"
+#include "ui/program_context.hpp"
 
 namespace halvora {
 

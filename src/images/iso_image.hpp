@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/program_context.hpp"
+#include "ui/program_context.hpp"
 
 namespace halvora {
 

@@ -1,7 +1,7 @@
 #pragma once
 // What the search panel's controls do.
 
-#include "app/program_context.hpp"
+#include "ui/program_context.hpp"
 
 namespace halvora {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/program_context.hpp"
+#include "ui/program_context.hpp"
 
 namespace halvora {
 

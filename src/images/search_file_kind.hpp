@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "app/colours.hpp"
+#include "ui/colours.hpp"
 
 namespace halvora {
 

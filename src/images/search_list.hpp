@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/program_context.hpp"
 #include "images/search_file_kind.hpp"
+#include "ui/program_context.hpp"
 
 namespace halvora {
 

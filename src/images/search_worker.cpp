@@ -1,7 +1,7 @@
 #include "images/search_worker.hpp"
 
-#include "app/main_window_events.hpp"
 #include "images/search_drives.hpp"
+#include "ui/main_window_events.hpp"
 #include "ui/main_window_layout.hpp"
 #include "ui/status_bar.hpp"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The search worker: one thread at a time runs the install-file search.
 
-#include "app/program_context.hpp"
+#include "ui/program_context.hpp"
 
 namespace halvora {
 

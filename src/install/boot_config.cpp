@@ -1,8 +1,8 @@
 #include "install/boot_config.hpp"
 
-#include "app/main_window_events.hpp"
 #include "base/text.hpp"
 #include "disks/drive_row.hpp"
+#include "ui/main_window_events.hpp"
 #include "ui/main_window_layout.hpp"
 #include "ui/message_box.hpp"
 #include "ui/status_bar.hpp"

@@ -3,8 +3,8 @@
 // installation (boot configuration, customisations, summary, after-install action) or of a boot
 // repair, and the way back to idle.
 
-#include "app/program_context.hpp"
 #include "platform/event.hpp"
+#include "ui/program_context.hpp"
 
 namespace halvora {
 

@@ -1,10 +1,10 @@
 #include "install/install_checks.hpp"
 
-#include "app/main_window_events.hpp"
 #include "base/text.hpp"
 #include "disks/boot_location.hpp"
 #include "disks/drive_lists.hpp"
 #include "disks/drive_row.hpp"
+#include "ui/main_window_events.hpp"
 #include "ui/main_window_layout.hpp"
 #include "ui/message_box.hpp"
 #include "ui/status_bar.hpp"

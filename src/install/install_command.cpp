@@ -1,6 +1,5 @@
 #include "install/install_command.hpp"
 
-#include "app/main_window_events.hpp"
 #include "base/paths.hpp"
 #include "base/text.hpp"
 #include "images/image_file.hpp"
@@ -8,6 +7,7 @@
 #include "install/busy_state.hpp"
 #include "install/completion.hpp"
 #include "install/install_checks.hpp"
+#include "ui/main_window_events.hpp"
 #include "ui/main_window_layout.hpp"
 #include "ui/message_box.hpp"
 #include "ui/status_bar.hpp"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/program_context.hpp"
 #include "platform/geometry.hpp"
+#include "ui/program_context.hpp"
 
 namespace halvora {
 

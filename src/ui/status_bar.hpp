@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/program_context.hpp"
 #include "ui/main_window_layout.hpp"
+#include "ui/program_context.hpp"
 
 namespace halvora {
 

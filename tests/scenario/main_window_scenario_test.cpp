@@ -1,8 +1,8 @@
 // The main window as a person meets it: its start values, its views, the options menu, the
 // information box and the close rule.
 
-#include "app/main_window_events.hpp"
 #include "sim_session.hpp"
+#include "ui/main_window_events.hpp"
 #include "ui/main_window_layout.hpp"
 
 namespace halvora::scenario {

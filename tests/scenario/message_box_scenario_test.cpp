@@ -1,8 +1,8 @@
 // The program's message box on its own: the box runs on an interface thread of its own while
 // the test answers it, waits, or closes it as a worker would.
 
-#include "app/main_window_events.hpp"
 #include "sim_session.hpp"
+#include "ui/main_window_events.hpp"
 #include "ui/message_box.hpp"
 
 namespace halvora::scenario {

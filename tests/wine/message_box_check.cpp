@@ -6,11 +6,11 @@
 #include <atomic>
 #include <thread>
 
-#include "app/program_context.hpp"
 #include "platform/win32/win32_system.hpp"
 #include "platform/win32/win32_toolkit.hpp"
 #include "probe_report.hpp"
 #include "ui/message_box.hpp"
+#include "ui/program_context.hpp"
 
 namespace probe {
 

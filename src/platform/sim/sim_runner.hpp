@@ -13,13 +13,13 @@
 #include <thread>
 #include <vector>
 
-#include "app/program_context.hpp"
 #include "platform/sim/scripted_user.hpp"
 #include "platform/sim/sim_machine.hpp"
 #include "platform/sim/sim_runner_report.hpp"
 #include "platform/sim/sim_runner_script.hpp"
 #include "platform/sim/sim_system.hpp"
 #include "platform/sim/sim_toolkit.hpp"
+#include "ui/program_context.hpp"
 
 namespace halvora::sim {
 

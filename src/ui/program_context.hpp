@@ -5,10 +5,10 @@
 #include <deque>
 #include <memory>
 
-#include "app/app_state.hpp"
 #include "platform/event.hpp"
 #include "platform/system.hpp"
 #include "platform/toolkit.hpp"
+#include "ui/app_state.hpp"
 
 namespace halvora {
 

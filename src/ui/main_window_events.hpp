@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "app/program_context.hpp"
 #include "ui/main_window_layout.hpp"
+#include "ui/program_context.hpp"
 
 namespace halvora {
 

@@ -1,4 +1,4 @@
-#include "app/colours.hpp"
+#include "ui/colours.hpp"
 
 namespace halvora {
 

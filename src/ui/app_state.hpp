@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/colours.hpp"
+#include "ui/colours.hpp"
 
 namespace halvora {
 
