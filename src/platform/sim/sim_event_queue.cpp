@@ -184,18 +184,13 @@ void SimEventQueue::endSentCall() {
     changed_.notify_all();
 }
 
-int SimEventQueue::serveSentCallsUntil(const std::function<bool()>& done) {
-    int served = 0;
+void SimEventQueue::serveSentCallsUntil(const std::function<bool()>& done) {
     std::unique_lock lock(mutex_);
     while (!done()) {
-        if (serveTurnLocked(lock)) {
-            ++served;
-            continue;
-        }
+        if (serveTurnLocked(lock)) continue;
         // The worker's end is not signalled here; look again soon.
         changed_.wait_for(lock, std::chrono::milliseconds(5));
     }
-    return served;
 }
 
 std::shared_ptr<SimEventQueue> SimEventQueue::ofThisThread() { return queueOfThisThread.lock(); }

@@ -64,8 +64,7 @@ public:
     void endSentCall();
     // For a wait of the interface thread on a worker's end (a join): turns asked for meanwhile
     // are still given, so a forced end of a run cannot hang on a worker inside a window call.
-    // Returns how many turns were given.
-    int serveSentCallsUntil(const std::function<bool()>& done);
+    void serveSentCallsUntil(const std::function<bool()>& done);
     // On the interface thread outside wait(): handles the turns and copy-data requests that are
     // waiting now, as a wait that keeps the window answering does.
     void serveSentWork();
