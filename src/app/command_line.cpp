@@ -7,8 +7,9 @@
 #include "disks/boot_location.hpp"
 #include "disks/drive_lists.hpp"
 #include "images/image_list.hpp"
-#include "install/customisation_choice.hpp"
+#include "ui/customisation_choice.hpp"
 #include "ui/main_window_layout.hpp"
+#include "ui/option_summary.hpp"
 #include "ui/status_bar.hpp"
 
 namespace halvora {
@@ -96,19 +97,6 @@ ParsedCommandLine parseArguments(const std::wstring& text) {
     if (bare.size() >= 2 && parsed.imageFile.empty()) parsed.imageFile = bare;
     return parsed;
 }
-
-std::wstring optionSummary(Program& program) {
-    static const std::pair<int, const wchar_t*> names[] = {
-        {kMenuCompact, L" Compact"}, {kMenuWimBoot, L" WIMboot"}, {kMenuVerify, L" Verify"},
-        {kMenuCheck, L" Check"},     {kMenuLog, L" Log"}};
-    std::wstring summary;
-    for (const auto& [item, name] : names) {
-        if (program.ui.isMenuItemChecked(kOptionsMenu, item)) summary += name;
-    }
-    return summary;
-}
-
-void rebuildOptionSummary(Program& program) { program.ui.setText("OptionSummaryLabel", optionSummary(program)); }
 
 bool parseCommandLine(Program& program, const std::wstring& text, bool startup) {
     Toolkit& ui = program.ui;

@@ -37,10 +37,6 @@ inline const std::wstring kCompactWithWimBootText =
 // Parses the arguments joined by "|" (each followed by "|").
 ParsedCommandLine parseArguments(const std::wstring& text);
 
-// " Compact WIMboot Verify Check Log" for the marked options menu items, in that order.
-std::wstring optionSummary(Program& program);
-void rebuildOptionSummary(Program& program);
-
 // Applies a command line to the window. An empty text means this process's own arguments;
 // `startup` is false for a hand-over from a second instance. Returns whether the installation
 // is to start by itself. Nothing changes while anything runs, a box is open, or (for a

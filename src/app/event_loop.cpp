@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/command_line.hpp"
+#include "ui/option_summary.hpp"
 #include "app/file_version.hpp"
 #include "app/information_text.hpp"
 #include "app/settings.hpp"
@@ -18,7 +19,7 @@
 #include "images/search_exclusions.hpp"
 #include "images/search_worker.hpp"
 #include "install/completion.hpp"
-#include "install/customisation_choice.hpp"
+#include "ui/customisation_choice.hpp"
 #include "install/dropped_files.hpp"
 #include "install/install_command.hpp"
 #include "ui/main_window.hpp"

@@ -6,10 +6,10 @@
 #include "app/single_instance.hpp"
 #include "base/paths.hpp"
 #include "disks/esp_letters.hpp"
-#include "images/imaging_callback.hpp"
+#include "install/imaging_callback.hpp"
 #include "images/iso_mount.hpp"
 #include "install/install_command.hpp"
-#include "ui/main_window.hpp"
+#include "app/window_start.hpp"
 #include "ui/main_window_layout.hpp"
 
 namespace halvora {

@@ -1,13 +1,13 @@
 #include "images/image_list.hpp"
 
-#include "app/command_line.hpp"
+#include "ui/option_summary.hpp"
 #include "base/paths.hpp"
 #include "base/text.hpp"
 #include "images/file_time.hpp"
 #include "images/image_file.hpp"
 #include "images/image_xml.hpp"
 #include "images/iso_image.hpp"
-#include "install/customisation_choice.hpp"
+#include "ui/customisation_choice.hpp"
 #include "ui/main_window_layout.hpp"
 
 namespace halvora {

@@ -1,6 +1,6 @@
 #include "images/search_exclusions.hpp"
 
-#include "app/settings.hpp"
+#include "ui/settings_session.hpp"
 
 namespace halvora {
 

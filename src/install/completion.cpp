@@ -1,6 +1,6 @@
 #include "install/completion.hpp"
 
-#include "app/after_install.hpp"
+#include "install/after_action_choice.hpp"
 #include "disks/boot_location.hpp"
 #include "disks/drive_lists.hpp"
 #include "install/boot_config.hpp"

@@ -4,7 +4,7 @@
 #include "base/text.hpp"
 #include "images/image_list.hpp"
 #include "images/iso_image.hpp"
-#include "install/customisation_choice.hpp"
+#include "ui/customisation_choice.hpp"
 #include "ui/main_window_layout.hpp"
 
 namespace halvora {

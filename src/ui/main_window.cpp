@@ -1,10 +1,6 @@
 #include "ui/main_window.hpp"
 
-#include "app/command_line.hpp"
-#include "app/settings.hpp"
-#include "disks/drive_lists.hpp"
-#include "images/image_list.hpp"
-#include "images/imaging_callback.hpp"
+#include "ui/interface_font.hpp"
 #include "ui/main_window_layout.hpp"
 
 namespace halvora {
@@ -55,6 +51,8 @@ void setStartValues(Program& program) {
     ui.setChecked("SkipOsDriveCheck", true);
 }
 
+}  // namespace
+
 void applyColours(Program& program) {
     const ColourTable& c = program.state.Colours;
     for (const char* label : {"ImageListSizeToggle", "ImageColumnsToggle", "InfoMark", "VersionLabel"}) {
@@ -64,8 +62,6 @@ void applyColours(Program& program) {
         program.ui.setColours(caption, c.labelTitle.text, c.labelTitle.background);
     }
 }
-
-}  // namespace
 
 void setSearchColumns(Program& program) {
     program.ui.setColumnAlignment("SearchResultList", 1, ColumnAlign::Right);
@@ -103,10 +99,9 @@ void showPanel(Program& program, const std::string& panel) {
     ui.setVisible(panel, true);
 }
 
-std::uint32_t buildMainWindow(Program& program, bool& autoStart) {
+std::uint32_t createMainWindow(Program& program) {
     Toolkit& ui = program.ui;
     AppState& s = program.state;
-    autoStart = false;
     const std::uint32_t error =
         ui.createWindow(kMainWindow, L"Halvora", {kMainWindowWidth, kMainWindowHeight}, "", kWindowMinimiseBox);
     if (error != 0) return error;
@@ -121,17 +116,6 @@ std::uint32_t buildMainWindow(Program& program, bool& autoStart) {
     ui.setText(kMainWindow, s.TitleText);
     ui.setText("VersionLabel", programVersionText());
 
-    loadSettings(program);
-    if (!s.CompactSupported) ui.setMenuItemEnabled(kOptionsMenu, kMenuCompact, false);
-    applyColours(program);
-    rebuildDriveLists(program);
-    setImageColumns(program, false);
-    setSearchColumns(program);
-    registerImagingCallback(program);
-    s.TaskbarProgress = ui.createTaskbarProgress(kMainWindow);
-
-    autoStart = parseCommandLine(program, L"", true);
-    ui.setVisible(kMainWindow, true);
     return 0;
 }
 

@@ -7,10 +7,12 @@
 
 namespace halvora {
 
-// Builds the main window with everything in it, reads the settings, runs this process's
-// command line and shows the window. Returns 0, or the platform's error code when the window
-// could not be created. `autoStart` tells whether the command line asked to install at once.
-std::uint32_t buildMainWindow(Program& program, bool& autoStart);
+// Creates the main window, hidden, with all its controls and their first values, in the
+// interface font. Returns 0, or the platform's error code when the window could not be created.
+std::uint32_t createMainWindow(Program& program);
+
+// Paints the labels, captions and lists in the colours of the program state (the settings').
+void applyColours(Program& program);
 
 // Switches the view: "MainPanel", "TargetPanel", "BootPanel", "SearchPanel", or
 // "ImageListSizeToggle" for the enlarged image list (a second call restores the main view).

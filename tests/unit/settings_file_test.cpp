@@ -1,8 +1,9 @@
-#include "app/settings_file.hpp"
+#include "ui/settings_file.hpp"
 
 #include <gtest/gtest.h>
 
 #include "app/settings.hpp"
+#include "ui/interface_font.hpp"
 
 namespace halvora {
 namespace {

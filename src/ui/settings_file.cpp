@@ -1,4 +1,4 @@
-#include "app/settings_file.hpp"
+#include "ui/settings_file.hpp"
 
 #include "base/text.hpp"
 #include "base/utf.hpp"

@@ -1,4 +1,4 @@
-#include "images/imaging_callback.hpp"
+#include "install/imaging_callback.hpp"
 
 #include "install/apply_progress.hpp"
 

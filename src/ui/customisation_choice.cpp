@@ -1,4 +1,4 @@
-#include "install/customisation_choice.hpp"
+#include "ui/customisation_choice.hpp"
 
 #include "base/paths.hpp"
 #include "ui/main_window_layout.hpp"
