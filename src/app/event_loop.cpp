@@ -1,6 +1,5 @@
 #include "app/event_loop.hpp"
 
-#include <functional>
 #include <utility>
 #include <vector>
 
@@ -31,10 +30,12 @@ namespace halvora {
 
 namespace {
 
-using Handler = std::function<void(Program&, const Event&)>;
+// What a control's event does. Handlers take the event for the rows of lists; the rest ignore it.
+using Handler = void (*)(Program&, const Event&);
 
 struct Route {
     const char* control;
+    int code;  // kLeftClick, kDoubleClick or kChange
     Handler handler;
 };
 
@@ -62,68 +63,67 @@ void onPickerDone(Program& program, const std::string& list, const std::string& 
     showPanel(program, "MainPanel");
 }
 
+void onTargetChosen(Program& program, const Event&) { onPickerDone(program, "TargetDriveList", "TargetRow"); }
+void onBootChosen(Program& program, const Event&) { onPickerDone(program, "BootDriveList", "BootRow"); }
+
 void onImageListClick(Program& program, const Event& event) {
     if (event.row < 0) return;
     program.ui.setText("ImageIndexEdit", program.ui.cell("ImageList", event.row, 0));
     program.ui.setText("DescriptionEdit", program.ui.cell("ImageList", event.row, 6));
 }
 
-Handler show(const char* panel) {
-    return [panel](Program& program, const Event&) { showPanel(program, panel); };
+void onSkipOsDriveCheck(Program& program, const Event&) {
+    writeSearchOption(program, L"ScanSkipOSDrive", program.ui.isChecked("SkipOsDriveCheck") ? 1 : 0);
 }
 
-Handler writeOption(const wchar_t* key, const char* check) {
-    return [key, check](Program& program, const Event&) {
-        writeSearchOption(program, key, program.ui.isChecked(check) ? 1 : 0);
-    };
+void onIncludeIsoCheck(Program& program, const Event&) {
+    writeSearchOption(program, L"ScanWithISO", program.ui.isChecked("IncludeIsoCheck") ? 1 : 0);
 }
 
-bool isLeftClick(const Event& e) { return e.code == kLeftClick; }
-bool isDoubleClick(const Event& e) { return e.code == kDoubleClick; }
-
-// Control events, matched in this order.
-const std::vector<Route>& routes() {
-    static const std::vector<Route> table = {
-        {"ImageListSizeToggle", [](Program& p, const Event& e) { if (isLeftClick(e)) showPanel(p, "ImageListSizeToggle"); }},
-        {"ImageColumnsToggle", [](Program& p, const Event& e) { if (isLeftClick(e)) onImageColumnsToggle(p, e); }},
-        {"InfoMark", [](Program& p, const Event& e) { if (isLeftClick(e)) showInformationBox(p); }},
-        {"InstallButton", [](Program& p, const Event&) { installCommand(p, false); }},
-        {"ImageFileButton", [](Program& p, const Event&) { selectImageFile(p, L"", -1); }},
-        {"SearchButton", [](Program& p, const Event&) { onSearchButton(p); }},
-        {"SearchAgainButton", [](Program& p, const Event&) { onSearchAgain(p); }},
-        {"ScanDepthSpin", [](Program& p, const Event& e) {
-             if (e.code == kChange) writeSearchOption(p, L"ScanDepth", p.ui.spinValue("ScanDepthSpin"));
-         }},
-        {"OemButton", [](Program& p, const Event&) { setOemPath(p, L"", true); }},
-        {"OemTreeButton", [](Program& p, const Event&) { setOemPath(p, L"", false); }},
-        {"XmlButton", [](Program& p, const Event&) { setAnswerFile(p, L""); }},
-        {"OemClearButton", [](Program& p, const Event&) { p.ui.setText("OemEdit", L""); }},
-        {"XmlClearButton", [](Program& p, const Event&) { p.ui.setText("XmlEdit", L""); }},
-        {"TargetButton", show("TargetPanel")},
-        {"BootButton", show("BootPanel")},
-        {"ReloadExclusionsButton", [](Program& p, const Event&) { readExclusionList(p); }},
-        {"TargetRefreshButton", onRefresh},
-        {"BootRefreshButton", onRefresh},
-        {"TargetDoneButton", [](Program& p, const Event&) { onPickerDone(p, "TargetDriveList", "TargetRow"); }},
-        {"BootClearButton", [](Program& p, const Event&) { clearBootLocation(p); }},
-        {"BootDoneButton", [](Program& p, const Event&) { onPickerDone(p, "BootDriveList", "BootRow"); }},
-        {"SearchDoneButton", [](Program& p, const Event&) { onSearchResultChosen(p); }},
-        {"TargetCancelButton", show("MainPanel")},
-        {"BootCancelButton", show("MainPanel")},
-        {"SearchBackButton", [](Program& p, const Event&) { onSearchBack(p); }},
-        {"ImageList", [](Program& p, const Event& e) { if (isLeftClick(e)) onImageListClick(p, e); }},
-        {"TargetDriveList", [](Program& p, const Event& e) { if (isDoubleClick(e)) onPickerDone(p, "TargetDriveList", "TargetRow"); }},
-        {"BootDriveList", [](Program& p, const Event& e) { if (isDoubleClick(e)) onPickerDone(p, "BootDriveList", "BootRow"); }},
-        {"SearchResultList", [](Program& p, const Event& e) { if (isDoubleClick(e)) onSearchResultChosen(p); }},
-        {"BootRepairButton", [](Program& p, const Event&) { bootRepairCommand(p); }},
-        {"TargetFormatButton", [](Program& p, const Event&) { formatChosenDrive(p, "TargetRow"); }},
-        {"BootFormatButton", [](Program& p, const Event&) { formatChosenDrive(p, "BootRow"); }},
-        {"SkipOsDriveCheck", writeOption(L"ScanSkipOSDrive", "SkipOsDriveCheck")},
-        {"IncludeIsoCheck", writeOption(L"ScanWithISO", "IncludeIsoCheck")},
-        {"OptionsButton", [](Program& p, const Event&) { p.ui.showPopupMenu(kOptionsMenu, kMainWindow); }},
-    };
-    return table;
+void onScanDepthSpin(Program& program, const Event&) {
+    writeSearchOption(program, L"ScanDepth", program.ui.spinValue("ScanDepthSpin"));
 }
+
+// Every control event the main window answers, by control and event type: buttons and check
+// boxes report a left click, the click labels and the image list a left click, the pickers'
+// lists and the search list a double click, the spin field a change. Anything else is ignored.
+constexpr Route kRoutes[] = {
+    {"ImageListSizeToggle", kLeftClick, [](Program& p, const Event&) { showPanel(p, "ImageListSizeToggle"); }},
+    {"ImageColumnsToggle", kLeftClick, onImageColumnsToggle},
+    {"InfoMark", kLeftClick, [](Program& p, const Event&) { showInformationBox(p); }},
+    {"InstallButton", kLeftClick, [](Program& p, const Event&) { installCommand(p, false); }},
+    {"ImageFileButton", kLeftClick, [](Program& p, const Event&) { selectImageFile(p, L"", -1); }},
+    {"SearchButton", kLeftClick, [](Program& p, const Event&) { onSearchButton(p); }},
+    {"SearchAgainButton", kLeftClick, [](Program& p, const Event&) { onSearchAgain(p); }},
+    {"ScanDepthSpin", kChange, onScanDepthSpin},
+    {"OemButton", kLeftClick, [](Program& p, const Event&) { setOemPath(p, L"", true); }},
+    {"OemTreeButton", kLeftClick, [](Program& p, const Event&) { setOemPath(p, L"", false); }},
+    {"XmlButton", kLeftClick, [](Program& p, const Event&) { setAnswerFile(p, L""); }},
+    {"OemClearButton", kLeftClick, [](Program& p, const Event&) { p.ui.setText("OemEdit", L""); }},
+    {"XmlClearButton", kLeftClick, [](Program& p, const Event&) { p.ui.setText("XmlEdit", L""); }},
+    {"TargetButton", kLeftClick, [](Program& p, const Event&) { showPanel(p, "TargetPanel"); }},
+    {"BootButton", kLeftClick, [](Program& p, const Event&) { showPanel(p, "BootPanel"); }},
+    {"ReloadExclusionsButton", kLeftClick, [](Program& p, const Event&) { readExclusionList(p); }},
+    {"TargetRefreshButton", kLeftClick, onRefresh},
+    {"BootRefreshButton", kLeftClick, onRefresh},
+    {"TargetDoneButton", kLeftClick, onTargetChosen},
+    {"BootClearButton", kLeftClick, [](Program& p, const Event&) { clearBootLocation(p); }},
+    {"BootDoneButton", kLeftClick, onBootChosen},
+    {"SearchDoneButton", kLeftClick, [](Program& p, const Event&) { onSearchResultChosen(p); }},
+    {"TargetCancelButton", kLeftClick, [](Program& p, const Event&) { showPanel(p, "MainPanel"); }},
+    {"BootCancelButton", kLeftClick, [](Program& p, const Event&) { showPanel(p, "MainPanel"); }},
+    {"SearchBackButton", kLeftClick, [](Program& p, const Event&) { onSearchBack(p); }},
+    {"ImageList", kLeftClick, onImageListClick},
+    {"TargetDriveList", kDoubleClick, onTargetChosen},
+    {"BootDriveList", kDoubleClick, onBootChosen},
+    {"SearchResultList", kDoubleClick, [](Program& p, const Event&) { onSearchResultChosen(p); }},
+    {"BootRepairButton", kLeftClick, [](Program& p, const Event&) { bootRepairCommand(p); }},
+    {"TargetFormatButton", kLeftClick, [](Program& p, const Event&) { formatChosenDrive(p, "TargetRow"); }},
+    {"BootFormatButton", kLeftClick, [](Program& p, const Event&) { formatChosenDrive(p, "BootRow"); }},
+    {"SkipOsDriveCheck", kLeftClick, onSkipOsDriveCheck},
+    {"IncludeIsoCheck", kLeftClick, onIncludeIsoCheck},
+    {"OptionsButton", kLeftClick, [](Program& p, const Event&) { p.ui.showPopupMenu(kOptionsMenu, kMainWindow); }},
+};
 
 void onCustomEvent(Program& program, const Event& event) {
     if (event.window != kMainWindow) return;
@@ -184,8 +184,8 @@ void dispatchEvent(Program& program, const Event& event) {
     switch (event.kind) {
         case EventKind::Control:
             if (event.window != kMainWindow) return;
-            for (const auto& route : routes()) {
-                if (event.control == route.control) {
+            for (const Route& route : kRoutes) {
+                if (event.control == route.control && event.code == route.code) {
                     route.handler(program, event);
                     return;
                 }
