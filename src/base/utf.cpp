@@ -105,6 +105,8 @@ std::wstring fromUtf8(const std::string& bytes) {
     return out;
 }
 
+bool isValidUtf8(const std::string& bytes) { return toUtf8(fromUtf8(bytes)) == bytes; }
+
 std::u16string toUtf16(const std::wstring& s) {
     std::u16string out;
     out.reserve(s.size());

@@ -11,6 +11,8 @@ std::string toUtf8(const std::wstring& s);
 // Invalid sequences become U+FFFD, as MultiByteToWideChar makes them without
 // MB_ERR_INVALID_CHARS, so a damaged file never stops the program.
 std::wstring fromUtf8(const std::string& bytes);
+// Whether the bytes are UTF-8 that fromUtf8 reads without replacing anything.
+bool isValidUtf8(const std::string& bytes);
 std::u16string toUtf16(const std::wstring& s);
 // A lone surrogate becomes U+FFFD.
 std::wstring fromUtf16(const std::u16string& s);

@@ -7,6 +7,12 @@
 
 namespace halvora {
 
+namespace {
+
+constexpr long long kLargestFontSize = 72;
+
+}  // namespace
+
 const std::vector<FontSizeEntry>& seededFontSizes() {
     static const std::vector<FontSizeEntry> entries = {
         {L"Consolas", -11},     {L"맑은 고딕", -12},     {L"굴림체", -10},      {L"굴림", -10},
@@ -42,7 +48,11 @@ int fontSizeFor(Program& program, const std::wstring& font) {
     SettingsSession settings(program.system, program.state.SettingsPath);
     settings.selectGroup(kGroupFontSize);
     int size = 0;
-    if (auto stored = settings.peek(font)) size = static_cast<int>(parseLeadingInteger(*stored));
+    // A size typed by hand can be anything; beyond this a font is no use in the window, and the
+    // message box's size one step further must still be a number.
+    if (auto stored = settings.peek(font)) {
+        size = static_cast<int>(std::clamp(parseLeadingInteger(*stored), -kLargestFontSize, kLargestFontSize));
+    }
     return size != 0 ? size : builtInFontSize(font);
 }
 

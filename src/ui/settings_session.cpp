@@ -23,8 +23,11 @@ SettingsSession::SettingsSession(System& system, std::wstring path) : system_(sy
     if (size < 0 || static_cast<std::uint64_t>(size) > kMaxSettingsBytes) return;
     std::string bytes;
     if (system_.readFile(path_, bytes) && bytes.size() <= kMaxSettingsBytes) {
-        file_ = SettingsFile::parse(bytes);
-        open_ = true;
+        // A file that could not be written back unchanged is left alone: the defaults apply.
+        if (auto parsed = SettingsFile::parse(bytes)) {
+            file_ = std::move(*parsed);
+            open_ = true;
+        }
     }
 }
 

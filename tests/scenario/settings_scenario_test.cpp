@@ -135,8 +135,11 @@ TEST(SettingsScenario, LfFileWithoutBomAndUnknownGroupsIsReadAndKept) {
     EXPECT_EQ(run.ui().spinValue("ScanDepthSpin"), 3);
     EXPECT_GE(settingsReads(*fixture.machine()), 1);
     const std::string file = fixture.readHostFile(kSettingsHost);
-    EXPECT_EQ(file.rfind("\xEF\xBB\xBF[Mine]\r\nkeep=this\r\n\r\n[HLV_XSET]\r\nScanDepth=3\r\nnonsense\r\n", 0), 0u) << file;
-    EXPECT_NE(file.find("[SearchDirExclusionList]\r\n"), std::string::npos);
+    // The user's lines stay as they were, LF ends and no byte-order mark included; what the
+    // program adds ends its lines as the file does.
+    EXPECT_EQ(file.rfind("[Mine]\nkeep=this\n[HLV_XSET]\nScanDepth=3\nnonsense\nVersion=0.7\n", 0), 0u) << file;
+    EXPECT_NE(file.find("\n\n[SearchDirExclusionList]\nWindows=1\n"), std::string::npos);
+    EXPECT_EQ(file.find('\r'), std::string::npos);
 }
 
 TEST(SettingsScenario, HugeFileIsLeftAloneAndDefaultsApply) {
@@ -150,6 +153,42 @@ TEST(SettingsScenario, HugeFileIsLeftAloneAndDefaultsApply) {
     EXPECT_EQ(fixture.readHostFile(kSettingsHost).size(), huge.size());
     // Its size alone says it is not ours: reading it on each of start-up's openings cost seconds.
     EXPECT_EQ(settingsReads(*fixture.machine()), 0);
+}
+
+TEST(SettingsScenario, AFileThatCouldNotBeWrittenBackUnchangedIsLeftAloneAndDefaultsApply) {
+    // Saved as UTF-16 by an editor, damaged, or ended with bare carriage returns: the program
+    // runs on its defaults and does not touch a byte of it, also when an option is changed.
+    const std::string utf16("\xFF\xFE[\0H\0L\0V\0_\0X\0S\0E\0T\0]\0\r\0\n\0S\0c\0a\0n\0D\0e\0p\0t\0h\0=\0003\0", 50);
+    for (const std::string& bytes : {utf16, settingsWith("ScanDepth=3\xFF\xFE"), std::string("[HLV_XSET]\rScanDepth=3\r")}) {
+        SimMachineFixture fixture;
+        fixture.writeHostFile(kSettingsHost, bytes);
+        ProgramRun run(fixture.machine());
+        run.start();
+        EXPECT_EQ(run.ui().spinValue("ScanDepthSpin"), 2);
+        ASSERT_TRUE(run.user().click("SearchButton"));
+        ASSERT_TRUE(run.user().waitUntil([&run] { return !run.program().state.SearchWorkerAlive.load(); }));
+        ASSERT_TRUE(run.user().click("IncludeIsoCheck"));
+        ASSERT_TRUE(run.user().waitIdle(sim::kDefaultWait));
+        EXPECT_EQ(fixture.readHostFile(kSettingsHost), bytes);
+    }
+}
+
+TEST(SettingsScenario, FontSizesTypedOutOfAnyReasonAreKeptWithinBounds) {
+    for (const auto& [stored, expected] : std::vector<std::pair<std::string, int>>{
+             {"-2147483648", -72}, {"2147483647", 72}, {"100000000000000", 72}, {"-99999999999999999999", -72},
+             {"-72", -72}, {"-16", -16}}) {
+        SimMachineFixture fixture(json{{"fonts", {"D2Coding"}}});
+        fixture.writeHostFile(kSettingsHost,
+                              settingsWith("useUserFontName=D2Coding", "[DefineFontSize]\r\nD2Coding=" + stored + "\r\n\r\n"));
+        ProgramRun run(fixture.machine());
+        run.start();
+        EXPECT_EQ(run.program().state.FontSize, expected) << stored;
+        EXPECT_EQ(run.ui().statusText("StatusBar", 3).rfind(L"D2Coding: " + std::to_wstring(expected) + L".", 0), 0u)
+            << stored;
+        ASSERT_TRUE(run.user().click("InfoMark"));
+        EXPECT_EQ(run.ui().windowFont("MessageBox")->height, expected < 0 ? expected - 1 : expected + 1) << stored;
+        ASSERT_TRUE(run.user().click("MessageBoxOk"));
+    }
 }
 
 TEST(SettingsScenario, NonEmptyImagingLogIsDeletedAtStart) {
