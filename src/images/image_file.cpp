@@ -48,11 +48,22 @@ std::wstring checkImageFile(Program& program, const std::wstring& path, bool sho
     std::wstring candidate = path;
     bool good = false;
     WimInfo info;
+    std::wstring problem;  // why the file is not used, for the status bar
     for (int attempt = 0; attempt < 2 && !good; ++attempt) {
-        if (program.system.fileSize(candidate) < 1) continue;
+        const std::int64_t size = program.system.fileSize(candidate);
+        if (size < 1) {
+            if (attempt == 0) {
+                problem = size == 0 ? kEmptyImageFileText + candidate : L"";
+            } else {
+                problem = (size == 0 ? kEmptyImageFileText : kFirstPartMissingText) + candidate;
+            }
+            continue;
+        }
         const WimHandle file = openImageFile(program, candidate);
         if (file == 0) {
+            const std::uint32_t error = program.system.imaging().lastError();
             closeImageFile(program, file);
+            problem = notAnImageText(candidate, error);
             continue;
         }
         WimInfoBytes bytes{};
@@ -62,13 +73,26 @@ std::wstring checkImageFile(Program& program, const std::wstring& path, bool sho
                 good = true;
             } else if (info.PartNumber > 1) {
                 candidate = firstPartPath(candidate, info.PartNumber);
+            } else {
+                problem = notAnImageText(candidate, 0);
             }
+        } else {
+            problem = notAnImageText(candidate, program.system.imaging().lastError());
         }
         closeImageFile(program, file);
     }
-    if (!good) return L"";
+    if (!good) {
+        if (showSummary && !problem.empty()) showStatus(program, problem);
+        return L"";
+    }
     if (showSummary) showStatus(program, imageFileSummary(info));
     return candidate;
+}
+
+std::wstring notAnImageText(const std::wstring& path, std::uint32_t error) {
+    std::wstring text = kNotAnImageText;
+    if (error != 0) text += L"(에러 코드: " + std::to_wstring(error) + L") ";
+    return text + path;
 }
 
 }  // namespace halvora

@@ -9,6 +9,7 @@
 #include "images/iso_image.hpp"
 #include "ui/customisation_choice.hpp"
 #include "ui/main_window_layout.hpp"
+#include "ui/status_bar.hpp"
 
 namespace halvora {
 
@@ -138,6 +139,8 @@ void selectImageFile(Program& program, std::wstring path, int preferredRow) {
         if (countLineBreaks(information) > kMinimumLineBreaks) {
             takeCompanionFiles(program, path);
             showImageRows(program, path, information, preferredRow);
+        } else {
+            showStatus(program, (information.empty() ? kNoImageInformationText : kNoImagesText) + path);
         }
     }
     ui.setEnabled("ImageFileButton", true);

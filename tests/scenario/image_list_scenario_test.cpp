@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "base/utf.hpp"
+#include "images/image_file.hpp"
 #include "sim_session.hpp"
 #include "ui/main_window_layout.hpp"
 #include "wim_factory.hpp"
@@ -185,6 +186,7 @@ TEST_F(ImageListScenario, LaterPartOfASplitSetLoadsTheFirst) {
     EXPECT_EQ(ui().text("ImageFileEdit"), L"D:\\split\\install.swm");
     EXPECT_EQ(ui().rowCount("ImageList"), 3);
     EXPECT_TRUE(ui().isEnabled("ImageFileButton"));
+    EXPECT_EQ(status(), kFirstPartMissingText + L"D:\\split\\install.swm");
 }
 
 TEST_F(ImageListScenario, EsdOpensOnlyWhereThisWindowsSupportsIt) {
@@ -331,12 +333,27 @@ TEST_F(ImageListScenario, BadFilesChangeNothingAndBreakNothing) {
     chooseImage(L"D:\\설치 파일\\install.wim");
     ASSERT_EQ(ui().rowCount("ImageList"), 3);
     const std::wstring summary = status();
-    for (const wchar_t* bad : {L"D:\\text.wim", L"D:\\empty.wim", L"D:\\truncated.wim", L"D:\\missing.wim",
-                               L"D:\\noimages.wim", L"D:\\readme.txt"}) {
-        chooseImage(bad);
-        EXPECT_EQ(ui().rowCount("ImageList"), 3) << bad;
-        EXPECT_EQ(ui().text("ImageFileEdit"), L"D:\\설치 파일\\install.wim") << bad;
-        EXPECT_TRUE(ui().isEnabled("ImageFileButton")) << bad;
+    // Each says in the status bar why it is not listed; a file that is not there says nothing,
+    // as the requester lets no such name through.
+    const std::vector<std::pair<std::wstring, std::wstring>> bad = {
+        {L"D:\\text.wim", kNotAnImageText}, {L"D:\\empty.wim", kEmptyImageFileText},
+        {L"D:\\truncated.wim", kNotAnImageText}, {L"D:\\missing.wim", L""},
+        {L"D:\\noimages.wim", kNoImagesText}, {L"D:\\readme.txt", L""}};
+    for (const auto& [file, why] : bad) {
+        const std::wstring before = status();
+        chooseImage(file);
+        if (why.empty()) {
+            EXPECT_EQ(status(), before) << file;
+        } else {
+            EXPECT_EQ(status().rfind(why, 0), 0u) << file << L" " << status();
+            EXPECT_EQ(status().substr(status().size() - file.size()), file) << file;
+        }
+    }
+    for (const auto& [file, why] : bad) {
+        chooseImage(file);
+        EXPECT_EQ(ui().rowCount("ImageList"), 3) << file;
+        EXPECT_EQ(ui().text("ImageFileEdit"), L"D:\\설치 파일\\install.wim") << file;
+        EXPECT_TRUE(ui().isEnabled("ImageFileButton")) << file;
     }
     // A folder is no file: the requester opens in it, and its cancel ends the choice.
     user().answerNextDialog(L"D:\\folder.wim");
