@@ -158,7 +158,8 @@ TEST(SettingsScenario, HugeFileIsLeftAloneAndDefaultsApply) {
 TEST(SettingsScenario, AFileThatCouldNotBeWrittenBackUnchangedIsLeftAloneAndDefaultsApply) {
     // Saved as UTF-16 by an editor, damaged, or ended with bare carriage returns: the program
     // runs on its defaults and does not touch a byte of it, also when an option is changed.
-    const std::string utf16("\xFF\xFE[\0H\0L\0V\0_\0X\0S\0E\0T\0]\0\r\0\n\0S\0c\0a\0n\0D\0e\0p\0t\0h\0=\0003\0", 50);
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : std::string("[HLV_XSET]\r\nScanDepth=3\r\n")) utf16 += std::string{c, '\0'};
     for (const std::string& bytes : {utf16, settingsWith("ScanDepth=3\xFF\xFE"), std::string("[HLV_XSET]\rScanDepth=3\r")}) {
         SimMachineFixture fixture;
         fixture.writeHostFile(kSettingsHost, bytes);
