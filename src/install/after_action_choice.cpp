@@ -35,8 +35,12 @@ void confirmAfterAction(Program& program, std::int64_t bootResult, const std::ws
     if (ui.isMinimised(kMainWindow)) ui.restoreWindow(kMainWindow);
     const int choice = ui.comboSelection("AfterInstallCombo");
     const AfterInstallBox box = afterInstallBox(choice, bootResult);
-    const int answer = showMessageBox(program, kMainWindow, box.title, summary, box.buttons, kResultYes,
-                                      box.countdownSeconds, box.icon, 0);
+    const int answer = showMessageBox(program, {.title = box.title,
+                                                .text = summary,
+                                                .buttons = box.buttons,
+                                                .defaultResult = kResultYes,
+                                                .countdownSeconds = box.countdownSeconds,
+                                                .icon = box.icon});
     program.state.AfterAction = afterActionFor(choice, answer);
 }
 

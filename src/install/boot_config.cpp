@@ -140,11 +140,16 @@ bool checkBootRepair(Program& program, const BootRepairRequest& request) {
     }
     const int answer =
         repairsRunningSystemDisk(request, program.state.SystemDrive)
-            ? showMessageBox(program, kMainWindow, L"BCDBOOT 부팅 설정 복구",
-                             L"선택한 부팅 위치는\r\n현재 시스템 드라이브와 같은 디스크에 있습니다!\r\n부팅 설정 복구를 시작할까요?",
-                             kButtonsYesNo, kResultNo, 0, kIconWarning, 0)
-            : showMessageBox(program, kMainWindow, L"BCDBOOT 부팅 설정 복구", L"부팅 설정 복구를 시작합니다!", kButtonsYesNo,
-                             kResultNo, 0, kIconInformation, 0);
+            ? showMessageBox(program, {.title = L"BCDBOOT 부팅 설정 복구",
+                                       .text = L"선택한 부팅 위치는\r\n현재 시스템 드라이브와 같은 디스크에 있습니다!\r\n"
+                                               L"부팅 설정 복구를 시작할까요?",
+                                       .buttons = kButtonsYesNo,
+                                       .defaultResult = kResultNo,
+                                       .icon = kIconWarning})
+            : showMessageBox(program, {.title = L"BCDBOOT 부팅 설정 복구",
+                                       .text = L"부팅 설정 복구를 시작합니다!",
+                                       .buttons = kButtonsYesNo,
+                                       .defaultResult = kResultNo});
     return answer == kResultYes;
 }
 

@@ -33,11 +33,9 @@ void showRepairResult(Program& program, std::int64_t code) {
     const AppState& s = program.state;
     showStatus(program, s.BootLine);
     if (code == 0) {
-        showMessageBox(program, kMainWindow, L"알 림", L"BCDBOOT를 이용한 부팅 설정 완료!", kButtonsOk, kResultYes, 0,
-                       kIconInformation, 0);
+        showMessageBox(program, {.title = L"알 림", .text = L"BCDBOOT를 이용한 부팅 설정 완료!"});
     } else {
-        showMessageBox(program, kMainWindow, L"주 의", L"BCDBOOT 오류 발생!\r\n" + s.BootLine, kButtonsOk, kResultYes, 0,
-                       kIconWarning, 0);
+        showMessageBox(program, {.title = L"주 의", .text = L"BCDBOOT 오류 발생!\r\n" + s.BootLine, .icon = kIconWarning});
     }
 }
 
@@ -77,8 +75,7 @@ void onApplyFailed(Program& program) {
     const std::wstring code = std::to_wstring(s.ExitCode.load());
     showStatus(program, line + L"에러 코드: " + code);
     if (ui.isMinimised(kMainWindow)) ui.restoreWindow(kMainWindow);
-    showMessageBox(program, kMainWindow, L"에 러", line + L"\r\n에러 코드: " + code, kButtonsOk, kResultYes, 0,
-                   kIconError, 0);
+    showMessageBox(program, {.title = L"에 러", .text = line + L"\r\n에러 코드: " + code, .icon = kIconError});
     s.ExitCode = 0;
     s.BootRepairMode = false;
     refreshBothRows(program);

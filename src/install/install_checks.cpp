@@ -112,8 +112,11 @@ bool checkBeforeInstall(Program& program, InstallationRequest& request, std::wst
     if (ok) {
         const bool bootExists = !request.boot.drive.empty() && sys.folderExists(request.boot.drive);
         note = bootNote(request, bootExists);
-        const int answer = showMessageBox(program, kMainWindow, L"설치 확인", confirmationText(request, bootExists),
-                                          kButtonsYesNo, kResultNo, confirmationCountdown(request), kIconInformation, 0);
+        const int answer = showMessageBox(program, {.title = L"설치 확인",
+                                                    .text = confirmationText(request, bootExists),
+                                                    .buttons = kButtonsYesNo,
+                                                    .defaultResult = kResultNo,
+                                                    .countdownSeconds = confirmationCountdown(request)});
         ok = answer == kResultYes;
     }
     return ok;

@@ -47,8 +47,11 @@ void applyWorkerMain(Program& program, ApplyJob job) {
 }
 
 void askToCancel(Program& program) {
-    const int answer = showMessageBox(program, kMainWindow, L"주 의", L"설치를 중단 하시겠습니까?", kButtonsYesNo,
-                                      kResultNo, 0, kIconWarning, 0);
+    const int answer = showMessageBox(program, {.title = L"주 의",
+                                                .text = L"설치를 중단 하시겠습니까?",
+                                                .buttons = kButtonsYesNo,
+                                                .defaultResult = kResultNo,
+                                                .icon = kIconWarning});
     if (answer != kResultYes || !program.state.ApplyWorkerAlive.load()) return;
     program.ui.setEnabled("InstallButton", false);
     program.ui.setTimer(kMainWindow, kCancelTimer, kCancelTimerPeriod);
