@@ -176,8 +176,7 @@ void toggleOptionsMenuItem(Program& program, int item) {
 void showInformationBox(Program& program) {
     const std::wstring version =
         fileVersionText(program.system, program.state.SystemRoot + L"\\System32\\wimgapi.dll", kFileVersion, false);
-    showMessageBox(program, kMainWindow, L"프로그램 정보", informationText(version), kButtonsOk, kResultYes, 0,
-                   kIconInformation, 0);
+    showMessageBox(program, {.title = L"프로그램 정보", .text = informationText(version)});
 }
 
 void dispatchEvent(Program& program, const Event& event) {

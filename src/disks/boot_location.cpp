@@ -114,10 +114,12 @@ void clearBootLocation(Program& program) {
 }
 
 std::wstring bootLocationNote(Program& program) {
-    const std::wstring style = cellOf(program, "TargetRow", kStyleColumn);
-    const std::wstring bootType = cellOf(program, "BootRow", kBootTypeColumn);
-    if (style == L"GPT") return bootType != L"ESP" ? L"ESP 무시." : L"";
-    if (style == L"MBR") return bootType != L"ACT" && bootType != L"ESP" ? L"ACT 무시." : L"";
+    return bootLocationNote(cellOf(program, "TargetRow", kStyleColumn), cellOf(program, "BootRow", kBootTypeColumn));
+}
+
+std::wstring bootLocationNote(const std::wstring& installStyle, const std::wstring& bootType) {
+    if (installStyle == L"GPT") return bootType != L"ESP" ? L"ESP 무시." : L"";
+    if (installStyle == L"MBR") return bootType != L"ACT" && bootType != L"ESP" ? L"ACT 무시." : L"";
     return L"";
 }
 

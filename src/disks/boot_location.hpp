@@ -21,5 +21,8 @@ void clearBootLocation(Program& program);
 // The warning shown with the boot location when it does not suit the install location's
 // partition style: "ESP 무시.", "ACT 무시." or empty.
 std::wstring bootLocationNote(Program& program);
+// The same for an install location of partition style `installStyle` and a boot location of
+// boot type `bootType`.
+std::wstring bootLocationNote(const std::wstring& installStyle, const std::wstring& bootType);
 
 }  // namespace halvora

@@ -15,11 +15,16 @@ bool optionMarked(Program& program, int item) { return program.ui.isMenuItemChec
 }  // namespace
 
 WimHandle openImageFile(Program& program, const std::wstring& path) {
+    return openImageFile(program, path,
+                         {.checkIntegrity = optionMarked(program, kMenuCheck), .log = optionMarked(program, kMenuLog)});
+}
+
+WimHandle openImageFile(Program& program, const std::wstring& path, const ImageFileOptions& options) {
     ImagingLibrary& wim = program.system.imaging();
     std::uint32_t flags = 0;
     if (program.state.EsdSupported) flags |= kWimFlagSolidAllowed;
-    if (optionMarked(program, kMenuCheck)) flags |= kWimFlagVerify;
-    if (optionMarked(program, kMenuLog)) wim.registerLogFile(program.state.ImagingLogPath, kWimLogFlags);
+    if (options.checkIntegrity) flags |= kWimFlagVerify;
+    if (options.log) wim.registerLogFile(program.state.ImagingLogPath, kWimLogFlags);
     std::uint32_t creationResult = 0;
     return wim.createFile(path, kWimGenericRead, kWimOpenExisting, flags, 0, &creationResult);
 }

@@ -10,10 +10,18 @@
 
 namespace halvora {
 
+// The options menu's items that opening an image file follows.
+struct ImageFileOptions {
+    bool checkIntegrity = false;  // "Check"
+    bool log = false;             // "Log"
+};
+
 // Opens the file for reading; 0 when the library refuses it. Solid (ESD) files are allowed where
 // this Windows supports them, the integrity table is checked when "Check" is marked, and the
 // library's log is started first when "Log" is marked.
 WimHandle openImageFile(Program& program, const std::wstring& path);
+// The same with the options given rather than read from the menu.
+WimHandle openImageFile(Program& program, const std::wstring& path, const ImageFileOptions& options);
 // Closes the handle (0 is ignored) and stops the library's log when "Log" is marked.
 void closeImageFile(Program& program, WimHandle handle);
 

@@ -9,36 +9,39 @@ namespace {
 
 constexpr int kErrorCountdownExtra = 5;
 
-struct AfterBox {
-    const wchar_t* title;
-    int buttons;
-    int countdown;
-    int icon;
-};
+}  // namespace
 
-AfterBox boxFor(int choice) {
+AfterInstallBox afterInstallBox(int choice, std::int64_t bootResult) {
+    AfterInstallBox box;
     switch (choice) {
-        case kAfterShutdown: return {L"시스템을 종료 합니다!", kButtonsYesNo, 7, kIconShutdown};
-        case kAfterReboot: return {L"시스템을 다시 시작 합니다!", kButtonsYesNo, 7, kIconShutdown};
-        case kAfterFinish: return {L"프로그램을 종료 합니다!", kButtonsYesNo, 5, kIconInformation};
-        default: return {L"알 림!", kButtonsOk, 0, kIconInformation};
+        case kAfterShutdown: box = {L"시스템을 종료 합니다!", kButtonsYesNo, 7, kIconShutdown}; break;
+        case kAfterReboot: box = {L"시스템을 다시 시작 합니다!", kButtonsYesNo, 7, kIconShutdown}; break;
+        case kAfterFinish: box = {L"프로그램을 종료 합니다!", kButtonsYesNo, 5, kIconInformation}; break;
+        default: box = {L"알 림!", kButtonsOk, 0, kIconInformation}; break;
     }
+    if (bootResult != 0) {
+        box.icon = kIconWarning;
+        if (box.countdownSeconds != 0) box.countdownSeconds += kErrorCountdownExtra;
+    }
+    return box;
 }
 
-}  // namespace
+int afterActionFor(int choice, int answer) {
+    return answer == kResultYes && choice >= kAfterShutdown && choice <= kAfterFinish ? choice : kAfterReady;
+}
 
 void confirmAfterAction(Program& program, std::int64_t bootResult, const std::wstring& summary) {
     Toolkit& ui = program.ui;
     if (ui.isMinimised(kMainWindow)) ui.restoreWindow(kMainWindow);
     const int choice = ui.comboSelection("AfterInstallCombo");
-    AfterBox box = boxFor(choice);
-    if (bootResult != 0) {
-        box.icon = kIconWarning;
-        if (box.countdown != 0) box.countdown += kErrorCountdownExtra;
-    }
-    const int answer = showMessageBox(program, kMainWindow, box.title, summary, box.buttons, kResultYes, box.countdown,
-                                      box.icon, 0);
-    program.state.AfterAction = answer == kResultYes && choice >= kAfterShutdown && choice <= kAfterFinish ? choice : kAfterReady;
+    const AfterInstallBox box = afterInstallBox(choice, bootResult);
+    const int answer = showMessageBox(program, {.title = box.title,
+                                                .text = summary,
+                                                .buttons = box.buttons,
+                                                .defaultResult = kResultYes,
+                                                .countdownSeconds = box.countdownSeconds,
+                                                .icon = box.icon});
+    program.state.AfterAction = afterActionFor(choice, answer);
 }
 
 }  // namespace halvora

@@ -1,7 +1,6 @@
 #include "install/boot_config.hpp"
 
 #include "base/text.hpp"
-#include "disks/drive_row.hpp"
 #include "ui/main_window_events.hpp"
 #include "ui/main_window_layout.hpp"
 #include "ui/message_box.hpp"
@@ -23,9 +22,7 @@ void postBootDone(Program& program, std::uint64_t type, std::int64_t code) {
 void resetOldBiosStore(Program& program, const BootJob& job) {
     System& sys = program.system;
     const std::wstring store = job.target + L"\\boot\\bcd";
-    const std::wstring firmware = toUpper(job.firmware);
-    if (job.keepDefaultEntry || job.repair || job.target != job.boot || sys.fileSize(store) <= 0) return;
-    if (firmware != L"BIOS" && firmware != L"ALL") return;
+    if (!replacesOldBiosStore(job) || sys.fileSize(store) <= 0) return;
     const std::uint32_t attributes = sys.fileAttributes(store);
     if (attributes != kInvalidFileAttributes) {
         sys.setFileAttributes(store, attributes & ~(kFileAttributeReadOnly | kFileAttributeHidden | kFileAttributeSystem));
@@ -57,18 +54,25 @@ void runBcdboot(Program& program, BootJob job) {
     program.state.BootWorkerAlive = false;
 }
 
+BootJob bootJobOf(const ChosenVolume& target, const ChosenVolume& boot, const BootSettings& settings, bool repair) {
+    BootJob job;
+    job.target = target.drive;
+    job.boot = boot.drive;
+    job.locale = settings.locale;
+    job.firmware = settings.firmware;
+    job.keepDefaultEntry = settings.keepBootEntries;
+    job.repair = repair;
+    return job;
+}
+
 }  // namespace
 
-BootJob bootJobFromWindow(Program& program) {
-    Toolkit& ui = program.ui;
-    BootJob job;
-    job.target = ui.cell("TargetRow", 0, kDriveColumn);
-    job.boot = ui.cell("BootRow", 0, kDriveColumn);
-    job.locale = ui.comboItem("BootLocaleCombo", ui.comboSelection("BootLocaleCombo"));
-    job.firmware = ui.comboItem("BootFirmwareCombo", ui.comboSelection("BootFirmwareCombo"));
-    job.keepDefaultEntry = ui.isChecked("KeepBootEntriesCheck");
-    job.repair = program.state.BootRepairMode;
-    return job;
+BootJob bootJobFor(const InstallationRequest& request) {
+    return bootJobOf(request.target, request.boot, request.bootSettings, false);
+}
+
+BootJob bootJobFor(const BootRepairRequest& request) {
+    return bootJobOf(request.target, request.boot, request.bootSettings, true);
 }
 
 std::wstring bcdbootArguments(const BootJob& job) {
@@ -80,11 +84,16 @@ std::wstring bcdbootArguments(const BootJob& job) {
     return arguments;
 }
 
-bool startBootWorker(Program& program, std::uint32_t& error) {
+bool replacesOldBiosStore(const BootJob& job) {
+    if (job.keepDefaultEntry || job.repair || job.target != job.boot) return false;
+    const std::wstring firmware = toUpper(job.firmware);
+    return firmware == L"BIOS" || firmware == L"ALL";
+}
+
+bool startBootWorker(Program& program, const BootJob& job, std::uint32_t& error) {
     joinFinishedWorker(program.bootThread);  // it has posted its result
     program.state.BootWorkerAlive = true;
-    program.bootThread = program.system.startThread(
-        [&program, job = bootJobFromWindow(program)] { runBcdboot(program, job); }, error);
+    program.bootThread = program.system.startThread([&program, job] { runBcdboot(program, job); }, error);
     if (!program.bootThread) {
         program.state.BootWorkerAlive = false;
         return false;
@@ -106,38 +115,41 @@ std::wstring bootResultText(std::uint64_t type, std::int64_t code) {
     }
 }
 
-bool checkBootRepair(Program& program) {
-    Toolkit& ui = program.ui;
+std::wstring bootRepairRefusal(const BootRepairRequest& request, bool bootExists, bool windowsBootExists) {
+    if (request.boot.drive.empty() || !bootExists) return L"부팅 위치가 지정되어야 합니다.";
+    if (request.target.drive.size() <= 1) return L"설치 위치가 지정되어야 합니다.";
+    if (!windowsBootExists) return L"윈도우가 설치 위치에 정상적으로 설치 되어 있어야 합니다.";
+    if (request.boot.bootType != L"ESP" && request.boot.bootType != L"ACT") return L"부팅 위치가 ESP 혹은 ACT 가 아닙니다.";
+    return L"";
+}
+
+bool repairsRunningSystemDisk(const BootRepairRequest& request, const std::wstring& systemDrive) {
+    return equalsIgnoreCase(request.target.drive, systemDrive) && request.boot.disk == request.target.disk;
+}
+
+bool checkBootRepair(Program& program, const BootRepairRequest& request) {
     System& sys = program.system;
     if (program.state.Busy.load()) return false;
-    const std::wstring boot = ui.cell("BootRow", 0, kDriveColumn);
-    const std::wstring target = ui.cell("TargetRow", 0, kDriveColumn);
-    if (boot.empty() || !sys.folderExists(boot)) {
-        showStatus(program, L"부팅 위치가 지정되어야 합니다.");
+    // Each folder is looked for only when the checks before it passed.
+    const bool bootExists = !request.boot.drive.empty() && sys.folderExists(request.boot.drive);
+    const bool windowsBootExists =
+        bootExists && request.target.drive.size() > 1 && sys.folderExists(request.target.drive + L"\\Windows\\Boot");
+    if (const std::wstring refusal = bootRepairRefusal(request, bootExists, windowsBootExists); !refusal.empty()) {
+        showStatus(program, refusal);
         return false;
     }
-    if (target.size() <= 1) {
-        showStatus(program, L"설치 위치가 지정되어야 합니다.");
-        return false;
-    }
-    if (!sys.folderExists(target + L"\\Windows\\Boot")) {
-        showStatus(program, L"윈도우가 설치 위치에 정상적으로 설치 되어 있어야 합니다.");
-        return false;
-    }
-    const std::wstring bootType = ui.cell("BootRow", 0, kBootTypeColumn);
-    if (bootType != L"ESP" && bootType != L"ACT") {
-        showStatus(program, L"부팅 위치가 ESP 혹은 ACT 가 아닙니다.");
-        return false;
-    }
-    const bool runningSystemDisk = equalsIgnoreCase(target, program.state.SystemDrive) &&
-                                   ui.cell("BootRow", 0, kDiskColumn) == ui.cell("TargetRow", 0, kDiskColumn);
     const int answer =
-        runningSystemDisk
-            ? showMessageBox(program, kMainWindow, L"BCDBOOT 부팅 설정 복구",
-                             L"선택한 부팅 위치는\r\n현재 시스템 드라이브와 같은 디스크에 있습니다!\r\n부팅 설정 복구를 시작할까요?",
-                             kButtonsYesNo, kResultNo, 0, kIconWarning, 0)
-            : showMessageBox(program, kMainWindow, L"BCDBOOT 부팅 설정 복구", L"부팅 설정 복구를 시작합니다!", kButtonsYesNo,
-                             kResultNo, 0, kIconInformation, 0);
+        repairsRunningSystemDisk(request, program.state.SystemDrive)
+            ? showMessageBox(program, {.title = L"BCDBOOT 부팅 설정 복구",
+                                       .text = L"선택한 부팅 위치는\r\n현재 시스템 드라이브와 같은 디스크에 있습니다!\r\n"
+                                               L"부팅 설정 복구를 시작할까요?",
+                                       .buttons = kButtonsYesNo,
+                                       .defaultResult = kResultNo,
+                                       .icon = kIconWarning})
+            : showMessageBox(program, {.title = L"BCDBOOT 부팅 설정 복구",
+                                       .text = L"부팅 설정 복구를 시작합니다!",
+                                       .buttons = kButtonsYesNo,
+                                       .defaultResult = kResultNo});
     return answer == kResultYes;
 }
 

@@ -6,6 +6,7 @@
 #include "install/boot_config.hpp"
 #include "install/busy_state.hpp"
 #include "install/install_command.hpp"
+#include "install/installation_request.hpp"
 #include "install/oem_placement.hpp"
 #include "ui/main_window_events.hpp"
 #include "ui/main_window_layout.hpp"
@@ -32,30 +33,49 @@ void showRepairResult(Program& program, std::int64_t code) {
     const AppState& s = program.state;
     showStatus(program, s.BootLine);
     if (code == 0) {
-        showMessageBox(program, kMainWindow, L"알 림", L"BCDBOOT를 이용한 부팅 설정 완료!", kButtonsOk, kResultYes, 0,
-                       kIconInformation, 0);
+        showMessageBox(program, {.title = L"알 림", .text = L"BCDBOOT를 이용한 부팅 설정 완료!"});
     } else {
-        showMessageBox(program, kMainWindow, L"주 의", L"BCDBOOT 오류 발생!\r\n" + s.BootLine, kButtonsOk, kResultYes, 0,
-                       kIconWarning, 0);
+        showMessageBox(program, {.title = L"주 의", .text = L"BCDBOOT 오류 발생!\r\n" + s.BootLine, .icon = kIconWarning});
     }
 }
 
+// Whether the request that ends asked for the imaging log, which is then stopped. A boot repair
+// opens no image but ends through the same step, so its request carries the option too.
+bool keptImagingLog(const Program& program) {
+    if (const InstallationRequest* installation = keptInstallation(program)) return installation->options.imagingLog;
+    if (const BootRepairRequest* repair = keptBootRepair(program)) return repair->imagingLog;
+    return false;
+}
+
+// The boot configuration of the installation or boot repair under way.
+BootJob keptBootJob(const Program& program) {
+    BootJob job;
+    if (const InstallationRequest* installation = keptInstallation(program)) job = bootJobFor(*installation);
+    if (const BootRepairRequest* repair = keptBootRepair(program)) job = bootJobFor(*repair);
+    job.repair = program.state.BootRepairMode;
+    return job;
+}
+
 }  // namespace
+
+CompletionOutcome completionOutcome(int afterAction, std::int64_t bootResult, std::int32_t exitCode) {
+    if (afterAction > kAfterFinish) return {false, 0};
+    return {true, bootResult != 0 && exitCode == 0 ? static_cast<std::int32_t>(bootResult) : exitCode};
+}
 
 void onApplyFailed(Program& program) {
     Toolkit& ui = program.ui;
     AppState& s = program.state;
     joinFinishedWorker(program.applyThread);
     ui.setEnabled("InstallButton", false);
-    closeApplyHandles(program);
+    closeApplyHandles(program, keptImagingLog(program));
     ui.killTimer(kMainWindow, kCancelTimer);
     const std::wstring line = s.CancelRequested.load() ? L"사용자 취소. 중단 완료. " : L"중단 완료. ";
     s.CancelRequested = false;
     const std::wstring code = std::to_wstring(s.ExitCode.load());
     showStatus(program, line + L"에러 코드: " + code);
     if (ui.isMinimised(kMainWindow)) ui.restoreWindow(kMainWindow);
-    showMessageBox(program, kMainWindow, L"에 러", line + L"\r\n에러 코드: " + code, kButtonsOk, kResultYes, 0,
-                   kIconError, 0);
+    showMessageBox(program, {.title = L"에 러", .text = line + L"\r\n에러 코드: " + code, .icon = kIconError});
     s.ExitCode = 0;
     s.BootRepairMode = false;
     refreshBothRows(program);
@@ -68,7 +88,7 @@ void onApplySucceeded(Program& program) {
     AppState& s = program.state;
     joinFinishedWorker(program.applyThread);
     program.ui.setEnabled("InstallButton", false);
-    closeApplyHandles(program);
+    closeApplyHandles(program, keptImagingLog(program));
     s.CancelRequested = false;
     s.CompletionLine.clear();
     s.BootLine.clear();
@@ -83,7 +103,7 @@ void onApplySucceeded(Program& program) {
     }
     if (s.BootWorkerAlive.load()) return;
     std::uint32_t error = 0;
-    if (!startBootWorker(program, error)) {
+    if (!startBootWorker(program, keptBootJob(program), error)) {
         showStatus(program, L"BCDBOOT 쓰레드 생성 오류 발생: " + std::to_wstring(error));
         postToMainWindow(program, kBootConfigDone, kBootNotRun, error);
     }
@@ -93,33 +113,44 @@ void onBootConfigDone(Program& program, const Event& event) {
     AppState& s = program.state;
     joinFinishedWorker(program.bootThread);  // it has posted this event
     const std::int64_t code = event.lparam;
-    s.BootLine = bootResultText(event.wparam, code) + L" " + bootLocationNote(program);
+    const InstallationRequest* installation = keptInstallation(program);
+    const BootRepairRequest* repair = keptBootRepair(program);
+    const ChosenVolume none;
+    const ChosenVolume& target = installation ? installation->target : repair ? repair->target : none;
+    const ChosenVolume& boot = installation ? installation->boot : repair ? repair->boot : none;
+    s.BootLine = bootResultText(event.wparam, code) + L" " + bootLocationNote(target.style, boot.bootType);
     s.AfterAction = kAfterReady;
     if (s.BootRepairMode) {
         showRepairResult(program, code);
     } else {
-        const std::wstring target = program.ui.cell("TargetRow", 0, 0);
-        const int oem = copyOemFolders(program, program.ui.text("OemEdit"), target);
+        const std::wstring oemFolder = installation ? installation->oemFolder : L"";
+        const std::wstring answerFile = installation ? installation->answerFile : L"";
+        const int oem = copyOemFolders(program, oemFolder, target.drive);
         if (oem > 0) s.OemLine = L"$OEM$: " + std::to_wstring(oem) + L".";
-        const int xml = placeAnswerFile(program, program.ui.text("XmlEdit"), target);
+        const int xml = placeAnswerFile(program, answerFile, target.drive);
         if (xml > 0) s.XmlLine += L"XML: " + std::to_wstring(xml) + L".";
         showStatus(program, s.CompletionLine + L"  " + s.BootLine + L"  " + s.OemLine + L"  " + s.XmlLine);
+        // The after-install choice is read only now: its list stays usable while the image is
+        // applied, and the person may change their mind until the summary shows.
         confirmAfterAction(program, code,
                            s.CompletionLine + L"\r\n" + s.BootLine + L"\r\n" + s.OemLine + L"\r\n" + s.XmlLine);
     }
     s.BootRepairMode = false;
-    if (s.AfterAction > kAfterFinish) {
+    const CompletionOutcome outcome = completionOutcome(s.AfterAction, code, s.ExitCode.load());
+    if (!outcome.quit) {
         returnToIdle(program);
         return;
     }
-    if (code != 0 && s.ExitCode.load() == 0) s.ExitCode = static_cast<std::int32_t>(code);
+    s.ExitCode = outcome.exitCode;
     program.quit = true;
 }
 
 void bootRepairCommand(Program& program) {
     AppState& s = program.state;
     if (s.anyWorkerAlive()) return;
-    if (!checkBootRepair(program)) return;
+    BootRepairRequest request = readBootRepairRequest(program);
+    if (!checkBootRepair(program, request)) return;
+    keepRequest(program, std::move(request));
     s.BootRepairMode = true;
     setBusy(program, true);
     postToMainWindow(program, kApplySucceeded);

@@ -3,6 +3,8 @@
 // installation (boot configuration, customisations, summary, after-install action) or of a boot
 // repair, and the way back to idle.
 
+#include <cstdint>
+
 #include "platform/event.hpp"
 #include "ui/program_context.hpp"
 
@@ -18,6 +20,14 @@ void onApplySucceeded(Program& program);
 
 // Bcdboot has run (or could not): place the customisations, show the summary, then stay or end.
 void onBootConfigDone(Program& program, const Event& event);
+
+// What follows the summary: back to idle (the exit code cleared), or the program ends with an
+// exit code that reports a failed boot configuration unless an earlier error already set one.
+struct CompletionOutcome {
+    bool quit = false;
+    std::int32_t exitCode = 0;
+};
+CompletionOutcome completionOutcome(int afterAction, std::int64_t bootResult, std::int32_t exitCode);
 
 // The boot repair button: the boot configuration alone, for a Windows already installed.
 void bootRepairCommand(Program& program);

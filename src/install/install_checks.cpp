@@ -3,7 +3,6 @@
 #include "base/text.hpp"
 #include "disks/boot_location.hpp"
 #include "disks/drive_lists.hpp"
-#include "disks/drive_row.hpp"
 #include "ui/main_window_events.hpp"
 #include "ui/main_window_layout.hpp"
 #include "ui/message_box.hpp"
@@ -14,7 +13,6 @@ namespace halvora {
 namespace {
 
 constexpr int kConfirmCountdown = 5;
-constexpr int kImageBytesColumn = 9;
 
 // Nothing else may run; a busy state that no worker will end is cleared through the failure path.
 bool nothingRuns(Program& program) {
@@ -33,74 +31,92 @@ bool nothingRuns(Program& program) {
     return true;
 }
 
-std::wstring usbWarning(Program& program) {
-    const std::wstring bus = program.ui.cell("TargetRow", 0, kBusColumn);
-    if (bus != L"7" && bus != L"12" && bus != L"13") return L"";
-    if (program.ui.cell("TargetRow", 0, kDriveTypeColumn) == L"2") return L"\r\n*USB 에서의 설치 속도는 매우 느립니다.";
-    return L"\r\n*외장 디스크는\r\n시스템 환경에 따라 설치 속도가 느려질 수 있습니다.";
+// The free space and partition style are measured again just before the apply: the volume may
+// have changed since it was chosen. Only the rows change; the rest of the request stays.
+void refreshChosenVolumes(Program& program, InstallationRequest& request) {
+    refreshChosenRow(program, "TargetRow", "TargetDriveList");
+    refreshChosenRow(program, "BootRow", "BootDriveList");
+    request.target = readChosenVolume(program, "TargetRow");
+    request.boot = readChosenVolume(program, "BootRow");
+}
+
+// Shows a refusal; true when there was none.
+bool passes(Program& program, const std::wstring& refusal) {
+    if (refusal.empty()) return true;
+    showStatus(program, refusal);
+    return false;
 }
 
 }  // namespace
 
-bool checkBeforeInstall(Program& program, bool automatic, std::wstring& note) {
-    Toolkit& ui = program.ui;
+std::wstring imageFileRefusal(const InstallationRequest& request, std::int64_t imageFileSize) {
+    if (imageFileSize > 0) return L"";
+    return request.imageFile.empty() ? L"설치 파일(Wim, Swm, ESD)을 지정 하세요." : L"설치 파일이 지정한 위치에 없습니다.";
+}
+
+std::wstring indexRefusal(const InstallationRequest& request) {
+    return request.index > 0 ? L"" : L"Index 선택이 되어 있지 않습니다.";
+}
+
+std::wstring targetRefusal(const InstallationRequest& request, bool targetExists, const std::wstring& systemDrive) {
+    if (request.target.drive.empty() || !targetExists) return L"윈도우를 설치 할 위치를 지정하세요.";
+    if (equalsIgnoreCase(request.target.drive, systemDrive)) return L"선택한 설치 위치는 현재 사용 중인 시스템 드라이브 입니다.";
+    return L"";
+}
+
+std::wstring spaceRefusal(const InstallationRequest& request) {
+    if (request.imageBytes <= request.target.freeBytes) return L"";
+    return L"설치 공간 부족.  설치 용량: " + std::to_wstring(request.imageBytes) +
+           L"  남은 공간: " + std::to_wstring(request.target.freeBytes);
+}
+
+std::wstring bootNote(const InstallationRequest& request, bool bootExists) {
+    std::wstring note = bootExists ? L"" : L"부팅 위치 생략(Bcdboot 생략). ";
+    return note + bootLocationNote(request.target.style, request.boot.bootType);
+}
+
+std::wstring externalDiskWarning(const ChosenVolume& target) {
+    if (target.bus != L"7" && target.bus != L"12" && target.bus != L"13") return L"";
+    if (target.driveType == L"2") return L"\r\n*USB 에서의 설치 속도는 매우 느립니다.";
+    return L"\r\n*외장 디스크는\r\n시스템 환경에 따라 설치 속도가 느려질 수 있습니다.";
+}
+
+std::wstring confirmationText(const InstallationRequest& request, bool bootExists) {
+    std::wstring text = L"윈도우 설치를 시작합니다!\r\n";
+    text += L"이미지 번호 : " + request.indexText + L"\r\n";
+    text += L"설치 위치 : " + request.target.drive + L"\r\n";
+    if (bootExists) text += L"부팅 위치 : " + request.boot.drive;
+    text += bootNote(request, bootExists);
+    text += externalDiskWarning(request.target);
+    return text;
+}
+
+int confirmationCountdown(const InstallationRequest& request) { return request.automatic ? kConfirmCountdown : 0; }
+
+bool checkBeforeInstall(Program& program, InstallationRequest& request, std::wstring& note) {
     System& sys = program.system;
     note.clear();
-    std::wstring summary;
-    bool ok = true;
-
-    const std::wstring imageFile = ui.text("ImageFileEdit");
-    if (sys.fileSize(imageFile) <= 0) {
-        ok = false;
-        showStatus(program, imageFile.empty() ? L"설치 파일(Wim, Swm, ESD)을 지정 하세요." : L"설치 파일이 지정한 위치에 없습니다.");
-    }
+    // Every check runs only while the ones before it passed, except that a busy program is
+    // reported also when the image file is missing.
+    bool ok = passes(program, imageFileRefusal(request, sys.fileSize(request.imageFile)));
     if (!nothingRuns(program)) ok = false;
-
-    const std::wstring indexText = ui.text("ImageIndexEdit");
-    const long long index = parseLeadingInteger(trimSpaces(indexText));
+    ok = ok && passes(program, indexRefusal(request));
     if (ok) {
-        if (index > 0) {
-            summary += L"이미지 번호 : " + indexText + L"\r\n";
-        } else {
-            ok = false;
-            showStatus(program, L"Index 선택이 되어 있지 않습니다.");
-        }
-    }
-    const std::wstring target = ui.cell("TargetRow", 0, kDriveColumn);
-    if (ok) {
-        if (!target.empty() && sys.folderExists(target)) {
-            summary += L"설치 위치 : " + target + L"\r\n";
-            if (equalsIgnoreCase(target, program.state.SystemDrive)) {
-                ok = false;
-                showStatus(program, L"선택한 설치 위치는 현재 사용 중인 시스템 드라이브 입니다.");
-            }
-        } else {
-            ok = false;
-            showStatus(program, L"윈도우를 설치 할 위치를 지정하세요.");
-        }
+        const bool targetExists = !request.target.drive.empty() && sys.folderExists(request.target.drive);
+        ok = passes(program, targetRefusal(request, targetExists, program.state.SystemDrive));
     }
     if (ok) {
-        refreshChosenRow(program, "TargetRow", "TargetDriveList");
-        refreshChosenRow(program, "BootRow", "BootDriveList");
-        const long long need = parseLeadingInteger(ui.cell("ImageList", static_cast<int>(index - 1), kImageBytesColumn));
-        const long long free = parseLeadingInteger(ui.cell("TargetRow", 0, kFreeColumn));
-        if (need > free) {
-            ok = false;
-            showStatus(program, L"설치 공간 부족.  설치 용량: " + std::to_wstring(need) + L"  남은 공간: " + std::to_wstring(free));
-        }
+        refreshChosenVolumes(program, request);
+        ok = passes(program, spaceRefusal(request));
     }
     if (ok) {
-        const std::wstring boot = ui.cell("BootRow", 0, kDriveColumn);
-        if (!boot.empty() && sys.folderExists(boot)) {
-            summary += L"부팅 위치 : " + boot;
-        } else {
-            note += L"부팅 위치 생략(Bcdboot 생략). ";
-        }
-        note += bootLocationNote(program);
-        summary += note;
-        summary += usbWarning(program);
-        const int answer = showMessageBox(program, kMainWindow, L"설치 확인", L"윈도우 설치를 시작합니다!\r\n" + summary,
-                                          kButtonsYesNo, kResultNo, automatic ? kConfirmCountdown : 0, kIconInformation, 0);
+        const bool bootExists = !request.boot.drive.empty() && sys.folderExists(request.boot.drive);
+        note = bootNote(request, bootExists);
+        const int answer = showMessageBox(program, {.title = L"설치 확인",
+                                                    .text = confirmationText(request, bootExists),
+                                                    .buttons = kButtonsYesNo,
+                                                    .defaultResult = kResultNo,
+                                                    .countdownSeconds = confirmationCountdown(request)});
         ok = answer == kResultYes;
     }
     return ok;

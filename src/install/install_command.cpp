@@ -1,12 +1,12 @@
 #include "install/install_command.hpp"
 
 #include "base/paths.hpp"
-#include "base/text.hpp"
 #include "images/image_file.hpp"
 #include "images/wim_info.hpp"
 #include "install/busy_state.hpp"
 #include "install/completion.hpp"
 #include "install/install_checks.hpp"
+#include "install/installation_request.hpp"
 #include "ui/main_window_events.hpp"
 #include "ui/main_window_layout.hpp"
 #include "ui/message_box.hpp"
@@ -47,21 +47,15 @@ void applyWorkerMain(Program& program, ApplyJob job) {
 }
 
 void askToCancel(Program& program) {
-    const int answer = showMessageBox(program, kMainWindow, L"주 의", L"설치를 중단 하시겠습니까?", kButtonsYesNo,
-                                      kResultNo, 0, kIconWarning, 0);
+    const int answer = showMessageBox(program, {.title = L"주 의",
+                                                .text = L"설치를 중단 하시겠습니까?",
+                                                .buttons = kButtonsYesNo,
+                                                .defaultResult = kResultNo,
+                                                .icon = kIconWarning});
     if (answer != kResultYes || !program.state.ApplyWorkerAlive.load()) return;
     program.ui.setEnabled("InstallButton", false);
     program.ui.setTimer(kMainWindow, kCancelTimer, kCancelTimerPeriod);
     program.state.CancelRequested = true;
-}
-
-std::uint32_t applyFlags(Program& program) {
-    Toolkit& ui = program.ui;
-    std::uint32_t flags = 0;
-    if (ui.isMenuItemChecked(kOptionsMenu, kMenuVerify)) flags |= kWimApplyVerify;
-    if (ui.isMenuItemChecked(kOptionsMenu, kMenuCompact) && program.state.CompactSupported) flags |= kWimApplyCompact;
-    if (ui.isMenuItemChecked(kOptionsMenu, kMenuWimBoot)) flags |= kWimApplyWimBoot;
-    return flags;
 }
 
 void referenceSplitParts(Program& program, WimHandle file, const std::wstring& path) {
@@ -74,16 +68,16 @@ void referenceSplitParts(Program& program, WimHandle file, const std::wstring& p
 }
 
 // Opens, references and loads the image; false (nothing left open) when that fails.
-bool prepareImage(Program& program, const std::wstring& target) {
+bool prepareImage(Program& program, const InstallationRequest& request) {
     AppState& s = program.state;
     ImagingLibrary& wim = program.system.imaging();
-    const std::wstring path = program.ui.text("ImageFileEdit");
-    s.ImageFileHandle = openImageFile(program, path);
+    const InstallOptions& options = request.options;
+    s.ImageFileHandle =
+        openImageFile(program, request.imageFile, {.checkIntegrity = options.checkIntegrity, .log = options.imagingLog});
     if (s.ImageFileHandle == 0) return false;
-    referenceSplitParts(program, s.ImageFileHandle, path);
-    if (!wim.setTemporaryPath(s.ImageFileHandle, volumeRoot(target))) return false;
-    const auto index = static_cast<std::uint32_t>(parseLeadingInteger(trimSpaces(program.ui.text("ImageIndexEdit"))));
-    s.ImageHandle = wim.loadImage(s.ImageFileHandle, index);
+    referenceSplitParts(program, s.ImageFileHandle, request.imageFile);
+    if (!wim.setTemporaryPath(s.ImageFileHandle, volumeRoot(request.target.drive))) return false;
+    s.ImageHandle = wim.loadImage(s.ImageFileHandle, static_cast<std::uint32_t>(request.index));
     if (s.ImageHandle == 0) {
         showStatus(program, L"Image에 오류가 있습니다. 분할 파일이면 첫번째 파일을 선택하십시오.");
         return false;
@@ -91,9 +85,10 @@ bool prepareImage(Program& program, const std::wstring& target) {
     return true;
 }
 
-bool startApplyWorker(Program& program, const std::wstring& target) {
+bool startApplyWorker(Program& program, const InstallationRequest& request) {
     joinFinishedWorker(program.applyThread);
-    ApplyJob job{program.state.ImageHandle.load(), volumeRoot(target), applyFlags(program)};
+    ApplyJob job{program.state.ImageHandle.load(), volumeRoot(request.target.drive),
+                 applyFlags(request.options, program.state.CompactSupported)};
     program.state.ApplyWorkerAlive = true;
     std::uint32_t error = 0;
     program.applyThread = program.system.startThread([&program, job] { applyWorkerMain(program, job); }, error);
@@ -115,12 +110,20 @@ std::wstring splitPartPath(const std::wstring& firstPart, unsigned part) {
     return folderPart(firstPart) + stem + std::to_wstring(part) + L"." + extension;
 }
 
-void closeApplyHandles(Program& program) {
+std::uint32_t applyFlags(const InstallOptions& options, bool compactSupported) {
+    std::uint32_t flags = 0;
+    if (options.verify) flags |= kWimApplyVerify;
+    if (options.compact && compactSupported) flags |= kWimApplyCompact;
+    if (options.wimBoot) flags |= kWimApplyWimBoot;
+    return flags;
+}
+
+void closeApplyHandles(Program& program, bool stopImagingLog) {
     AppState& s = program.state;
     ImagingLibrary& wim = program.system.imaging();
     if (const WimHandle image = s.ImageHandle.exchange(0)) wim.closeHandle(image);
     if (const WimHandle file = s.ImageFileHandle.exchange(0)) wim.closeHandle(file);
-    if (program.ui.isMenuItemChecked(kOptionsMenu, kMenuLog)) wim.unregisterLogFile(s.ImagingLogPath);
+    if (stopImagingLog) wim.unregisterLogFile(s.ImagingLogPath);
 }
 
 void installCommand(Program& program, bool automatic) {
@@ -130,12 +133,18 @@ void installCommand(Program& program, bool automatic) {
         askToCancel(program);
         return;
     }
+    InstallationRequest request = readInstallationRequest(program, automatic);
     std::wstring note;
-    if (!checkBeforeInstall(program, automatic, note)) return;
+    const bool confirmed = checkBeforeInstall(program, request, note);
+    // The steps that follow work from the kept request: the apply's end, the boot configuration,
+    // the completion, and also the failure path that a refused start may set going. A request
+    // that a running worker's later steps still need stays.
+    if (!s.anyWorkerAlive()) keepRequest(program, request);
+    if (!confirmed) return;
     setBusy(program, true);
-    const std::wstring target = ui.cell("TargetRow", 0, 0);
-    if (!prepareImage(program, target)) {
-        closeApplyHandles(program);
+    const bool stopImagingLog = request.options.imagingLog;
+    if (!prepareImage(program, request)) {
+        closeApplyHandles(program, stopImagingLog);
         setBusy(program, false);
         return;
     }
@@ -146,8 +155,8 @@ void installCommand(Program& program, bool automatic) {
     showStatus(program, L"", kStatusTimeField);
     showStatus(program, L"진행... " + note);
     s.ApplyStartTime = program.system.secondsNow();
-    if (!startApplyWorker(program, target)) {
-        closeApplyHandles(program);
+    if (!startApplyWorker(program, request)) {
+        closeApplyHandles(program, stopImagingLog);
         setBusy(program, false);
         return;
     }

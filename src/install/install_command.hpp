@@ -2,8 +2,10 @@
 // The install button: starts an installation (checks, confirmation, the apply on its worker)
 // or, while one runs, asks whether to cancel it.
 
+#include <cstdint>
 #include <string>
 
+#include "install/installation_request.hpp"
 #include "ui/program_context.hpp"
 
 namespace halvora {
@@ -12,8 +14,12 @@ namespace halvora {
 // down).
 void installCommand(Program& program, bool automatic);
 
-// Closes the loaded image and the image file, and stops the imaging log when it runs.
-void closeApplyHandles(Program& program);
+// Closes the loaded image and the image file, and stops the imaging log when `stopImagingLog`
+// (the request's "Log").
+void closeApplyHandles(Program& program, bool stopImagingLog);
+
+// The imaging library's apply flags for the options; Compact only where this Windows has it.
+std::uint32_t applyFlags(const InstallOptions& options, bool compactSupported);
 
 // Part `part` of a split set named by its first part: D:\s\install.swm, 2 → D:\s\install2.swm.
 std::wstring splitPartPath(const std::wstring& firstPart, unsigned part);

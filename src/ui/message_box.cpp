@@ -84,12 +84,13 @@ std::wstring countdownCaption(const std::wstring& caption, int remainingSeconds)
     return caption + L" (" + std::to_wstring(remainingSeconds) + L")";
 }
 
-int showMessageBox(Program& program, const std::string& owner, const std::wstring& title,
-                   const std::wstring& text, int buttons, int defaultResult, int countdownSeconds, int icon,
-                   int fontSize) {
+int showMessageBox(Program& program, const MessageBoxRequest& request) {
     Toolkit& ui = program.ui;
     AppState& s = program.state;
-    if (fontSize == 0) fontSize = messageBoxFontSize(s.FontSize);
+    const std::string& owner = request.owner;
+    const std::wstring& text = request.text;
+    const int countdownSeconds = request.countdownSeconds;
+    const int fontSize = request.fontSize != 0 ? request.fontSize : messageBoxFontSize(s.FontSize);
 
     ui.setEnabled(owner, false);
     ui.createWindow(kMessageBoxWindow, L"", {400, 200}, owner, kWindowNoCloseBox | kWindowTopMost | kWindowTakesKeys);
@@ -99,20 +100,20 @@ int showMessageBox(Program& program, const std::string& owner, const std::wstrin
 
     ui.createControl({kLabel, ControlKind::Label, kMessageBoxWindow, text, {60, 20, 350, 32}});
     ui.setColours(kLabel, s.Colours.labelMBox.text, s.Colours.labelMBox.background);
-    const MessageBoxLayout layout = layoutMessageBox(ui.measureText(kLabel, text), buttons, defaultResult);
+    const MessageBoxLayout layout = layoutMessageBox(ui.measureText(kLabel, text), request.buttons, request.defaultResult);
     ui.setClientSize(kMessageBoxWindow, layout.client);
     ui.setRect(kLabel, layout.label);
 
     ui.createControl({kStrip, ControlKind::Panel, kMessageBoxWindow, L"", layout.strip});
     for (const auto& b : layout.buttons) ui.createControl({b.name, ControlKind::Button, kStrip, b.caption, b.rect});
 
-    ui.setText(kMessageBoxWindow, title);
+    ui.setText(kMessageBoxWindow, request.title);
     ui.centreWindow(kMessageBoxWindow);
     ui.setVisible(kMessageBoxWindow, true);
 
     program.system.messageBeep(kBeepExclamation);
     ui.createControl({kIcon, ControlKind::Icon, kMessageBoxWindow, L"", {15, 20, 32, 32}});
-    ui.setIcon(kIcon, program.system.systemDirectory() + L"\\Shell32.dll", icon, 32);
+    ui.setIcon(kIcon, program.system.systemDirectory() + L"\\Shell32.dll", request.icon, 32);
 
     const MessageBoxButton& preset = layout.buttons[static_cast<std::size_t>(layout.defaultButton)];
     const int countdownMs = countdownSeconds * 1000;

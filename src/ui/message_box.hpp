@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/geometry.hpp"
+#include "ui/main_window_layout.hpp"
 #include "ui/program_context.hpp"
 
 namespace halvora {
@@ -57,10 +58,23 @@ struct MessageBoxKeyAction {
 };
 MessageBoxKeyAction messageBoxKey(const MessageBoxLayout& layout, int focus, int key, bool shift);
 
-// Shows the box owned by `owner` and returns 6 Yes, 7 No, 2 Cancel (or closed), 0 Ok.
-// Worker completion events that arrive meanwhile are kept for the main loop.
-int showMessageBox(Program& program, const std::string& owner, const std::wstring& title,
-                   const std::wstring& text, int buttons, int defaultResult, int countdownSeconds, int icon,
-                   int fontSize);
+// What a box shows and how it answers by itself. Call sites name what differs from a plain
+// notice over the main window with an Ok button: {.title = ..., .text = ..., .icon = ...}.
+struct MessageBoxRequest {
+    std::string owner = kMainWindow;  // disabled while the box is open
+    std::wstring title;
+    std::wstring text;
+    int buttons = kButtonsOk;
+    // The button that has the focus first and that the countdown presses. A question left to
+    // itself is answered No unless it says otherwise; an Ok box has only Ok.
+    int defaultResult = kResultNo;
+    int countdownSeconds = 0;  // 0: no countdown
+    int icon = kIconInformation;
+    int fontSize = 0;  // 0: one step larger than the interface font
+};
+
+// Shows the box and returns 6 Yes, 7 No, 2 Cancel (or closed), 0 Ok. Worker completion events
+// that arrive meanwhile are kept for the main loop.
+int showMessageBox(Program& program, const MessageBoxRequest& request);
 
 }  // namespace halvora

@@ -2,6 +2,7 @@
 // What every handler of the program works with: the platform, the process-wide state, and the
 // events that a message box held back while it was open.
 
+#include <any>
 #include <deque>
 #include <memory>
 
@@ -21,6 +22,10 @@ struct Program {
     // handles them before it waits for new ones.
     std::deque<Event> heldEvents;
     bool quit = false;
+    // What the installation or boot repair under way was asked to do, read from the window when
+    // it started; the steps after each worker's end take it from here. Its types belong to the
+    // install floor (install/installation_request.hpp), above this one.
+    std::any request;
     // The worker threads. Each is joined only once it has posted its last event (it then only
     // returns), so the interface thread never waits for a worker that may still use controls.
     std::unique_ptr<WorkerThread> applyThread;

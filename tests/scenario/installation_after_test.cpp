@@ -61,6 +61,27 @@ TEST(AfterInstall, NoToAShutdownKeepsTheProgramReady) {
     EXPECT_TRUE(shutdownCalls(*machine).empty());
 }
 
+// The after-install list stays usable while the image is applied; the choice counts as it is
+// when the summary shows, not as it was when the installation started.
+TEST(AfterInstall, AChoiceChangedWhileTheImageIsAppliedIsTheOneThatFollows) {
+    SimMachineFixture m;
+    m.description().merge_patch(installMachine(m));
+    writeInstallImage(m);
+    auto machine = m.machine();
+    machine->holdApplies(true);
+    ProgramRun run(machine, installArguments());
+    run.start();
+    ASSERT_EQ(run.ui().comboSelection("AfterInstallCombo"), kAfterReady);
+    startInstallation(run);
+    ASSERT_TRUE(machine->waitApplyHeld(sim::kDefaultWait));
+    ASSERT_TRUE(run.user().chooseComboItem("AfterInstallCombo", kAfterFinish));
+    machine->releaseApply();
+    const SeenBox box = answerBox(run, "Yes");
+    EXPECT_EQ(box.title, L"프로그램을 종료 합니다!");
+    ASSERT_TRUE(run.ended(sim::kDefaultWait));
+    EXPECT_EQ(run.exitCode(), 0);
+}
+
 TEST(AfterInstall, FinishEndsTheProgramWithoutTouchingThePower) {
     SimMachineFixture m;
     m.description().merge_patch(installMachine(m));

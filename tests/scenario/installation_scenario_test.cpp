@@ -117,5 +117,30 @@ TEST(Installation, UnattendedStartWithFinishEndsWithZeroWhenTheSummaryCountsDown
     EXPECT_TRUE(callsContaining(*machine, L"InitiateSystemShutdown").empty());
 }
 
+// /Check and /Log hold for the installation's own opening of the image too: the integrity table
+// is checked, and the log it starts is released when the installation ends.
+TEST(Installation, CheckAndLogOptionsHoldForTheImageTheInstallationOpens) {
+    SimMachineFixture m;
+    m.description().merge_patch(installMachine(m));
+    writeInstallImage(m);
+    auto machine = m.machine();
+    ProgramRun run(machine, installArguments({L"/Check", L"/Log", L"/after:Finish"}));
+    run.start();
+    const std::size_t opensBefore = callsContaining(*machine, L"WIMCreateFile").size();
+    startInstallation(run);
+    EXPECT_EQ(answerBox(run, "Yes").title, L"프로그램을 종료 합니다!");
+    ASSERT_TRUE(run.ended(sim::kDefaultWait));
+    EXPECT_EQ(run.exitCode(), 0);
+
+    const auto opens = callsContaining(*machine, L"WIMCreateFile");
+    ASSERT_EQ(opens.size(), opensBefore + 1) << "the installation opens the image once";
+    const std::wstring flags = opens.back().substr(opens.back().find_last_of(L' ') + 1);
+    EXPECT_NE(std::stoul(flags, nullptr, 16) & kWimFlagVerify, 0u) << opens.back();
+    const auto registered = callsContaining(*machine, L"WIMRegisterLogFile");
+    EXPECT_FALSE(registered.empty());
+    EXPECT_EQ(callsContaining(*machine, L"WIMUnregisterLogFile").size(), registered.size());
+    EXPECT_EQ(m.readHostFile("E/Users/Public/readme.txt"), "hello");
+}
+
 }  // namespace
 }  // namespace halvora::scenario

@@ -24,7 +24,13 @@ protected:
         std::promise<int> answer;
         result_ = answer.get_future();
         box_ = std::thread([=, this, answer = std::move(answer)]() mutable {
-            answer.set_value(showMessageBox(program_, "MainWindow", L"주 의", text, buttons, defaultResult, countdown, icon, 0));
+            answer.set_value(showMessageBox(program_, {.owner = "MainWindow",
+                                                       .title = L"주 의",
+                                                       .text = text,
+                                                       .buttons = buttons,
+                                                       .defaultResult = defaultResult,
+                                                       .countdownSeconds = countdown,
+                                                       .icon = icon}));
         });
         ASSERT_TRUE(user_.waitUntil([this] { return toolkit_.isWindow("MessageBox") && toolkit_.isVisible("MessageBox"); },
                                     sim::kDefaultWait));

@@ -71,8 +71,13 @@ protected:
     void TearDown() override { closeLeftOverBox(toolkit_, result_); }
     void open(int buttons, int defaultResult, int countdown) {
         result_ = std::async(std::launch::async, [=, this] {
-            return showMessageBox(program_, "MainWindow", L"주 의", L"계속 할까요?", buttons, defaultResult, countdown,
-                                  kIconWarning, 0);
+            return showMessageBox(program_, {.owner = "MainWindow",
+                                             .title = L"주 의",
+                                             .text = L"계속 할까요?",
+                                             .buttons = buttons,
+                                             .defaultResult = defaultResult,
+                                             .countdownSeconds = countdown,
+                                             .icon = kIconWarning});
         });
         ASSERT_TRUE(user_.waitUntil([this] { return toolkit_.isWindow("MessageBox") && toolkit_.isIdle(); },
                                     std::chrono::seconds(5)));

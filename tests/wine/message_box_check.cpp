@@ -48,9 +48,13 @@ int checkCountdownBox() {
     std::wstring caption;
     std::thread watcher([&] { caption = captionWhileOpen(); });
     const ULONGLONG started = GetTickCount64();
-    const int answer = halvora::showMessageBox(program, "MainWindow", kBoxTitle, L"아무도 답하지 않습니다.",
-                                               halvora::kButtonsYesNo, halvora::kResultYes, 2,
-                                               halvora::kIconWarning, 0);
+    const int answer = halvora::showMessageBox(program, {.owner = "MainWindow",
+                                                         .title = kBoxTitle,
+                                                         .text = L"아무도 답하지 않습니다.",
+                                                         .buttons = halvora::kButtonsYesNo,
+                                                         .defaultResult = halvora::kResultYes,
+                                                         .countdownSeconds = 2,
+                                                         .icon = halvora::kIconWarning});
     const ULONGLONG took = GetTickCount64() - started;
     watcher.join();
     check(caption == L"Yes (2)", "the default button counts down from \"Yes (2)\"", "it read \"" + utf8(caption) + "\"");
