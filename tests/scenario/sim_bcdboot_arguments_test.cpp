@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sim/sim_bcd_store.hpp"
-#include "platform/sim/sim_bcdboot_arguments.hpp"
-#include "platform/sim/sim_command_line.hpp"
+#include "platform/sim/programs/sim_bcd_store.hpp"
+#include "platform/sim/programs/sim_bcdboot_arguments.hpp"
+#include "platform/sim/programs/sim_command_line.hpp"
 
 namespace halvora::sim {
 namespace {

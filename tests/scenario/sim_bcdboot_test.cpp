@@ -8,9 +8,9 @@
 #include <filesystem>
 
 #include "base/utf.hpp"
-#include "platform/sim/sim_bcd_store.hpp"
-#include "platform/sim/sim_bcdboot.hpp"
-#include "platform/sim/sim_text.hpp"
+#include "platform/sim/machine/sim_text.hpp"
+#include "platform/sim/programs/sim_bcd_store.hpp"
+#include "platform/sim/programs/sim_bcdboot.hpp"
 #include "sim_session.hpp"
 
 namespace halvora::scenario {

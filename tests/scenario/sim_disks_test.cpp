@@ -11,11 +11,11 @@
 #include <nlohmann/json.hpp>
 
 #include "base/utf.hpp"
-#include "platform/sim/scripted_user.hpp"
-#include "platform/sim/sim_machine.hpp"
-#include "platform/sim/sim_text.hpp"
-#include "platform/sim/sim_toolkit.hpp"
-#include "platform/sim/sim_volumes.hpp"
+#include "platform/sim/disks/sim_volumes.hpp"
+#include "platform/sim/machine/sim_machine.hpp"
+#include "platform/sim/machine/sim_text.hpp"
+#include "platform/sim/toolkit/scripted_user.hpp"
+#include "platform/sim/toolkit/sim_toolkit.hpp"
 #include "temp_folder.hpp"
 
 namespace halvora::sim {

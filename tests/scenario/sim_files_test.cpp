@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "platform/sim/sim_text.hpp"
+#include "platform/sim/machine/sim_text.hpp"
 #include "sim_session.hpp"
 
 namespace halvora::scenario {

@@ -9,8 +9,8 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/sim/sim_apply_progress.hpp"
-#include "platform/sim/sim_folder_usage.hpp"
+#include "platform/sim/files/sim_folder_usage.hpp"
+#include "platform/sim/imaging/sim_apply_progress.hpp"
 #include "sim_session.hpp"
 #include "wim_factory.hpp"
 

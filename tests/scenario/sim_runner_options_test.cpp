@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sim/sim_runner_options.hpp"
+#include "platform/sim/runner/sim_runner_options.hpp"
 
 namespace halvora::sim {
 namespace {

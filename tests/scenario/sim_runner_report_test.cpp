@@ -5,9 +5,9 @@
 #include <sstream>
 
 #include "base/utf.hpp"
-#include "platform/sim/sim_runner.hpp"
-#include "platform/sim/sim_runner_report.hpp"
-#include "platform/sim/sim_text.hpp"
+#include "platform/sim/machine/sim_text.hpp"
+#include "platform/sim/runner/sim_runner.hpp"
+#include "platform/sim/runner/sim_runner_report.hpp"
 #include "sim_session.hpp"
 #include "ui/message_box.hpp"
 

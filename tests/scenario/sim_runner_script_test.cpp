@@ -9,7 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/event.hpp"
-#include "platform/sim/sim_runner_script.hpp"
+#include "platform/sim/runner/sim_runner_script.hpp"
 
 namespace halvora::sim {
 namespace {

@@ -18,10 +18,10 @@
 #include "app/program.hpp"
 #include "base/text.hpp"
 #include "base/utf.hpp"
-#include "platform/sim/scripted_user.hpp"
-#include "platform/sim/sim_machine.hpp"
-#include "platform/sim/sim_system.hpp"
-#include "platform/sim/sim_toolkit.hpp"
+#include "platform/sim/machine/sim_machine.hpp"
+#include "platform/sim/machine/sim_system.hpp"
+#include "platform/sim/toolkit/scripted_user.hpp"
+#include "platform/sim/toolkit/sim_toolkit.hpp"
 #include "temp_folder.hpp"
 
 namespace halvora::scenario {

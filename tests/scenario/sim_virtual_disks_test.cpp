@@ -8,7 +8,7 @@
 #include "base/utf.hpp"
 #include "disks/drive_enumeration.hpp"
 #include "iso_factory.hpp"
-#include "platform/sim/sim_text.hpp"
+#include "platform/sim/machine/sim_text.hpp"
 #include "sim_session.hpp"
 #include "wim_factory.hpp"
 
