@@ -1,6 +1,7 @@
 #pragma once
-// A simulated machine with the program running on it, for the scenario tests. The program runs
-// on its own interface thread; the test plays the person at the machine through ScriptedUser.
+// A simulated machine with the program running on it, for the scenario tests and the sim's own
+// tests. The program runs on its own interface thread; the test plays the person at the machine
+// through ScriptedUser.
 
 #include <gtest/gtest.h>
 
