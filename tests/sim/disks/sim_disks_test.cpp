@@ -77,45 +77,49 @@ TEST(SimDiskDescription, ReadsDisksPartitionsAndOtherDrives) {
 TEST(SimDiskDescription, RefusesBadDisksNamingTheField) {
     struct Case {
         const char* patch;  // JSON merged over twoDisks()
-        const char* field;
+        const char* field;  // the JSON path of the value refused, and why
     };
     const Case cases[] = {
-        {R"({"disks": [{"number": 0, "style": "MBR", "partitions": [{"number": 1}]}]})", "disks[0].partitions[0].folder"},
+        {R"({"disks": [{"number": 0, "style": "MBR", "partitions": [{"number": 1}]}]})", "/disks/0/partitions/0/folder: must be given"},
         {R"({"disks": [{"number": 0, "style": "MBR", "partitions": [{"number": 1, "letter": "D", "folder": "x"}]}]})",
-         "disks[0].partitions[0].letter"},
-        {R"({"cdroms": [{"letter": "c", "folder": "x"}]})", "cdroms[0].letter"},
-        {R"({"disks": [{"number": 2, "style": "MBR"}, {"number": 2, "style": "GPT"}]})", "disks[1].number"},
+         "/disks/0/partitions/0/letter: the letter D: is used twice"},
+        {R"({"cdroms": [{"letter": "c", "folder": "x"}]})", "/cdroms/0/letter: the letter C: is used twice"},
+        {R"({"disks": [{"number": 2, "style": "MBR"}, {"number": 2, "style": "GPT"}]})", "/disks/1/number: 2 is used twice"},
         {R"({"disks": [{"number": 0, "style": "MBR", "partitions": [{"number": 1, "folder": "a"},
                                                                       {"number": 1, "folder": "b"}]}]})",
-         "disks[0].partitions[1].number"},
-        {R"({"disks": [{"number": 0, "style": "APM"}]})", "disks[0].style"},
+         "/disks/0/partitions/1/number: 1 is used twice on the disk"},
+        {R"({"disks": [{"number": 0, "style": "APM"}]})", "/disks/0/style: must be \"MBR\", \"GPT\" or \"RAW\""},
         {R"({"disks": [{"number": 0, "style": "GPT", "partitions": [{"number": 1, "mbrType": 7, "folder": "a"}]}]})",
-         "disks[0].partitions[0].mbrType"},
+         "/disks/0/partitions/0/mbrType: belongs to MBR disks only"},
         {R"({"disks": [{"number": 0, "style": "MBR", "partitions": [{"number": 1, "folder": "a",
              "gptType": "{EBD0A0A2-B9E5-4433-87C0-68B6B72699C7}"}]}]})",
-         "disks[0].partitions[0].gptType"},
+         "/disks/0/partitions/0/gptType: belongs to GPT disks only"},
         {R"({"disks": [{"number": 0, "style": "GPT", "partitions": [{"number": 1, "folder": "a",
              "gptType": "{EBD0A0A2-B9E5-4433-87C0-68B6B72699CZ}"}]}]})",
-         "disks[0].partitions[0].gptType"},
+         "/disks/0/partitions/0/gptType: must be a GUID in braces"},
         {R"({"disks": [{"number": 0, "style": "GPT", "partitions": [{"number": 1, "folder": "a",
              "gptType": "EBD0A0A2-B9E5-4433-87C0-68B6B72699C7"}]}]})",
-         "disks[0].partitions[0].gptType"},
+         "/disks/0/partitions/0/gptType: must be a GUID in braces"},
         {R"({"disks": [{"number": 0, "style": "GPT", "partitions": [{"number": 1, "folder": "a",
              "gptName": "0123456789012345678901234567890123456"}]}]})",
-         "disks[0].partitions[0].gptName"},
+         "/disks/0/partitions/0/gptName: must be at most 36 characters"},
         {R"({"disks": [{"number": 0, "style": "MBR", "partitions": [{"number": 1, "folder": "a", "mbrType": 256}]}]})",
-         "disks[0].partitions[0].mbrType"},
-        {R"({"disks": [{"style": "MBR"}]})", "disks[0].number"},
-        {R"({"disks": [{"number": -1, "style": "MBR"}]})", "disks[0].number"},
-        {R"({"otherDrives": [{"letter": "Y", "kind": "floppy", "folder": "x"}]})", "otherDrives[0].kind"},
-        {R"({"disks": {"number": 0}})", "disks"},
+         "/disks/0/partitions/0/mbrType: must be a whole number from 0 to 255"},
+        {R"({"disks": [{"style": "MBR"}]})", "/disks/0/number: must be given"},
+        {R"({"disks": [{"number": -1, "style": "MBR"}]})", "/disks/0/number: must be a whole number from 0 to 4294967295"},
+        {R"({"otherDrives": [{"letter": "Y", "kind": "floppy", "folder": "x"}]})", "/otherDrives/0/kind: must be \"network\" or \"ramdisk\""},
+        {R"({"disks": {"number": 0}})", "/disks: must be a list"},
+        {R"({"disks": [{"number": 0, "style": "MBR", "partitions": [{"number": 1, "folder": "a"}, {"number": 2, "size": "big", "folder": "b"}]}]})",
+         "/disks/0/partitions/1/size: must be a whole number from 0 to 9223372036854775807"},
+        {R"({"disks": [{"number": 0, "style": "MBR", "partitions": [{"number": 1, "folder": "a", "size": 1.5}]}]})",
+         "/disks/0/partitions/0/size: must be a whole number"},
     };
     for (const auto& c : cases) {
         json description = twoDisks();
         description.merge_patch(json::parse(c.patch));
         std::string error;
         EXPECT_FALSE(SimMachine::fromJson(description, error)) << c.patch;
-        EXPECT_NE(error.find(std::string("\"") + c.field + "\""), std::string::npos) << c.patch << " gave: " << error;
+        EXPECT_EQ(error.rfind(std::string("machine description: ") + c.field, 0), 0u) << c.patch << " gave: " << error;
     }
 }
 

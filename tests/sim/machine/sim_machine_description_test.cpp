@@ -34,29 +34,33 @@ TEST(SimMachineDescription, AnEmptyDescriptionIsAnOrdinaryKoreanWindows10) {
 
 TEST(SimMachineDescription, FieldsOfTheWrongShapeAreErrorsThatNameThem) {
     const std::vector<std::pair<json, std::string>> cases = {
-        {json::array({1, 2}), "top level"},
-        {{{"windowsVersion", {{"major", "ten"}}}}, "windowsVersion.major"},
-        {{{"windowsVersion", {{"build", -1}}}}, "windowsVersion.build"},
-        {{{"ntdllMissing", "yes"}}, "ntdllMissing"},
-        {{{"environment", {{"PATH", 5}}}}, "environment.PATH"},
-        {{{"tempPath", 3}}, "tempPath"},
-        {{{"arguments", "/Index:2"}}, "arguments"},
-        {{{"drives", {{"CD", "/tmp"}}}}, "drives.CD"},
-        {{{"drives", {{"C", 1}}}}, "drives.C"},
-        {{{"readOnly", {"Halvora"}}}, "readOnly"},
-        {{{"versionResources", {{"wimgapi.dll", json::object()}}}}, "versionResources.wimgapi.dll"},
-        {{{"versionResources", {{"C:\\x.dll", {{"translation", {1033}}}}}}}, "translation"},
-        {{{"versionResources", {{"C:\\x.dll", {{"translation", {1033, 70000}}}}}}}, "translation"},
-        {{{"versionResources", {{"C:\\x.dll", {{"strings", {{"FileVersion", 10}}}}}}}}, "strings.FileVersion"},
-        {{{"fonts", {"Consolas", 1}}}, "fonts"},
-        {{{"smallCaptionFont", {{"face", "Segoe UI"}}}}, "smallCaptionFont.height"},
-        {{{"guiFont", "MS Shell Dlg"}}, "guiFont"},
-        {{{"dpi", 0}}, "dpi"},
+        {json::array({1, 2}), "the top level: must be an object"},
+        {{{"windowsVersion", {{"major", "ten"}}}}, "/windowsVersion/major: "},
+        {{{"windowsVersion", {{"build", -1}}}}, "/windowsVersion/build: must be a whole number from 0 to 4294967295"},
+        {{{"ntdllMissing", "yes"}}, "/ntdllMissing: "},
+        {{{"environment", {{"PATH", 5}}}}, "/environment/PATH: "},
+        {{{"tempPath", 3}}, "/tempPath: "},
+        {{{"arguments", "/Index:2"}}, "/arguments: "},
+        {{{"drives", {{"CD", "/tmp"}}}}, "/drives/CD: must be keyed by a drive letter"},
+        {{{"drives", {{"C", 1}}}}, "/drives/C: "},
+        {{{"readOnly", {"Halvora"}}}, "/readOnly/0: must be a drive path"},
+        {{{"versionResources", {{"wimgapi.dll", json::object()}}}}, "/versionResources/wimgapi.dll: must be keyed by a drive path"},
+        {{{"versionResources", {{"C:\\x.dll", {{"translation", {1033}}}}}}}, "/versionResources/C:\\x.dll/translation: "},
+        {{{"versionResources", {{"C:\\x.dll", {{"translation", {1033, 70000}}}}}}}, "/versionResources/C:\\x.dll/translation/1: "},
+        {{{"versionResources", {{"C:\\x.dll", {{"strings", {{"FileVersion", 10}}}}}}}}, "/versionResources/C:\\x.dll/strings/FileVersion: "},
+        {{{"fonts", {"Consolas", 1}}}, "/fonts/1: "},
+        {{{"smallCaptionFont", {{"face", "Segoe UI"}}}}, "/smallCaptionFont/height: must be given"},
+        {{{"guiFont", "MS Shell Dlg"}}, "/guiFont: "},
+        {{{"dpi", 0}}, "/dpi: must be a whole number from 48 to 960"},
+        {{{"dpi", 96.5}}, "/dpi: must be a whole number from 48 to 960"},
+        {{{"isoLetterDelay", -1}}, "/isoLetterDelay: must be a whole number from 0 to 86400000"},
+        {{{"bcdboot", {{"exitCode", "193"}}}}, "/bcdboot/exitCode: "},
+        {{{"bcdboot", "yes"}}, "/bcdboot: must be true, false or an object"},
     };
-    for (const auto& [description, field] : cases) {
+    for (const auto& [description, expected] : cases) {
         std::string error;
         EXPECT_FALSE(SimMachine::fromJson(description, error)) << description.dump();
-        EXPECT_NE(error.find(field), std::string::npos) << description.dump() << " gave: " << error;
+        EXPECT_EQ(error.rfind("machine description: " + expected, 0), 0u) << description.dump() << " gave: " << error;
     }
 }
 

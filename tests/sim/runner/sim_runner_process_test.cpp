@@ -109,7 +109,15 @@ TEST_F(RunnerProcess, BadScriptOptionOrDescriptionIs64WithTheProblemNamed) {
     fixture_.writeHostFile("machine.json", R"({"dpi": "high"})");
     r = run(nullptr, "");
     EXPECT_EQ(r.status, 64);
-    EXPECT_NE(r.err.find("\"dpi\" must be a whole number"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("machine description: /dpi: must be a whole number"), std::string::npos) << r.err;
+
+    fixture_.writeHostFile("machine.json", R"({"disks": [{"number": 0, "style": "GPT", "partitions": [
+        {"number": 1, "folder": "esp"}, {"number": 2, "size": "big", "folder": "c"}]}]})");
+    r = run(nullptr, "");
+    EXPECT_EQ(r.status, 64);
+    EXPECT_NE(r.err.find("machine description: /disks/0/partitions/1/size: must be a whole number"), std::string::npos)
+        << r.err;
+    EXPECT_FALSE(fixture_.hostFileExists("report.json"));
 }
 
 TEST_F(RunnerProcess, AStatusThatNeverComesIs65WithTheFailedStepReported) {

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "base/utf.hpp"
+#include "platform/sim/machine/sim_json.hpp"
 #include "platform/sim/machine/sim_text.hpp"
 
 namespace halvora::sim {
@@ -19,195 +20,43 @@ int hexDigit(char c) {
     return -1;
 }
 
-// Reading stops at the first bad field; `error` names it by its path in the description.
-struct StorageReader {
-    std::string& error;
-    const std::filesystem::path& base;
-    std::set<wchar_t> letters;
+// "C" or "C:", upper case.
+wchar_t driveLetterOf(const json& value) {
+    const std::wstring name = fromUtf8(value.get<std::string>());
+    const bool valid = (name.size() == 1 || (name.size() == 2 && name[1] == L':')) &&
+                       foldCase(name[0]) >= L'A' && foldCase(name[0]) <= L'Z';
+    if (!valid) refuseJson(value, "must be a drive letter such as \"C\" or \"C:\"");
+    return foldCase(name[0]);
+}
 
-    bool fail(const std::string& field, const std::string& what) {
-        error = "machine description: \"" + field + "\" " + what;
-        return false;
-    }
-    bool mustBe(const std::string& field, const std::string& expected) { return fail(field, "must be " + expected); }
+// The host folder that holds a volume's files, as written (made whole against the
+// description's folder by the machine description's reader).
+std::filesystem::path volumeFolderOf(const json& object) {
+    const json& folder = requiredMember(object, "folder", "the host folder holding the volume's files");
+    const std::string text = folder.get<std::string>();
+    if (text.empty()) refuseJson(folder, "must be a folder path");
+    return text;
+}
 
-    bool wholeNumber(const json& parent, const char* key, const std::string& field, std::uint64_t high,
-                     std::uint64_t& out, bool required) {
-        if (!parent.contains(key)) return required ? mustBe(field, "given (a whole number)") : true;
-        const json& value = parent.at(key);
-        if (!value.is_number_integer() || (value.is_number_integer() && !value.is_number_unsigned() &&
-                                           value.get<std::int64_t>() < 0)) {
-            return mustBe(field, "a whole number from 0 to " + std::to_string(high));
-        }
-        out = value.get<std::uint64_t>();
-        if (out > high) return mustBe(field, "a whole number from 0 to " + std::to_string(high));
-        return true;
-    }
+std::uint32_t numberOf(const json& object) {
+    return wholeNumber<std::uint32_t>(requiredMember(object, "number", "a whole number"), 0, 0xFFFFFFFF);
+}
 
-    bool flag(const json& parent, const char* key, const std::string& field, bool& out) {
-        if (!parent.contains(key)) return true;
-        if (!parent.at(key).is_boolean()) return mustBe(field, "true or false");
-        out = parent.at(key).get<bool>();
-        return true;
-    }
+const json* listMember(const json& object, const char* key, const std::string& what) {
+    const auto found = object.find(key);
+    if (found == object.end()) return nullptr;
+    if (!found->is_array()) refuseJson(*found, "must be " + what);
+    return &*found;
+}
 
-    bool text(const json& parent, const char* key, const std::string& field, std::string& out) {
-        if (!parent.contains(key)) return true;
-        if (!parent.at(key).is_string()) return mustBe(field, "a string");
-        out = parent.at(key).get<std::string>();
-        return true;
-    }
-
-    bool folder(const json& parent, const std::string& field, std::filesystem::path& out) {
-        if (!parent.contains("folder")) return mustBe(field, "given: the host folder holding the volume's files");
-        if (!parent.at("folder").is_string() || parent.at("folder").get<std::string>().empty()) {
-            return mustBe(field, "a folder path");
+// Each drive letter once across the machine: plain drives, partitions, CD-ROMs, other drives.
+struct LetterBook {
+    std::set<wchar_t> taken;
+    void take(const json& object, wchar_t letter) {
+        if (letter == 0) return;
+        if (!taken.insert(letter).second) {
+            refuseJson(object.at("letter"), "the letter " + toUtf8(std::wstring(1, letter)) + ": is used twice");
         }
-        std::filesystem::path host = parent.at("folder").get<std::string>();
-        if (host.is_relative()) host = base / host;
-        out = host.lexically_normal();
-        return true;
-    }
-
-    // "C" or "C:"; each letter once across the whole machine.
-    bool letter(const json& parent, const std::string& field, bool required, wchar_t& out) {
-        if (!parent.contains("letter")) return required ? mustBe(field, "given (a drive letter)") : true;
-        const json& value = parent.at("letter");
-        const std::wstring name = value.is_string() ? fromUtf8(value.get<std::string>()) : L"";
-        const bool valid = (name.size() == 1 || (name.size() == 2 && name[1] == L':')) &&
-                           foldCase(name[0]) >= L'A' && foldCase(name[0]) <= L'Z';
-        if (!valid) return mustBe(field, "a drive letter such as \"C\" or \"C:\"");
-        out = foldCase(name[0]);
-        if (!letters.insert(out).second) return fail(field, toUtf8(std::wstring(1, out)) + ": is used twice");
-        return true;
-    }
-
-    bool partition(const json& p, const std::string& field, PartitionStyle style, std::set<std::uint32_t>& numbers,
-                   PartitionDescription& out) {
-        if (!p.is_object()) return mustBe(field, "an object");
-        std::uint64_t n = 0;
-        if (!wholeNumber(p, "number", field + ".number", 0xFFFFFFFF, n, true)) return false;
-        out.number = static_cast<std::uint32_t>(n);
-        if (!numbers.insert(out.number).second) return fail(field + ".number", std::to_string(n) + " is used twice on the disk");
-        if (style != PartitionStyle::Mbr && (p.contains("mbrType") || p.contains("active"))) {
-            return fail(field + (p.contains("mbrType") ? ".mbrType" : ".active"), "belongs to MBR disks only");
-        }
-        if (style != PartitionStyle::Gpt && (p.contains("gptType") || p.contains("gptName"))) {
-            return fail(field + (p.contains("gptType") ? ".gptType" : ".gptName"), "belongs to GPT disks only");
-        }
-        if (!wholeNumber(p, "mbrType", field + ".mbrType", 255, n, false)) return false;
-        if (p.contains("mbrType")) out.mbrType = static_cast<std::uint8_t>(n);
-        if (!flag(p, "active", field + ".active", out.active)) return false;
-        if (p.contains("gptType")) {
-            const json& value = p.at("gptType");
-            const auto guid = value.is_string() ? parseGuid(value.get<std::string>()) : std::nullopt;
-            if (!guid) return mustBe(field + ".gptType", "a GUID in braces, e.g. \"{C12A7328-F81F-11D2-BA4B-00A0C93EC93B}\"");
-            out.gptType = *guid;
-        }
-        std::string utf8;
-        if (!text(p, "gptName", field + ".gptName", utf8)) return false;
-        out.gptName = fromUtf8(utf8);
-        if (out.gptName.size() > 36) return mustBe(field + ".gptName", "at most 36 characters");
-        if (!letter(p, field + ".letter", false, out.letter)) return false;
-        utf8.clear();
-        if (!text(p, "label", field + ".label", utf8)) return false;
-        out.label = fromUtf8(utf8);
-        utf8 = toUtf8(out.fileSystem);
-        if (!text(p, "fileSystem", field + ".fileSystem", utf8)) return false;
-        out.fileSystem = fromUtf8(utf8);
-        if (!wholeNumber(p, "size", field + ".size", 0x7FFFFFFFFFFFFFFF, out.size, false)) return false;
-        return folder(p, field + ".folder", out.folder);
-    }
-
-    bool disk(const json& d, const std::string& field, std::set<std::uint32_t>& numbers, DiskDescription& out) {
-        if (!d.is_object()) return mustBe(field, "an object");
-        std::uint64_t n = 0;
-        if (!wholeNumber(d, "number", field + ".number", 0xFFFFFFFF, n, true)) return false;
-        out.number = static_cast<std::uint32_t>(n);
-        if (!numbers.insert(out.number).second) return fail(field + ".number", std::to_string(n) + " is used twice");
-        if (!d.contains("style")) return mustBe(field + ".style", "given (\"MBR\", \"GPT\" or \"RAW\")");
-        const std::string style = d.at("style").is_string() ? d.at("style").get<std::string>() : "";
-        if (style == "MBR") {
-            out.style = PartitionStyle::Mbr;
-        } else if (style == "GPT") {
-            out.style = PartitionStyle::Gpt;
-        } else if (style == "RAW") {
-            out.style = PartitionStyle::Raw;
-        } else {
-            return mustBe(field + ".style", "\"MBR\", \"GPT\" or \"RAW\"");
-        }
-        if (!wholeNumber(d, "bus", field + ".bus", 0xFFFF, n, false)) return false;
-        if (d.contains("bus")) out.bus = static_cast<std::uint32_t>(n);
-        if (!flag(d, "removable", field + ".removable", out.removable)) return false;
-        for (const char* key : {"vendor", "product"}) {
-            std::string value;
-            if (!d.contains(key)) continue;
-            if (!text(d, key, field + "." + key, value)) return false;
-            (std::string(key) == "vendor" ? out.vendor : out.product) = value;
-        }
-        if (!d.contains("partitions")) return true;
-        if (!d.at("partitions").is_array()) return mustBe(field + ".partitions", "a list of partitions");
-        std::set<std::uint32_t> partitionNumbers;
-        std::size_t i = 0;
-        for (const auto& p : d.at("partitions")) {
-            PartitionDescription partitionOut;
-            if (!partition(p, field + ".partitions[" + std::to_string(i++) + "]", out.style, partitionNumbers,
-                           partitionOut)) {
-                return false;
-            }
-            out.partitions.push_back(std::move(partitionOut));
-        }
-        return true;
-    }
-
-    bool list(const json& root, const char* key) {
-        if (!root.contains(key)) return true;
-        return root.at(key).is_array() || mustBe(key, "a list");
-    }
-
-    bool read(const json& root, StorageDescription& out) {
-        if (!list(root, "disks") || !list(root, "cdroms") || !list(root, "otherDrives")) return false;
-        std::size_t i = 0;
-        if (root.contains("disks")) {
-            std::set<std::uint32_t> numbers;
-            for (const auto& d : root.at("disks")) {
-                DiskDescription diskOut;
-                if (!disk(d, "disks[" + std::to_string(i++) + "]", numbers, diskOut)) return false;
-                out.disks.push_back(std::move(diskOut));
-            }
-        }
-        i = 0;
-        if (root.contains("cdroms")) {
-            for (const auto& c : root.at("cdroms")) {
-                const std::string field = "cdroms[" + std::to_string(i++) + "]";
-                CdRomDescription cd;
-                if (!c.is_object()) return mustBe(field, "an object");
-                if (!letter(c, field + ".letter", true, cd.letter) || !folder(c, field + ".folder", cd.folder)) {
-                    return false;
-                }
-                out.cdroms.push_back(std::move(cd));
-            }
-        }
-        i = 0;
-        if (root.contains("otherDrives")) {
-            for (const auto& o : root.at("otherDrives")) {
-                const std::string field = "otherDrives[" + std::to_string(i++) + "]";
-                OtherDriveDescription drive;
-                if (!o.is_object()) return mustBe(field, "an object");
-                if (!letter(o, field + ".letter", true, drive.letter)) return false;
-                const std::string kind = o.contains("kind") && o.at("kind").is_string() ? o.at("kind").get<std::string>() : "";
-                if (kind == "network") {
-                    drive.kind = OtherDriveKind::Network;
-                } else if (kind == "ramdisk") {
-                    drive.kind = OtherDriveKind::RamDisk;
-                } else {
-                    return mustBe(field + ".kind", "\"network\" or \"ramdisk\"");
-                }
-                if (!folder(o, field + ".folder", drive.folder)) return false;
-                out.otherDrives.push_back(std::move(drive));
-            }
-        }
-        return true;
     }
 };
 
@@ -247,11 +96,124 @@ std::wstring guidText(const Guid& g) {
     return fromUtf8(text);
 }
 
-bool parseStorageDescription(const nlohmann::json& root, const std::filesystem::path& baseFolder,
-                             const DriveFolders& plainDrives, StorageDescription& out, std::string& error) {
-    StorageReader reader{error, baseFolder, {}};
-    for (const auto& entry : plainDrives) reader.letters.insert(entry.first);
-    return reader.read(root, out);
+void from_json(const json& value, Guid& guid) {
+    const auto parsed = parseGuid(value.get<std::string>());
+    if (!parsed) refuseJson(value, "must be a GUID in braces, e.g. \"{C12A7328-F81F-11D2-BA4B-00A0C93EC93B}\"");
+    guid = *parsed;
+}
+
+void from_json(const json& value, PartitionStyle& style) {
+    const std::string text = value.get<std::string>();
+    if (text == "MBR") {
+        style = PartitionStyle::Mbr;
+    } else if (text == "GPT") {
+        style = PartitionStyle::Gpt;
+    } else if (text == "RAW") {
+        style = PartitionStyle::Raw;
+    } else {
+        refuseJson(value, "must be \"MBR\", \"GPT\" or \"RAW\"");
+    }
+}
+
+void from_json(const json& value, PartitionDescription& p) {
+    expectObject(value, "an object");
+    p.number = numberOf(value);
+    if (const auto type = value.find("mbrType"); type != value.end()) p.mbrType = wholeNumber<std::uint8_t>(*type, 0, 255);
+    readMember(value, "active", p.active);
+    readMember(value, "gptType", p.gptType);
+    if (const auto name = value.find("gptName"); name != value.end()) {
+        p.gptName = fromUtf8(name->get<std::string>());
+        if (p.gptName.size() > 36) refuseJson(*name, "must be at most 36 characters");
+    }
+    if (const auto letter = value.find("letter"); letter != value.end()) p.letter = driveLetterOf(*letter);
+    if (const auto label = value.find("label"); label != value.end()) p.label = fromUtf8(label->get<std::string>());
+    if (const auto fs = value.find("fileSystem"); fs != value.end()) p.fileSystem = fromUtf8(fs->get<std::string>());
+    if (const auto size = value.find("size"); size != value.end()) {
+        p.size = wholeNumber<std::uint64_t>(*size, 0, 0x7FFFFFFFFFFFFFFF);
+    }
+    p.folder = volumeFolderOf(value);
+}
+
+void from_json(const json& value, DiskDescription& d) {
+    expectObject(value, "an object");
+    d.number = numberOf(value);
+    requiredMember(value, "style", "\"MBR\", \"GPT\" or \"RAW\"").get_to(d.style);
+    if (const auto bus = value.find("bus"); bus != value.end()) d.bus = wholeNumber<std::uint32_t>(*bus, 0, 0xFFFF);
+    readMember(value, "removable", d.removable);
+    if (const auto vendor = value.find("vendor"); vendor != value.end()) d.vendor = vendor->get<std::string>();
+    if (const auto product = value.find("product"); product != value.end()) d.product = product->get<std::string>();
+    const json* partitions = listMember(value, "partitions", "a list of partitions");
+    if (!partitions) return;
+    std::set<std::uint32_t> numbers;
+    for (const json& p : *partitions) {
+        // What belongs to the other style is refused before the partition is read, naming it.
+        if (p.is_object()) {
+            for (const char* key : {"mbrType", "active"}) {
+                if (d.style != PartitionStyle::Mbr && p.contains(key)) refuseJsonMember(p, key, "belongs to MBR disks only");
+            }
+            for (const char* key : {"gptType", "gptName"}) {
+                if (d.style != PartitionStyle::Gpt && p.contains(key)) refuseJsonMember(p, key, "belongs to GPT disks only");
+            }
+        }
+        auto partition = p.get<PartitionDescription>();
+        if (!numbers.insert(partition.number).second) {
+            refuseJson(p.at("number"), std::to_string(partition.number) + " is used twice on the disk");
+        }
+        d.partitions.push_back(std::move(partition));
+    }
+}
+
+void from_json(const json& value, CdRomDescription& cd) {
+    expectObject(value, "an object");
+    cd.letter = driveLetterOf(requiredMember(value, "letter", "a drive letter"));
+    cd.folder = volumeFolderOf(value);
+}
+
+void from_json(const json& value, OtherDriveDescription& drive) {
+    expectObject(value, "an object");
+    drive.letter = driveLetterOf(requiredMember(value, "letter", "a drive letter"));
+    const json& kind = requiredMember(value, "kind", "\"network\" or \"ramdisk\"");
+    const std::string text = kind.get<std::string>();
+    if (text == "network") {
+        drive.kind = OtherDriveKind::Network;
+    } else if (text == "ramdisk") {
+        drive.kind = OtherDriveKind::RamDisk;
+    } else {
+        refuseJson(kind, "must be \"network\" or \"ramdisk\"");
+    }
+    drive.folder = volumeFolderOf(value);
+}
+
+StorageDescription readStorageDescription(const nlohmann::json& root, const DriveFolders& plainDrives) {
+    StorageDescription out;
+    LetterBook letters;
+    for (const auto& entry : plainDrives) letters.taken.insert(entry.first);
+    if (const json* disks = listMember(root, "disks", "a list of disks")) {
+        std::set<std::uint32_t> numbers;
+        for (const json& d : *disks) {
+            auto disk = d.get<DiskDescription>();
+            if (!numbers.insert(disk.number).second) {
+                refuseJson(d.at("number"), std::to_string(disk.number) + " is used twice");
+            }
+            for (std::size_t i = 0; i < disk.partitions.size(); ++i) {
+                letters.take(d.at("partitions").at(i), disk.partitions[i].letter);
+            }
+            out.disks.push_back(std::move(disk));
+        }
+    }
+    if (const json* cdroms = listMember(root, "cdroms", "a list of CD-ROM drives")) {
+        for (const json& c : *cdroms) {
+            out.cdroms.push_back(c.get<CdRomDescription>());
+            letters.take(c, out.cdroms.back().letter);
+        }
+    }
+    if (const json* others = listMember(root, "otherDrives", "a list of drives")) {
+        for (const json& o : *others) {
+            out.otherDrives.push_back(o.get<OtherDriveDescription>());
+            letters.take(o, out.otherDrives.back().letter);
+        }
+    }
+    return out;
 }
 
 }  // namespace halvora::sim

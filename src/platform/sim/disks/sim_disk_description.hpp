@@ -75,10 +75,20 @@ struct StorageDescription {
     std::vector<OtherDriveDescription> otherDrives;
 };
 
-// Reads "disks", "cdroms" and "otherDrives" of `root`. Relative folders are relative to
-// `baseFolder`; letters must not repeat each other nor those of `plainDrives`. False with
-// `error` naming the field when one is missing, of the wrong shape or contradicts another.
-bool parseStorageDescription(const nlohmann::json& root, const std::filesystem::path& baseFolder,
-                             const DriveFolders& plainDrives, StorageDescription& out, std::string& error);
+// Each part of a disk description read by nlohmann-json's get<T>(). A value of the wrong shape
+// throws, naming its JSON path (sim_json.hpp); a folder stays as written, for the machine
+// description's reader to make whole. A partition alone cannot tell whether its disk is MBR or
+// GPT: the disk refuses what belongs to the other style before it reads the partition.
+void from_json(const nlohmann::json& value, Guid& guid);
+void from_json(const nlohmann::json& value, PartitionStyle& style);
+void from_json(const nlohmann::json& value, PartitionDescription& partition);
+void from_json(const nlohmann::json& value, DiskDescription& disk);
+void from_json(const nlohmann::json& value, CdRomDescription& cdrom);
+void from_json(const nlohmann::json& value, OtherDriveDescription& drive);
+
+// Reads "disks", "cdroms" and "otherDrives" of `root`, with folders as written. Letters must not
+// repeat each other nor those of `plainDrives`; disk numbers and the partition numbers of a disk
+// must not repeat. Throws as from_json does, naming the JSON path of the value refused.
+StorageDescription readStorageDescription(const nlohmann::json& root, const DriveFolders& plainDrives);
 
 }  // namespace halvora::sim

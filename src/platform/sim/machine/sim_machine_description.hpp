@@ -60,12 +60,18 @@ struct MachineDescription {
     // drive letter; 0 gives it at once.
     std::uint64_t isoLetterDelay = 0;
     BootToolDescription bcdboot;
-    // The whole description, for the parts of the machine that read fields of their own.
-    nlohmann::json raw = nlohmann::json::object();
 };
 
+// The parts of a description read by nlohmann-json's get<T>(). A value of the wrong shape
+// throws, naming its JSON path (sim_json.hpp); folders stay as written.
+void from_json(const nlohmann::json& value, VersionResource& resource);
+void from_json(const nlohmann::json& value, BootToolDescription& tool);
+void from_json(const nlohmann::json& value, MachineDescription& description);
+
 // Reads a description. Drive folders given as relative paths are taken relative to
-// `baseFolder`. Returns nullopt with `error` set when a field has the wrong shape.
+// `baseFolder`. Returns nullopt with `error` naming the JSON path of the first value it refuses
+// and why ("machine description: /disks/0/partitions/1/size: must be a whole number ..."); it
+// throws nothing.
 std::optional<MachineDescription> parseMachineDescription(const nlohmann::json& json,
                                                           const std::filesystem::path& baseFolder,
                                                           std::string& error);

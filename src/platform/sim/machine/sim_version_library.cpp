@@ -3,11 +3,15 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "base/utf.hpp"
+#include "platform/sim/machine/sim_json.hpp"
 #include "platform/sim/machine/sim_text.hpp"
 
 namespace halvora::sim {
@@ -17,16 +21,33 @@ namespace {
 // Marks a block as one of ours, so that a block the program made up itself is not read.
 constexpr char kMagic[] = "HalvoraSimVersionBlock\n";
 
-std::optional<nlohmann::json> readBlock(const std::vector<std::uint8_t>& block) {
+// What blockOf writes after the mark: the translation pairs (none when the resource has no
+// translation table) and the strings of the first table.
+struct VersionBlock {
+    std::vector<std::uint16_t> translation;
+    std::map<std::string, std::string> strings;
+};
+
+void from_json(const nlohmann::json& value, VersionBlock& block) {
+    readMember(value, "translation", block.translation);
+    readMember(value, "strings", block.strings);
+}
+
+std::optional<VersionBlock> readBlock(const std::vector<std::uint8_t>& block) {
     const std::size_t magic = sizeof(kMagic) - 1;
     if (block.size() < magic || std::memcmp(block.data(), kMagic, magic) != 0) return std::nullopt;
     // The buffer may be longer than the block; the block ends at the first NUL.
     std::size_t end = magic;
     while (end < block.size() && block[end] != 0) ++end;
     const std::string text(block.begin() + magic, block.begin() + end);
-    nlohmann::json json = nlohmann::json::parse(text, nullptr, /*allow_exceptions=*/false);
+    const nlohmann::json json = nlohmann::json::parse(text, nullptr, /*allow_exceptions=*/false);
     if (json.is_discarded() || !json.is_object()) return std::nullopt;
-    return json;
+    // A block the program changed into another shape is no version block; the exception stops here.
+    try {
+        return json.get<VersionBlock>();
+    } catch (const nlohmann::json::exception&) {
+        return std::nullopt;
+    }
 }
 
 std::wstring hex4(unsigned value) {
@@ -77,19 +98,17 @@ bool SimVersionLibrary::getFileVersionInfo(const std::wstring& path, std::uint32
 
 bool SimVersionLibrary::queryTranslation(const std::vector<std::uint8_t>& block,
                                          std::uint16_t& language, std::uint16_t& codePage) {
-    const auto json = readBlock(block);
-    if (!json || !json->contains("translation")) return false;
-    const auto& translation = json->at("translation");
-    if (!translation.is_array() || translation.size() < 2) return false;
-    language = translation[0].get<std::uint16_t>();
-    codePage = translation[1].get<std::uint16_t>();
+    const auto read = readBlock(block);
+    if (!read || read->translation.size() < 2) return false;
+    language = read->translation[0];
+    codePage = read->translation[1];
     return true;
 }
 
 bool SimVersionLibrary::queryString(const std::vector<std::uint8_t>& block,
                                     const std::wstring& subBlock, std::wstring& value) {
-    const auto json = readBlock(block);
-    if (!json) return false;
+    const auto read = readBlock(block);
+    if (!read) return false;
     // "\StringFileInfo\<language><code page>\<name>", the table named as the resource
     // compiler writes it: four and four upper-case hex digits.
     const std::wstring prefix = L"\\StringFileInfo\\";
@@ -98,17 +117,13 @@ bool SimVersionLibrary::queryString(const std::vector<std::uint8_t>& block,
     if (tableEnd == std::wstring::npos) return false;
     const std::wstring table = subBlock.substr(prefix.size(), tableEnd - prefix.size());
     const std::wstring name = subBlock.substr(tableEnd + 1);
-    if (!json->contains("translation")) return false;
-    const auto& translation = json->at("translation");
-    if (!translation.is_array() || translation.size() < 2) return false;
-    const std::wstring expected =
-        hex4(translation[0].get<unsigned>()) + hex4(translation[1].get<unsigned>());
+    if (read->translation.size() < 2) return false;
+    const std::wstring expected = hex4(read->translation[0]) + hex4(read->translation[1]);
     if (table != expected) return false;
-    const auto& strings = json->at("strings");
-    const auto found = strings.find(toUtf8(name));
-    if (found == strings.end() || !found->is_string()) return false;
+    const auto found = read->strings.find(toUtf8(name));
+    if (found == read->strings.end()) return false;
     // VerQueryValueW counts the terminating NUL in the length it reports.
-    value = fromUtf8(found->get<std::string>());
+    value = fromUtf8(found->second);
     value.push_back(L'\0');
     return true;
 }

@@ -49,25 +49,26 @@ std::string bcdStoreText(const BcdStore& store) {
     return root.dump(2) + "\n";
 }
 
+void from_json(const json& value, BcdEntry& entry) {
+    entry.identifier = fromUtf8(value.at("identifier").get<std::string>());
+    entry.device = fromUtf8(value.at("device").get<std::string>());
+    entry.path = fromUtf8(value.at("path").get<std::string>());
+    entry.locale = fromUtf8(value.at("locale").get<std::string>());
+}
+
 std::optional<BcdStore> parseBcdStore(const std::string& text) {
     const json root = json::parse(text, nullptr, /*allow_exceptions=*/false);
-    if (!root.is_object() || !root.contains("default") || !root["default"].is_string() ||
-        !root.contains("entries") || !root["entries"].is_array()) {
+    if (root.is_discarded()) return std::nullopt;
+    // A store the tool did not write (a text without "default", an entry without its path, ...)
+    // is no store; nlohmann-json's exceptions say so and stop here.
+    try {
+        BcdStore store;
+        store.defaultEntry = fromUtf8(root.at("default").get<std::string>());
+        store.entries = root.at("entries").get<std::vector<BcdEntry>>();
+        return store;
+    } catch (const json::exception&) {
         return std::nullopt;
     }
-    BcdStore store;
-    store.defaultEntry = fromUtf8(root["default"].get<std::string>());
-    for (const auto& item : root["entries"]) {
-        BcdEntry entry;
-        std::wstring* fields[] = {&entry.identifier, &entry.device, &entry.path, &entry.locale};
-        const char* names[] = {"identifier", "device", "path", "locale"};
-        for (int i = 0; i < 4; ++i) {
-            if (!item.is_object() || !item.contains(names[i]) || !item[names[i]].is_string()) return std::nullopt;
-            *fields[i] = fromUtf8(item[names[i]].get<std::string>());
-        }
-        store.entries.push_back(entry);
-    }
-    return store;
 }
 
 std::wstring addBootEntry(BcdStore& store, BcdEntry entry, bool keepDefault) {

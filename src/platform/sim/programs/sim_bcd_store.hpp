@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 namespace halvora::sim {
 
 struct BcdEntry {
@@ -23,6 +25,9 @@ struct BcdStore {
     std::wstring defaultEntry;  // an entry's identifier; empty in a new store
     std::vector<BcdEntry> entries;
 };
+
+// An entry read by nlohmann-json's get<BcdEntry>(): all four texts must be there.
+void from_json(const nlohmann::json& value, BcdEntry& entry);
 
 std::string bcdStoreText(const BcdStore& store);
 // Nullopt when the text is not such a store.
