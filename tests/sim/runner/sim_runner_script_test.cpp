@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <variant>
 
 #include <nlohmann/json.hpp>
 
@@ -30,46 +31,58 @@ TEST(RunnerScript, EveryStepIsReadWithItsValues) {
     ASSERT_TRUE(steps) << error;
     ASSERT_EQ(steps->size(), 22u);
     const auto& s = *steps;
-    EXPECT_EQ(s[0].kind, StepKind::Click);
-    EXPECT_EQ(s[0].control, "InfoMark");
-    EXPECT_EQ(s[1].kind, StepKind::ClickRow);
-    EXPECT_EQ(s[1].control, "ImageList");
-    EXPECT_EQ(s[1].row, 2);
-    EXPECT_EQ(s[2].kind, StepKind::DoubleClickRow);
-    EXPECT_EQ(s[2].row, 0);
-    EXPECT_EQ(s[3].menuItem, 3);
-    EXPECT_EQ(s[4].paths, (std::vector<std::wstring>{L"D:\\a.wim", L"D:\\이미지.esd"}));
-    EXPECT_EQ(s[15].kind, StepKind::Format);
-    EXPECT_TRUE(s[15].format);
-    EXPECT_EQ(s[15].fileSystem, L"NTFS");
-    EXPECT_EQ(s[15].volumeLabel, L"새 볼륨");
-    EXPECT_EQ(s[16].kind, StepKind::Format);
-    EXPECT_FALSE(s[16].format);
-    EXPECT_EQ(s[17].kind, StepKind::HoldApply);
-    EXPECT_FALSE(s[17].format);
-    EXPECT_EQ(s[18].kind, StepKind::WaitApplyHeld);
-    EXPECT_EQ(s[19].kind, StepKind::ReleaseApply);
-    EXPECT_EQ(s[5].kind, StepKind::Dialog);
-    EXPECT_EQ(s[5].paths, (std::vector<std::wstring>{L""}));
-    EXPECT_EQ(s[6].answer, "Cancel");
-    EXPECT_EQ(s[7].milliseconds, 1500u);
-    EXPECT_EQ(s[8].kind, StepKind::WaitIdle);
-    EXPECT_EQ(s[9].text, L"완료");
-    EXPECT_EQ(s[10].kind, StepKind::Close);
-    EXPECT_EQ(s[11].label, "end");
-    EXPECT_EQ(s[12].kind, StepKind::Spin);
-    EXPECT_EQ(s[12].row, -1);
-    EXPECT_EQ(s[13].text, L"2");
-    EXPECT_EQ(s[14].kind, StepKind::Choose);
-    EXPECT_EQ(s[14].row, 1);
+    ASSERT_TRUE(std::holds_alternative<ClickStep>(s[0].action));
+    EXPECT_EQ(std::get<ClickStep>(s[0].action).control, "InfoMark");
+    ASSERT_TRUE(std::holds_alternative<ClickRowStep>(s[1].action));
+    EXPECT_EQ(std::get<ClickRowStep>(s[1].action).list, "ImageList");
+    EXPECT_EQ(std::get<ClickRowStep>(s[1].action).row, 2);
+    ASSERT_TRUE(std::holds_alternative<DoubleClickRowStep>(s[2].action));
+    EXPECT_EQ(std::get<DoubleClickRowStep>(s[2].action).list, "TargetDriveList");
+    EXPECT_EQ(std::get<DoubleClickRowStep>(s[2].action).row, 0);
+    ASSERT_TRUE(std::holds_alternative<MenuStep>(s[3].action));
+    EXPECT_EQ(std::get<MenuStep>(s[3].action).item, 3);
+    ASSERT_TRUE(std::holds_alternative<DropStep>(s[4].action));
+    EXPECT_EQ(std::get<DropStep>(s[4].action).paths, (std::vector<std::wstring>{L"D:\\a.wim", L"D:\\이미지.esd"}));
+    ASSERT_TRUE(std::holds_alternative<DialogStep>(s[5].action));
+    EXPECT_EQ(std::get<DialogStep>(s[5].action).path, L"");
+    ASSERT_TRUE(std::holds_alternative<AnswerStep>(s[6].action));
+    EXPECT_EQ(std::get<AnswerStep>(s[6].action).button, "Cancel");
+    ASSERT_TRUE(std::holds_alternative<AdvanceStep>(s[7].action));
+    EXPECT_EQ(std::get<AdvanceStep>(s[7].action).milliseconds, 1500u);
+    EXPECT_TRUE(std::holds_alternative<WaitIdleStep>(s[8].action));
+    ASSERT_TRUE(std::holds_alternative<WaitStatusStep>(s[9].action));
+    EXPECT_EQ(std::get<WaitStatusStep>(s[9].action).text, L"완료");
+    EXPECT_TRUE(std::holds_alternative<CloseStep>(s[10].action));
+    ASSERT_TRUE(std::holds_alternative<SnapshotStep>(s[11].action));
+    EXPECT_EQ(std::get<SnapshotStep>(s[11].action).label, "end");
+    ASSERT_TRUE(std::holds_alternative<SpinStep>(s[12].action));
+    EXPECT_EQ(std::get<SpinStep>(s[12].action).control, "ScanDepthSpin");
+    EXPECT_EQ(std::get<SpinStep>(s[12].action).value, -1);
+    ASSERT_TRUE(std::holds_alternative<TypeStep>(s[13].action));
+    EXPECT_EQ(std::get<TypeStep>(s[13].action).control, "ImageIndexEdit");
+    EXPECT_EQ(std::get<TypeStep>(s[13].action).text, L"2");
+    ASSERT_TRUE(std::holds_alternative<ChooseStep>(s[14].action));
+    EXPECT_EQ(std::get<ChooseStep>(s[14].action).control, "AfterInstallCombo");
+    EXPECT_EQ(std::get<ChooseStep>(s[14].action).index, 1);
+    ASSERT_TRUE(std::holds_alternative<FormatStep>(s[15].action));
+    EXPECT_TRUE(std::get<FormatStep>(s[15].action).format);
+    EXPECT_EQ(std::get<FormatStep>(s[15].action).fileSystem, L"NTFS");
+    EXPECT_EQ(std::get<FormatStep>(s[15].action).label, L"새 볼륨");
+    ASSERT_TRUE(std::holds_alternative<FormatStep>(s[16].action));
+    EXPECT_FALSE(std::get<FormatStep>(s[16].action).format);
+    ASSERT_TRUE(std::holds_alternative<HoldApplyStep>(s[17].action));
+    EXPECT_FALSE(std::get<HoldApplyStep>(s[17].action).hold);
+    EXPECT_TRUE(std::holds_alternative<WaitApplyHeldStep>(s[18].action));
+    EXPECT_TRUE(std::holds_alternative<ReleaseApplyStep>(s[19].action));
+    ASSERT_TRUE(std::holds_alternative<KeyStep>(s[20].action));
+    EXPECT_EQ(std::get<KeyStep>(s[20].action).key, kKeyEnter);
+    EXPECT_FALSE(std::get<KeyStep>(s[20].action).shift);
+    ASSERT_TRUE(std::holds_alternative<KeyStep>(s[21].action));
+    EXPECT_EQ(std::get<KeyStep>(s[21].action).key, kKeyTab);
+    EXPECT_TRUE(std::get<KeyStep>(s[21].action).shift);
     EXPECT_EQ(describeStep(s[0]), "click InfoMark");
     EXPECT_EQ(describeStep(s[1]), "clickRow [\"ImageList\",2]");
     EXPECT_EQ(s[9].source, script[9]);
-    EXPECT_EQ(s[20].kind, StepKind::Key);
-    EXPECT_EQ(s[20].menuItem, kKeyEnter);
-    EXPECT_FALSE(s[20].shift);
-    EXPECT_EQ(s[21].menuItem, kKeyTab);
-    EXPECT_TRUE(s[21].shift);
 }
 
 TEST(RunnerScript, BadShapesNameTheStepAndWhatItTakes) {
@@ -79,6 +92,9 @@ TEST(RunnerScript, BadShapesNameTheStepAndWhatItTakes) {
         {R"([{"click": "A", "answer": "Ok"}])", "step 1: each step is an object with one key"},
         {R"([{}])", "step 1: each step is an object with one key"},
         {R"([{"clik": "InfoMark"}])", "step 1: unknown step \"clik\""},
+        {R"([{"clik": "InfoMark"}])",
+         "(known: click, clickRow, doubleClickRow, menu, drop, dialog, answer, advance, waitIdle, waitStatus, "
+         "close, snapshot, spin, type, choose, format, holdApply, waitApplyHeld, releaseApply, key)"},
         {R"([{"click": ""}])", "\"click\" takes a control name"},
         {R"([{"click": 5}])", "\"click\" takes a control name"},
         {R"([{"clickRow": "ImageList"}])", "\"clickRow\" takes [\"ListName\", row]"},
@@ -98,6 +114,10 @@ TEST(RunnerScript, BadShapesNameTheStepAndWhatItTakes) {
         {R"([{"key": "enter"}])", "\"key\" takes \"Enter\", \"Escape\""},
         {R"([{"key": 13}])", "\"key\" takes \"Enter\""},
         {R"([{"advance": "5s"}])", "\"advance\" takes milliseconds"},
+        {R"([{"advance": 2.5}])", "\"advance\" takes milliseconds"},
+        {R"([{"menu": 1.5}])", "\"menu\" takes the item's number"},
+        {R"([{"format": {"label": 5}}])", "\"format\" takes {"},
+        {R"([{"type": ["", "text"]}])", "\"type\" takes [\"EditName\", \"text\"]"},
         {R"([{"waitIdle": false}])", "\"waitIdle\" takes true"},
         {R"([{"close": 1}])", "\"close\" takes true"},
         {R"([{"holdApply": 1}])", "\"holdApply\" takes true or false"},

@@ -1,6 +1,7 @@
 #include "platform/sim/runner/sim_runner.hpp"
 
 #include <sstream>
+#include <variant>
 
 #include "app/program.hpp"
 #include "base/utf.hpp"
@@ -15,6 +16,14 @@ namespace {
 using nlohmann::json;
 
 const std::string kOptionsButton = "OptionsButton";
+
+// A visitor made of one lambda per kind of script step.
+template <typename... Handlers>
+struct Overloaded : Handlers... {
+    using Handlers::operator()...;
+};
+template <typename... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
 constexpr std::chrono::milliseconds kPoll{5};
 
 std::string seconds(std::chrono::milliseconds limit) {
@@ -216,9 +225,10 @@ bool SimRunner::advance(std::uint64_t milliseconds, std::string& why) {
 }
 
 bool SimRunner::runStep(const ScriptStep& step, std::string& why) {
-    if (step.kind == StepKind::Snapshot) {
+    // A snapshot records the state as it is, the program's end included.
+    if (const auto* snapshot = std::get_if<SnapshotStep>(&step.action)) {
         json state = captureState(toolkit_);
-        report_.snapshots.emplace_back(step.label, std::move(state));
+        report_.snapshots.emplace_back(snapshot->label, std::move(state));
         return true;
     }
     // A main window that has gone means the program is on its way out: let it get there, so
@@ -232,43 +242,60 @@ bool SimRunner::runStep(const ScriptStep& step, std::string& why) {
         if (!ok) why = user_.lastError();
         return ok;
     };
-    switch (step.kind) {
-        case StepKind::Click: return done(user_.click(step.control));
-        case StepKind::ClickRow: return done(user_.clickRow(step.control, step.row));
-        case StepKind::DoubleClickRow: return done(user_.doubleClickRow(step.control, step.row));
-        case StepKind::Menu:
-            if (!user_.click(kOptionsButton)) return done(false);
-            if (toolkit_.menuOpenFor(kOptionsMenu).empty()) {
-                why = "the options menu did not open";
-                return false;
-            }
-            return done(user_.chooseMenuItem(kOptionsMenu, step.menuItem));
-        case StepKind::Drop: return done(user_.dropFiles(kMainWindow, step.paths));
-        case StepKind::Dialog: user_.answerNextDialog(step.paths.front()); return true;
-        case StepKind::Format: user_.answerNextFormat(step.format, step.fileSystem, step.volumeLabel); return true;
-        case StepKind::Answer: return answerBox(step.answer, why);
-        case StepKind::Advance: return advance(step.milliseconds, why);
-        case StepKind::WaitIdle:
-            return waitFor([this] { return idleWithoutWorkers(); }, "an idle program with no worker running", why);
-        case StepKind::WaitStatus:
-            return waitFor(
-                [&] {
-                    return toolkit_.exists(kStatusBar) &&
-                           toolkit_.statusText(kStatusBar, 3).find(step.text) != std::wstring::npos;
-                },
-                "the status \"" + toUtf8(step.text) + "\"", why);
-        case StepKind::Close: return done(user_.requestClose(kMainWindow));
-        case StepKind::Key: return done(user_.pressKey(step.menuItem, step.shift));
-        case StepKind::Spin: return done(user_.setSpin(step.control, step.row));
-        case StepKind::Type: return done(user_.typeText(step.control, step.text));
-        case StepKind::Choose: return done(user_.chooseComboItem(step.control, step.row));
-        case StepKind::HoldApply: machine_->holdApplies(step.format); return true;
-        case StepKind::WaitApplyHeld:
-            return waitFor([this] { return machine_->applyHold().held(); }, "an image apply held", why);
-        case StepKind::ReleaseApply: machine_->releaseApply(); return true;
-        case StepKind::Snapshot: break;
-    }
-    return true;
+    return std::visit(
+        Overloaded{
+            [&](const ClickStep& s) { return done(user_.click(s.control)); },
+            [&](const ClickRowStep& s) { return done(user_.clickRow(s.list, s.row)); },
+            [&](const DoubleClickRowStep& s) { return done(user_.doubleClickRow(s.list, s.row)); },
+            [&](const MenuStep& s) {
+                if (!user_.click(kOptionsButton)) return done(false);
+                if (toolkit_.menuOpenFor(kOptionsMenu).empty()) {
+                    why = "the options menu did not open";
+                    return false;
+                }
+                return done(user_.chooseMenuItem(kOptionsMenu, s.item));
+            },
+            [&](const DropStep& s) { return done(user_.dropFiles(kMainWindow, s.paths)); },
+            [&](const DialogStep& s) {
+                user_.answerNextDialog(s.path);
+                return true;
+            },
+            [&](const FormatStep& s) {
+                user_.answerNextFormat(s.format, s.fileSystem, s.label);
+                return true;
+            },
+            [&](const AnswerStep& s) { return answerBox(s.button, why); },
+            [&](const AdvanceStep& s) { return advance(s.milliseconds, why); },
+            [&](const WaitIdleStep&) {
+                return waitFor([this] { return idleWithoutWorkers(); }, "an idle program with no worker running", why);
+            },
+            [&](const WaitStatusStep& s) {
+                return waitFor(
+                    [&] {
+                        return toolkit_.exists(kStatusBar) &&
+                               toolkit_.statusText(kStatusBar, 3).find(s.text) != std::wstring::npos;
+                    },
+                    "the status \"" + toUtf8(s.text) + "\"", why);
+            },
+            [&](const CloseStep&) { return done(user_.requestClose(kMainWindow)); },
+            [&](const KeyStep& s) { return done(user_.pressKey(s.key, s.shift)); },
+            [&](const SpinStep& s) { return done(user_.setSpin(s.control, s.value)); },
+            [&](const TypeStep& s) { return done(user_.typeText(s.control, s.text)); },
+            [&](const ChooseStep& s) { return done(user_.chooseComboItem(s.control, s.index)); },
+            [&](const HoldApplyStep& s) {
+                machine_->holdApplies(s.hold);
+                return true;
+            },
+            [&](const WaitApplyHeldStep&) {
+                return waitFor([this] { return machine_->applyHold().held(); }, "an image apply held", why);
+            },
+            [&](const ReleaseApplyStep&) {
+                machine_->releaseApply();
+                return true;
+            },
+            [&](const SnapshotStep&) { return true; },  // recorded above, before the checks
+        },
+        step.action);
 }
 
 void SimRunner::closeAfterScript() {
