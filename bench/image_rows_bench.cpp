@@ -21,8 +21,8 @@
 #include "base/utf.hpp"
 #include "images/file_time.hpp"
 #include "images/image_xml.hpp"
-#include "platform/sim/sim_machine.hpp"
-#include "platform/sim/sim_system.hpp"
+#include "platform/sim/machine/sim_machine.hpp"
+#include "platform/sim/machine/sim_system.hpp"
 #include "temp_folder.hpp"
 #include "wim_factory.hpp"
 

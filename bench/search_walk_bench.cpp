@@ -23,9 +23,9 @@
 #include "app/settings.hpp"
 #include "images/search_list.hpp"
 #include "images/search_walk.hpp"
-#include "platform/sim/sim_machine.hpp"
-#include "platform/sim/sim_system.hpp"
-#include "platform/sim/sim_toolkit.hpp"
+#include "platform/sim/machine/sim_machine.hpp"
+#include "platform/sim/machine/sim_system.hpp"
+#include "platform/sim/toolkit/sim_toolkit.hpp"
 #include "temp_folder.hpp"
 #include "ui/program_context.hpp"
 

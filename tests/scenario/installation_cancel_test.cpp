@@ -6,7 +6,7 @@
 
 #include "base/utf.hpp"
 #include "install_session.hpp"
-#include "platform/sim/sim_runner.hpp"
+#include "platform/sim/runner/sim_runner.hpp"
 
 namespace halvora::scenario {
 namespace {

@@ -1,0 +1,79 @@
+#include "platform/sim/machine/sim_json.hpp"
+
+namespace halvora::sim {
+
+namespace {
+
+using nlohmann::json;
+
+// nlohmann-json writes a value's path into its exceptions' text: "[json.exception.type_error.302]
+// (/disks/0/size) type must be number, but is string". Splits that into the path ("" when there
+// is none, for the document itself) and the problem.
+std::pair<std::string, std::string> splitDiagnostics(const std::string& text) {
+    std::string rest = text;
+    if (rest.rfind("[json.exception.", 0) == 0) {
+        const auto end = rest.find("] ");
+        if (end != std::string::npos) rest.erase(0, end + 2);
+    }
+    if (rest.rfind("(", 0) == 0) {
+        const auto close = rest.find(") ");
+        if (close != std::string::npos) return {rest.substr(1, close - 1), rest.substr(close + 2)};
+    }
+    return {"", rest};
+}
+
+std::string escapedToken(const std::string& key) {
+    // As in a JSON pointer: "~" is "~0" and "/" is "~1".
+    std::string out;
+    for (const char c : key) {
+        if (c == '~') {
+            out += "~0";
+        } else if (c == '/') {
+            out += "~1";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string jsonPath(const json& value) {
+    // An exception made for the value with no text of its own holds its name and the path.
+    return splitDiagnostics(json::other_error::create(0, "", &value).what()).first;
+}
+
+void refuseJson(const json& value, const std::string& problem) { throw JsonRefusal(jsonPath(value), problem); }
+
+void refuseJsonMember(const json& object, const std::string& key, const std::string& problem) {
+    throw JsonRefusal(jsonPath(object) + "/" + escapedToken(key), problem);
+}
+
+bool readJson(const std::string& what, std::string& error, const std::function<void()>& read) {
+    std::string path;
+    std::string problem;
+    try {
+        read();
+        return true;
+    } catch (const JsonRefusal& refusal) {
+        path = refusal.path();
+        problem = refusal.what();
+    } catch (const json::exception& e) {
+        std::tie(path, problem) = splitDiagnostics(e.what());
+    }
+    error = what + ": " + (path.empty() ? std::string("the top level") : path) + ": " + problem;
+    return false;
+}
+
+const json& requiredMember(const json& object, const std::string& key, const std::string& what) {
+    const auto found = object.find(key);
+    if (found == object.end()) refuseJsonMember(object, key, "must be given (" + what + ")");
+    return *found;
+}
+
+void expectObject(const json& value, const std::string& what) {
+    if (!value.is_object()) refuseJson(value, "must be " + what);
+}
+
+}  // namespace halvora::sim

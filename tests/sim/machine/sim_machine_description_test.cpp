@@ -1,0 +1,86 @@
+// The machine description: its defaults, fields of the wrong shape refused with the JSON path of
+// the field, and loading from a file with folders relative to it.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/sim/machine/sim_machine.hpp"
+#include "temp_folder.hpp"
+
+namespace halvora::sim {
+namespace {
+
+using nlohmann::json;
+using halvora::testing::TempFolder;
+
+TEST(SimMachineDescription, AnEmptyDescriptionIsAnOrdinaryKoreanWindows10) {
+    std::string error;
+    auto m = SimMachine::fromJson(json::object(), error);
+    ASSERT_TRUE(m) << error;
+    const auto& d = m->description();
+    EXPECT_EQ(d.windowsVersion.build, 19041u);
+    EXPECT_EQ(d.localeName, L"ko-KR");
+    EXPECT_EQ(d.environment.at(L"SYSTEMROOT"), L"C:\\Windows");
+    EXPECT_EQ(d.tempPath, L"C:\\Temp\\");
+    ASSERT_TRUE(d.smallCaptionFont);
+    EXPECT_EQ(d.smallCaptionFont->face, L"Segoe UI");
+    EXPECT_EQ(d.dpi, 96);
+}
+
+TEST(SimMachineDescription, FieldsOfTheWrongShapeAreErrorsThatNameThem) {
+    const std::vector<std::pair<json, std::string>> cases = {
+        {json::array({1, 2}), "the top level: must be an object"},
+        {{{"windowsVersion", {{"major", "ten"}}}}, "/windowsVersion/major: "},
+        {{{"windowsVersion", {{"build", -1}}}}, "/windowsVersion/build: must be a whole number from 0 to 4294967295"},
+        {{{"ntdllMissing", "yes"}}, "/ntdllMissing: "},
+        {{{"environment", {{"PATH", 5}}}}, "/environment/PATH: "},
+        {{{"tempPath", 3}}, "/tempPath: "},
+        {{{"arguments", "/Index:2"}}, "/arguments: "},
+        {{{"drives", {{"CD", "/tmp"}}}}, "/drives/CD: must be keyed by a drive letter"},
+        {{{"drives", {{"C", 1}}}}, "/drives/C: "},
+        {{{"readOnly", {"Halvora"}}}, "/readOnly/0: must be a drive path"},
+        {{{"versionResources", {{"wimgapi.dll", json::object()}}}}, "/versionResources/wimgapi.dll: must be keyed by a drive path"},
+        {{{"versionResources", {{"C:\\x.dll", {{"translation", {1033}}}}}}}, "/versionResources/C:\\x.dll/translation: "},
+        {{{"versionResources", {{"C:\\x.dll", {{"translation", {1033, 70000}}}}}}}, "/versionResources/C:\\x.dll/translation/1: "},
+        {{{"versionResources", {{"C:\\x.dll", {{"strings", {{"FileVersion", 10}}}}}}}}, "/versionResources/C:\\x.dll/strings/FileVersion: "},
+        {{{"fonts", {"Consolas", 1}}}, "/fonts/1: "},
+        {{{"smallCaptionFont", {{"face", "Segoe UI"}}}}, "/smallCaptionFont/height: must be given"},
+        {{{"guiFont", "MS Shell Dlg"}}, "/guiFont: "},
+        {{{"dpi", 0}}, "/dpi: must be a whole number from 48 to 960"},
+        {{{"dpi", 96.5}}, "/dpi: must be a whole number from 48 to 960"},
+        {{{"isoLetterDelay", -1}}, "/isoLetterDelay: must be a whole number from 0 to 86400000"},
+        {{{"bcdboot", {{"exitCode", "193"}}}}, "/bcdboot/exitCode: "},
+        {{{"bcdboot", "yes"}}, "/bcdboot: must be true, false or an object"},
+    };
+    for (const auto& [description, expected] : cases) {
+        std::string error;
+        EXPECT_FALSE(SimMachine::fromJson(description, error)) << description.dump();
+        EXPECT_EQ(error.rfind("machine description: " + expected, 0), 0u) << description.dump() << " gave: " << error;
+    }
+}
+
+TEST(SimMachineDescription, LoadReportsMissingFilesAndBadJsonAndResolvesRelativeDrives) {
+    TempFolder t;
+    std::string error;
+    EXPECT_FALSE(SimMachine::load((t.root() / "none.json").string(), error));
+    EXPECT_NE(error.find("cannot open"), std::string::npos) << error;
+
+    t.write("bad.json", "{\"dpi\": 96,");
+    error.clear();
+    EXPECT_FALSE(SimMachine::load((t.root() / "bad.json").string(), error));
+    EXPECT_NE(error.find("not valid JSON"), std::string::npos) << error;
+
+    t.write("m/machine.json", R"({"drives": {"c:": "drive-c"}, "smallCaptionFont": null})");
+    auto m = SimMachine::load((t.root() / "m/machine.json").string(), error);
+    ASSERT_TRUE(m) << error;
+    EXPECT_EQ(m->drives().at(L'C'), t.root() / "m/drive-c");
+    EXPECT_FALSE(m->description().smallCaptionFont);
+}
+
+}  // namespace
+}  // namespace halvora::sim
