@@ -28,6 +28,7 @@
 #include "platform/sim/toolkit/sim_toolkit.hpp"
 #include "temp_folder.hpp"
 #include "ui/program_context.hpp"
+#include "ui/control_names.hpp"
 
 namespace {
 
@@ -127,8 +128,8 @@ int main() {
     }
     sim::SimSystem system(machine);
     sim::SimToolkit toolkit(machine);
-    toolkit.createWindow("MainWindow", L"bench", {770, 510}, "", 0);
-    toolkit.createControl(ControlSpec{kSearchResultList, ControlKind::List, "MainWindow", L"", {10, 25, 750, 389}, 0});
+    toolkit.createWindow(controls::MainWindow, L"bench", {770, 510}, ControlName(), 0);
+    toolkit.createControl(ControlSpec{kSearchResultList, ControlKind::List, controls::MainWindow, L"", {10, 25, 750, 389}, 0});
     for (const wchar_t* title : {L"경로", L"크기", L"Type"}) toolkit.addColumn(kSearchResultList, title, 100);
     Program program(system, toolkit);
     program.state.EsdSupported = true;

@@ -101,21 +101,21 @@ ParsedCommandLine parseArguments(const std::wstring& text) {
 bool parseCommandLine(Program& program, const std::wstring& text, bool startup) {
     Toolkit& ui = program.ui;
     const AppState& s = program.state;
-    if (s.anyWorkerAlive() || s.Busy.load() || !ui.isEnabled(kMainWindow)) return false;
-    if (!startup && !ui.isVisible("MainPanel")) return false;
+    if (s.anyWorkerAlive() || s.Busy.load() || !ui.isEnabled(controls::MainWindow)) return false;
+    if (!startup && !ui.isVisible(controls::MainPanel)) return false;
 
     const ParsedCommandLine parsed = parseArguments(text.empty() ? handOverText(program.system.arguments()) : text);
-    if (parsed.keepBootEntries) ui.setChecked("KeepBootEntriesCheck", true);
-    if (parsed.compact) ui.setMenuItemChecked(kOptionsMenu, kMenuCompact, true);
-    if (parsed.verify) ui.setMenuItemChecked(kOptionsMenu, kMenuVerify, true);
-    if (parsed.check) ui.setMenuItemChecked(kOptionsMenu, kMenuCheck, true);
-    if (parsed.log) ui.setMenuItemChecked(kOptionsMenu, kMenuLog, true);
-    if (parsed.afterChoice >= 0) ui.setComboSelection("AfterInstallCombo", parsed.afterChoice);
+    if (parsed.keepBootEntries) ui.setChecked(controls::KeepBootEntriesCheck, true);
+    if (parsed.compact) ui.setMenuItemChecked(controls::OptionsMenu, kMenuCompact, true);
+    if (parsed.verify) ui.setMenuItemChecked(controls::OptionsMenu, kMenuVerify, true);
+    if (parsed.check) ui.setMenuItemChecked(controls::OptionsMenu, kMenuCheck, true);
+    if (parsed.log) ui.setMenuItemChecked(controls::OptionsMenu, kMenuLog, true);
+    if (parsed.afterChoice >= 0) ui.setComboSelection(controls::AfterInstallCombo, parsed.afterChoice);
     for (const std::wstring& drive : parsed.applyDrives) {
-        const int row = findDriveRow(program, "TargetDriveList", drive);
+        const int row = findDriveRow(program, controls::TargetDriveList, drive);
         if (row >= 0) {
-            ui.selectRow("TargetDriveList", row);
-            selectDriveRow(program, "TargetDriveList", row, "TargetRow", 0, true);
+            ui.selectRow(controls::TargetDriveList, row);
+            selectDriveRow(program, controls::TargetDriveList, row, controls::TargetRow, 0, true);
         }
     }
     System& sys = program.system;
@@ -127,30 +127,30 @@ bool parseCommandLine(Program& program, const std::wstring& text, bool startup) 
     const bool conflicting = parsed.compact && parsed.wimBoot;
     // WIMBoot only for an image that allows it, which the image just chosen decides; it takes
     // the place of Compact as the menu does.
-    if (parsed.wimBoot && !conflicting && ui.isMenuItemEnabled(kOptionsMenu, kMenuWimBoot)) {
-        ui.setMenuItemChecked(kOptionsMenu, kMenuWimBoot, true);
-        ui.setMenuItemChecked(kOptionsMenu, kMenuCompact, false);
+    if (parsed.wimBoot && !conflicting && ui.isMenuItemEnabled(controls::OptionsMenu, kMenuWimBoot)) {
+        ui.setMenuItemChecked(controls::OptionsMenu, kMenuWimBoot, true);
+        ui.setMenuItemChecked(controls::OptionsMenu, kMenuCompact, false);
     }
     if (!parsed.oemPath.empty()) {
         if (sys.folderExists(parsed.oemPath)) {
             setOemPath(program, parsed.oemPath, true);
         } else {
-            ui.setText("OemEdit", L"");
+            ui.setText(controls::OemEdit, L"");
         }
     }
     if (!parsed.xmlFile.empty()) {
         if (sys.fileSize(parsed.xmlFile) >= 2) {
             setAnswerFile(program, parsed.xmlFile);
         } else {
-            ui.setText("XmlEdit", L"");
+            ui.setText(controls::XmlEdit, L"");
         }
     }
     if (!parsed.bootDrive.empty() && parsed.bootDrive != L"*") {
         clearBootLocation(program);
-        const int row = findDriveRow(program, "BootDriveList", parsed.bootDrive);
+        const int row = findDriveRow(program, controls::BootDriveList, parsed.bootDrive);
         if (row >= 0) {
-            ui.selectRow("BootDriveList", row);
-            selectDriveRow(program, "BootDriveList", row, "BootRow", 0, true);
+            ui.selectRow(controls::BootDriveList, row);
+            selectDriveRow(program, controls::BootDriveList, row, controls::BootRow, 0, true);
         }
     }
     rebuildOptionSummary(program);

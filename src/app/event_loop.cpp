@@ -34,99 +34,99 @@ namespace {
 using Handler = void (*)(Program&, const Event&);
 
 struct Route {
-    const char* control;
+    const ControlName& control;
     int code;  // kLeftClick, kDoubleClick or kChange
     Handler handler;
 };
 
 void onImageColumnsToggle(Program& program, const Event&) {
     Toolkit& ui = program.ui;
-    const bool full = ui.text("ImageColumnsToggle") == kToggleOff;
+    const bool full = ui.text(controls::ImageColumnsToggle) == kToggleOff;
     setImageColumns(program, full);
-    ui.setText("ImageColumnsToggle", full ? kToggleOn : kToggleOff);
+    ui.setText(controls::ImageColumnsToggle, full ? kToggleOn : kToggleOff);
 }
 
 void onRefresh(Program& program, const Event&) {
     Toolkit& ui = program.ui;
-    ui.setEnabled("TargetRefreshButton", false);
-    ui.setEnabled("BootRefreshButton", false);
+    ui.setEnabled(controls::TargetRefreshButton, false);
+    ui.setEnabled(controls::BootRefreshButton, false);
     mountEspVolumes(program);
     rebuildDriveLists(program);
-    ui.setEnabled("TargetRefreshButton", true);
-    ui.setEnabled("BootRefreshButton", true);
+    ui.setEnabled(controls::TargetRefreshButton, true);
+    ui.setEnabled(controls::BootRefreshButton, true);
 }
 
-void onPickerDone(Program& program, const std::string& list, const std::string& oneRow) {
+void onPickerDone(Program& program, const ControlName& list, const ControlName& oneRow) {
     const int row = program.ui.selectedRow(list);
     if (row < 0) return;
     selectDriveRow(program, list, row, oneRow, 0, true);
-    showPanel(program, "MainPanel");
+    showPanel(program, controls::MainPanel);
 }
 
-void onTargetChosen(Program& program, const Event&) { onPickerDone(program, "TargetDriveList", "TargetRow"); }
-void onBootChosen(Program& program, const Event&) { onPickerDone(program, "BootDriveList", "BootRow"); }
+void onTargetChosen(Program& program, const Event&) { onPickerDone(program, controls::TargetDriveList, controls::TargetRow); }
+void onBootChosen(Program& program, const Event&) { onPickerDone(program, controls::BootDriveList, controls::BootRow); }
 
 void onImageListClick(Program& program, const Event& event) {
     if (event.row < 0) return;
-    program.ui.setText("ImageIndexEdit", program.ui.cell("ImageList", event.row, 0));
-    program.ui.setText("DescriptionEdit", program.ui.cell("ImageList", event.row, 6));
+    program.ui.setText(controls::ImageIndexEdit, program.ui.cell(controls::ImageList, event.row, 0));
+    program.ui.setText(controls::DescriptionEdit, program.ui.cell(controls::ImageList, event.row, 6));
 }
 
 void onSkipOsDriveCheck(Program& program, const Event&) {
-    writeSearchOption(program, L"ScanSkipOSDrive", program.ui.isChecked("SkipOsDriveCheck") ? 1 : 0);
+    writeSearchOption(program, L"ScanSkipOSDrive", program.ui.isChecked(controls::SkipOsDriveCheck) ? 1 : 0);
 }
 
 void onIncludeIsoCheck(Program& program, const Event&) {
-    writeSearchOption(program, L"ScanWithISO", program.ui.isChecked("IncludeIsoCheck") ? 1 : 0);
+    writeSearchOption(program, L"ScanWithISO", program.ui.isChecked(controls::IncludeIsoCheck) ? 1 : 0);
 }
 
 void onScanDepthSpin(Program& program, const Event&) {
-    writeSearchOption(program, L"ScanDepth", program.ui.spinValue("ScanDepthSpin"));
+    writeSearchOption(program, L"ScanDepth", program.ui.spinValue(controls::ScanDepthSpin));
 }
 
 // Every control event the main window answers, by control and event type: buttons and check
 // boxes report a left click, the click labels and the image list a left click, the pickers'
 // lists and the search list a double click, the spin field a change. Anything else is ignored.
 constexpr Route kRoutes[] = {
-    {"ImageListSizeToggle", kLeftClick, [](Program& p, const Event&) { showPanel(p, "ImageListSizeToggle"); }},
-    {"ImageColumnsToggle", kLeftClick, onImageColumnsToggle},
-    {"InfoMark", kLeftClick, [](Program& p, const Event&) { showInformationBox(p); }},
-    {"InstallButton", kLeftClick, [](Program& p, const Event&) { installCommand(p, false); }},
-    {"ImageFileButton", kLeftClick, [](Program& p, const Event&) { selectImageFile(p, L"", -1); }},
-    {"SearchButton", kLeftClick, [](Program& p, const Event&) { onSearchButton(p); }},
-    {"SearchAgainButton", kLeftClick, [](Program& p, const Event&) { onSearchAgain(p); }},
-    {"ScanDepthSpin", kChange, onScanDepthSpin},
-    {"OemButton", kLeftClick, [](Program& p, const Event&) { setOemPath(p, L"", true); }},
-    {"OemTreeButton", kLeftClick, [](Program& p, const Event&) { setOemPath(p, L"", false); }},
-    {"XmlButton", kLeftClick, [](Program& p, const Event&) { setAnswerFile(p, L""); }},
-    {"OemClearButton", kLeftClick, [](Program& p, const Event&) { p.ui.setText("OemEdit", L""); }},
-    {"XmlClearButton", kLeftClick, [](Program& p, const Event&) { p.ui.setText("XmlEdit", L""); }},
-    {"TargetButton", kLeftClick, [](Program& p, const Event&) { showPanel(p, "TargetPanel"); }},
-    {"BootButton", kLeftClick, [](Program& p, const Event&) { showPanel(p, "BootPanel"); }},
-    {"ReloadExclusionsButton", kLeftClick, [](Program& p, const Event&) { readExclusionList(p); }},
-    {"TargetRefreshButton", kLeftClick, onRefresh},
-    {"BootRefreshButton", kLeftClick, onRefresh},
-    {"TargetDoneButton", kLeftClick, onTargetChosen},
-    {"BootClearButton", kLeftClick, [](Program& p, const Event&) { clearBootLocation(p); }},
-    {"BootDoneButton", kLeftClick, onBootChosen},
-    {"SearchDoneButton", kLeftClick, [](Program& p, const Event&) { onSearchResultChosen(p); }},
-    {"TargetCancelButton", kLeftClick, [](Program& p, const Event&) { showPanel(p, "MainPanel"); }},
-    {"BootCancelButton", kLeftClick, [](Program& p, const Event&) { showPanel(p, "MainPanel"); }},
-    {"SearchBackButton", kLeftClick, [](Program& p, const Event&) { onSearchBack(p); }},
-    {"ImageList", kLeftClick, onImageListClick},
-    {"TargetDriveList", kDoubleClick, onTargetChosen},
-    {"BootDriveList", kDoubleClick, onBootChosen},
-    {"SearchResultList", kDoubleClick, [](Program& p, const Event&) { onSearchResultChosen(p); }},
-    {"BootRepairButton", kLeftClick, [](Program& p, const Event&) { bootRepairCommand(p); }},
-    {"TargetFormatButton", kLeftClick, [](Program& p, const Event&) { formatChosenDrive(p, "TargetRow"); }},
-    {"BootFormatButton", kLeftClick, [](Program& p, const Event&) { formatChosenDrive(p, "BootRow"); }},
-    {"SkipOsDriveCheck", kLeftClick, onSkipOsDriveCheck},
-    {"IncludeIsoCheck", kLeftClick, onIncludeIsoCheck},
-    {"OptionsButton", kLeftClick, [](Program& p, const Event&) { p.ui.showPopupMenu(kOptionsMenu, kMainWindow); }},
+    {controls::ImageListSizeToggle, kLeftClick, [](Program& p, const Event&) { showPanel(p, controls::ImageListSizeToggle); }},
+    {controls::ImageColumnsToggle, kLeftClick, onImageColumnsToggle},
+    {controls::InfoMark, kLeftClick, [](Program& p, const Event&) { showInformationBox(p); }},
+    {controls::InstallButton, kLeftClick, [](Program& p, const Event&) { installCommand(p, false); }},
+    {controls::ImageFileButton, kLeftClick, [](Program& p, const Event&) { selectImageFile(p, L"", -1); }},
+    {controls::SearchButton, kLeftClick, [](Program& p, const Event&) { onSearchButton(p); }},
+    {controls::SearchAgainButton, kLeftClick, [](Program& p, const Event&) { onSearchAgain(p); }},
+    {controls::ScanDepthSpin, kChange, onScanDepthSpin},
+    {controls::OemButton, kLeftClick, [](Program& p, const Event&) { setOemPath(p, L"", true); }},
+    {controls::OemTreeButton, kLeftClick, [](Program& p, const Event&) { setOemPath(p, L"", false); }},
+    {controls::XmlButton, kLeftClick, [](Program& p, const Event&) { setAnswerFile(p, L""); }},
+    {controls::OemClearButton, kLeftClick, [](Program& p, const Event&) { p.ui.setText(controls::OemEdit, L""); }},
+    {controls::XmlClearButton, kLeftClick, [](Program& p, const Event&) { p.ui.setText(controls::XmlEdit, L""); }},
+    {controls::TargetButton, kLeftClick, [](Program& p, const Event&) { showPanel(p, controls::TargetPanel); }},
+    {controls::BootButton, kLeftClick, [](Program& p, const Event&) { showPanel(p, controls::BootPanel); }},
+    {controls::ReloadExclusionsButton, kLeftClick, [](Program& p, const Event&) { readExclusionList(p); }},
+    {controls::TargetRefreshButton, kLeftClick, onRefresh},
+    {controls::BootRefreshButton, kLeftClick, onRefresh},
+    {controls::TargetDoneButton, kLeftClick, onTargetChosen},
+    {controls::BootClearButton, kLeftClick, [](Program& p, const Event&) { clearBootLocation(p); }},
+    {controls::BootDoneButton, kLeftClick, onBootChosen},
+    {controls::SearchDoneButton, kLeftClick, [](Program& p, const Event&) { onSearchResultChosen(p); }},
+    {controls::TargetCancelButton, kLeftClick, [](Program& p, const Event&) { showPanel(p, controls::MainPanel); }},
+    {controls::BootCancelButton, kLeftClick, [](Program& p, const Event&) { showPanel(p, controls::MainPanel); }},
+    {controls::SearchBackButton, kLeftClick, [](Program& p, const Event&) { onSearchBack(p); }},
+    {controls::ImageList, kLeftClick, onImageListClick},
+    {controls::TargetDriveList, kDoubleClick, onTargetChosen},
+    {controls::BootDriveList, kDoubleClick, onBootChosen},
+    {controls::SearchResultList, kDoubleClick, [](Program& p, const Event&) { onSearchResultChosen(p); }},
+    {controls::BootRepairButton, kLeftClick, [](Program& p, const Event&) { bootRepairCommand(p); }},
+    {controls::TargetFormatButton, kLeftClick, [](Program& p, const Event&) { formatChosenDrive(p, controls::TargetRow); }},
+    {controls::BootFormatButton, kLeftClick, [](Program& p, const Event&) { formatChosenDrive(p, controls::BootRow); }},
+    {controls::SkipOsDriveCheck, kLeftClick, onSkipOsDriveCheck},
+    {controls::IncludeIsoCheck, kLeftClick, onIncludeIsoCheck},
+    {controls::OptionsButton, kLeftClick, [](Program& p, const Event&) { p.ui.showPopupMenu(controls::OptionsMenu, controls::MainWindow); }},
 };
 
 void onCustomEvent(Program& program, const Event& event) {
-    if (event.window != kMainWindow) return;
+    if (event.window != controls::MainWindow) return;
     if (event.code == kApplyFailed) onApplyFailed(program);
     if (event.code == kApplySucceeded) onApplySucceeded(program);
     if (event.code == kBootConfigDone) onBootConfigDone(program, event);
@@ -136,7 +136,7 @@ void onCustomEvent(Program& program, const Event& event) {
 // A second start's arguments, taken up here rather than in the window procedure that received
 // them, so that they never run in the middle of another handler (a box, a dialog, a menu).
 void onHandOver(Program& program, const Event& event) {
-    if (event.window != kMainWindow) return;
+    if (event.window != controls::MainWindow) return;
     const auto text = readHandOver(event.data.data(), static_cast<std::uint32_t>(event.data.size()));
     // An empty hand-over would make the parser fall back to this process's own arguments, so
     // it is refused like any other malformed one.
@@ -145,7 +145,7 @@ void onHandOver(Program& program, const Event& event) {
 }
 
 void onCloseRequest(Program& program, const Event& event) {
-    if (event.window != kMainWindow) return;
+    if (event.window != controls::MainWindow) return;
     if (program.state.anyWorkerAlive() || program.state.Busy.load()) return;
     program.quit = true;
 }
@@ -163,12 +163,12 @@ Event nextEvent(Program& program) {
 
 void toggleOptionsMenuItem(Program& program, int item) {
     Toolkit& ui = program.ui;
-    if (ui.isMenuItemChecked(kOptionsMenu, item)) {
-        ui.setMenuItemChecked(kOptionsMenu, item, false);
+    if (ui.isMenuItemChecked(controls::OptionsMenu, item)) {
+        ui.setMenuItemChecked(controls::OptionsMenu, item, false);
     } else {
-        ui.setMenuItemChecked(kOptionsMenu, item, true);
-        if (item == kMenuCompact) ui.setMenuItemChecked(kOptionsMenu, kMenuWimBoot, false);
-        if (item == kMenuWimBoot) ui.setMenuItemChecked(kOptionsMenu, kMenuCompact, false);
+        ui.setMenuItemChecked(controls::OptionsMenu, item, true);
+        if (item == kMenuCompact) ui.setMenuItemChecked(controls::OptionsMenu, kMenuWimBoot, false);
+        if (item == kMenuWimBoot) ui.setMenuItemChecked(controls::OptionsMenu, kMenuCompact, false);
     }
     rebuildOptionSummary(program);
 }
@@ -182,7 +182,7 @@ void showInformationBox(Program& program) {
 void dispatchEvent(Program& program, const Event& event) {
     switch (event.kind) {
         case EventKind::Control:
-            if (event.window != kMainWindow) return;
+            if (event.window != controls::MainWindow) return;
             for (const Route& route : kRoutes) {
                 if (event.control == route.control && event.code == route.code) {
                     route.handler(program, event);
@@ -194,10 +194,10 @@ void dispatchEvent(Program& program, const Event& event) {
             toggleOptionsMenuItem(program, event.code);
             return;
         case EventKind::DropFiles:
-            if (event.window == kMainWindow) handleDroppedFile(program, droppedFileName(event.files));
+            if (event.window == controls::MainWindow) handleDroppedFile(program, droppedFileName(event.files));
             return;
         case EventKind::Timer:
-            if (event.window == kMainWindow && event.code == kCancelTimer) onCancelTimer(program);
+            if (event.window == controls::MainWindow && event.code == kCancelTimer) onCancelTimer(program);
             return;
         case EventKind::Close:
             onCloseRequest(program, event);
@@ -214,7 +214,7 @@ void dispatchEvent(Program& program, const Event& event) {
 }
 
 void runEventLoop(Program& program) {
-    program.ui.acceptCopyData(kMainWindow);
+    program.ui.acceptCopyData(controls::MainWindow);
     while (!program.quit) dispatchEvent(program, nextEvent(program));
 }
 

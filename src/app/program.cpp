@@ -26,7 +26,7 @@ void releaseResources(Program& program) {
     releaseIsos(program);
     program.state.ExclusionList.clear();
     if (program.state.MainWindowCreated) {
-        ui.destroyWindow(kMainWindow);
+        ui.destroyWindow(controls::MainWindow);
         program.state.MainWindowCreated = false;
     }
 }

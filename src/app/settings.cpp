@@ -55,13 +55,13 @@ void loadSettings(Program& program) {
         settings.readTextKey(L"Version", L"0.7");
         settings.readTextKey(L"useUserFontName", L"Consolas");
 
-        const int depth = clampScanDepth(settings.readIntKey(L"ScanDepth", ui.spinValue("ScanDepthSpin")));
-        ui.setSpinValue("ScanDepthSpin", depth);
-        ui.setText("ScanDepthSpin", std::to_wstring(depth));
-        ui.setChecked("SkipOsDriveCheck",
-                      settings.readIntKey(L"ScanSkipOSDrive", ui.isChecked("SkipOsDriveCheck") ? 1 : 0) != 0);
-        ui.setChecked("IncludeIsoCheck",
-                      settings.readIntKey(L"ScanWithISO", ui.isChecked("IncludeIsoCheck") ? 1 : 0) != 0);
+        const int depth = clampScanDepth(settings.readIntKey(L"ScanDepth", ui.spinValue(controls::ScanDepthSpin)));
+        ui.setSpinValue(controls::ScanDepthSpin, depth);
+        ui.setText(controls::ScanDepthSpin, std::to_wstring(depth));
+        ui.setChecked(controls::SkipOsDriveCheck,
+                      settings.readIntKey(L"ScanSkipOSDrive", ui.isChecked(controls::SkipOsDriveCheck) ? 1 : 0) != 0);
+        ui.setChecked(controls::IncludeIsoCheck,
+                      settings.readIntKey(L"ScanWithISO", ui.isChecked(controls::IncludeIsoCheck) ? 1 : 0) != 0);
 
         settings.selectGroup(kGroupFontSize);
         for (const auto& entry : seededFontSizes()) settings.readIntKey(entry.font, entry.size);

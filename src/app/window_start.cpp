@@ -18,16 +18,16 @@ std::uint32_t buildMainWindow(Program& program, bool& autoStart) {
     Toolkit& ui = program.ui;
     AppState& s = program.state;
     loadSettings(program);
-    if (!s.CompactSupported) ui.setMenuItemEnabled(kOptionsMenu, kMenuCompact, false);
+    if (!s.CompactSupported) ui.setMenuItemEnabled(controls::OptionsMenu, kMenuCompact, false);
     applyColours(program);
     rebuildDriveLists(program);
     setImageColumns(program, false);
     setSearchColumns(program);
     registerImagingCallback(program);
-    s.TaskbarProgress = ui.createTaskbarProgress(kMainWindow);
+    s.TaskbarProgress = ui.createTaskbarProgress(controls::MainWindow);
 
     autoStart = parseCommandLine(program, L"", true);
-    ui.setVisible(kMainWindow, true);
+    ui.setVisible(controls::MainWindow, true);
     return 0;
 }
 

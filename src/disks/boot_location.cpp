@@ -13,7 +13,7 @@ constexpr int kFirmwareAll = 0;
 constexpr int kFirmwareBios = 1;
 constexpr int kFirmwareUefi = 2;
 
-std::wstring cellOf(Program& program, const char* oneRow, int column) {
+std::wstring cellOf(Program& program, const ControlName& oneRow, int column) {
     return program.ui.cell(oneRow, 0, column);
 }
 
@@ -22,16 +22,16 @@ std::wstring cellOf(Program& program, const char* oneRow, int column) {
 // on an MBR disk.
 void findBootLocation(Program& program) {
     Toolkit& ui = program.ui;
-    copyDriveRow(program, "BootRow", 0, "BootRow", 0, true);
-    const std::wstring disk = cellOf(program, "TargetRow", kDiskColumn);
-    const std::wstring style = cellOf(program, "TargetRow", kStyleColumn);
+    copyDriveRow(program, controls::BootRow, 0, controls::BootRow, 0, true);
+    const std::wstring disk = cellOf(program, controls::TargetRow, kDiskColumn);
+    const std::wstring style = cellOf(program, controls::TargetRow, kStyleColumn);
     int mbrEsp = -1;
     int active = -1;
     int gptEsp = -1;
-    const int rows = ui.rowCount("BootDriveList");
+    const int rows = ui.rowCount(controls::BootDriveList);
     for (int i = 0; i < rows; ++i) {
-        if (ui.cell("BootDriveList", i, kDiskColumn) != disk) continue;
-        const std::wstring bootType = ui.cell("BootDriveList", i, kBootTypeColumn);
+        if (ui.cell(controls::BootDriveList, i, kDiskColumn) != disk) continue;
+        const std::wstring bootType = ui.cell(controls::BootDriveList, i, kBootTypeColumn);
         if (style == L"MBR") {
             if (bootType == L"ACT") {
                 active = i;
@@ -56,10 +56,10 @@ void findBootLocation(Program& program) {
         showStatus(program, L"같은 디스크에 있는 GPT EFI 시스템 파티션(GPT ESP) 을 찾았습니다.");
     }
     if (chosen >= 0) {
-        copyDriveRow(program, "BootDriveList", chosen, "BootRow", 0, false);
-        ui.selectRow("BootDriveList", chosen);
+        copyDriveRow(program, controls::BootDriveList, chosen, controls::BootRow, 0, false);
+        ui.selectRow(controls::BootDriveList, chosen);
     }
-    if (cellOf(program, "BootRow", kBootTypeColumn).empty()) {
+    if (cellOf(program, controls::BootRow, kBootTypeColumn).empty()) {
         if (style == L"MBR") showStatus(program, L"같은 디스크에 활성 파티션(ACT) 이 없습니다.");
         if (style == L"GPT") showStatus(program, L"같은 디스크에 EFI 시스템 파티션(ESP) 이 없습니다.");
     }
@@ -72,14 +72,14 @@ int firmwareFor(const std::wstring& style, const std::wstring& bootType) {
 }
 
 void markSameDisk(Program& program) {
-    const bool same = cellOf(program, "TargetRow", kDiskColumn) == cellOf(program, "BootRow", kDiskColumn);
+    const bool same = cellOf(program, controls::TargetRow, kDiskColumn) == cellOf(program, controls::BootRow, kDiskColumn);
     const ColourPair colours = same ? program.state.Colours.lvMatch : ColourPair{kDefaultColour, kDefaultColour};
-    for (const char* oneRow : {"TargetRow", "BootRow"}) {
+    for (const ControlName& oneRow : {controls::TargetRow, controls::BootRow}) {
         program.ui.setCellColours(oneRow, 0, kDiskColumn, colours.text, colours.background);
     }
 }
 
-std::wstring usedSpaceText(Program& program, const std::string& oneRow) {
+std::wstring usedSpaceText(Program& program, const ControlName& oneRow) {
     const std::wstring used = program.ui.cell(oneRow, 0, kUsageColumn);
     long long bytes = 0;
     for (wchar_t c : used) {
@@ -91,30 +91,30 @@ std::wstring usedSpaceText(Program& program, const std::string& oneRow) {
 
 }  // namespace
 
-void selectDriveRow(Program& program, const std::string& list, int row, const std::string& oneRow, int targetRow,
+void selectDriveRow(Program& program, const ControlName& list, int row, const ControlName& oneRow, int targetRow,
                     bool announce) {
     if (row < 0) return;
     Toolkit& ui = program.ui;
     copyDriveRow(program, list, row, oneRow, targetRow, false);
     if (announce) {
         showStatus(program, ui.cell(oneRow, targetRow, kDriveColumn) + L" 선택");
-        if (oneRow == "TargetRow") findBootLocation(program);
-        ui.setComboSelection("BootFirmwareCombo", firmwareFor(cellOf(program, "BootRow", kStyleColumn),
-                                                              cellOf(program, "BootRow", kBootTypeColumn)));
+        if (oneRow == controls::TargetRow) findBootLocation(program);
+        ui.setComboSelection(controls::BootFirmwareCombo, firmwareFor(cellOf(program, controls::BootRow, kStyleColumn),
+                                                              cellOf(program, controls::BootRow, kBootTypeColumn)));
         markSameDisk(program);
     }
-    ui.setText("TargetUsedLabel", usedSpaceText(program, "TargetRow"));
-    ui.setText("BootUsedLabel", usedSpaceText(program, "BootRow"));
+    ui.setText(controls::TargetUsedLabel, usedSpaceText(program, controls::TargetRow));
+    ui.setText(controls::BootUsedLabel, usedSpaceText(program, controls::BootRow));
 }
 
 void clearBootLocation(Program& program) {
-    copyDriveRow(program, "BootRow", 0, "BootRow", 0, true);
-    program.ui.setCellColours("BootRow", 0, kDiskColumn, kDefaultColour, kDefaultColour);
-    program.ui.setText("BootUsedLabel", L"");
+    copyDriveRow(program, controls::BootRow, 0, controls::BootRow, 0, true);
+    program.ui.setCellColours(controls::BootRow, 0, kDiskColumn, kDefaultColour, kDefaultColour);
+    program.ui.setText(controls::BootUsedLabel, L"");
 }
 
 std::wstring bootLocationNote(Program& program) {
-    return bootLocationNote(cellOf(program, "TargetRow", kStyleColumn), cellOf(program, "BootRow", kBootTypeColumn));
+    return bootLocationNote(cellOf(program, controls::TargetRow, kStyleColumn), cellOf(program, controls::BootRow, kBootTypeColumn));
 }
 
 std::wstring bootLocationNote(const std::wstring& installStyle, const std::wstring& bootType) {

@@ -12,7 +12,7 @@ namespace halvora {
 // true for a choice of the user or the command line: it is reported, and an install location
 // brings its boot location, firmware type and same-disk mark. A refresh passes false and only
 // copies the row and updates the used-space label. A negative row does nothing.
-void selectDriveRow(Program& program, const std::string& list, int row, const std::string& oneRow, int targetRow,
+void selectDriveRow(Program& program, const ControlName& list, int row, const ControlName& oneRow, int targetRow,
                     bool announce);
 
 // Empties the boot location: no boot configuration will be written.

@@ -30,10 +30,10 @@ bool checkFormatTarget(Program& program, const std::wstring& path, bool show) {
         allowed = false;
         say(L"선택한 드라이브는 현재 사용 중인 시스템 드라이브 입니다.");
     }
-    if (drive == ui.cell("BootRow", 0, kDriveColumn) && ui.cell("BootRow", 0, kBootTypeColumn) == L"ESP") {
+    if (drive == ui.cell(controls::BootRow, 0, kDriveColumn) && ui.cell(controls::BootRow, 0, kBootTypeColumn) == L"ESP") {
         DeviceNumber system;
         if (getDeviceNumber(program.system, program.state.SystemDrive, system) &&
-            ui.cell("BootRow", 0, kDiskColumn) == std::to_wstring(system.DeviceNumber)) {
+            ui.cell(controls::BootRow, 0, kDiskColumn) == std::to_wstring(system.DeviceNumber)) {
             allowed = false;
             say(L"선택한 드라이브는 현재 시스템 드라이브와 같은 디스크에 있는 ESP 입니다.");
         }
@@ -51,15 +51,15 @@ std::uint32_t formatDrive(Program& program, const std::wstring& drive) {
     if (drive.empty()) return 0;
     const int index = toUpperChar(drive[0]) - L'A';
     if (index < 0 || index > 25) return 0;
-    return program.ui.formatDrive(kMainWindow, static_cast<std::uint32_t>(index), kFormatDefault, 0);
+    return program.ui.formatDrive(controls::MainWindow, static_cast<std::uint32_t>(index), kFormatDefault, 0);
 }
 
-void formatChosenDrive(Program& program, const std::string& oneRow) {
+void formatChosenDrive(Program& program, const ControlName& oneRow) {
     const std::wstring drive = program.ui.cell(oneRow, 0, kDriveColumn);
     if (!checkFormatTarget(program, drive, true)) return;
     formatDrive(program, drive);
-    refreshChosenRow(program, "TargetRow", "TargetDriveList");
-    refreshChosenRow(program, "BootRow", "BootDriveList");
+    refreshChosenRow(program, controls::TargetRow, controls::TargetDriveList);
+    refreshChosenRow(program, controls::BootRow, controls::BootDriveList);
 }
 
 }  // namespace halvora

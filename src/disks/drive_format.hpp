@@ -18,6 +18,6 @@ std::uint32_t formatDrive(Program& program, const std::wstring& drive);
 
 // The "F" button next to a chosen location (TargetRow or BootRow): check, format, then read both
 // chosen volumes again.
-void formatChosenDrive(Program& program, const std::string& oneRow);
+void formatChosenDrive(Program& program, const ControlName& oneRow);
 
 }  // namespace halvora

@@ -10,8 +10,8 @@ namespace halvora {
 
 namespace {
 
-constexpr const char* kTargetPicker = "TargetDriveList";
-constexpr const char* kBootPicker = "BootDriveList";
+const ControlName& kTargetPicker = controls::TargetDriveList;
+const ControlName& kBootPicker = controls::BootDriveList;
 
 struct ColumnLayout {
     int width;
@@ -27,7 +27,7 @@ const ColumnLayout kColumnLayout[kDriveColumnCount] = {
 
 // Every list gets the six icons once, in the same order; the image lists keep their own copies,
 // so a rebuild does not add them again.
-const std::array<int, kDriveIconCount>& driveIcons(Program& program, const std::string& list) {
+const std::array<int, kDriveIconCount>& driveIcons(Program& program, const ControlName& list) {
     auto& icons = program.state.DriveListIcons;
     auto found = icons.find(list);
     if (found != icons.end()) return found->second;
@@ -40,7 +40,7 @@ const std::array<int, kDriveIconCount>& driveIcons(Program& program, const std::
     return icons.emplace(list, loaded).first->second;
 }
 
-int iconIndex(Program& program, const std::string& list, DriveIcon icon) {
+int iconIndex(Program& program, const ControlName& list, DriveIcon icon) {
     return driveIcons(program, list)[static_cast<int>(icon)];
 }
 
@@ -56,14 +56,14 @@ void addDriveRow(Program& program, const std::vector<std::wstring>& cells, Drive
     if (cells[kBootTypeColumn].find(L"ESP") == std::wstring::npos) {
         const int row = ui.addRow(kTargetPicker, cells);
         ui.setRowIcon(kTargetPicker, row, iconIndex(program, kTargetPicker, icon));
-        if (cells[kDriveColumn] == ui.cell("TargetRow", 0, kDriveColumn)) {
-            selectDriveRow(program, kTargetPicker, row, "TargetRow", 0, false);
+        if (cells[kDriveColumn] == ui.cell(controls::TargetRow, 0, kDriveColumn)) {
+            selectDriveRow(program, kTargetPicker, row, controls::TargetRow, 0, false);
         }
     }
     const int row = ui.addRow(kBootPicker, cells);
     ui.setRowIcon(kBootPicker, row, iconIndex(program, kBootPicker, icon));
-    if (cells[kDriveColumn] == ui.cell("BootRow", 0, kDriveColumn)) {
-        selectDriveRow(program, kBootPicker, row, "BootRow", 0, false);
+    if (cells[kDriveColumn] == ui.cell(controls::BootRow, 0, kDriveColumn)) {
+        selectDriveRow(program, kBootPicker, row, controls::BootRow, 0, false);
     }
 }
 
@@ -87,10 +87,10 @@ void rebuildDriveLists(Program& program) {
         const auto cells = driveRowCells(facts);
         addDriveRow(program, cells, driveIconFor(cells, program.state.SystemDrive));
     }
-    for (const char* list : {"TargetRow", "BootRow", kTargetPicker, kBootPicker}) applyDriveColumns(program, list);
+    for (const ControlName& list : {controls::TargetRow, controls::BootRow, kTargetPicker, kBootPicker}) applyDriveColumns(program, list);
 }
 
-void copyDriveRow(Program& program, const std::string& source, int sourceRow, const std::string& destination,
+void copyDriveRow(Program& program, const ControlName& source, int sourceRow, const ControlName& destination,
                   int destinationRow, bool clear) {
     Toolkit& ui = program.ui;
     for (int c = 0; c < kDriveColumnCount; ++c) {
@@ -107,7 +107,7 @@ void copyDriveRow(Program& program, const std::string& source, int sourceRow, co
     ui.setRowIcon(destination, destinationRow, icon);
 }
 
-int findDriveRow(Program& program, const std::string& list, const std::wstring& drive) {
+int findDriveRow(Program& program, const ControlName& list, const std::wstring& drive) {
     const int rows = program.ui.rowCount(list);
     for (int row = 0; row < rows; ++row) {
         if (program.ui.cell(list, row, kDriveColumn) == drive) return row;
@@ -115,7 +115,7 @@ int findDriveRow(Program& program, const std::string& list, const std::wstring& 
     return -1;
 }
 
-void refreshChosenRow(Program& program, const std::string& oneRow, const std::string& picker) {
+void refreshChosenRow(Program& program, const ControlName& oneRow, const ControlName& picker) {
     Toolkit& ui = program.ui;
     System& system = program.system;
     const std::wstring drive = ui.cell(oneRow, 0, kDriveColumn);
@@ -149,7 +149,7 @@ void refreshChosenRow(Program& program, const std::string& oneRow, const std::st
     selectDriveRow(program, picker, row, oneRow, 0, false);
 }
 
-void applyDriveColumns(Program& program, const std::string& list) {
+void applyDriveColumns(Program& program, const ControlName& list) {
     for (int c = 0; c < kDriveColumnCount; ++c) {
         program.ui.setColumnAlignment(list, c, kColumnLayout[c].align);
         program.ui.setColumnWidth(list, c, kColumnLayout[c].width);

@@ -13,15 +13,15 @@ namespace halvora {
 void rebuildDriveLists(Program& program);
 
 // Copies the 13 texts and the icon of a row; with `clear` empties the destination row instead.
-void copyDriveRow(Program& program, const std::string& source, int sourceRow, const std::string& destination,
+void copyDriveRow(Program& program, const ControlName& source, int sourceRow, const ControlName& destination,
                   int destinationRow, bool clear);
 
 // Reads the chosen volume again (label, file system, style, sizes) after something changed it.
-void refreshChosenRow(Program& program, const std::string& oneRow, const std::string& picker);
+void refreshChosenRow(Program& program, const ControlName& oneRow, const ControlName& picker);
 
-void applyDriveColumns(Program& program, const std::string& list);
+void applyDriveColumns(Program& program, const ControlName& list);
 
 // The picker row whose drive is `drive` ("E:"), or -1.
-int findDriveRow(Program& program, const std::string& list, const std::wstring& drive);
+int findDriveRow(Program& program, const ControlName& list, const std::wstring& drive);
 
 }  // namespace halvora

@@ -10,7 +10,7 @@ namespace halvora {
 
 namespace {
 
-bool optionMarked(Program& program, int item) { return program.ui.isMenuItemChecked(kOptionsMenu, item); }
+bool optionMarked(Program& program, int item) { return program.ui.isMenuItemChecked(controls::OptionsMenu, item); }
 
 }  // namespace
 

@@ -15,7 +15,7 @@ namespace halvora {
 
 namespace {
 
-const std::string kImageList = "ImageList";
+const ControlName& kImageList = controls::ImageList;
 
 // An information text with this many line breaks or fewer holds no image.
 constexpr std::size_t kMinimumLineBreaks = 5;
@@ -33,14 +33,14 @@ std::wstring askForImageFile(Program& program, const std::wstring& startFolder) 
     request.filter = imageFileFilter(program.state.IsoSupported, program.state.EsdSupported);
     request.filterIndex = 0;
     request.keepCurrentFolder = true;
-    return program.ui.openFileDialog(kMainWindow, request);
+    return program.ui.openFileDialog(controls::MainWindow, request);
 }
 
 // The file to list: asked for while the path is empty or a folder, an ISO resolved to what it
 // holds, a later part of a split set to its first part. Empty when there is none.
 std::wstring chooseImageFile(Program& program, std::wstring path) {
     System& sys = program.system;
-    const std::wstring current = program.ui.text("ImageFileEdit");
+    const std::wstring current = program.ui.text(controls::ImageFileEdit);
     std::wstring startFolder = sys.fileSize(current) >= 1 ? folderPart(current) : std::wstring();
     do {
         if (path.empty() || isFolder(sys, path)) path = askForImageFile(program, startFolder);
@@ -59,13 +59,13 @@ std::wstring chooseImageFile(Program& program, std::wstring path) {
 void takeCompanionFiles(Program& program, const std::wstring& imagePath) {
     System& sys = program.system;
     Toolkit& ui = program.ui;
-    const std::wstring oem = ui.text("OemEdit");
-    if (!exists(sys, oem)) ui.setText("OemEdit", L"");
+    const std::wstring oem = ui.text(controls::OemEdit);
+    if (!exists(sys, oem)) ui.setText(controls::OemEdit, L"");
     const std::wstring folder = folderPart(imagePath);
     if (sys.folderExists(folder + L"$OEM$")) setOemPath(program, folder + L"$OEM$\\", true);
 
-    const std::wstring xml = ui.text("XmlEdit");
-    if (xml.empty() || sys.folderExists(xml) || sys.fileSize(xml) < 5) ui.setText("XmlEdit", L"");
+    const std::wstring xml = ui.text(controls::XmlEdit);
+    if (xml.empty() || sys.folderExists(xml) || sys.fileSize(xml) < 5) ui.setText(controls::XmlEdit, L"");
     const std::wstring root = imagePath.substr(0, 3);
     for (const std::wstring& candidate : {root + L"unattend.xml", folder + L"unattend.xml", root + L"autounattend.xml",
                                           folder + L"autounattend.xml"}) {
@@ -75,7 +75,7 @@ void takeCompanionFiles(Program& program, const std::wstring& imagePath) {
 
 void showImageRows(Program& program, const std::wstring& path, const std::wstring& information, int preferredRow) {
     Toolkit& ui = program.ui;
-    ui.setText("ImageFileEdit", path);
+    ui.setText(controls::ImageFileEdit, path);
     ui.deleteAllRows(kImageList);
     const auto rows = readImageRows(
         information, [&program](std::uint64_t fileTime) { return imageTimeText(program.system, fileTime); });
@@ -83,18 +83,18 @@ void showImageRows(Program& program, const std::wstring& path, const std::wstrin
 
     const int count = static_cast<int>(rows.size());
     const int row = preferredRow >= 0 && preferredRow < count ? preferredRow : 0;
-    setImageColumns(program, ui.text("ImageColumnsToggle") != kToggleOff);
+    setImageColumns(program, ui.text(controls::ImageColumnsToggle) != kToggleOff);
     if (count > 0) {
         ui.selectRow(kImageList, row);
         ui.ensureRowVisible(kImageList, row);
     }
-    ui.setText("ImageIndexEdit", count > 0 ? rows[row][kImageColumnIndex] : L"");
-    ui.setText("DescriptionEdit", count > 0 ? rows[row][kImageColumnDescription] : L"");
+    ui.setText(controls::ImageIndexEdit, count > 0 ? rows[row][kImageColumnIndex] : L"");
+    ui.setText(controls::DescriptionEdit, count > 0 ? rows[row][kImageColumnDescription] : L"");
 
     // WIMBoot can only be applied from an image made for it.
     const bool wimBoot = count > 0 && parseLeadingInteger(rows[row][kImageColumnWimBoot]) > 0;
-    ui.setMenuItemEnabled(kOptionsMenu, kMenuWimBoot, wimBoot);
-    if (!wimBoot) ui.setMenuItemChecked(kOptionsMenu, kMenuWimBoot, false);
+    ui.setMenuItemEnabled(controls::OptionsMenu, kMenuWimBoot, wimBoot);
+    if (!wimBoot) ui.setMenuItemChecked(controls::OptionsMenu, kMenuWimBoot, false);
     rebuildOptionSummary(program);
 }
 
@@ -132,7 +132,7 @@ void setImageColumns(Program& program, bool full) {
 
 void selectImageFile(Program& program, std::wstring path, int preferredRow) {
     Toolkit& ui = program.ui;
-    ui.setEnabled("ImageFileButton", false);
+    ui.setEnabled(controls::ImageFileButton, false);
     path = chooseImageFile(program, path);
     if (program.system.fileSize(path) >= 1) {
         const std::wstring information = oneElementPerLine(readImageXml(program, path));
@@ -143,7 +143,7 @@ void selectImageFile(Program& program, std::wstring path, int preferredRow) {
             showStatus(program, (information.empty() ? kNoImageInformationText : kNoImagesText) + path);
         }
     }
-    ui.setEnabled("ImageFileButton", true);
+    ui.setEnabled(controls::ImageFileButton, true);
 }
 
 }  // namespace halvora

@@ -67,7 +67,7 @@ std::wstring mountIso(Program& program, const std::wstring& isoPath) {
     for (const IsoSlot& slot : s.IsoSlots) {
         if (!slot.IsoPath.empty() && slot.IsoPath == isoPath) return driveRootOfDevice(sys, slot.DevicePath);
     }
-    const std::wstring imageFile = program.ui.text("ImageFileEdit");
+    const std::wstring imageFile = program.ui.text(controls::ImageFileEdit);
     const bool chosenFromSlot0 = imageFile.size() > 2 && !s.IsoSlots[0].DevicePath.empty() &&
                                  volumeDevicePath(sys, imageFile.substr(0, 2)) == s.IsoSlots[0].DevicePath;
     IsoSlot& slot = s.IsoSlots[chosenFromSlot0 ? 1 : 0];

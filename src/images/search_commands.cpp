@@ -10,7 +10,7 @@ namespace halvora {
 
 void onSearchButton(Program& program) {
     AppState& s = program.state;
-    showPanel(program, "SearchPanel");
+    showPanel(program, controls::SearchPanel);
     if (!s.SearchStarted) {
         if (s.anyWorkerAlive()) return;
         readExclusionList(program);
@@ -32,7 +32,7 @@ void onSearchBack(Program& program) {
         program.state.SearchStopRequested = true;
         return;
     }
-    showPanel(program, "MainPanel");
+    showPanel(program, controls::MainPanel);
 }
 
 void onSearchResultChosen(Program& program) {
@@ -47,7 +47,7 @@ void onSearchResultChosen(Program& program) {
     if (fileRow && program.system.fileSize(path) > 0) {
         if (s.SearchWorkerAlive.load()) s.SearchStopRequested = true;
         selectImageFile(program, path, -1);
-        showPanel(program, "MainPanel");
+        showPanel(program, controls::MainPanel);
         return;
     }
     if (!s.SearchWorkerAlive.load() && fileRow) {

@@ -10,11 +10,11 @@ namespace halvora {
 namespace {
 
 constexpr int kLabelCharacters = 260;
-const char* const kOptionControls[] = {"ReloadExclusionsButton", "ScanDepthSpin", "SearchAgainButton",
-                                       "SkipOsDriveCheck", "IncludeIsoCheck"};
+const ControlName kOptionControls[] = {controls::ReloadExclusionsButton, controls::ScanDepthSpin, controls::SearchAgainButton,
+                                       controls::SkipOsDriveCheck, controls::IncludeIsoCheck};
 
 void enableOptions(Toolkit& ui, bool enabled) {
-    for (const char* control : kOptionControls) ui.setEnabled(control, enabled);
+    for (const ControlName& control : kOptionControls) ui.setEnabled(control, enabled);
 }
 
 // GetVolumeInformationW into a buffer preset to blanks: a drive whose label cannot be read
@@ -51,16 +51,16 @@ void searchDrives(Program& program, std::vector<std::wstring> exclusions) {
     AppState& s = program.state;
     ui.deleteAllRows(kSearchResultList);
     s.SearchMarkedRow = -1;
-    ui.setText("SearchPanelCaption", L"검색 중...");
-    ui.setText("SearchBackButton", L"취소");
+    ui.setText(controls::SearchPanelCaption, L"검색 중...");
+    ui.setText(controls::SearchBackButton, L"취소");
     enableOptions(ui, false);
 
     SearchWalk walk;
-    walk.maxDepth = static_cast<int>(parseLeadingInteger(ui.text("ScanDepthSpin")));
+    walk.maxDepth = static_cast<int>(parseLeadingInteger(ui.text(controls::ScanDepthSpin)));
     walk.esdSupported = s.EsdSupported;
-    walk.includeIso = s.IsoSupported && ui.isChecked("IncludeIsoCheck");
+    walk.includeIso = s.IsoSupported && ui.isChecked(controls::IncludeIsoCheck);
     walk.exclusions = std::move(exclusions);
-    const bool skipWindows = ui.isChecked("SkipOsDriveCheck");
+    const bool skipWindows = ui.isChecked(controls::SkipOsDriveCheck);
 
     for (const std::wstring& root : logicalDriveRoots(program.system)) {
         const std::uint32_t type = program.system.volumes().driveType(root);
@@ -70,9 +70,9 @@ void searchDrives(Program& program, std::vector<std::wstring> exclusions) {
     }
 
     enableOptions(ui, true);
-    ui.setText("SearchPanelCaption", s.SearchStopRequested.load() ? L"검색 취소 완료" : L"설치 파일 목록");
+    ui.setText(controls::SearchPanelCaption, s.SearchStopRequested.load() ? L"검색 취소 완료" : L"설치 파일 목록");
     s.SearchStopRequested = false;
-    ui.setText("SearchBackButton", L"뒤로");
+    ui.setText(controls::SearchBackButton, L"뒤로");
     markCurrentResult(program);
 }
 

@@ -73,7 +73,7 @@ void removeSearchRow(Program& program, int row) {
 
 void markCurrentResult(Program& program) {
     Toolkit& ui = program.ui;
-    const std::wstring current = ui.text("ImageFileEdit");
+    const std::wstring current = ui.text(controls::ImageFileEdit);
     int found = -1;
     if (!current.empty()) {
         const int rows = ui.rowCount(kSearchResultList);

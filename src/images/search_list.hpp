@@ -11,7 +11,7 @@
 
 namespace halvora {
 
-inline const std::string kSearchResultList = "SearchResultList";
+inline const ControlName& kSearchResultList = controls::SearchResultList;
 inline constexpr int kSearchPathColumn = 0;
 inline constexpr int kSearchSizeColumn = 1;
 inline constexpr int kSearchTypeColumn = 2;

@@ -32,8 +32,8 @@ int afterActionFor(int choice, int answer) {
 
 void confirmAfterAction(Program& program, std::int64_t bootResult, const std::wstring& summary) {
     Toolkit& ui = program.ui;
-    if (ui.isMinimised(kMainWindow)) ui.restoreWindow(kMainWindow);
-    const int choice = ui.comboSelection("AfterInstallCombo");
+    if (ui.isMinimised(controls::MainWindow)) ui.restoreWindow(controls::MainWindow);
+    const int choice = ui.comboSelection(controls::AfterInstallCombo);
     const AfterInstallBox box = afterInstallBox(choice, bootResult);
     const int answer = showMessageBox(program, {.title = box.title,
                                                 .text = summary,

@@ -16,7 +16,7 @@ std::wstring pathOf(std::uintptr_t wParam) {
 void showProgress(Program& program, std::uintptr_t percent, std::intptr_t millisecondsLeft) {
     Toolkit& ui = program.ui;
     const int value = static_cast<int>(percent);
-    ui.setProgress(kStatusBar, value);
+    ui.setProgress(controls::StatusBar, value);
     if (program.state.TaskbarProgress) ui.setTaskbarProgress(percent, 100);
     // Two tabs right-align a status bar field's text.
     showStatus(program, L"\t\t" + std::to_wstring(value) + L"%", kStatusPercentField);

@@ -6,10 +6,10 @@ namespace halvora {
 
 void setBusy(Program& program, bool busy) {
     program.state.Busy = busy;
-    for (const char* control : {"InstallButton", "TitleBarPanel", "ImageList", "MainPanel", "BootPanel", "TargetPanel"}) {
+    for (const ControlName& control : {controls::InstallButton, controls::TitleBarPanel, controls::ImageList, controls::MainPanel, controls::BootPanel, controls::TargetPanel}) {
         program.ui.setEnabled(control, !busy);
     }
-    program.ui.setProgress(kStatusBar, 0);
+    program.ui.setProgress(controls::StatusBar, 0);
     if (program.state.TaskbarProgress) program.ui.clearTaskbarProgress();
 }
 

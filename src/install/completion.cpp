@@ -18,14 +18,14 @@ namespace halvora {
 namespace {
 
 void refreshBothRows(Program& program) {
-    refreshChosenRow(program, "TargetRow", "TargetDriveList");
-    refreshChosenRow(program, "BootRow", "BootDriveList");
+    refreshChosenRow(program, controls::TargetRow, controls::TargetDriveList);
+    refreshChosenRow(program, controls::BootRow, controls::BootDriveList);
 }
 
 void returnToIdle(Program& program) {
     program.state.ExitCode = 0;
     refreshBothRows(program);
-    program.ui.setText("InstallButton", L"설 치");
+    program.ui.setText(controls::InstallButton, L"설 치");
     setBusy(program, false);
 }
 
@@ -67,19 +67,19 @@ void onApplyFailed(Program& program) {
     Toolkit& ui = program.ui;
     AppState& s = program.state;
     joinFinishedWorker(program.applyThread);
-    ui.setEnabled("InstallButton", false);
+    ui.setEnabled(controls::InstallButton, false);
     closeApplyHandles(program, keptImagingLog(program));
-    ui.killTimer(kMainWindow, kCancelTimer);
+    ui.killTimer(controls::MainWindow, kCancelTimer);
     const std::wstring line = s.CancelRequested.load() ? L"사용자 취소. 중단 완료. " : L"중단 완료. ";
     s.CancelRequested = false;
     const std::wstring code = std::to_wstring(s.ExitCode.load());
     showStatus(program, line + L"에러 코드: " + code);
-    if (ui.isMinimised(kMainWindow)) ui.restoreWindow(kMainWindow);
+    if (ui.isMinimised(controls::MainWindow)) ui.restoreWindow(controls::MainWindow);
     showMessageBox(program, {.title = L"에 러", .text = line + L"\r\n에러 코드: " + code, .icon = kIconError});
     s.ExitCode = 0;
     s.BootRepairMode = false;
     refreshBothRows(program);
-    ui.setText("InstallButton", L"설 치");
+    ui.setText(controls::InstallButton, L"설 치");
     showStatus(program, L"", kStatusTimeField);
     setBusy(program, false);
 }
@@ -87,7 +87,7 @@ void onApplyFailed(Program& program) {
 void onApplySucceeded(Program& program) {
     AppState& s = program.state;
     joinFinishedWorker(program.applyThread);
-    program.ui.setEnabled("InstallButton", false);
+    program.ui.setEnabled(controls::InstallButton, false);
     closeApplyHandles(program, keptImagingLog(program));
     s.CancelRequested = false;
     s.CompletionLine.clear();
@@ -157,8 +157,8 @@ void bootRepairCommand(Program& program) {
 }
 
 void onCancelTimer(Program& program) {
-    program.ui.killTimer(kMainWindow, kCancelTimer);
-    if (program.state.Busy.load() && program.state.CancelRequested.load()) program.ui.setEnabled("InstallButton", true);
+    program.ui.killTimer(controls::MainWindow, kCancelTimer);
+    if (program.state.Busy.load() && program.state.CancelRequested.load()) program.ui.setEnabled(controls::InstallButton, true);
 }
 
 }  // namespace halvora

@@ -16,11 +16,11 @@ std::wstring droppedFileName(const std::vector<std::wstring>& files) {
 void handleDroppedFile(Program& program, const std::wstring& name) {
     Toolkit& ui = program.ui;
     const AppState& s = program.state;
-    if (s.anyWorkerAlive() || s.Busy.load() || !ui.isEnabled(kMainWindow) || !ui.isVisible("MainPanel") ||
+    if (s.anyWorkerAlive() || s.Busy.load() || !ui.isEnabled(controls::MainWindow) || !ui.isVisible(controls::MainPanel) ||
         name.empty()) {
         return;
     }
-    if (ui.isMinimised(kMainWindow)) ui.restoreWindow(kMainWindow);
+    if (ui.isMinimised(controls::MainWindow)) ui.restoreWindow(controls::MainWindow);
 
     const std::wstring fileName = toUpper(fileNamePart(name));
     if (fileName == L"AUTOUNATTEND.XML" || fileName == L"UNATTEND.XML") {

@@ -34,10 +34,10 @@ bool nothingRuns(Program& program) {
 // The free space and partition style are measured again just before the apply: the volume may
 // have changed since it was chosen. Only the rows change; the rest of the request stays.
 void refreshChosenVolumes(Program& program, InstallationRequest& request) {
-    refreshChosenRow(program, "TargetRow", "TargetDriveList");
-    refreshChosenRow(program, "BootRow", "BootDriveList");
-    request.target = readChosenVolume(program, "TargetRow");
-    request.boot = readChosenVolume(program, "BootRow");
+    refreshChosenRow(program, controls::TargetRow, controls::TargetDriveList);
+    refreshChosenRow(program, controls::BootRow, controls::BootDriveList);
+    request.target = readChosenVolume(program, controls::TargetRow);
+    request.boot = readChosenVolume(program, controls::BootRow);
 }
 
 // Shows a refusal; true when there was none.

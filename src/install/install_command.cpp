@@ -38,7 +38,7 @@ void applyWorkerMain(Program& program, ApplyJob job) {
     while (program.state.MessageBoxOpen.load()) {
         Event close;
         close.kind = EventKind::Close;
-        close.window = kMessageBoxWindow;
+        close.window = controls::MessageBox;
         program.ui.postEvent(close);
         program.system.sleep(kPostCloseInterval);
     }
@@ -53,8 +53,8 @@ void askToCancel(Program& program) {
                                                 .defaultResult = kResultNo,
                                                 .icon = kIconWarning});
     if (answer != kResultYes || !program.state.ApplyWorkerAlive.load()) return;
-    program.ui.setEnabled("InstallButton", false);
-    program.ui.setTimer(kMainWindow, kCancelTimer, kCancelTimerPeriod);
+    program.ui.setEnabled(controls::InstallButton, false);
+    program.ui.setTimer(controls::MainWindow, kCancelTimer, kCancelTimerPeriod);
     program.state.CancelRequested = true;
 }
 
@@ -160,8 +160,8 @@ void installCommand(Program& program, bool automatic) {
         setBusy(program, false);
         return;
     }
-    ui.setText("InstallButton", L"취 소");
-    ui.setEnabled("InstallButton", true);
+    ui.setText(controls::InstallButton, L"취 소");
+    ui.setEnabled(controls::InstallButton, true);
 }
 
 }  // namespace halvora

@@ -13,17 +13,17 @@ constexpr int kImageBytesColumn = 9;
 BootSettings readBootSettings(Program& program) {
     Toolkit& ui = program.ui;
     BootSettings settings;
-    settings.locale = ui.comboItem("BootLocaleCombo", ui.comboSelection("BootLocaleCombo"));
-    settings.firmware = ui.comboItem("BootFirmwareCombo", ui.comboSelection("BootFirmwareCombo"));
-    settings.keepBootEntries = ui.isChecked("KeepBootEntriesCheck");
+    settings.locale = ui.comboItem(controls::BootLocaleCombo, ui.comboSelection(controls::BootLocaleCombo));
+    settings.firmware = ui.comboItem(controls::BootFirmwareCombo, ui.comboSelection(controls::BootFirmwareCombo));
+    settings.keepBootEntries = ui.isChecked(controls::KeepBootEntriesCheck);
     return settings;
 }
 
-bool menuItemMarked(Program& program, int item) { return program.ui.isMenuItemChecked(kOptionsMenu, item); }
+bool menuItemMarked(Program& program, int item) { return program.ui.isMenuItemChecked(controls::OptionsMenu, item); }
 
 }  // namespace
 
-ChosenVolume readChosenVolume(Program& program, const std::string& oneRow) {
+ChosenVolume readChosenVolume(Program& program, const ControlName& oneRow) {
     Toolkit& ui = program.ui;
     ChosenVolume volume;
     volume.drive = ui.cell(oneRow, 0, kDriveColumn);
@@ -39,31 +39,31 @@ ChosenVolume readChosenVolume(Program& program, const std::string& oneRow) {
 InstallationRequest readInstallationRequest(Program& program, bool automatic) {
     Toolkit& ui = program.ui;
     InstallationRequest request;
-    request.imageFile = ui.text("ImageFileEdit");
-    request.indexText = ui.text("ImageIndexEdit");
+    request.imageFile = ui.text(controls::ImageFileEdit);
+    request.indexText = ui.text(controls::ImageIndexEdit);
     request.index = parseLeadingInteger(trimSpaces(request.indexText));
     if (request.index > 0) {
         const int row = static_cast<int>(request.index - 1);
-        request.imageBytes = parseLeadingInteger(ui.cell("ImageList", row, kImageBytesColumn));
+        request.imageBytes = parseLeadingInteger(ui.cell(controls::ImageList, row, kImageBytesColumn));
     }
-    request.target = readChosenVolume(program, "TargetRow");
-    request.boot = readChosenVolume(program, "BootRow");
+    request.target = readChosenVolume(program, controls::TargetRow);
+    request.boot = readChosenVolume(program, controls::BootRow);
     request.bootSettings = readBootSettings(program);
     request.options.verify = menuItemMarked(program, kMenuVerify);
     request.options.compact = menuItemMarked(program, kMenuCompact);
     request.options.wimBoot = menuItemMarked(program, kMenuWimBoot);
     request.options.checkIntegrity = menuItemMarked(program, kMenuCheck);
     request.options.imagingLog = menuItemMarked(program, kMenuLog);
-    request.oemFolder = ui.text("OemEdit");
-    request.answerFile = ui.text("XmlEdit");
+    request.oemFolder = ui.text(controls::OemEdit);
+    request.answerFile = ui.text(controls::XmlEdit);
     request.automatic = automatic;
     return request;
 }
 
 BootRepairRequest readBootRepairRequest(Program& program) {
     BootRepairRequest request;
-    request.target = readChosenVolume(program, "TargetRow");
-    request.boot = readChosenVolume(program, "BootRow");
+    request.target = readChosenVolume(program, controls::TargetRow);
+    request.boot = readChosenVolume(program, controls::BootRow);
     request.bootSettings = readBootSettings(program);
     request.imagingLog = menuItemMarked(program, kMenuLog);
     return request;

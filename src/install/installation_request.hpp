@@ -62,7 +62,7 @@ struct BootRepairRequest {
 // is now.
 InstallationRequest readInstallationRequest(Program& program, bool automatic);
 BootRepairRequest readBootRepairRequest(Program& program);
-ChosenVolume readChosenVolume(Program& program, const std::string& oneRow);
+ChosenVolume readChosenVolume(Program& program, const ControlName& oneRow);
 
 // The request of the installation or boot repair under way, kept in the program between the
 // steps that the workers' events set going; null when there is none of that kind.

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/control_name.hpp"
+
 namespace halvora {
 
 enum class EventKind {
@@ -42,8 +44,8 @@ inline constexpr int kLastCustomCode = 0xBFFF;
 
 struct Event {
     EventKind kind = EventKind::Control;
-    std::string window;   // the top-level window the event belongs to ("MainWindow", "MessageBox")
-    std::string control;  // Control events: the control's name
+    ControlName window;   // the top-level window the event belongs to ("MainWindow", "MessageBox")
+    ControlName control;  // Control events: the control's name
     int code = 0;         // event type, menu item, timer number or message number
     int row = -1;         // Control events on lists: the row under the click, -1 for none
     std::uint64_t wparam = 0;

@@ -17,7 +17,7 @@ bool isAnswerFile(System& system, const std::wstring& path) { return system.file
 // The first three characters of the program's own path: its drive's root.
 std::wstring programDriveRoot(Program& program) { return program.system.modulePath().substr(0, 3); }
 
-std::wstring imageFolder(Program& program) { return folderPart(program.ui.text("ImageFileEdit")); }
+std::wstring imageFolder(Program& program) { return folderPart(program.ui.text(controls::ImageFileEdit)); }
 
 }  // namespace
 
@@ -27,22 +27,22 @@ void setAnswerFile(Program& program, std::wstring file) {
     if (file.empty()) {
         std::wstring start = programDriveRoot(program);
         if (const std::wstring folder = imageFolder(program); !folder.empty() && sys.folderExists(folder)) start = folder;
-        if (const std::wstring current = ui.text("XmlEdit"); isAnswerFile(sys, current)) start = current;
+        if (const std::wstring current = ui.text(controls::XmlEdit); isAnswerFile(sys, current)) start = current;
         OpenFileRequest request;
         request.title = L"파일 선택...";
         request.start = start;
         request.filter = L"unattend*.xml; autounattend*.xml|unattend*.xml;autounattend*.xml|";
         request.filterIndex = 0;
         request.keepCurrentFolder = true;
-        file = ui.openFileDialog(kMainWindow, request);
+        file = ui.openFileDialog(controls::MainWindow, request);
     }
     if (!isAnswerFile(sys, file)) return;
-    ui.setText("XmlEdit", file);
-    const std::wstring oem = ui.text("OemEdit");
+    ui.setText(controls::XmlEdit, file);
+    const std::wstring oem = ui.text(controls::OemEdit);
     if (oem.size() > 3 && isAnswerFile(sys, oem + kOemAnswerFile)) showStatus(program, kAnswerFileOverlapNote);
 }
 
-std::wstring pickFolder(Program& program, const std::string& owner, const std::wstring& start) {
+std::wstring pickFolder(Program& program, const ControlName& owner, const std::wstring& start) {
     FolderPickerRequest request;
     request.setFolder = !start.empty();
     request.defaultFolder = start.empty() ? program.system.currentDirectory() : start;
@@ -58,13 +58,13 @@ void setOemPath(Program& program, std::wstring path, bool modern) {
     if (path.empty()) {
         std::wstring start = programDriveRoot(program);
         if (const std::wstring folder = imageFolder(program); !folder.empty() && sys.folderExists(folder)) start = folder;
-        if (const std::wstring current = ui.text("OemEdit"); !current.empty() && sys.folderExists(current)) start = current;
-        path = modern ? pickFolder(program, kMainWindow, start) : ui.browseForFolder(kMainWindow, L"$OEM$ 폴더 선택", start);
+        if (const std::wstring current = ui.text(controls::OemEdit); !current.empty() && sys.folderExists(current)) start = current;
+        path = modern ? pickFolder(program, controls::MainWindow, start) : ui.browseForFolder(controls::MainWindow, L"$OEM$ 폴더 선택", start);
     }
     if (path.empty() || !sys.folderExists(path)) return;
     path = withTrailingBackslash(path);
-    ui.setText("OemEdit", path);
-    if (ui.text("XmlEdit").size() > 3 && isAnswerFile(sys, path + kOemAnswerFile)) {
+    ui.setText(controls::OemEdit, path);
+    if (ui.text(controls::XmlEdit).size() > 3 && isAnswerFile(sys, path + kOemAnswerFile)) {
         showStatus(program, kAnswerFileOverlapNote);
     }
 }

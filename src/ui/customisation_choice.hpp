@@ -21,6 +21,6 @@ void setAnswerFile(Program& program, std::wstring file);
 void setOemPath(Program& program, std::wstring path, bool modern);
 
 // The folder picker starting at `start` (the current directory when empty); empty when cancelled.
-std::wstring pickFolder(Program& program, const std::string& owner, const std::wstring& start);
+std::wstring pickFolder(Program& program, const ControlName& owner, const std::wstring& start);
 
 }  // namespace halvora

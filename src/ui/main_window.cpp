@@ -7,10 +7,10 @@ namespace halvora {
 
 namespace {
 
-const char* const kFullWindowPanels[] = {"TargetPanel", "BootPanel", "SearchPanel"};
-const char* const kMainView[] = {"TitleBarPanel", "ImageList", "MainPanel", "BottomPanel", "InstallButton"};
+const ControlName kFullWindowPanels[] = {controls::TargetPanel, controls::BootPanel, controls::SearchPanel};
+const ControlName kMainView[] = {controls::TitleBarPanel, controls::ImageList, controls::MainPanel, controls::BottomPanel, controls::InstallButton};
 
-void addColumns(Toolkit& ui, const std::string& list, const std::vector<ColumnSpec>& columns) {
+void addColumns(Toolkit& ui, const ControlName& list, const std::vector<ColumnSpec>& columns) {
     for (const auto& column : columns) ui.addColumn(list, column.title, column.width);
 }
 
@@ -24,78 +24,78 @@ void createControls(Program& program) {
         }
     }
     for (const auto& tip : mainWindowTooltips()) ui.addTooltip(tip.control, tip.title, tip.text, tip.icon, tip.programFont);
-    ui.createPopupMenu(kOptionsMenu, optionsMenuItems());
-    ui.setMenuItemEnabled(kOptionsMenu, kMenuWimBoot, false);
+    ui.createPopupMenu(controls::OptionsMenu, optionsMenuItems());
+    ui.setMenuItemEnabled(controls::OptionsMenu, kMenuWimBoot, false);
 
-    addColumns(ui, "ImageList", imageListColumns());
+    addColumns(ui, controls::ImageList, imageListColumns());
     for (const auto& list : driveLists()) addColumns(ui, list, driveListColumns());
-    addColumns(ui, "SearchResultList", searchListColumns());
+    addColumns(ui, controls::SearchResultList, searchListColumns());
     const std::vector<std::wstring> emptyRow(driveListColumns().size());
-    ui.addRow("TargetRow", emptyRow);
-    ui.addRow("BootRow", emptyRow);
+    ui.addRow(controls::TargetRow, emptyRow);
+    ui.addRow(controls::BootRow, emptyRow);
 }
 
 void setStartValues(Program& program) {
     Toolkit& ui = program.ui;
-    for (const wchar_t* choice : {L"시스템 종료", L"다시 부팅", L"프로그램 종료", L"대기"}) ui.addComboItem("AfterInstallCombo", choice);
-    ui.setComboSelection("AfterInstallCombo", kAfterReady);
+    for (const wchar_t* choice : {L"시스템 종료", L"다시 부팅", L"프로그램 종료", L"대기"}) ui.addComboItem(controls::AfterInstallCombo, choice);
+    ui.setComboSelection(controls::AfterInstallCombo, kAfterReady);
     for (const std::wstring& locale : {program.system.userDefaultLocaleName(), std::wstring(L"en-us"), std::wstring(L"ko-kr")}) {
-        ui.addComboItem("BootLocaleCombo", locale);
+        ui.addComboItem(controls::BootLocaleCombo, locale);
     }
-    ui.setComboSelection("BootLocaleCombo", 0);
-    for (const wchar_t* firmware : {L"ALL", L"BIOS", L"UEFI"}) ui.addComboItem("BootFirmwareCombo", firmware);
-    ui.setComboSelection("BootFirmwareCombo", 0);
-    ui.setSpinRange("ScanDepthSpin", 1, 4);
-    ui.setSpinValue("ScanDepthSpin", 2);
-    ui.setText("ScanDepthSpin", L"2");
-    ui.setChecked("SkipOsDriveCheck", true);
+    ui.setComboSelection(controls::BootLocaleCombo, 0);
+    for (const wchar_t* firmware : {L"ALL", L"BIOS", L"UEFI"}) ui.addComboItem(controls::BootFirmwareCombo, firmware);
+    ui.setComboSelection(controls::BootFirmwareCombo, 0);
+    ui.setSpinRange(controls::ScanDepthSpin, 1, 4);
+    ui.setSpinValue(controls::ScanDepthSpin, 2);
+    ui.setText(controls::ScanDepthSpin, L"2");
+    ui.setChecked(controls::SkipOsDriveCheck, true);
 }
 
 }  // namespace
 
 void applyColours(Program& program) {
     const ColourTable& c = program.state.Colours;
-    for (const char* label : {"ImageListSizeToggle", "ImageColumnsToggle", "InfoMark", "VersionLabel"}) {
+    for (const ControlName& label : {controls::ImageListSizeToggle, controls::ImageColumnsToggle, controls::InfoMark, controls::VersionLabel}) {
         program.ui.setColours(label, c.labelCmd.text, c.labelCmd.background);
     }
-    for (const char* caption : {"TargetPanelCaption", "BootPanelCaption", "SearchPanelCaption"}) {
+    for (const ControlName& caption : {controls::TargetPanelCaption, controls::BootPanelCaption, controls::SearchPanelCaption}) {
         program.ui.setColours(caption, c.labelTitle.text, c.labelTitle.background);
     }
 }
 
 void setSearchColumns(Program& program) {
-    program.ui.setColumnAlignment("SearchResultList", 1, ColumnAlign::Right);
-    program.ui.setColumnWidth("SearchResultList", 0, 640);
-    program.ui.setColumnWidth("SearchResultList", 1, 85);
-    program.ui.setColumnWidth("SearchResultList", 2, 0);
+    program.ui.setColumnAlignment(controls::SearchResultList, 1, ColumnAlign::Right);
+    program.ui.setColumnWidth(controls::SearchResultList, 0, 640);
+    program.ui.setColumnWidth(controls::SearchResultList, 1, 85);
+    program.ui.setColumnWidth(controls::SearchResultList, 2, 0);
 }
 
-void showPanel(Program& program, const std::string& panel) {
+void showPanel(Program& program, const ControlName& panel) {
     Toolkit& ui = program.ui;
-    if (panel == "ImageListSizeToggle") {
+    if (panel == controls::ImageListSizeToggle) {
         if (ui.text(panel) == kToggleOff) {
-            for (const char* p : kFullWindowPanels) ui.setVisible(p, false);
-            for (const char* c : {"MainPanel", "BottomPanel", "InstallButton"}) ui.setVisible(c, false);
-            ui.setVisible("TitleBarPanel", true);
-            ui.setVisible("ImageList", true);
-            Rect r = ui.rect("ImageList");
-            ui.setRect("ImageList", {r.x, r.y, 750, kImageListEnlargedHeight});
+            for (const ControlName& p : kFullWindowPanels) ui.setVisible(p, false);
+            for (const ControlName& c : {controls::MainPanel, controls::BottomPanel, controls::InstallButton}) ui.setVisible(c, false);
+            ui.setVisible(controls::TitleBarPanel, true);
+            ui.setVisible(controls::ImageList, true);
+            Rect r = ui.rect(controls::ImageList);
+            ui.setRect(controls::ImageList, {r.x, r.y, 750, kImageListEnlargedHeight});
             ui.setText(panel, kToggleOn);
         } else {
-            showPanel(program, "MainPanel");
-            Rect r = ui.rect("ImageList");
-            ui.setRect("ImageList", {r.x, r.y, 750, kImageListNormalHeight});
+            showPanel(program, controls::MainPanel);
+            Rect r = ui.rect(controls::ImageList);
+            ui.setRect(controls::ImageList, {r.x, r.y, 750, kImageListNormalHeight});
             ui.setText(panel, kToggleOff);
         }
         return;
     }
-    if (panel == "MainPanel") {
-        for (const char* p : kFullWindowPanels) ui.setVisible(p, false);
-        for (const char* c : kMainView) ui.setVisible(c, true);
+    if (panel == controls::MainPanel) {
+        for (const ControlName& p : kFullWindowPanels) ui.setVisible(p, false);
+        for (const ControlName& c : kMainView) ui.setVisible(c, true);
         return;
     }
-    for (const char* p : kFullWindowPanels) ui.setVisible(p, false);
-    for (const char* c : kMainView) ui.setVisible(c, false);
+    for (const ControlName& p : kFullWindowPanels) ui.setVisible(p, false);
+    for (const ControlName& c : kMainView) ui.setVisible(c, false);
     ui.setVisible(panel, true);
 }
 
@@ -103,18 +103,18 @@ std::uint32_t createMainWindow(Program& program) {
     Toolkit& ui = program.ui;
     AppState& s = program.state;
     const std::uint32_t error =
-        ui.createWindow(kMainWindow, L"Halvora", {kMainWindowWidth, kMainWindowHeight}, "", kWindowMinimiseBox);
+        ui.createWindow(controls::MainWindow, L"Halvora", {kMainWindowWidth, kMainWindowHeight}, ControlName(), kWindowMinimiseBox);
     if (error != 0) return error;
     s.MainWindowCreated = true;
-    ui.acceptDroppedFiles(kMainWindow);
+    ui.acceptDroppedFiles(controls::MainWindow);
 
     chooseFont(program);
-    ui.setWindowFont(kMainWindow, s.FontName, s.FontSize);
+    ui.setWindowFont(controls::MainWindow, s.FontName, s.FontSize);
     createControls(program);
     setStartValues(program);
-    showPanel(program, "MainPanel");
-    ui.setText(kMainWindow, s.TitleText);
-    ui.setText("VersionLabel", programVersionText());
+    showPanel(program, controls::MainPanel);
+    ui.setText(controls::MainWindow, s.TitleText);
+    ui.setText(controls::VersionLabel, programVersionText());
 
     return 0;
 }

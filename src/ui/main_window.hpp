@@ -14,9 +14,9 @@ std::uint32_t createMainWindow(Program& program);
 // Paints the labels, captions and lists in the colours of the program state (the settings').
 void applyColours(Program& program);
 
-// Switches the view: "MainPanel", "TargetPanel", "BootPanel", "SearchPanel", or
-// "ImageListSizeToggle" for the enlarged image list (a second call restores the main view).
-void showPanel(Program& program, const std::string& panel);
+// Switches the view: controls::MainPanel, controls::TargetPanel, controls::BootPanel, controls::SearchPanel, or
+// controls::ImageListSizeToggle for the enlarged image list (a second call restores the main view).
+void showPanel(Program& program, const ControlName& panel);
 
 // The search list: "크기" right-aligned and the path column taking the width.
 void setSearchColumns(Program& program);

@@ -20,7 +20,7 @@ static_assert(kApplySucceeded >= kFirstCustomCode && kSearchFinished <= kLastCus
 inline void postToMainWindow(Program& program, int code, std::uint64_t wparam = 0, std::int64_t lparam = 0) {
     Event event;
     event.kind = EventKind::Custom;
-    event.window = kMainWindow;
+    event.window = controls::MainWindow;
     event.code = code;
     event.wparam = wparam;
     event.lparam = lparam;

@@ -7,12 +7,10 @@
 #include <vector>
 
 #include "platform/toolkit.hpp"
+#include "ui/control_names.hpp"
 
 namespace halvora {
 
-inline const std::string kMainWindow = "MainWindow";
-inline const std::string kStatusBar = "StatusBar";
-inline const std::string kOptionsMenu = "OptionsMenu";
 
 inline constexpr int kMainWindowWidth = 770;
 inline constexpr int kMainWindowHeight = 510;
@@ -37,7 +35,7 @@ inline constexpr int kMenuCheck = 4;
 inline constexpr int kMenuLog = 5;
 
 struct TooltipSpec {
-    std::string control;
+    ControlName control;
     std::wstring title;
     std::wstring text;
     int icon = kTooltipNoIcon;
@@ -57,7 +55,7 @@ const std::vector<ColumnSpec>& imageListColumns();
 const std::vector<ColumnSpec>& driveListColumns();
 const std::vector<ColumnSpec>& searchListColumns();
 // The lists that show drive records.
-const std::vector<std::string>& driveLists();
+const std::vector<ControlName>& driveLists();
 
 // Status-bar field widths before scaling; the last field takes the rest.
 const std::vector<int>& statusFieldWidths();

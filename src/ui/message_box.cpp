@@ -10,9 +10,9 @@ constexpr int kCountdownTimer = 700;
 constexpr int kButtonWidth = 90;
 constexpr int kButtonHeight = 25;
 constexpr std::uint32_t kBeepExclamation = 0x30;
-const std::string kLabel = "MessageBoxText";
-const std::string kStrip = "MessageBoxStrip";
-const std::string kIcon = "MessageBoxIcon";
+const ControlName& kLabel = controls::MessageBoxText;
+const ControlName& kStrip = controls::MessageBoxStrip;
+const ControlName& kIcon = controls::MessageBoxIcon;
 
 int defaultIndex(int buttons, int defaultResult) {
     if (buttons == kButtonsYesNo) return defaultResult == kResultYes ? 0 : 1;
@@ -34,18 +34,18 @@ MessageBoxLayout layoutMessageBox(Size textSize, int buttons, int defaultResult)
     layout.label = {60, 20, w, h};
     layout.strip = {0, layout.client.h - 45, w + 75, 45};
     const int x0 = layout.client.w / 2;
-    const auto button = [](std::string name, std::wstring caption, int result, int x) {
+    const auto button = [](ControlName name, std::wstring caption, int result, int x) {
         return MessageBoxButton{std::move(name), std::move(caption), result, {x, 10, kButtonWidth, kButtonHeight}};
     };
     if (buttons == kButtonsYesNo) {
-        layout.buttons = {button("MessageBoxYes", L"Yes", kResultYes, x0),
-                          button("MessageBoxNo", L"No", kResultNo, x0 + 100)};
+        layout.buttons = {button(controls::MessageBoxYes, L"Yes", kResultYes, x0),
+                          button(controls::MessageBoxNo, L"No", kResultNo, x0 + 100)};
     } else if (buttons == kButtonsYesNoCancel) {
-        layout.buttons = {button("MessageBoxYes", L"Yes", kResultYes, x0 - 145),
-                          button("MessageBoxNo", L"No", kResultNo, x0 - 45),
-                          button("MessageBoxCancel", L"Cancel", kResultCancel, x0 + 55)};
+        layout.buttons = {button(controls::MessageBoxYes, L"Yes", kResultYes, x0 - 145),
+                          button(controls::MessageBoxNo, L"No", kResultNo, x0 - 45),
+                          button(controls::MessageBoxCancel, L"Cancel", kResultCancel, x0 + 55)};
     } else {
-        layout.buttons = {button("MessageBoxOk", L"Ok", kResultOk, x0 - 45)};
+        layout.buttons = {button(controls::MessageBoxOk, L"Ok", kResultOk, x0 - 45)};
     }
     layout.defaultButton = defaultIndex(buttons, defaultResult);
     return layout;
@@ -87,39 +87,39 @@ std::wstring countdownCaption(const std::wstring& caption, int remainingSeconds)
 int showMessageBox(Program& program, const MessageBoxRequest& request) {
     Toolkit& ui = program.ui;
     AppState& s = program.state;
-    const std::string& owner = request.owner;
+    const ControlName& owner = request.owner;
     const std::wstring& text = request.text;
     const int countdownSeconds = request.countdownSeconds;
     const int fontSize = request.fontSize != 0 ? request.fontSize : messageBoxFontSize(s.FontSize);
 
     ui.setEnabled(owner, false);
-    ui.createWindow(kMessageBoxWindow, L"", {400, 200}, owner, kWindowNoCloseBox | kWindowTopMost | kWindowTakesKeys);
+    ui.createWindow(controls::MessageBox, L"", {400, 200}, owner, kWindowNoCloseBox | kWindowTopMost | kWindowTakesKeys);
     s.MessageBoxOpen = true;
-    ui.setWindowFont(kMessageBoxWindow, s.FontName, fontSize);
-    ui.setColours(kMessageBoxWindow, kDefaultColour, s.Colours.labelMBox.background);
+    ui.setWindowFont(controls::MessageBox, s.FontName, fontSize);
+    ui.setColours(controls::MessageBox, kDefaultColour, s.Colours.labelMBox.background);
 
-    ui.createControl({kLabel, ControlKind::Label, kMessageBoxWindow, text, {60, 20, 350, 32}});
+    ui.createControl({kLabel, ControlKind::Label, controls::MessageBox, text, {60, 20, 350, 32}});
     ui.setColours(kLabel, s.Colours.labelMBox.text, s.Colours.labelMBox.background);
     const MessageBoxLayout layout = layoutMessageBox(ui.measureText(kLabel, text), request.buttons, request.defaultResult);
-    ui.setClientSize(kMessageBoxWindow, layout.client);
+    ui.setClientSize(controls::MessageBox, layout.client);
     ui.setRect(kLabel, layout.label);
 
-    ui.createControl({kStrip, ControlKind::Panel, kMessageBoxWindow, L"", layout.strip});
+    ui.createControl({kStrip, ControlKind::Panel, controls::MessageBox, L"", layout.strip});
     for (const auto& b : layout.buttons) ui.createControl({b.name, ControlKind::Button, kStrip, b.caption, b.rect});
 
-    ui.setText(kMessageBoxWindow, request.title);
-    ui.centreWindow(kMessageBoxWindow);
-    ui.setVisible(kMessageBoxWindow, true);
+    ui.setText(controls::MessageBox, request.title);
+    ui.centreWindow(controls::MessageBox);
+    ui.setVisible(controls::MessageBox, true);
 
     program.system.messageBeep(kBeepExclamation);
-    ui.createControl({kIcon, ControlKind::Icon, kMessageBoxWindow, L"", {15, 20, 32, 32}});
+    ui.createControl({kIcon, ControlKind::Icon, controls::MessageBox, L"", {15, 20, 32, 32}});
     ui.setIcon(kIcon, program.system.systemDirectory() + L"\\Shell32.dll", request.icon, 32);
 
     const MessageBoxButton& preset = layout.buttons[static_cast<std::size_t>(layout.defaultButton)];
     const int countdownMs = countdownSeconds * 1000;
     if (countdownSeconds > 0) {
         ui.setText(preset.name, countdownCaption(preset.caption, countdownSeconds));
-        ui.setTimer(kMessageBoxWindow, kCountdownTimer, 1000);
+        ui.setTimer(controls::MessageBox, kCountdownTimer, 1000);
     }
     ui.setFocus(preset.name);
 
@@ -127,7 +127,7 @@ int showMessageBox(Program& program, const MessageBoxRequest& request) {
     int elapsedMs = 0;
     for (bool done = false; !done;) {
         Event event = ui.waitEvent();
-        const bool forBox = event.window == kMessageBoxWindow;
+        const bool forBox = event.window == controls::MessageBox;
         if (event.kind == EventKind::Close && forBox) {
             closed = true;
             done = true;
@@ -139,7 +139,7 @@ int showMessageBox(Program& program, const MessageBoxRequest& request) {
                 done = true;
             }
         } else if (event.kind == EventKind::Key && forBox) {
-            const std::string focus = ui.focused(kMessageBoxWindow);
+            const ControlName focus = ui.focused(controls::MessageBox);
             const auto at = std::find_if(layout.buttons.begin(), layout.buttons.end(),
                                          [&focus](const MessageBoxButton& b) { return b.name == focus; });
             const int focusIndex = at == layout.buttons.end() ? -1 : static_cast<int>(at - layout.buttons.begin());
@@ -150,7 +150,7 @@ int showMessageBox(Program& program, const MessageBoxRequest& request) {
             elapsedMs += 1000;
             ui.setText(preset.name, countdownCaption(preset.caption, (countdownMs - elapsedMs) / 1000));
             if (elapsedMs >= countdownMs) {
-                ui.killTimer(kMessageBoxWindow, kCountdownTimer);
+                ui.killTimer(controls::MessageBox, kCountdownTimer);
                 ui.setFocus(preset.name);
                 done = true;
             }
@@ -164,16 +164,16 @@ int showMessageBox(Program& program, const MessageBoxRequest& request) {
 
     int result = kResultCancel;
     if (!closed) {
-        const std::string focus = ui.focused(kMessageBoxWindow);
+        const ControlName focus = ui.focused(controls::MessageBox);
         const auto hit = std::find_if(layout.buttons.begin(), layout.buttons.end(),
                                       [&focus](const MessageBoxButton& b) { return b.name == focus; });
         result = hit != layout.buttons.end() ? hit->result : preset.result;
     }
-    ui.killTimer(kMessageBoxWindow, kCountdownTimer);
+    ui.killTimer(controls::MessageBox, kCountdownTimer);
     // The owner comes back first, so that it, and not some other program, is activated when
     // the box goes away.
     ui.setEnabled(owner, true);
-    ui.destroyWindow(kMessageBoxWindow);
+    ui.destroyWindow(controls::MessageBox);
     s.MessageBoxOpen = false;
     return result;
 }

@@ -12,7 +12,6 @@
 
 namespace halvora {
 
-inline const std::string kMessageBoxWindow = "MessageBox";
 
 enum MessageBoxButtons { kButtonsOk = 0, kButtonsYesNoCancel = 3, kButtonsYesNo = 4 };
 enum MessageBoxResult { kResultOk = 0, kResultCancel = 2, kResultYes = 6, kResultNo = 7 };
@@ -24,7 +23,7 @@ inline constexpr int kIconError = -240;
 inline constexpr int kIconShutdown = -28;
 
 struct MessageBoxButton {
-    std::string name;
+    ControlName name;
     std::wstring caption;
     int result;
     Rect rect;  // inside the button strip
@@ -61,7 +60,7 @@ MessageBoxKeyAction messageBoxKey(const MessageBoxLayout& layout, int focus, int
 // What a box shows and how it answers by itself. Call sites name what differs from a plain
 // notice over the main window with an Ok button: {.title = ..., .text = ..., .icon = ...}.
 struct MessageBoxRequest {
-    std::string owner = kMainWindow;  // disabled while the box is open
+    ControlName owner = controls::MainWindow;  // disabled while the box is open
     std::wstring title;
     std::wstring text;
     int buttons = kButtonsOk;

@@ -12,11 +12,11 @@ std::wstring optionSummary(Program& program) {
         {kMenuCheck, L" Check"},     {kMenuLog, L" Log"}};
     std::wstring summary;
     for (const auto& [item, name] : names) {
-        if (program.ui.isMenuItemChecked(kOptionsMenu, item)) summary += name;
+        if (program.ui.isMenuItemChecked(controls::OptionsMenu, item)) summary += name;
     }
     return summary;
 }
 
-void rebuildOptionSummary(Program& program) { program.ui.setText("OptionSummaryLabel", optionSummary(program)); }
+void rebuildOptionSummary(Program& program) { program.ui.setText(controls::OptionSummaryLabel, optionSummary(program)); }
 
 }  // namespace halvora

@@ -10,6 +10,7 @@
 #include "platform/system.hpp"
 #include "platform/toolkit.hpp"
 #include "ui/app_state.hpp"
+#include "ui/control_names.hpp"
 
 namespace halvora {
 

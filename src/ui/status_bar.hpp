@@ -9,7 +9,7 @@ namespace halvora {
 
 // One line of the main window's status bar; a later line replaces the earlier one.
 inline void showStatus(Program& program, const std::wstring& text, int field = kStatusMessageField) {
-    program.ui.setStatusText(kStatusBar, field, text);
+    program.ui.setStatusText(controls::StatusBar, field, text);
 }
 
 }  // namespace halvora

@@ -45,8 +45,8 @@ TEST(BootStore, AnInstallationWithBiosFilesOnItsOwnVolumeStartsFromAnEmptyStore)
     // Protected as Windows leaves it: read-only, hidden, system.
     ASSERT_TRUE(run.system().setFileAttributes(L"E:\\boot\\bcd", 0x7));
     run.start();
-    ASSERT_EQ(run.ui().cell("BootRow", 0, 0), L"E:");
-    ASSERT_EQ(run.ui().comboItem("BootFirmwareCombo", run.ui().comboSelection("BootFirmwareCombo")), L"BIOS");
+    ASSERT_EQ(run.ui().cell(controls::BootRow, 0, 0), L"E:");
+    ASSERT_EQ(run.ui().comboItem(controls::BootFirmwareCombo, run.ui().comboSelection(controls::BootFirmwareCombo)), L"BIOS");
     startInstallation(run);
     EXPECT_EQ(answerBox(run, "Ok").text, L"이미지 설치 완료.\r\nBCDBOOT 성공. \r\n\r\n");
     ASSERT_TRUE(run.user().waitIdle());
@@ -110,7 +110,7 @@ TEST(BootRepair, IsRefusedUntilBothLocationsAndAnInstalledWindowsAreThere) {
         run.start();
         ASSERT_TRUE(run.user().click("BootRepairButton"));
         EXPECT_FALSE(run.ui().isWindow("MessageBox"));
-        EXPECT_EQ(run.ui().statusText("StatusBar", 3), c.message);
+        EXPECT_EQ(run.ui().statusText(controls::StatusBar, 3), c.message);
         expectIdle(run);
         EXPECT_TRUE(callsContaining(*machine, L"CreateProcessW").empty());
     }
@@ -123,7 +123,7 @@ TEST(BootRepair, TheRunningSystemsDiskIsConfirmedWithAWarningAndNoCancels) {
     auto machine = m.machine();
     ProgramRun run(machine, {L"/ApplyDrv:C:"});
     run.start();
-    ASSERT_EQ(run.ui().cell("BootRow", 0, 0), L"P:");
+    ASSERT_EQ(run.ui().cell(controls::BootRow, 0, 0), L"P:");
     ASSERT_TRUE(run.user().click("BootRepairButton"));
     const SeenBox box = answerBox(run, "No");
     EXPECT_EQ(box.title, L"BCDBOOT 부팅 설정 복구");
@@ -166,7 +166,7 @@ TEST(BootRepair, RunsBcdbootAloneAndReportsItsResultInABox) {
         EXPECT_EQ(result.text, c.text);
         EXPECT_EQ(result.icon, c.icon);
         ASSERT_TRUE(run.user().waitIdle());
-        EXPECT_EQ(run.ui().statusText("StatusBar", 3), c.status);
+        EXPECT_EQ(run.ui().statusText(controls::StatusBar, 3), c.status);
         expectIdle(run);  // the after-install choice belongs to installations
         EXPECT_FALSE(run.program().state.BootRepairMode);
         EXPECT_TRUE(callsContaining(*machine, L"WIMApplyImage").empty());
@@ -185,7 +185,7 @@ TEST(BootRepair, LeavesAnOldBiosStoreOnTheInstallVolumeAlone) {
     auto machine = m.machine();
     ProgramRun run(machine, {L"/ApplyDrv:E:"});
     run.start();
-    ASSERT_EQ(run.ui().cell("BootRow", 0, 7), L"ACT");
+    ASSERT_EQ(run.ui().cell(controls::BootRow, 0, 7), L"ACT");
     ASSERT_TRUE(run.user().click("BootRepairButton"));
     EXPECT_EQ(answerBox(run, "Yes").title, L"BCDBOOT 부팅 설정 복구");
     EXPECT_EQ(answerBox(run, "Ok").title, L"알 림");

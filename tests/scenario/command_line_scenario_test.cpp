@@ -17,9 +17,9 @@ TEST(CommandLineConflicts, CompactWithWimBootStartsNothingAndSaysWhy) {
     run.start();
     auto& ui = run.ui();
     // The image allows WIMBoot, so only the conflict keeps it from being marked.
-    ASSERT_TRUE(ui.isMenuItemEnabled(kOptionsMenu, kMenuWimBoot));
-    EXPECT_FALSE(ui.isMenuItemChecked(kOptionsMenu, kMenuWimBoot));
-    EXPECT_EQ(ui.statusText(kStatusBar, kStatusMessageField), kCompactWithWimBootText);
+    ASSERT_TRUE(ui.isMenuItemEnabled(controls::OptionsMenu, kMenuWimBoot));
+    EXPECT_FALSE(ui.isMenuItemChecked(controls::OptionsMenu, kMenuWimBoot));
+    EXPECT_EQ(ui.statusText(controls::StatusBar, kStatusMessageField), kCompactWithWimBootText);
     ASSERT_TRUE(run.user().advance(10000));
     EXPECT_FALSE(ui.isWindow("MessageBox")) << "no confirmation: nothing starts by itself";
     EXPECT_TRUE(callsContaining(*machine, L"WIMApplyImage").empty());
@@ -32,8 +32,8 @@ TEST(CommandLineConflicts, WimBootAloneStillReplacesCompactFromTheMenu) {
     writeInstallImage(m, "D/sources/install.wim", wimBootImage());
     ProgramRun run(m.machine(), installArguments({L"/WIMboot"}));
     run.start();
-    EXPECT_TRUE(run.ui().isMenuItemChecked(kOptionsMenu, kMenuWimBoot));
-    EXPECT_NE(run.ui().statusText(kStatusBar, kStatusMessageField), kCompactWithWimBootText);
+    EXPECT_TRUE(run.ui().isMenuItemChecked(controls::OptionsMenu, kMenuWimBoot));
+    EXPECT_NE(run.ui().statusText(controls::StatusBar, kStatusMessageField), kCompactWithWimBootText);
 }
 
 TEST(CommandLineRepeats, EveryApplyDriveIsSelectedInTurn) {
@@ -50,7 +50,7 @@ TEST(CommandLineRepeats, EveryApplyDriveIsSelectedInTurn) {
         SCOPED_TRACE(toUtf8(c.arguments.back()));
         ProgramRun run(m.machine(), c.arguments);
         run.start();
-        EXPECT_EQ(run.ui().cell("TargetRow", 0, 0), c.chosen);
+        EXPECT_EQ(run.ui().cell(controls::TargetRow, 0, 0), c.chosen);
     }
 }
 

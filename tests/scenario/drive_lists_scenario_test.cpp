@@ -75,7 +75,7 @@ void pick(ProgramRun& run, const std::string& which, const std::wstring& drive) 
     ASSERT_TRUE(user.click(which + "DoneButton")) << user.lastError();
 }
 
-std::wstring status(ProgramRun& run) { return run.ui().statusText("StatusBar", 3); }
+std::wstring status(ProgramRun& run) { return run.ui().statusText(controls::StatusBar, 3); }
 
 TEST(DriveLists, TwoGptDisksListEspsOnlyForBootAndChoosingETakesTheEspOfItsDisk) {
     SimMachineFixture m;
@@ -90,54 +90,54 @@ TEST(DriveLists, TwoGptDisksListEspsOnlyForBootAndChoosingETakesTheEspOfItsDisk)
     EXPECT_EQ(column(ui, "TargetDriveList", 0), (std::vector<std::wstring>{L"C:", L"E:"}));
     EXPECT_EQ(column(ui, "BootDriveList", 0), (std::vector<std::wstring>{L"C:", L"E:", L"R:", L"S:"}));
     const int r = rowOf(ui, "BootDriveList", L"R:");
-    EXPECT_EQ(ui.cell("BootDriveList", r, 3), L"EFI system partition");
-    EXPECT_EQ(ui.cell("BootDriveList", r, 7), L"ESP");
-    EXPECT_EQ(ui.cell("BootDriveList", r, 8), L"Samsung SSD 970 ");
-    EXPECT_EQ(ui.cell("TargetDriveList", 1, 4), L"1.00 GB");
-    EXPECT_EQ(ui.cell("TargetDriveList", 1, 9), L"300000");
-    EXPECT_EQ(ui.cell("TargetDriveList", 1, 10), std::to_wstring(1073741824 - 300000));
-    EXPECT_EQ(ui.columnWidth("TargetDriveList", 3), 205);
-    EXPECT_EQ(ui.columnWidth("BootRow", 12), 0);
-    EXPECT_EQ(ui.columnAlignment("TargetRow", 6), ColumnAlign::Centre);
+    EXPECT_EQ(ui.cell(controls::BootDriveList, r, 3), L"EFI system partition");
+    EXPECT_EQ(ui.cell(controls::BootDriveList, r, 7), L"ESP");
+    EXPECT_EQ(ui.cell(controls::BootDriveList, r, 8), L"Samsung SSD 970 ");
+    EXPECT_EQ(ui.cell(controls::TargetDriveList, 1, 4), L"1.00 GB");
+    EXPECT_EQ(ui.cell(controls::TargetDriveList, 1, 9), L"300000");
+    EXPECT_EQ(ui.cell(controls::TargetDriveList, 1, 10), std::to_wstring(1073741824 - 300000));
+    EXPECT_EQ(ui.columnWidth(controls::TargetDriveList, 3), 205);
+    EXPECT_EQ(ui.columnWidth(controls::BootRow, 12), 0);
+    EXPECT_EQ(ui.columnAlignment(controls::TargetRow, 6), ColumnAlign::Centre);
 
     pick(run, "Target", L"E:");
-    EXPECT_TRUE(ui.isVisible("MainPanel"));
-    EXPECT_EQ(ui.cell("TargetRow", 0, 0), L"E:");
-    EXPECT_EQ(ui.cell("BootRow", 0, 0), L"S:");
-    EXPECT_EQ(ui.selectedRow("BootDriveList"), rowOf(ui, "BootDriveList", L"S:"));
-    EXPECT_EQ(ui.comboSelection("BootFirmwareCombo"), 2);
+    EXPECT_TRUE(ui.isVisible(controls::MainPanel));
+    EXPECT_EQ(ui.cell(controls::TargetRow, 0, 0), L"E:");
+    EXPECT_EQ(ui.cell(controls::BootRow, 0, 0), L"S:");
+    EXPECT_EQ(ui.selectedRow(controls::BootDriveList), rowOf(ui, "BootDriveList", L"S:"));
+    EXPECT_EQ(ui.comboSelection(controls::BootFirmwareCombo), 2);
     EXPECT_EQ(status(run), L"같은 디스크에 있는 GPT EFI 시스템 파티션(GPT ESP) 을 찾았습니다.");
     const auto match = run.program().state.Colours.lvMatch;
-    EXPECT_EQ(ui.cellColours("TargetRow", 0, 1), std::make_pair(match.text, match.background));
-    EXPECT_EQ(ui.cellColours("BootRow", 0, 1), std::make_pair(match.text, match.background));
+    EXPECT_EQ(ui.cellColours(controls::TargetRow, 0, 1), std::make_pair(match.text, match.background));
+    EXPECT_EQ(ui.cellColours(controls::BootRow, 0, 1), std::make_pair(match.text, match.background));
     EXPECT_EQ(rowIconName(ui, "BootRow", 0), L"halvora.exe,2");
-    EXPECT_EQ(ui.text("TargetUsedLabel"), L"292 KB");
-    EXPECT_EQ(ui.text("BootUsedLabel"), L"");
+    EXPECT_EQ(ui.text(controls::TargetUsedLabel), L"292 KB");
+    EXPECT_EQ(ui.text(controls::BootUsedLabel), L"");
     EXPECT_EQ(bootLocationNote(run.program()), L"");
 
     // The ESP of the other disk picked by hand: no same-disk mark, the install location stays.
     pick(run, "Boot", L"R:");
-    EXPECT_EQ(ui.cell("BootRow", 0, 0), L"R:");
-    EXPECT_EQ(ui.cell("TargetRow", 0, 0), L"E:");
-    EXPECT_EQ(ui.cellColours("BootRow", 0, 1), std::make_pair(kDefaultColour, kDefaultColour));
-    EXPECT_EQ(ui.cellColours("TargetRow", 0, 1), std::make_pair(kDefaultColour, kDefaultColour));
+    EXPECT_EQ(ui.cell(controls::BootRow, 0, 0), L"R:");
+    EXPECT_EQ(ui.cell(controls::TargetRow, 0, 0), L"E:");
+    EXPECT_EQ(ui.cellColours(controls::BootRow, 0, 1), std::make_pair(kDefaultColour, kDefaultColour));
+    EXPECT_EQ(ui.cellColours(controls::TargetRow, 0, 1), std::make_pair(kDefaultColour, kDefaultColour));
     EXPECT_EQ(status(run), L"R: 선택");
 
     // A refresh keeps both choices as they are, reads the volumes again and searches nothing.
     m.writeHostFile("E/more.bin", std::string(1024 * 1024, 'y'));
     ASSERT_TRUE(run.user().click("TargetButton"));
     ASSERT_TRUE(run.user().click("TargetRefreshButton"));
-    EXPECT_EQ(ui.cell("BootRow", 0, 0), L"R:");
-    EXPECT_EQ(ui.cell("TargetRow", 0, 9), std::to_wstring(300000 + 1024 * 1024));
-    EXPECT_EQ(ui.text("TargetUsedLabel"), L"1.28 MB");
+    EXPECT_EQ(ui.cell(controls::BootRow, 0, 0), L"R:");
+    EXPECT_EQ(ui.cell(controls::TargetRow, 0, 9), std::to_wstring(300000 + 1024 * 1024));
+    EXPECT_EQ(ui.text(controls::TargetUsedLabel), L"1.28 MB");
     EXPECT_EQ(status(run), L"R: 선택");
-    EXPECT_TRUE(ui.isEnabled("TargetRefreshButton"));
+    EXPECT_TRUE(ui.isEnabled(controls::TargetRefreshButton));
     ASSERT_TRUE(run.user().click("TargetCancelButton"));
 
     ASSERT_TRUE(run.user().click("BootClearButton"));
-    EXPECT_EQ(ui.cell("BootRow", 0, 0), L"");
+    EXPECT_EQ(ui.cell(controls::BootRow, 0, 0), L"");
     EXPECT_EQ(rowIconName(ui, "BootRow", 0), L"none");
-    EXPECT_EQ(ui.text("BootUsedLabel"), L"");
+    EXPECT_EQ(ui.text(controls::BootUsedLabel), L"");
     EXPECT_EQ(bootLocationNote(run.program()), L"ESP 무시.");
 
     ASSERT_TRUE(run.user().requestClose("MainWindow"));
@@ -196,8 +196,8 @@ TEST(BootLocation, TheInstallLocationsDiskDecidesTheBootPartitionAndFirmware) {
         ProgramRun run(machine);
         run.start();
         pick(run, "Target", c.target);
-        EXPECT_EQ(run.ui().cell("BootRow", 0, 0), c.boot);
-        EXPECT_EQ(run.ui().comboSelection("BootFirmwareCombo"), c.firmware);
+        EXPECT_EQ(run.ui().cell(controls::BootRow, 0, 0), c.boot);
+        EXPECT_EQ(run.ui().comboSelection(controls::BootFirmwareCombo), c.firmware);
         EXPECT_EQ(status(run), c.message);
     }
 }
@@ -214,11 +214,11 @@ TEST(BootLocation, NoteWarnsWhenTheBootPartitionDoesNotSuitTheInstallDisk) {
     pick(run, "Target", L"C:");
     pick(run, "Boot", L"K:");  // an active MBR partition for a GPT install
     EXPECT_EQ(bootLocationNote(run.program()), L"ESP 무시.");
-    EXPECT_EQ(run.ui().comboSelection("BootFirmwareCombo"), 1);
+    EXPECT_EQ(run.ui().comboSelection(controls::BootFirmwareCombo), 1);
     pick(run, "Target", L"N:");
     pick(run, "Boot", L"L:");  // an MBR ESP suits an MBR install
     EXPECT_EQ(bootLocationNote(run.program()), L"");
-    EXPECT_EQ(run.ui().comboSelection("BootFirmwareCombo"), 2);
+    EXPECT_EQ(run.ui().comboSelection(controls::BootFirmwareCombo), 2);
     pick(run, "Boot", L"C:");
     EXPECT_EQ(bootLocationNote(run.program()), L"ACT 무시.");
 }
@@ -245,8 +245,8 @@ TEST(DriveLists, IconsSayWhatKindOfVolumeARowIsAndOtherDriveKindsAreNeverListed)
     for (int r = 0; r < 6; ++r) EXPECT_EQ(rowIconName(ui, "BootDriveList", r), icons[r]) << r;
     EXPECT_EQ(column(ui, "TargetDriveList", 0), (std::vector<std::wstring>{L"C:", L"F:", L"H:", L"I:", L"U:"}));
     EXPECT_EQ(rowIconName(ui, "TargetDriveList", 4), L"halvora.exe,1");
-    EXPECT_EQ(ui.cell("BootDriveList", 5, 11), L"2");
-    EXPECT_EQ(ui.cell("BootDriveList", 5, 7), L"ACT");
+    EXPECT_EQ(ui.cell(controls::BootDriveList, 5, 11), L"2");
+    EXPECT_EQ(ui.cell(controls::BootDriveList, 5, 7), L"ACT");
     // The icon travels with the row into the chosen location, whatever list it came from.
     pick(run, "Target", L"U:");
     EXPECT_EQ(rowIconName(ui, "TargetRow", 0), L"halvora.exe,1");
@@ -273,8 +273,8 @@ TEST(DriveLists, TheCommandLineChoosesTheInstallAndBootLocations) {
         m.description().merge_patch(twoGptDisks(m));
         ProgramRun run(m.machine(), c.arguments);
         run.start();
-        EXPECT_EQ(run.ui().cell("TargetRow", 0, 0), c.target);
-        EXPECT_EQ(run.ui().cell("BootRow", 0, 0), c.boot);
+        EXPECT_EQ(run.ui().cell(controls::TargetRow, 0, 0), c.target);
+        EXPECT_EQ(run.ui().cell(controls::BootRow, 0, 0), c.boot);
     }
 }
 
@@ -301,7 +301,7 @@ TEST(DriveFormat, ChecksRefuseTheSystemItsEspAndMbrEspsAndAFormatShowsTheEmptied
     EXPECT_EQ(status(run), L"MBR ESP. 포맷하면 EF 값이 변경되어 일반 파티션으로 변경 됩니다.");
 
     pick(run, "Target", L"C:");  // brings R:, the ESP of the system disk
-    ASSERT_EQ(ui.cell("BootRow", 0, 0), L"R:");
+    ASSERT_EQ(ui.cell(controls::BootRow, 0, 0), L"R:");
     ASSERT_TRUE(run.user().click("BootFormatButton"));
     EXPECT_EQ(status(run), L"선택한 드라이브는 현재 시스템 드라이브와 같은 디스크에 있는 ESP 입니다.");
     const auto calls = machine2->calls();
@@ -315,15 +315,15 @@ TEST(DriveFormat, ChecksRefuseTheSystemItsEspAndMbrEspsAndAFormatShowsTheEmptied
     p.state.Busy = false;
     EXPECT_TRUE(checkFormatTarget(p, L"E:", true));
 
-    EXPECT_EQ(ui.cell("TargetRow", 0, 9), L"5000");
+    EXPECT_EQ(ui.cell(controls::TargetRow, 0, 9), L"5000");
     run.user().answerNextFormat(true, L"NTFS", L"Fresh");
     ASSERT_TRUE(run.user().click("TargetFormatButton")) << run.user().lastError();
     EXPECT_FALSE(m2.hostFileExists("E/old/file.txt"));
-    EXPECT_EQ(ui.cell("TargetRow", 0, 3), L"Fresh");
-    EXPECT_EQ(ui.cell("TargetRow", 0, 9), L"0");
-    EXPECT_EQ(ui.text("TargetUsedLabel"), L"");
+    EXPECT_EQ(ui.cell(controls::TargetRow, 0, 3), L"Fresh");
+    EXPECT_EQ(ui.cell(controls::TargetRow, 0, 9), L"0");
+    EXPECT_EQ(ui.text(controls::TargetUsedLabel), L"");
     const int row = rowOf(ui, "TargetDriveList", L"E:");
-    EXPECT_EQ(ui.cell("TargetDriveList", row, 3), L"Fresh");
+    EXPECT_EQ(ui.cell(controls::TargetDriveList, row, 3), L"Fresh");
 }
 
 }  // namespace

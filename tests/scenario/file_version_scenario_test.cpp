@@ -67,9 +67,9 @@ TEST(FileVersionScenario, TitleEndsInVWhenTheLibraryHasNoVersion) {
     fixture.description()["versionResources"] = json::object();
     ProgramRun run(fixture.machine());
     run.start();
-    EXPECT_EQ(run.ui().text("MainWindow"), L"Halvora   20H1 ADK   WimGAPI v");
+    EXPECT_EQ(run.ui().text(controls::MainWindow), L"Halvora   20H1 ADK   WimGAPI v");
     ASSERT_TRUE(run.user().click("InfoMark"));
-    EXPECT_EQ(run.ui().text("MessageBoxText").rfind(L"Halvora v0.7.7.0 x64\r\n20H1 ADK\r\nWimGAPI v\r\nWindows 8 이상 호환", 0), 0u);
+    EXPECT_EQ(run.ui().text(controls::MessageBoxText).rfind(L"Halvora v0.7.7.0 x64\r\n20H1 ADK\r\nWimGAPI v\r\nWindows 8 이상 호환", 0), 0u);
     ASSERT_TRUE(run.user().click("MessageBoxOk"));
 }
 

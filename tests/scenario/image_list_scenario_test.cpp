@@ -51,7 +51,7 @@ protected:
     }
     sim::SimToolkit& ui() { return run_->ui(); }
     sim::ScriptedUser& user() { return run_->user(); }
-    std::wstring status() { return ui().statusText("StatusBar", 3); }
+    std::wstring status() { return ui().statusText(controls::StatusBar, 3); }
     std::vector<std::wstring> calls(const std::wstring& prefix) {
         std::vector<std::wstring> found;
         for (const auto& call : fixture_.machine()->calls()) {
@@ -69,7 +69,7 @@ protected:
     }
     std::vector<std::wstring> row(int r) {
         std::vector<std::wstring> cells;
-        for (int c = 0; c < 12; ++c) cells.push_back(ui().cell("ImageList", r, c));
+        for (int c = 0; c < 12; ++c) cells.push_back(ui().cell(controls::ImageList, r, c));
         return cells;
     }
     void expectNoFaults() { EXPECT_TRUE(ui().faults().empty()) << ui().faults().front(); }
@@ -82,11 +82,11 @@ TEST_F(ImageListScenario, CommandLineImageListsEveryImageAndSelectsTheIndex) {
     makeWim("D/sources/install.wim", threeImages());
     start({L"/ImageFile:D:\\sources\\install.wim", L"/Index:2"});
 
-    ASSERT_EQ(ui().rowCount("ImageList"), 3);
-    EXPECT_EQ(ui().selectedRow("ImageList"), 1);
-    EXPECT_EQ(ui().text("ImageIndexEdit"), L"2");
-    EXPECT_EQ(ui().text("DescriptionEdit"), L"Windows ARM");
-    EXPECT_EQ(ui().text("ImageFileEdit"), L"D:\\sources\\install.wim");
+    ASSERT_EQ(ui().rowCount(controls::ImageList), 3);
+    EXPECT_EQ(ui().selectedRow(controls::ImageList), 1);
+    EXPECT_EQ(ui().text(controls::ImageIndexEdit), L"2");
+    EXPECT_EQ(ui().text(controls::DescriptionEdit), L"Windows ARM");
+    EXPECT_EQ(ui().text(controls::ImageFileEdit), L"D:\\sources\\install.wim");
     EXPECT_EQ(status(), L"ImageCount: 3  TotalParts: 1  속성: 0x8 RP_FIX  압축방식: LZX");
 
     const auto first = row(0);
@@ -107,10 +107,10 @@ TEST_F(ImageListScenario, CommandLineImageListsEveryImageAndSelectsTheIndex) {
     EXPECT_EQ(row(2)[6], L"");
 
     // The selected image is a WIMBoot image: its menu item can be used.
-    EXPECT_TRUE(ui().isMenuItemEnabled("OptionsMenu", kMenuWimBoot));
+    EXPECT_TRUE(ui().isMenuItemEnabled(controls::OptionsMenu, kMenuWimBoot));
     ASSERT_TRUE(user().clickRow("ImageList", 0));
-    EXPECT_EQ(ui().text("ImageIndexEdit"), L"1");
-    EXPECT_EQ(ui().text("DescriptionEdit"), L"윈도우 10 프로 & 오피스");
+    EXPECT_EQ(ui().text(controls::ImageIndexEdit), L"1");
+    EXPECT_EQ(ui().text(controls::DescriptionEdit), L"윈도우 10 프로 & 오피스");
     expectNoFaults();
 }
 
@@ -120,11 +120,11 @@ TEST_F(ImageListScenario, PreferredRowOutOfRangeSelectsTheFirst) {
     makeWim("D/two.wim", two);
     for (const wchar_t* index : {L"/Index:3", L"/Index:x", L"/Index:0"}) {
         start({L"D:\\two.wim", index});
-        EXPECT_EQ(ui().rowCount("ImageList"), 2) << index;
-        EXPECT_EQ(ui().selectedRow("ImageList"), 0) << index;
-        EXPECT_EQ(ui().text("ImageIndexEdit"), L"1") << index;
+        EXPECT_EQ(ui().rowCount(controls::ImageList), 2) << index;
+        EXPECT_EQ(ui().selectedRow(controls::ImageList), 0) << index;
+        EXPECT_EQ(ui().text(controls::ImageIndexEdit), L"1") << index;
         // The first image is not WIMBoot: the item stays off.
-        EXPECT_FALSE(ui().isMenuItemEnabled("OptionsMenu", kMenuWimBoot));
+        EXPECT_FALSE(ui().isMenuItemEnabled(controls::OptionsMenu, kMenuWimBoot));
         run_.reset();
     }
 }
@@ -156,8 +156,8 @@ TEST_F(ImageListScenario, RequesterFilterAndStartFolderFollowTheMachine) {
         EXPECT_EQ(dialogs[0], std::wstring(L"GetOpenFileNameW title=파일 선택... start= filter=") + c.filter + L" index=0 nochangedir");
         // The second time it starts in the folder of the file now listed; a cancel changes nothing.
         EXPECT_EQ(dialogs[1], std::wstring(L"GetOpenFileNameW title=파일 선택... start=D:\\sources\\ filter=") + c.filter + L" index=0 nochangedir");
-        EXPECT_EQ(run.ui().rowCount("ImageList"), 3);
-        EXPECT_TRUE(run.ui().isEnabled("ImageFileButton"));
+        EXPECT_EQ(run.ui().rowCount(controls::ImageList), 3);
+        EXPECT_TRUE(run.ui().isEnabled(controls::ImageFileButton));
     }
 }
 
@@ -174,8 +174,8 @@ TEST_F(ImageListScenario, LaterPartOfASplitSetLoadsTheFirst) {
     start();
 
     chooseImage(L"D:\\split\\install2.swm");
-    EXPECT_EQ(ui().text("ImageFileEdit"), L"D:\\split\\install.swm");
-    EXPECT_EQ(ui().rowCount("ImageList"), 3);
+    EXPECT_EQ(ui().text(controls::ImageFileEdit), L"D:\\split\\install.swm");
+    EXPECT_EQ(ui().rowCount(controls::ImageList), 3);
     EXPECT_NE(status().find(L"TotalParts: "), std::wstring::npos);
     EXPECT_NE(status().find(L" SPANNED"), std::wstring::npos);
 
@@ -183,9 +183,9 @@ TEST_F(ImageListScenario, LaterPartOfASplitSetLoadsTheFirst) {
     std::filesystem::remove(fixture_.host("D/split/install.swm"));
     makeWim("D/other.wim", WimPlan{{image({{"NAME", "Other"}})}});
     chooseImage(L"D:\\split\\install2.swm");
-    EXPECT_EQ(ui().text("ImageFileEdit"), L"D:\\split\\install.swm");
-    EXPECT_EQ(ui().rowCount("ImageList"), 3);
-    EXPECT_TRUE(ui().isEnabled("ImageFileButton"));
+    EXPECT_EQ(ui().text(controls::ImageFileEdit), L"D:\\split\\install.swm");
+    EXPECT_EQ(ui().rowCount(controls::ImageList), 3);
+    EXPECT_TRUE(ui().isEnabled(controls::ImageFileButton));
     EXPECT_EQ(status(), kFirstPartMissingText + L"D:\\split\\install.swm");
 }
 
@@ -194,7 +194,7 @@ TEST_F(ImageListScenario, EsdOpensOnlyWhereThisWindowsSupportsIt) {
     esd.compression = WimCompression::Solid;
     makeWim("D/sources/install.esd", esd);
     start({L"/ImageFile:D:\\sources\\install.esd"});
-    EXPECT_EQ(ui().rowCount("ImageList"), 3);
+    EXPECT_EQ(ui().rowCount(controls::ImageList), 3);
     EXPECT_NE(status().find(L"압축방식: LZMS"), std::wstring::npos);
     ASSERT_FALSE(calls(L"WIMCreateFile").empty());
     EXPECT_NE(calls(L"WIMCreateFile").front().find(L"0x20000000"), std::wstring::npos);
@@ -205,8 +205,8 @@ TEST_F(ImageListScenario, EsdOpensOnlyWhereThisWindowsSupportsIt) {
     ASSERT_EQ(testing::writeWim(windows7.host("D/sources/install.esd"), esd), "");
     ProgramRun old(windows7.machine(), {L"/ImageFile:D:\\sources\\install.esd"});
     old.start();
-    EXPECT_EQ(old.ui().rowCount("ImageList"), 0);
-    EXPECT_EQ(old.ui().text("ImageFileEdit"), L"");
+    EXPECT_EQ(old.ui().rowCount(controls::ImageList), 0);
+    EXPECT_EQ(old.ui().text(controls::ImageFileEdit), L"");
 }
 
 TEST_F(ImageListScenario, CheckOptionRefusesAFileChangedAfterCapture) {
@@ -219,16 +219,16 @@ TEST_F(ImageListScenario, CheckOptionRefusesAFileChangedAfterCapture) {
     toggleOption(kMenuCheck);
 
     chooseImage(L"D:\\good.wim");
-    EXPECT_EQ(ui().rowCount("ImageList"), 3);
+    EXPECT_EQ(ui().rowCount(controls::ImageList), 3);
     EXPECT_NE(status().find(L" VERIFYY"), std::wstring::npos);
     chooseImage(L"D:\\bad.wim");
-    EXPECT_EQ(ui().text("ImageFileEdit"), L"D:\\good.wim");
+    EXPECT_EQ(ui().text(controls::ImageFileEdit), L"D:\\good.wim");
     for (const auto& call : calls(L"WIMCreateFile")) EXPECT_NE(call.find(L"0x20000002"), std::wstring::npos) << call;
 
     // Without the check the changed file still opens.
     toggleOption(kMenuCheck);
     chooseImage(L"D:\\bad.wim");
-    EXPECT_EQ(ui().text("ImageFileEdit"), L"D:\\bad.wim");
+    EXPECT_EQ(ui().text(controls::ImageFileEdit), L"D:\\bad.wim");
 }
 
 TEST_F(ImageListScenario, LogOptionWritesTheLogAndReleasesIt) {
@@ -236,7 +236,7 @@ TEST_F(ImageListScenario, LogOptionWritesTheLogAndReleasesIt) {
     start();
     toggleOption(kMenuLog);
     chooseImage(L"D:\\install.wim");
-    EXPECT_EQ(ui().rowCount("ImageList"), 3);
+    EXPECT_EQ(ui().rowCount(controls::ImageList), 3);
     EXPECT_TRUE(fixture_.hostFileExists("C/Temp/HalvoraWimGAPI.log"));
     EXPECT_FALSE(fixture_.readHostFile("C/Temp/HalvoraWimGAPI.log").empty());
     const auto registered = calls(L"WIMRegisterLogFile");
@@ -255,12 +255,12 @@ TEST_F(ImageListScenario, CompanionFilesBesideTheImageAreTakenOver) {
     fixture_.writeHostFile("D/sources/autounattend.xml", "12345");  // 5 bytes: not taken
     start();
     chooseImage(L"D:\\sources\\install.wim");
-    EXPECT_EQ(ui().text("OemEdit"), L"D:\\sources\\$OEM$\\");
-    EXPECT_EQ(ui().text("XmlEdit"), L"D:\\autounattend.xml") << "the last one found wins";
+    EXPECT_EQ(ui().text(controls::OemEdit), L"D:\\sources\\$OEM$\\");
+    EXPECT_EQ(ui().text(controls::XmlEdit), L"D:\\autounattend.xml") << "the last one found wins";
 
     fixture_.writeHostFile("D/sources/autounattend.xml", "<auto folder/>");
     chooseImage(L"D:\\sources\\install.wim");
-    EXPECT_EQ(ui().text("XmlEdit"), L"D:\\sources\\autounattend.xml");
+    EXPECT_EQ(ui().text(controls::XmlEdit), L"D:\\sources\\autounattend.xml");
 
     // Fields naming what has gone are cleared when the next image comes.
     std::filesystem::remove_all(fixture_.host("D/sources/$OEM$"));
@@ -268,8 +268,8 @@ TEST_F(ImageListScenario, CompanionFilesBesideTheImageAreTakenOver) {
         std::filesystem::remove(fixture_.host(f));
     }
     chooseImage(L"D:\\sources\\install.wim");
-    EXPECT_EQ(ui().text("OemEdit"), L"");
-    EXPECT_EQ(ui().text("XmlEdit"), L"");
+    EXPECT_EQ(ui().text(controls::OemEdit), L"");
+    EXPECT_EQ(ui().text(controls::XmlEdit), L"");
 }
 
 TEST_F(ImageListScenario, CompactColumnsShowWimBootOrLanguageByTheFirstImage) {
@@ -280,28 +280,28 @@ TEST_F(ImageListScenario, CompactColumnsShowWimBootOrLanguageByTheFirstImage) {
     start({L"D:\\wimboot.wim"});
     const std::vector<int> compactWimBoot = {40, 417, 52, 70, 0, 145, 0, 0, 0, 0, 0, 0};
     std::vector<int> widths;
-    for (int c = 0; c < 12; ++c) widths.push_back(ui().columnWidth("ImageList", c));
+    for (int c = 0; c < 12; ++c) widths.push_back(ui().columnWidth(controls::ImageList, c));
     EXPECT_EQ(widths, compactWimBoot);
-    EXPECT_EQ(ui().columnAlignment("ImageList", 0), ColumnAlign::Right);
-    EXPECT_EQ(ui().columnAlignment("ImageList", 9), ColumnAlign::Right);
-    for (int c : {2, 3, 4}) EXPECT_EQ(ui().columnAlignment("ImageList", c), ColumnAlign::Centre) << c;
-    EXPECT_EQ(ui().columnAlignment("ImageList", 1), ColumnAlign::Left);
+    EXPECT_EQ(ui().columnAlignment(controls::ImageList, 0), ColumnAlign::Right);
+    EXPECT_EQ(ui().columnAlignment(controls::ImageList, 9), ColumnAlign::Right);
+    for (int c : {2, 3, 4}) EXPECT_EQ(ui().columnAlignment(controls::ImageList, c), ColumnAlign::Centre) << c;
+    EXPECT_EQ(ui().columnAlignment(controls::ImageList, 1), ColumnAlign::Left);
 
     chooseImage(L"D:\\plain.wim");
-    EXPECT_EQ(ui().columnWidth("ImageList", 3), 0);
-    EXPECT_EQ(ui().columnWidth("ImageList", 4), 70);
+    EXPECT_EQ(ui().columnWidth(controls::ImageList, 3), 0);
+    EXPECT_EQ(ui().columnWidth(controls::ImageList, 4), 70);
 
     // Full columns fit header and content, and stay full for the next file.
     ASSERT_TRUE(user().click("ImageColumnsToggle"));
-    EXPECT_EQ(ui().text("ImageColumnsToggle"), kToggleOn);
-    for (int c = 0; c < 12; ++c) EXPECT_GT(ui().columnWidth("ImageList", c), 0) << c;
-    EXPECT_GT(ui().columnWidth("ImageList", 6), ui().columnWidth("ImageList", 0));
+    EXPECT_EQ(ui().text(controls::ImageColumnsToggle), kToggleOn);
+    for (int c = 0; c < 12; ++c) EXPECT_GT(ui().columnWidth(controls::ImageList, c), 0) << c;
+    EXPECT_GT(ui().columnWidth(controls::ImageList, 6), ui().columnWidth(controls::ImageList, 0));
     chooseImage(L"D:\\wimboot.wim");
-    EXPECT_GT(ui().columnWidth("ImageList", 11), 0);
+    EXPECT_GT(ui().columnWidth(controls::ImageList, 11), 0);
     ASSERT_TRUE(user().click("ImageColumnsToggle"));
-    EXPECT_EQ(ui().text("ImageColumnsToggle"), kToggleOff);
-    EXPECT_EQ(ui().columnWidth("ImageList", 6), 0);
-    EXPECT_EQ(ui().columnWidth("ImageList", 3), 70);
+    EXPECT_EQ(ui().text(controls::ImageColumnsToggle), kToggleOff);
+    EXPECT_EQ(ui().columnWidth(controls::ImageList, 6), 0);
+    EXPECT_EQ(ui().columnWidth(controls::ImageList, 3), 70);
 }
 
 TEST_F(ImageListScenario, WimBootItemFollowsTheSelectedImage) {
@@ -310,13 +310,13 @@ TEST_F(ImageListScenario, WimBootItemFollowsTheSelectedImage) {
     makeWim("D/wimboot.wim", wimBootFirst);
     makeWim("D/plain.wim", threeImages());
     start({L"D:\\wimboot.wim"});
-    ASSERT_TRUE(ui().isMenuItemEnabled("OptionsMenu", kMenuWimBoot));
+    ASSERT_TRUE(ui().isMenuItemEnabled(controls::OptionsMenu, kMenuWimBoot));
     toggleOption(kMenuWimBoot);
-    EXPECT_EQ(ui().text("OptionSummaryLabel"), L" WIMboot");
+    EXPECT_EQ(ui().text(controls::OptionSummaryLabel), L" WIMboot");
     chooseImage(L"D:\\plain.wim");
-    EXPECT_FALSE(ui().isMenuItemEnabled("OptionsMenu", kMenuWimBoot));
-    EXPECT_FALSE(ui().isMenuItemChecked("OptionsMenu", kMenuWimBoot));
-    EXPECT_EQ(ui().text("OptionSummaryLabel"), L"");
+    EXPECT_FALSE(ui().isMenuItemEnabled(controls::OptionsMenu, kMenuWimBoot));
+    EXPECT_FALSE(ui().isMenuItemChecked(controls::OptionsMenu, kMenuWimBoot));
+    EXPECT_EQ(ui().text(controls::OptionSummaryLabel), L"");
 }
 
 TEST_F(ImageListScenario, BadFilesChangeNothingAndBreakNothing) {
@@ -331,7 +331,7 @@ TEST_F(ImageListScenario, BadFilesChangeNothingAndBreakNothing) {
     start();
 
     chooseImage(L"D:\\설치 파일\\install.wim");
-    ASSERT_EQ(ui().rowCount("ImageList"), 3);
+    ASSERT_EQ(ui().rowCount(controls::ImageList), 3);
     const std::wstring summary = status();
     // Each says in the status bar why it is not listed; a file that is not there says nothing,
     // as the requester lets no such name through.
@@ -351,17 +351,17 @@ TEST_F(ImageListScenario, BadFilesChangeNothingAndBreakNothing) {
     }
     for (const auto& [file, why] : bad) {
         chooseImage(file);
-        EXPECT_EQ(ui().rowCount("ImageList"), 3) << file;
-        EXPECT_EQ(ui().text("ImageFileEdit"), L"D:\\설치 파일\\install.wim") << file;
-        EXPECT_TRUE(ui().isEnabled("ImageFileButton")) << file;
+        EXPECT_EQ(ui().rowCount(controls::ImageList), 3) << file;
+        EXPECT_EQ(ui().text(controls::ImageFileEdit), L"D:\\설치 파일\\install.wim") << file;
+        EXPECT_TRUE(ui().isEnabled(controls::ImageFileButton)) << file;
     }
     // A folder is no file: the requester opens in it, and its cancel ends the choice.
     user().answerNextDialog(L"D:\\folder.wim");
     chooseImage(L"");
     EXPECT_EQ(calls(L"GetOpenFileNameW").back(),
               L"GetOpenFileNameW title=파일 선택... start=D:\\folder.wim\\ filter=*.WIM; *.SWM; *.ESD; *.ISO|*.WIM;*.SWM;*.ESD;*.ISO| index=0 nochangedir");
-    EXPECT_EQ(ui().rowCount("ImageList"), 3);
-    EXPECT_TRUE(ui().isEnabled("ImageFileButton"));
+    EXPECT_EQ(ui().rowCount(controls::ImageList), 3);
+    EXPECT_TRUE(ui().isEnabled(controls::ImageFileButton));
     expectNoFaults();
 }
 
@@ -373,25 +373,25 @@ TEST_F(ImageListScenario, DroppedFilesGoWhereTheyBelong) {
     start();
 
     ASSERT_TRUE(user().dropFiles("MainWindow", {L"D:\\answers\\Unattend.XML"}));
-    EXPECT_EQ(ui().text("XmlEdit"), L"D:\\answers\\Unattend.XML");
+    EXPECT_EQ(ui().text(controls::XmlEdit), L"D:\\answers\\Unattend.XML");
     ASSERT_TRUE(user().dropFiles("MainWindow", {L"D:\\custom\\$oem$", L"D:\\install.wim"}));
-    EXPECT_EQ(ui().text("OemEdit"), L"D:\\custom\\$oem$\\");
-    EXPECT_EQ(ui().rowCount("ImageList"), 0) << "only the first dropped file counts";
+    EXPECT_EQ(ui().text(controls::OemEdit), L"D:\\custom\\$oem$\\");
+    EXPECT_EQ(ui().rowCount(controls::ImageList), 0) << "only the first dropped file counts";
     ASSERT_TRUE(user().dropFiles("MainWindow", {L"D:\\image.Iso"}));
-    EXPECT_EQ(ui().rowCount("ImageList"), 0);
+    EXPECT_EQ(ui().rowCount(controls::ImageList), 0);
     ASSERT_TRUE(user().dropFiles("MainWindow", {L"D:\\install.wim"}));
-    EXPECT_EQ(ui().rowCount("ImageList"), 3);
+    EXPECT_EQ(ui().rowCount(controls::ImageList), 3);
 
     // While an installation runs a drop is ignored.
     makeWim("D/other.wim", WimPlan{{image({{"NAME", "Other"}})}});
     run_->program().state.Busy = true;
     ASSERT_TRUE(user().dropFiles("MainWindow", {L"D:\\other.wim"}));
-    EXPECT_EQ(ui().text("ImageFileEdit"), L"D:\\install.wim");
+    EXPECT_EQ(ui().text(controls::ImageFileEdit), L"D:\\install.wim");
     run_->program().state.Busy = false;
     // And so it is while a picker panel is in front.
     ASSERT_TRUE(user().click("TargetButton"));
     ASSERT_TRUE(user().dropFiles("MainWindow", {L"D:\\other.wim"}));
-    EXPECT_EQ(ui().text("ImageFileEdit"), L"D:\\install.wim");
+    EXPECT_EQ(ui().text(controls::ImageFileEdit), L"D:\\install.wim");
 }
 
 TEST_F(ImageListScenario, OemAndAnswerFileDialogsAndTheOverlapNote) {
@@ -403,35 +403,35 @@ TEST_F(ImageListScenario, OemAndAnswerFileDialogsAndTheOverlapNote) {
 
     user().answerNextDialog(L"D:\\oem");
     ASSERT_TRUE(user().click("OemButton"));
-    EXPECT_EQ(ui().text("OemEdit"), L"D:\\oem\\");
+    EXPECT_EQ(ui().text(controls::OemEdit), L"D:\\oem\\");
     EXPECT_EQ(calls(L"IFileOpenDialog").back(), L"IFileOpenDialog default=D:\\sources\\ setFolder=1 options=0x860");
 
     user().answerNextDialog(L"D:\\tiny.xml");
     ASSERT_TRUE(user().click("XmlButton"));
-    EXPECT_EQ(ui().text("XmlEdit"), L"") << "an answer file of one byte is none";
+    EXPECT_EQ(ui().text(controls::XmlEdit), L"") << "an answer file of one byte is none";
     user().answerNextDialog(L"D:\\my.xml");
     ASSERT_TRUE(user().click("XmlButton"));
-    EXPECT_EQ(ui().text("XmlEdit"), L"D:\\my.xml");
+    EXPECT_EQ(ui().text(controls::XmlEdit), L"D:\\my.xml");
     EXPECT_EQ(status(), L"<XML 파일> <$OEM$ 위치> 의 xml 중복시 <XML 파일> 복사.");
     EXPECT_EQ(calls(L"GetOpenFileNameW").back(),
               L"GetOpenFileNameW title=파일 선택... start=D:\\sources\\ filter=unattend*.xml; autounattend*.xml|unattend*.xml;autounattend*.xml| index=0 nochangedir");
     user().answerNextDialog(L"");
     ASSERT_TRUE(user().click("XmlButton"));
     EXPECT_NE(calls(L"GetOpenFileNameW").back().find(L" start=D:\\my.xml filter="), std::wstring::npos) << "starts at the chosen file";
-    EXPECT_EQ(ui().text("XmlEdit"), L"D:\\my.xml") << "a cancel keeps the field";
+    EXPECT_EQ(ui().text(controls::XmlEdit), L"D:\\my.xml") << "a cancel keeps the field";
 
     user().answerNextDialog(L"D:\\nowhere");
     ASSERT_TRUE(user().click("OemTreeButton"));
-    EXPECT_EQ(ui().text("OemEdit"), L"D:\\oem\\");
+    EXPECT_EQ(ui().text(controls::OemEdit), L"D:\\oem\\");
     EXPECT_EQ(calls(L"SHBrowseForFolderW").back(), L"SHBrowseForFolderW title=$OEM$ 폴더 선택 start=D:\\oem\\");
 
     // A hand-over with "-" clears both fields.
     const std::u16string handOver = u"/OemPath:-|/XmlFile:-|";
-    EXPECT_EQ(user().sendCopyData(ui().text("MainWindow"), handOver.c_str(),
+    EXPECT_EQ(user().sendCopyData(ui().text(controls::MainWindow), handOver.c_str(),
                                   static_cast<std::uint32_t>((handOver.size() + 1) * 2)), 1);
     ASSERT_TRUE(user().waitIdle());
-    EXPECT_EQ(ui().text("OemEdit"), L"");
-    EXPECT_EQ(ui().text("XmlEdit"), L"");
+    EXPECT_EQ(ui().text(controls::OemEdit), L"");
+    EXPECT_EQ(ui().text(controls::XmlEdit), L"");
     expectNoFaults();
 }
 
@@ -439,8 +439,8 @@ TEST_F(ImageListScenario, MissingImagingLibraryListsNothingAndKeepsWorking) {
     makeWim("D/install.wim", threeImages());
     std::filesystem::remove(fixture_.host("C/Windows/System32/wimgapi.dll"));
     start({L"D:\\install.wim"});
-    EXPECT_EQ(ui().rowCount("ImageList"), 0);
-    EXPECT_EQ(ui().text("ImageFileEdit"), L"");
+    EXPECT_EQ(ui().rowCount(controls::ImageList), 0);
+    EXPECT_EQ(ui().text(controls::ImageFileEdit), L"");
     ASSERT_TRUE(user().click("InfoMark"));
     EXPECT_TRUE(ui().isWindow("MessageBox"));
 }

@@ -71,7 +71,7 @@ TEST(AfterInstall, AChoiceChangedWhileTheImageIsAppliedIsTheOneThatFollows) {
     machine->holdApplies(true);
     ProgramRun run(machine, installArguments());
     run.start();
-    ASSERT_EQ(run.ui().comboSelection("AfterInstallCombo"), kAfterReady);
+    ASSERT_EQ(run.ui().comboSelection(controls::AfterInstallCombo), kAfterReady);
     startInstallation(run);
     ASSERT_TRUE(machine->waitApplyHeld(sim::kDefaultWait));
     ASSERT_TRUE(run.user().chooseComboItem("AfterInstallCombo", kAfterFinish));
@@ -154,7 +154,7 @@ TEST(AfterInstall, WithoutABootLocationBcdbootIsLeftOutAndTheProgramEndsWithThre
     ProgramRun run(machine, installArguments({L"/BootDrv:-", L"/after:Finish"}));
     StatusLog status(run);
     run.start();
-    ASSERT_EQ(run.ui().cell("BootRow", 0, 0), L"");
+    ASSERT_EQ(run.ui().cell(controls::BootRow, 0, 0), L"");
 
     const SeenBox confirm = startInstallation(run);
     // A GPT install location with no ESP to boot from also carries the boot location's note.

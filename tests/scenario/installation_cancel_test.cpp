@@ -36,12 +36,12 @@ protected:
 };
 
 TEST_F(RunningInstallation, TheInstallButtonBecomesTheCancelButtonWhileTheApplyRuns) {
-    EXPECT_EQ(ui().text("InstallButton"), L"취 소");
-    EXPECT_TRUE(ui().isEnabled("InstallButton"));
-    EXPECT_FALSE(ui().isEnabled("MainPanel"));
-    EXPECT_EQ(ui().statusText("StatusBar", 3), L"진행... ");
-    EXPECT_EQ(ui().statusText("StatusBar", 0), L"\t\t0%");
-    EXPECT_EQ(ui().statusText("StatusBar", 2), L"남은 시간: ");
+    EXPECT_EQ(ui().text(controls::InstallButton), L"취 소");
+    EXPECT_TRUE(ui().isEnabled(controls::InstallButton));
+    EXPECT_FALSE(ui().isEnabled(controls::MainPanel));
+    EXPECT_EQ(ui().statusText(controls::StatusBar, 3), L"진행... ");
+    EXPECT_EQ(ui().statusText(controls::StatusBar, 0), L"\t\t0%");
+    EXPECT_EQ(ui().statusText(controls::StatusBar, 2), L"남은 시간: ");
     machine_->releaseApply();
     EXPECT_EQ(answerBox(run(), "Ok").title, L"알 림!");
 }
@@ -54,7 +54,7 @@ TEST_F(RunningInstallation, ACancelAnsweredYesEndsTheApplyInTheErrorBox) {
     EXPECT_EQ(question.icon, -161);
     EXPECT_EQ(question.defaultCaption, L"No");
     ASSERT_TRUE(run().user().waitIdle());
-    EXPECT_FALSE(ui().isEnabled("InstallButton")) << "no second request while the first is pending";
+    EXPECT_FALSE(ui().isEnabled(controls::InstallButton)) << "no second request while the first is pending";
     EXPECT_TRUE(run().program().state.CancelRequested.load());
 
     machine_->releaseApply();
@@ -63,7 +63,7 @@ TEST_F(RunningInstallation, ACancelAnsweredYesEndsTheApplyInTheErrorBox) {
     EXPECT_EQ(error.text, L"사용자 취소. 중단 완료. \r\n에러 코드: 1235");
     EXPECT_EQ(error.icon, -240);
     ASSERT_TRUE(run().user().waitIdle());
-    EXPECT_EQ(ui().statusText("StatusBar", 3), L"사용자 취소. 중단 완료. 에러 코드: 1235");
+    EXPECT_EQ(ui().statusText(controls::StatusBar, 3), L"사용자 취소. 중단 완료. 에러 코드: 1235");
     expectIdle(run());
     EXPECT_TRUE(callsContaining(*machine_, L"CreateProcessW").empty()) << "no boot configuration";
     EXPECT_FALSE(m_.hostFileExists("esp1/EFI/Microsoft/Boot/BCD"));
@@ -73,8 +73,8 @@ TEST_F(RunningInstallation, ACancelAnsweredNoLetsTheApplyFinish) {
     ASSERT_TRUE(run().user().click("InstallButton"));
     EXPECT_EQ(answerBox(run(), "No").title, L"주 의");
     ASSERT_TRUE(run().user().waitIdle());
-    EXPECT_EQ(ui().text("InstallButton"), L"취 소");
-    EXPECT_TRUE(ui().isEnabled("InstallButton"));
+    EXPECT_EQ(ui().text(controls::InstallButton), L"취 소");
+    EXPECT_TRUE(ui().isEnabled(controls::InstallButton));
     EXPECT_FALSE(run().program().state.CancelRequested.load());
 
     machine_->releaseApply();
@@ -113,7 +113,7 @@ TEST_F(RunningInstallation, ACancelConfirmedAfterTheLastMessageIsLeftOverWithout
     EXPECT_EQ(answerBox(run(), "Yes").text, L"설치를 중단 하시겠습니까?");
     ASSERT_TRUE(run().user().waitIdle());
     ASSERT_TRUE(run().program().state.CancelRequested.load());
-    EXPECT_FALSE(ui().isEnabled("InstallButton"));
+    EXPECT_FALSE(ui().isEnabled(controls::InstallButton));
 
     machine_->applyEndHold().setHolding(false);
     const SeenBox summary = answerBox(run(), "Ok");
@@ -142,7 +142,7 @@ TEST_F(RunningInstallation, TheTimeTheApplyTookShowsInMinutesAndSecondsWhenItCom
         std::chrono::ceil<std::chrono::seconds>(std::chrono::system_clock::now() - startedAt_).count();
     expectIdle(run());
 
-    const std::wstring shown = ui().statusText("StatusBar", 2);
+    const std::wstring shown = ui().statusText(controls::StatusBar, 2);
     int minutes = -1, seconds = -1;
     ASSERT_EQ(std::swscanf(shown.c_str(), L"완료 시간: %d분 %d초", &minutes, &seconds), 2) << toUtf8(shown);
     EXPECT_EQ(shown, L"완료 시간: " + std::to_wstring(minutes) + L"분 " + std::to_wstring(seconds) + L"초");
@@ -156,16 +156,16 @@ TEST_F(RunningInstallation, TheTimeTheApplyTookShowsInMinutesAndSecondsWhenItCom
 TEST_F(RunningInstallation, AHandOverChangesNothingWhileTheApplyRuns) {
     m_.writeHostFile("D/oem/$OEM$/$1/marker.txt", "from oem");
     const std::u16string handOver = u"/ApplyDrv:C:|/after:Finish|/d|/Verify|/OemPath:D:\\oem\\$OEM$|/BootDrv:-|";
-    EXPECT_EQ(run().user().sendCopyData(ui().text("MainWindow"), handOver.c_str(),
+    EXPECT_EQ(run().user().sendCopyData(ui().text(controls::MainWindow), handOver.c_str(),
                                         static_cast<std::uint32_t>((handOver.size() + 1) * 2)),
               1);
     ASSERT_TRUE(run().user().waitIdle());
-    EXPECT_EQ(ui().cell("TargetRow", 0, 0), L"E:");
-    EXPECT_EQ(ui().cell("BootRow", 0, 0), L"Q:");
-    EXPECT_EQ(ui().comboSelection("AfterInstallCombo"), kAfterReady);
-    EXPECT_FALSE(ui().isChecked("KeepBootEntriesCheck"));
-    EXPECT_EQ(ui().text("OemEdit"), L"");
-    EXPECT_EQ(ui().text("OptionSummaryLabel"), L"");
+    EXPECT_EQ(ui().cell(controls::TargetRow, 0, 0), L"E:");
+    EXPECT_EQ(ui().cell(controls::BootRow, 0, 0), L"Q:");
+    EXPECT_EQ(ui().comboSelection(controls::AfterInstallCombo), kAfterReady);
+    EXPECT_FALSE(ui().isChecked(controls::KeepBootEntriesCheck));
+    EXPECT_EQ(ui().text(controls::OemEdit), L"");
+    EXPECT_EQ(ui().text(controls::OptionSummaryLabel), L"");
 
     machine_->releaseApply();
     EXPECT_EQ(answerBox(run(), "Ok").text, L"이미지 설치 완료.\r\nBCDBOOT 성공. \r\n\r\n");

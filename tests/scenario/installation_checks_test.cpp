@@ -18,10 +18,10 @@ TEST(InstallChecks, TheRunningSystemsDriveIsRefused) {
     auto machine = m.machine();
     ProgramRun run(machine, {L"/ImageFile:D:\\sources\\install.wim", L"/Index:1", L"/ApplyDrv:C:"});
     run.start();
-    ASSERT_EQ(run.ui().cell("TargetRow", 0, 0), L"C:");
+    ASSERT_EQ(run.ui().cell(controls::TargetRow, 0, 0), L"C:");
     ASSERT_TRUE(run.user().click("InstallButton"));
     EXPECT_FALSE(run.ui().isWindow("MessageBox")) << "nothing to confirm";
-    EXPECT_EQ(run.ui().statusText("StatusBar", 3), L"선택한 설치 위치는 현재 사용 중인 시스템 드라이브 입니다.");
+    EXPECT_EQ(run.ui().statusText(controls::StatusBar, 3), L"선택한 설치 위치는 현재 사용 중인 시스템 드라이브 입니다.");
     expectIdle(run);
     EXPECT_FALSE(applied(*machine));
 }
@@ -45,7 +45,7 @@ TEST(InstallChecks, AnImageLargerThanTheFreeSpaceIsRefusedWithBothSizesInBytes) 
     run.start();
     ASSERT_TRUE(run.user().click("InstallButton"));
     EXPECT_FALSE(run.ui().isWindow("MessageBox"));
-    EXPECT_EQ(run.ui().statusText("StatusBar", 3),
+    EXPECT_EQ(run.ui().statusText(controls::StatusBar, 3),
               L"설치 공간 부족.  설치 용량: " + std::to_wstring(need) + L"  남은 공간: " + std::to_wstring(free));
     expectIdle(run);
     EXPECT_FALSE(applied(*machine));
@@ -67,10 +67,10 @@ TEST(InstallChecks, ATargetOnTheUsbBusIsWarnedAboutByItsDriveType) {
         auto machine = m.machine();
         ProgramRun run(machine, installArguments());
         run.start();
-        ASSERT_EQ(run.ui().cell("TargetRow", 0, 0), L"E:");
+        ASSERT_EQ(run.ui().cell(controls::TargetRow, 0, 0), L"E:");
         ASSERT_TRUE(run.user().click("InstallButton"));
         const SeenBox confirm = answerBox(run, "No");
-        const std::wstring boot = run.ui().cell("BootRow", 0, 0);
+        const std::wstring boot = run.ui().cell(controls::BootRow, 0, 0);
         EXPECT_EQ(confirm.text, L"윈도우 설치를 시작합니다!\r\n이미지 번호 : 1\r\n설치 위치 : E:\r\n부팅 위치 : " + boot +
                                     c.warning);
         ASSERT_TRUE(run.user().waitIdle());
@@ -111,10 +111,10 @@ TEST(CommandLineInstall, TheUsageExampleInstallsWithItsOptionsAndEnds) {
                              L"/Compact", L"/d"});
     run.start();
     auto& ui = run.ui();
-    EXPECT_EQ(ui.text("ImageIndexEdit"), L"1");
-    EXPECT_EQ(ui.comboSelection("AfterInstallCombo"), kAfterFinish);
-    EXPECT_TRUE(ui.isChecked("KeepBootEntriesCheck"));
-    EXPECT_EQ(ui.text("OptionSummaryLabel"), L" Compact");
+    EXPECT_EQ(ui.text(controls::ImageIndexEdit), L"1");
+    EXPECT_EQ(ui.comboSelection(controls::AfterInstallCombo), kAfterFinish);
+    EXPECT_TRUE(ui.isChecked(controls::KeepBootEntriesCheck));
+    EXPECT_EQ(ui.text(controls::OptionSummaryLabel), L" Compact");
 
     startInstallation(run);
     const SeenBox box = answerBox(run, "Yes");

@@ -21,7 +21,7 @@ TEST(Installation, GptUefiInstallPlacesTheImageBootFilesOemFoldersAndAnswerFile)
                              L"/OemPath:D:\\oem\\$OEM$", L"/XmlFile:D:\\unattend.xml"});
     run.start();
     auto& ui = run.ui();
-    ASSERT_EQ(ui.cell("BootRow", 0, 0), L"Q:");  // the ESP of E:'s disk (P: went to the system disk's)
+    ASSERT_EQ(ui.cell(controls::BootRow, 0, 0), L"Q:");  // the ESP of E:'s disk (P: went to the system disk's)
 
     ASSERT_TRUE(run.user().click("InstallButton"));
     const SeenBox confirm = answerBox(run, "Yes");
@@ -49,12 +49,12 @@ TEST(Installation, GptUefiInstallPlacesTheImageBootFilesOemFoldersAndAnswerFile)
     EXPECT_NE(bcdboot.front().find(L"\"C:\\Windows\\System32\\Bcdboot.exe\" E:\\Windows /l ko-KR /s Q: /f UEFI"),
               std::wstring::npos)
         << toUtf8(bcdboot.front());
-    EXPECT_EQ(ui.statusText("StatusBar", 3), L"이미지 설치 완료.  BCDBOOT 성공.   $OEM$: 3.  XML: 1.");
-    EXPECT_EQ(ui.text("InstallButton"), L"설 치");
-    EXPECT_TRUE(ui.isEnabled("InstallButton"));
+    EXPECT_EQ(ui.statusText(controls::StatusBar, 3), L"이미지 설치 완료.  BCDBOOT 성공.   $OEM$: 3.  XML: 1.");
+    EXPECT_EQ(ui.text(controls::InstallButton), L"설 치");
+    EXPECT_TRUE(ui.isEnabled(controls::InstallButton));
     EXPECT_FALSE(run.program().state.Busy.load());
     EXPECT_EQ(run.program().state.ExitCode.load(), 0);
-    EXPECT_NE(ui.cell("TargetRow", 0, 9), L"0");  // the chosen row was read again
+    EXPECT_NE(ui.cell(controls::TargetRow, 0, 9), L"0");  // the chosen row was read again
 }
 
 // A drive alone ("E:") names the current folder of E: when the process is on E:, and the
@@ -70,7 +70,7 @@ TEST(Installation, TheImageLandsInTheRootAfterAnAnswerFileWasPickedFromAFolderOf
     run.start();
     run.user().answerNextDialog(L"E:\\cfg\\unattend.xml");
     ASSERT_TRUE(run.user().click("XmlButton"));
-    ASSERT_EQ(run.ui().text("XmlEdit"), L"E:\\cfg\\unattend.xml");
+    ASSERT_EQ(run.ui().text(controls::XmlEdit), L"E:\\cfg\\unattend.xml");
     EXPECT_EQ(machine->currentFolder(), L"D:\\Halvora");
 
     startInstallation(run);
@@ -100,11 +100,11 @@ TEST(Installation, UnattendedStartWithFinishEndsWithZeroWhenTheSummaryCountsDown
     EXPECT_EQ(confirm.defaultCaption, L"No (5)");
 
     auto& ui = run.ui();
-    ASSERT_TRUE(run.user().waitUntil([&] { return ui.isWindow("MessageBox") && ui.isVisible("MessageBox"); }))
+    ASSERT_TRUE(run.user().waitUntil([&] { return ui.isWindow("MessageBox") && ui.isVisible(controls::MessageBox); }))
         << "no summary box";
-    EXPECT_EQ(ui.text("MessageBox"), L"프로그램을 종료 합니다!");
-    EXPECT_EQ(ui.text("MessageBoxText"), L"이미지 설치 완료.\r\nBCDBOOT 성공. \r\n\r\n");
-    EXPECT_EQ(ui.text("MessageBoxYes"), L"Yes (5)");
+    EXPECT_EQ(ui.text(controls::MessageBox), L"프로그램을 종료 합니다!");
+    EXPECT_EQ(ui.text(controls::MessageBoxText), L"이미지 설치 완료.\r\nBCDBOOT 성공. \r\n\r\n");
+    EXPECT_EQ(ui.text(controls::MessageBoxYes), L"Yes (5)");
     EXPECT_FALSE(run.ended(std::chrono::milliseconds(0)));
     run.user().advance(4000);
     EXPECT_FALSE(run.ended()) << "ended before the countdown ran out";

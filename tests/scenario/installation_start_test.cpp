@@ -38,12 +38,12 @@ TEST(ApplyOptions, VerifyAndWimBootChosenInTheMenuGoWithTheApply) {
         machine->clearCalls();
         ProgramRun run(machine, installArguments());
         run.start();
-        ASSERT_TRUE(run.ui().isMenuItemEnabled(kOptionsMenu, kMenuWimBoot)) << "the image allows WIMBoot";
+        ASSERT_TRUE(run.ui().isMenuItemEnabled(controls::OptionsMenu, kMenuWimBoot)) << "the image allows WIMBoot";
         for (const int item : c.items) {
             ASSERT_TRUE(run.user().click("OptionsButton")) << run.user().lastError();
-            ASSERT_TRUE(run.user().chooseMenuItem(kOptionsMenu, item)) << run.user().lastError();
+            ASSERT_TRUE(run.user().chooseMenuItem(controls::OptionsMenu, item)) << run.user().lastError();
         }
-        EXPECT_EQ(run.ui().text("OptionSummaryLabel"), c.summary);
+        EXPECT_EQ(run.ui().text(controls::OptionSummaryLabel), c.summary);
         startInstallation(run);
         EXPECT_EQ(answerBox(run, "Ok").text, L"이미지 설치 완료.\r\nBCDBOOT 성공. \r\n\r\n");
         ASSERT_TRUE(run.user().waitIdle());
@@ -74,8 +74,8 @@ TEST(ApplyOptions, CompactGoesWithTheApplyOnlyWhereWindowsCanCompact) {
         ProgramRun run(machine, installArguments({L"/Compact", L"/Verify"}));
         run.start();
         EXPECT_EQ(run.program().state.CompactSupported, c.compactOffered);
-        EXPECT_EQ(run.ui().isMenuItemEnabled(kOptionsMenu, kMenuCompact), c.compactOffered);
-        EXPECT_TRUE(run.ui().isMenuItemChecked(kOptionsMenu, kMenuCompact));
+        EXPECT_EQ(run.ui().isMenuItemEnabled(controls::OptionsMenu, kMenuCompact), c.compactOffered);
+        EXPECT_TRUE(run.ui().isMenuItemChecked(controls::OptionsMenu, kMenuCompact));
         startInstallation(run);
         EXPECT_EQ(answerBox(run, "Ok").title, L"알 림!");
         ASSERT_TRUE(run.user().waitIdle());
@@ -137,9 +137,9 @@ TEST(ApplyStart, AnImageNumberPastTheLastFailsToLoadAndTheWindowStaysReady) {
     auto machine = m.machine();
     ProgramRun run(machine, installArguments());
     run.start();
-    ASSERT_EQ(run.ui().rowCount("ImageList"), 2);
+    ASSERT_EQ(run.ui().rowCount(controls::ImageList), 2);
     ASSERT_TRUE(run.user().clickRow("ImageList", 1));
-    ASSERT_EQ(run.ui().text("ImageIndexEdit"), L"2");
+    ASSERT_EQ(run.ui().text(controls::ImageIndexEdit), L"2");
 
     ASSERT_TRUE(run.user().click("InstallButton"));
     const SeenBox confirm = waitBox(run, L"설치 확인");
@@ -149,7 +149,7 @@ TEST(ApplyStart, AnImageNumberPastTheLastFailsToLoadAndTheWindowStaysReady) {
     ASSERT_TRUE(run.user().click("MessageBoxYes"));
     ASSERT_TRUE(run.user().waitIdle());
     EXPECT_FALSE(run.ui().isWindow("MessageBox"));
-    EXPECT_EQ(run.ui().statusText(kStatusBar, kStatusMessageField),
+    EXPECT_EQ(run.ui().statusText(controls::StatusBar, kStatusMessageField),
               L"Image에 오류가 있습니다. 분할 파일이면 첫번째 파일을 선택하십시오.");
     expectIdle(run);
     const long load = callIndex(*machine, L"WIMLoadImage");

@@ -37,7 +37,7 @@ TEST(MinimisedWindow, IsRestoredBeforeTheSummaryAndBeforeTheErrorBox) {
         std::vector<BoxOpening> openings;
         ui.setScreenObserver([&](const sim::SimScreenChange& change) {
             if (change.kind != sim::SimScreenChange::Kind::WindowShown || change.name != "MessageBox") return;
-            BoxOpening opening{ui.text("MessageBox"), ui.isMinimised("MainWindow")};
+            BoxOpening opening{ui.text(controls::MessageBox), ui.isMinimised(controls::MainWindow)};
             std::lock_guard lock(mutex);
             openings.push_back(opening);
         });
@@ -54,7 +54,7 @@ TEST(MinimisedWindow, IsRestoredBeforeTheSummaryAndBeforeTheErrorBox) {
             EXPECT_EQ(openings[1].title, c.box);
             EXPECT_FALSE(openings[1].ownerMinimised) << "the box opened over a minimised window";
         }
-        EXPECT_FALSE(ui.isMinimised("MainWindow"));
+        EXPECT_FALSE(ui.isMinimised(controls::MainWindow));
         ASSERT_TRUE(run.user().click("MessageBoxOk"));
         ASSERT_TRUE(run.user().waitIdle());
         expectIdle(run);

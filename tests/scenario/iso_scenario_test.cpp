@@ -63,12 +63,12 @@ TEST_F(IsoScenario, AnIsoIsAttachedOnceAndItsInstallFileListed) {
     makeIso("win10.iso", {{"sources/install.wim", "Windows 10 Pro"}});
     start();
     choose(L"D:\\win10.iso");
-    EXPECT_EQ(ui().text("ImageFileEdit"), L"E:\\sources\\install.wim");
-    EXPECT_EQ(ui().cell("ImageList", 0, 1), L"Windows 10 Pro");
-    EXPECT_EQ(ui().statusText("StatusBar", 3).rfind(L"ISO 탑재: E:\\ D:\\win10.iso", 0), std::wstring::npos)
+    EXPECT_EQ(ui().text(controls::ImageFileEdit), L"E:\\sources\\install.wim");
+    EXPECT_EQ(ui().cell(controls::ImageList, 0, 1), L"Windows 10 Pro");
+    EXPECT_EQ(ui().statusText(controls::StatusBar, 3).rfind(L"ISO 탑재: E:\\ D:\\win10.iso", 0), std::wstring::npos)
         << "the image's summary replaces the attach message";
     choose(L"D:\\win10.iso");  // the same ISO again: no second attach, the same root
-    EXPECT_EQ(ui().text("ImageFileEdit"), L"E:\\sources\\install.wim");
+    EXPECT_EQ(ui().text(controls::ImageFileEdit), L"E:\\sources\\install.wim");
     EXPECT_EQ(callsStartingWith(L"AttachVirtualDisk"), 1);
 
     ASSERT_TRUE(run_->user().requestClose("MainWindow"));
@@ -83,7 +83,7 @@ TEST_F(IsoScenario, TheIsoHoldingTheChosenFileKeepsItsSlotAndTheOtherSlotIsReuse
     makeIso("c.iso", {{"sources/install.wim", "C"}});
     start();
     choose(L"D:\\a.iso");
-    ASSERT_EQ(ui().text("ImageFileEdit"), L"E:\\sources\\install.wim");
+    ASSERT_EQ(ui().text(controls::ImageFileEdit), L"E:\\sources\\install.wim");
     // b.iso holds no install file: the requester opens in its root; cancelling keeps A's file.
     run_->user().answerNextDialog(L"D:\\b.iso");
     run_->user().answerNextDialog(L"");
@@ -95,11 +95,11 @@ TEST_F(IsoScenario, TheIsoHoldingTheChosenFileKeepsItsSlotAndTheOtherSlotIsReuse
     }
     ASSERT_GE(dialogs.size(), 3u);
     EXPECT_NE(dialogs.back().find(L"start=F:\\ "), std::wstring::npos) << toUtf8(dialogs.back());
-    EXPECT_EQ(ui().text("ImageFileEdit"), L"E:\\sources\\install.wim");
+    EXPECT_EQ(ui().text(controls::ImageFileEdit), L"E:\\sources\\install.wim");
     // A third ISO replaces b.iso in slot 1; a.iso, holding the chosen file, stays attached.
     choose(L"D:\\c.iso");
-    EXPECT_EQ(ui().text("ImageFileEdit"), L"F:\\sources\\install.wim");
-    EXPECT_EQ(ui().cell("ImageList", 0, 1), L"C");
+    EXPECT_EQ(ui().text(controls::ImageFileEdit), L"F:\\sources\\install.wim");
+    EXPECT_EQ(ui().cell(controls::ImageList, 0, 1), L"C");
     EXPECT_TRUE(driveExists(L"E:\\"));
     EXPECT_EQ(callsStartingWith(L"DetachVirtualDisk"), 1);
     EXPECT_EQ(fixture_.machine()->hostPath(L"E:\\sources\\install.wim").has_value(), true);
@@ -116,26 +116,26 @@ TEST_F(IsoScenario, ExtensionsAndSupportDecideWhatAnIsoYields) {
     fixture_.writeHostFile("D/noext", "no extension");
     start();
     choose(L"D:\\image.Iso");
-    EXPECT_EQ(ui().cell("ImageList", 0, 1), L"Mixed case");
+    EXPECT_EQ(ui().cell(controls::ImageList, 0, 1), L"Mixed case");
     choose(L"D:\\noext");
-    EXPECT_EQ(ui().text("ImageFileEdit"), L"E:\\sources\\install.wim") << "a file without extension changes nothing";
+    EXPECT_EQ(ui().text(controls::ImageFileEdit), L"E:\\sources\\install.wim") << "a file without extension changes nothing";
 
     run_->program().state.EsdSupported = false;
     choose(L"D:\\esd.iso");
-    EXPECT_EQ(ui().cell("ImageList", 0, 1), L"Mixed case") << "an ESD inside an ISO needs ESD support";
+    EXPECT_EQ(ui().cell(controls::ImageList, 0, 1), L"Mixed case") << "an ESD inside an ISO needs ESD support";
     run_->program().state.EsdSupported = true;
     choose(L"D:\\esd.iso");
-    EXPECT_EQ(ui().text("ImageFileEdit"), L"F:\\sources\\install.esd");
+    EXPECT_EQ(ui().text(controls::ImageFileEdit), L"F:\\sources\\install.esd");
 }
 
 TEST_F(IsoScenario, DroppedAndCommandLineIsosAreAttachedToo) {
     makeIso("a.iso", {{"sources/install.wim", "A"}});
     makeIso("b.iso", {{"sources/install.wim", "B"}});
     start({L"/ImageFile:D:\\a.iso", L"/Index:1"});
-    EXPECT_EQ(ui().text("ImageFileEdit"), L"E:\\sources\\install.wim");
+    EXPECT_EQ(ui().text(controls::ImageFileEdit), L"E:\\sources\\install.wim");
     ASSERT_TRUE(run_->user().dropFiles("MainWindow", {L"D:\\b.iso"}));
-    EXPECT_EQ(ui().text("ImageFileEdit"), L"F:\\sources\\install.wim");
-    EXPECT_EQ(ui().cell("ImageList", 0, 1), L"B");
+    EXPECT_EQ(ui().text(controls::ImageFileEdit), L"F:\\sources\\install.wim");
+    EXPECT_EQ(ui().cell(controls::ImageList, 0, 1), L"B");
 }
 
 TEST_F(IsoScenario, WithoutVirtDiskAnIsoYieldsNothingAndTheProgramWorksOn) {
@@ -145,10 +145,10 @@ TEST_F(IsoScenario, WithoutVirtDiskAnIsoYieldsNothingAndTheProgramWorksOn) {
     ASSERT_EQ(testing::writeWim(fixture_.host("D/sources/install.wim"), oneImage("Plain")), "");
     start();
     choose(L"D:\\a.iso");
-    EXPECT_EQ(ui().rowCount("ImageList"), 0);
+    EXPECT_EQ(ui().rowCount(controls::ImageList), 0);
     EXPECT_EQ(callsStartingWith(L"OpenVirtualDisk"), 0);
     choose(L"D:\\sources\\install.wim");
-    EXPECT_EQ(ui().cell("ImageList", 0, 1), L"Plain");
+    EXPECT_EQ(ui().cell(controls::ImageList, 0, 1), L"Plain");
 }
 
 // On Windows the mount manager gives an attached ISO its letter a moment after the attach
@@ -159,8 +159,8 @@ TEST_F(IsoScenario, AnIsoWhoseLetterComesLateIsStillListed) {
     start();
     const std::uint64_t before = ui().now();
     choose(L"D:\\win10.iso");
-    EXPECT_EQ(ui().text("ImageFileEdit"), L"E:\\sources\\install.wim");
-    EXPECT_EQ(ui().cell("ImageList", 0, 1), L"Windows 10 Pro");
+    EXPECT_EQ(ui().text(controls::ImageFileEdit), L"E:\\sources\\install.wim");
+    EXPECT_EQ(ui().cell(controls::ImageList, 0, 1), L"Windows 10 Pro");
     EXPECT_GE(ui().now() - before, 1500u) << "the program waited for the letter";
     EXPECT_LT(ui().now() - before, 2000u) << "and not longer than needed";
 }
@@ -171,15 +171,15 @@ TEST_F(IsoScenario, AnIsoThatNeverGetsALetterIsDetachedAndTheProgramStaysAsItWas
     ASSERT_EQ(testing::writeWim(fixture_.host("D/plain.wim"), oneImage("Plain")), "");
     start();
     choose(L"D:\\plain.wim");
-    ASSERT_EQ(ui().cell("ImageList", 0, 1), L"Plain");
+    ASSERT_EQ(ui().cell(controls::ImageList, 0, 1), L"Plain");
     const std::uint64_t before = ui().now();
     choose(L"D:\\win10.iso");
-    EXPECT_EQ(ui().statusText("StatusBar", 3), kIsoWithoutLetterText + L"D:\\win10.iso");
+    EXPECT_EQ(ui().statusText(controls::StatusBar, 3), kIsoWithoutLetterText + L"D:\\win10.iso");
     EXPECT_GE(ui().now() - before, 10000u);
     EXPECT_LT(ui().now() - before, 11000u) << "the wait is bounded";
-    EXPECT_EQ(ui().text("ImageFileEdit"), L"D:\\plain.wim");
-    EXPECT_EQ(ui().rowCount("ImageList"), 1);
-    EXPECT_EQ(ui().cell("ImageList", 0, 1), L"Plain");
+    EXPECT_EQ(ui().text(controls::ImageFileEdit), L"D:\\plain.wim");
+    EXPECT_EQ(ui().rowCount(controls::ImageList), 1);
+    EXPECT_EQ(ui().cell(controls::ImageList, 0, 1), L"Plain");
     EXPECT_EQ(callsStartingWith(L"DetachVirtualDisk"), 1) << "the letterless disc is taken away again";
     // Its late letter never turns up for a disc that is gone.
     ASSERT_TRUE(run_->user().advance(60000));
@@ -190,7 +190,7 @@ TEST_F(IsoScenario, AMissingIsoIsReported) {
     start();
     run_->program().state.IsoSupported = true;
     EXPECT_EQ(resolveIsoImage(run_->program(), L"D:\\gone.iso"), L"");
-    EXPECT_EQ(ui().statusText("StatusBar", 3), L"ISO 파일 경로가 잘못 되었습니다. D:\\gone.iso");
+    EXPECT_EQ(ui().statusText(controls::StatusBar, 3), L"ISO 파일 경로가 잘못 되었습니다. D:\\gone.iso");
 }
 
 }  // namespace

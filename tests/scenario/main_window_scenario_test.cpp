@@ -19,7 +19,7 @@ protected:
             EXPECT_TRUE(ui().effectivelyVisible(c)) << c;
         }
         for (const char* p : {"TargetPanel", "BootPanel", "SearchPanel"}) EXPECT_FALSE(ui().effectivelyVisible(p)) << p;
-        EXPECT_EQ(ui().rect("ImageList"), (Rect{10, 20, 750, 212}));
+        EXPECT_EQ(ui().rect(controls::ImageList), (Rect{10, 20, 750, 212}));
     }
 
     SimMachineFixture fixture_;
@@ -27,28 +27,28 @@ protected:
 };
 
 TEST_F(MainWindowScenario, StartsInTheMainViewWithItsStartValues) {
-    EXPECT_EQ(ui().text("MainWindow"), L"Halvora   20H1 ADK   WimGAPI v10.0.19041.1");
+    EXPECT_EQ(ui().text(controls::MainWindow), L"Halvora   20H1 ADK   WimGAPI v10.0.19041.1");
     EXPECT_EQ(ui().clientSize("MainWindow"), (Size{770, 510}));
     EXPECT_TRUE(ui().acceptsDroppedFiles("MainWindow"));
     expectMainView();
-    EXPECT_EQ(ui().comboItem("AfterInstallCombo", ui().comboSelection("AfterInstallCombo")), L"대기");
-    EXPECT_EQ(ui().comboCount("AfterInstallCombo"), 4);
-    EXPECT_EQ(ui().comboItem("BootFirmwareCombo", ui().comboSelection("BootFirmwareCombo")), L"ALL");
-    ASSERT_EQ(ui().comboCount("BootLocaleCombo"), 3);
-    EXPECT_EQ(ui().comboItem("BootLocaleCombo", 0), L"ko-KR");
-    EXPECT_EQ(ui().comboItem("BootLocaleCombo", 1), L"en-us");
-    EXPECT_EQ(ui().comboSelection("BootLocaleCombo"), 0);
-    EXPECT_EQ(ui().text("VersionLabel"), L"v0.7.7.0 x64");
-    EXPECT_EQ(ui().text("InstallButton"), L"설 치");
-    EXPECT_EQ(ui().rowCount("TargetRow"), 1);
-    EXPECT_EQ(ui().rowCount("BootRow"), 1);
-    EXPECT_EQ(ui().columnCount("TargetDriveList"), 13);
-    EXPECT_EQ(ui().columnTitle("BootRow", 12), L"BUS.T");
-    EXPECT_EQ(ui().columnCount("ImageList"), 12);
-    EXPECT_EQ(ui().columnAlignment("SearchResultList", 1), ColumnAlign::Right);
-    EXPECT_EQ(ui().columnWidth("SearchResultList", 1), 85);
+    EXPECT_EQ(ui().comboItem(controls::AfterInstallCombo, ui().comboSelection(controls::AfterInstallCombo)), L"대기");
+    EXPECT_EQ(ui().comboCount(controls::AfterInstallCombo), 4);
+    EXPECT_EQ(ui().comboItem(controls::BootFirmwareCombo, ui().comboSelection(controls::BootFirmwareCombo)), L"ALL");
+    ASSERT_EQ(ui().comboCount(controls::BootLocaleCombo), 3);
+    EXPECT_EQ(ui().comboItem(controls::BootLocaleCombo, 0), L"ko-KR");
+    EXPECT_EQ(ui().comboItem(controls::BootLocaleCombo, 1), L"en-us");
+    EXPECT_EQ(ui().comboSelection(controls::BootLocaleCombo), 0);
+    EXPECT_EQ(ui().text(controls::VersionLabel), L"v0.7.7.0 x64");
+    EXPECT_EQ(ui().text(controls::InstallButton), L"설 치");
+    EXPECT_EQ(ui().rowCount(controls::TargetRow), 1);
+    EXPECT_EQ(ui().rowCount(controls::BootRow), 1);
+    EXPECT_EQ(ui().columnCount(controls::TargetDriveList), 13);
+    EXPECT_EQ(ui().columnTitle(controls::BootRow, 12), L"BUS.T");
+    EXPECT_EQ(ui().columnCount(controls::ImageList), 12);
+    EXPECT_EQ(ui().columnAlignment(controls::SearchResultList, 1), ColumnAlign::Right);
+    EXPECT_EQ(ui().columnWidth(controls::SearchResultList, 1), 85);
     EXPECT_EQ(ui().statusFields("StatusBar"), (std::vector<int>{60, 110, 135, -1}));
-    EXPECT_EQ(ui().progress("StatusBar"), 0);
+    EXPECT_EQ(ui().progress(controls::StatusBar), 0);
     EXPECT_TRUE(ui().taskbar().created);
     EXPECT_EQ(ui().windowFont("MainWindow")->face, L"Consolas");
     EXPECT_EQ(ui().windowFont("MainWindow")->height, -11);
@@ -57,18 +57,18 @@ TEST_F(MainWindowScenario, StartsInTheMainViewWithItsStartValues) {
 TEST_F(MainWindowScenario, TooltipsComeInOrderWithTheirFonts) {
     const auto tips = ui().tooltips();
     ASSERT_EQ(tips.size(), 21u);
-    EXPECT_EQ(tips.front().control, "ImageFileButton");
+    EXPECT_EQ(tips.front().control, controls::ImageFileButton);
     EXPECT_EQ(tips.front().title, L"필수 선택");
     EXPECT_EQ(tips.front().icon, 1);
     EXPECT_TRUE(tips.front().programFont);
-    EXPECT_EQ(tips[9].control, "TargetFormatButton");
+    EXPECT_EQ(tips[9].control, controls::TargetFormatButton);
     EXPECT_EQ(tips[9].icon, 2);
     EXPECT_FALSE(tips[9].programFont);
-    EXPECT_EQ(tips[19].control, "SkipOsDriveCheck");
+    EXPECT_EQ(tips[19].control, controls::SkipOsDriveCheck);
     EXPECT_EQ(tips[19].text,
               L"다음에 해당되는 드라이브는 검색 생략합니다.\r1. 윈도우가 설치 되어 있는 드라이브\r"
               L"2. \\Windows\\System32\\winload.exe\r3. \\Windows\\System32\\winload.efi");
-    EXPECT_EQ(tips.back().control, "IncludeIsoCheck");
+    EXPECT_EQ(tips.back().control, controls::IncludeIsoCheck);
 }
 
 TEST_F(MainWindowScenario, PanelsReplaceTheMainViewAndComeBack) {
@@ -92,81 +92,81 @@ TEST_F(MainWindowScenario, PanelsReplaceTheMainViewAndComeBack) {
 
 TEST_F(MainWindowScenario, EnlargedImageListTogglesBackToExactlyTheMainView) {
     ASSERT_TRUE(user().click("ImageListSizeToggle"));
-    EXPECT_EQ(ui().rect("ImageList"), (Rect{10, 20, 750, 462}));
-    EXPECT_EQ(ui().text("ImageListSizeToggle"), L"◼");
+    EXPECT_EQ(ui().rect(controls::ImageList), (Rect{10, 20, 750, 462}));
+    EXPECT_EQ(ui().text(controls::ImageListSizeToggle), L"◼");
     EXPECT_TRUE(ui().effectivelyVisible("ImageList"));
     EXPECT_TRUE(ui().effectivelyVisible("TitleBarPanel"));
     for (const char* c : {"MainPanel", "BottomPanel", "InstallButton", "TargetPanel", "SearchPanel"}) {
         EXPECT_FALSE(ui().effectivelyVisible(c)) << c;
     }
     ASSERT_TRUE(user().click("ImageListSizeToggle"));
-    EXPECT_EQ(ui().text("ImageListSizeToggle"), L"◾");
+    EXPECT_EQ(ui().text(controls::ImageListSizeToggle), L"◾");
     expectMainView();
 }
 
 TEST_F(MainWindowScenario, ImageColumnsToggleSwitchesItsMark) {
     ASSERT_TRUE(user().click("ImageColumnsToggle"));
-    EXPECT_EQ(ui().text("ImageColumnsToggle"), L"◼");
+    EXPECT_EQ(ui().text(controls::ImageColumnsToggle), L"◼");
     ASSERT_TRUE(user().click("ImageColumnsToggle"));
-    EXPECT_EQ(ui().text("ImageColumnsToggle"), L"◾");
+    EXPECT_EQ(ui().text(controls::ImageColumnsToggle), L"◾");
 }
 
 TEST_F(MainWindowScenario, OptionsMenuKeepsCompactAndWimBootApart) {
     // The image list enables WIMboot for WIMboot images; here the test does it.
-    ui().setMenuItemEnabled("OptionsMenu", 2, true);
+    ui().setMenuItemEnabled(controls::OptionsMenu, 2, true);
     auto choose = [this](int item) {
         ASSERT_TRUE(user().click("OptionsButton"));
         ASSERT_EQ(ui().menuOpenFor("OptionsMenu"), "MainWindow");
         ASSERT_TRUE(user().chooseMenuItem("OptionsMenu", item)) << user().lastError();
     };
     choose(2);
-    EXPECT_TRUE(ui().isMenuItemChecked("OptionsMenu", 2));
-    EXPECT_EQ(ui().text("OptionSummaryLabel"), L" WIMboot");
+    EXPECT_TRUE(ui().isMenuItemChecked(controls::OptionsMenu, 2));
+    EXPECT_EQ(ui().text(controls::OptionSummaryLabel), L" WIMboot");
     choose(1);
-    EXPECT_TRUE(ui().isMenuItemChecked("OptionsMenu", 1));
-    EXPECT_FALSE(ui().isMenuItemChecked("OptionsMenu", 2));
+    EXPECT_TRUE(ui().isMenuItemChecked(controls::OptionsMenu, 1));
+    EXPECT_FALSE(ui().isMenuItemChecked(controls::OptionsMenu, 2));
     choose(5);
     choose(3);
-    EXPECT_EQ(ui().text("OptionSummaryLabel"), L" Compact Verify Log");
+    EXPECT_EQ(ui().text(controls::OptionSummaryLabel), L" Compact Verify Log");
     choose(2);
-    EXPECT_FALSE(ui().isMenuItemChecked("OptionsMenu", 1));
-    EXPECT_EQ(ui().text("OptionSummaryLabel"), L" WIMboot Verify Log");
+    EXPECT_FALSE(ui().isMenuItemChecked(controls::OptionsMenu, 1));
+    EXPECT_EQ(ui().text(controls::OptionSummaryLabel), L" WIMboot Verify Log");
     choose(2);
-    EXPECT_EQ(ui().text("OptionSummaryLabel"), L" Verify Log");
+    EXPECT_EQ(ui().text(controls::OptionSummaryLabel), L" Verify Log");
 }
 
 TEST_F(MainWindowScenario, ClearButtonsEmptyTheirFields) {
-    ui().setText("OemEdit", L"D:\\oem");
-    ui().setText("XmlEdit", L"D:\\unattend.xml");
-    ui().setCell("BootRow", 0, 0, L"S:");
-    ui().setCellColours("BootRow", 0, 1, 1, 2);
-    ui().setText("BootUsedLabel", L"1 GB");
+    ui().setText(controls::OemEdit, L"D:\\oem");
+    ui().setText(controls::XmlEdit, L"D:\\unattend.xml");
+    ui().setCell(controls::BootRow, 0, 0, L"S:");
+    ui().setCellColours(controls::BootRow, 0, 1, 1, 2);
+    ui().setText(controls::BootUsedLabel, L"1 GB");
     ASSERT_TRUE(user().click("OemClearButton"));
     ASSERT_TRUE(user().click("XmlClearButton"));
     ASSERT_TRUE(user().click("BootClearButton"));
-    EXPECT_EQ(ui().text("OemEdit"), L"");
-    EXPECT_EQ(ui().text("XmlEdit"), L"");
-    EXPECT_EQ(ui().cell("BootRow", 0, 0), L"");
-    EXPECT_EQ(ui().cellColours("BootRow", 0, 1), (std::pair<std::int32_t, std::int32_t>{-1, -1}));
-    EXPECT_EQ(ui().text("BootUsedLabel"), L"");
+    EXPECT_EQ(ui().text(controls::OemEdit), L"");
+    EXPECT_EQ(ui().text(controls::XmlEdit), L"");
+    EXPECT_EQ(ui().cell(controls::BootRow, 0, 0), L"");
+    EXPECT_EQ(ui().cellColours(controls::BootRow, 0, 1), (std::pair<std::int32_t, std::int32_t>{-1, -1}));
+    EXPECT_EQ(ui().text(controls::BootUsedLabel), L"");
 }
 
 TEST_F(MainWindowScenario, ClickOnAnImageRowFillsIndexAndDescription) {
     std::vector<std::wstring> row(12);
     row[0] = L"2";
     row[6] = L"Windows 10 Pro";
-    ui().addRow("ImageList", std::vector<std::wstring>(12, L"x"));
-    ui().addRow("ImageList", row);
+    ui().addRow(controls::ImageList, std::vector<std::wstring>(12, L"x"));
+    ui().addRow(controls::ImageList, row);
     ASSERT_TRUE(user().clickRow("ImageList", 1));
-    EXPECT_EQ(ui().text("ImageIndexEdit"), L"2");
-    EXPECT_EQ(ui().text("DescriptionEdit"), L"Windows 10 Pro");
+    EXPECT_EQ(ui().text(controls::ImageIndexEdit), L"2");
+    EXPECT_EQ(ui().text(controls::DescriptionEdit), L"Windows 10 Pro");
 }
 
 TEST_F(MainWindowScenario, InformationBoxShowsVersionsAndUsage) {
     ASSERT_TRUE(user().click("InfoMark"));
     ASSERT_TRUE(ui().isWindow("MessageBox"));
-    EXPECT_EQ(ui().text("MessageBox"), L"프로그램 정보");
-    const std::wstring text = ui().text("MessageBoxText");
+    EXPECT_EQ(ui().text(controls::MessageBox), L"프로그램 정보");
+    const std::wstring text = ui().text(controls::MessageBoxText);
     EXPECT_EQ(text.rfind(L"Halvora v0.7.7.0 x64\r\n20H1 ADK\r\nWimGAPI v10.0.19041.1\r\nWindows 8 이상 호환\r\n\r\n"
                          L"-- 명령행 도움말 --\r\n/ImageFile:<설치 이미지 파일 위치>\r\n",
                          0),
@@ -175,10 +175,10 @@ TEST_F(MainWindowScenario, InformationBoxShowsVersionsAndUsage) {
     EXPECT_EQ(text.substr(text.size() - ending.size()), ending);
     EXPECT_NE(text.find(L"[/d]         \t- 기존의 기본 Windows 부팅 항목을 보존.\r\n"), std::wstring::npos);
     EXPECT_EQ(ui().iconOf("MessageBoxIcon")->index, -16783);
-    EXPECT_FALSE(ui().isEnabled("MainWindow"));
+    EXPECT_FALSE(ui().isEnabled(controls::MainWindow));
     ASSERT_TRUE(user().click("MessageBoxOk"));
     EXPECT_FALSE(ui().isWindow("MessageBox"));
-    EXPECT_TRUE(ui().isEnabled("MainWindow"));
+    EXPECT_TRUE(ui().isEnabled(controls::MainWindow));
 }
 
 TEST_F(MainWindowScenario, CloseIsRefusedWhileBusyAndAcceptedWhenIdle) {
@@ -202,26 +202,26 @@ TEST_F(MainWindowScenario, CompletionEventDuringABoxIsHandledAfterIt) {
     run_.program().state.Busy = true;
     user().postCustom(kApplyFailed, 0, 0);
     ASSERT_TRUE(user().waitIdle(sim::kDefaultWait));
-    EXPECT_EQ(ui().text("MessageBox"), L"프로그램 정보");  // the information box is still the one open
+    EXPECT_EQ(ui().text(controls::MessageBox), L"프로그램 정보");  // the information box is still the one open
     ASSERT_TRUE(user().click("MessageBoxOk"));
     // The held failure now runs: its own report box, then the program is idle again.
     ASSERT_TRUE(ui().isWindow("MessageBox"));
-    EXPECT_EQ(ui().text("MessageBox"), L"에 러");
-    EXPECT_EQ(ui().text("MessageBoxText"), L"중단 완료. \r\n에러 코드: 0");
+    EXPECT_EQ(ui().text(controls::MessageBox), L"에 러");
+    EXPECT_EQ(ui().text(controls::MessageBoxText), L"중단 완료. \r\n에러 코드: 0");
     EXPECT_EQ(ui().iconOf("MessageBoxIcon")->index, -240);
     ASSERT_TRUE(user().click("MessageBoxOk"));
     EXPECT_FALSE(run_.program().state.Busy.load());
-    EXPECT_EQ(ui().statusText("StatusBar", 3), L"중단 완료. 에러 코드: 0");
-    EXPECT_TRUE(ui().isEnabled("InstallButton"));
+    EXPECT_EQ(ui().statusText(controls::StatusBar, 3), L"중단 완료. 에러 코드: 0");
+    EXPECT_TRUE(ui().isEnabled(controls::InstallButton));
 }
 
 TEST_F(MainWindowScenario, CancelTimerGivesTheButtonBackOnlyWhileACancelIsPending) {
     run_.program().state.Busy = true;
     run_.program().state.CancelRequested = true;
-    ui().setEnabled("InstallButton", false);
-    ui().setTimer("MainWindow", 500, 10000);
+    ui().setEnabled(controls::InstallButton, false);
+    ui().setTimer(controls::MainWindow, 500, 10000);
     user().advance(10000);
-    EXPECT_TRUE(ui().isEnabled("InstallButton"));
+    EXPECT_TRUE(ui().isEnabled(controls::InstallButton));
     EXPECT_FALSE(ui().timerInterval("MainWindow", 500).has_value());
     run_.program().state.Busy = false;
     run_.program().state.CancelRequested = false;

@@ -12,8 +12,8 @@ class MessageBoxScenario : public ::testing::Test {
 protected:
     void SetUp() override {
         program_.state.SystemRoot = L"C:\\Windows";
-        ASSERT_EQ(toolkit_.createWindow("MainWindow", L"Halvora", {770, 510}, "", kWindowMinimiseBox), 0u);
-        toolkit_.setVisible("MainWindow", true);
+        ASSERT_EQ(toolkit_.createWindow(controls::MainWindow, L"Halvora", {770, 510}, ControlName(), kWindowMinimiseBox), 0u);
+        toolkit_.setVisible(controls::MainWindow, true);
     }
     void TearDown() override {
         closeLeftOverBox(toolkit_, result_);
@@ -24,7 +24,7 @@ protected:
         std::promise<int> answer;
         result_ = answer.get_future();
         box_ = std::thread([=, this, answer = std::move(answer)]() mutable {
-            answer.set_value(showMessageBox(program_, {.owner = "MainWindow",
+            answer.set_value(showMessageBox(program_, {.owner = controls::MainWindow,
                                                        .title = L"주 의",
                                                        .text = text,
                                                        .buttons = buttons,
@@ -32,7 +32,7 @@ protected:
                                                        .countdownSeconds = countdown,
                                                        .icon = icon}));
         });
-        ASSERT_TRUE(user_.waitUntil([this] { return toolkit_.isWindow("MessageBox") && toolkit_.isVisible("MessageBox"); },
+        ASSERT_TRUE(user_.waitUntil([this] { return toolkit_.isWindow("MessageBox") && toolkit_.isVisible(controls::MessageBox); },
                                     sim::kDefaultWait));
         ASSERT_TRUE(user_.waitIdle(sim::kDefaultWait));
     }
@@ -54,18 +54,18 @@ protected:
 
 TEST_F(MessageBoxScenario, CountdownShowsTheSecondsAndAnswersWithTheDefault) {
     open(L"설치를 중단 하시겠습니까?", kButtonsYesNo, kResultNo, 5);
-    EXPECT_EQ(toolkit_.text("MessageBoxNo"), L"No (5)");
-    EXPECT_EQ(toolkit_.text("MessageBoxYes"), L"Yes");
-    EXPECT_EQ(toolkit_.focused("MessageBox"), "MessageBoxNo");
+    EXPECT_EQ(toolkit_.text(controls::MessageBoxNo), L"No (5)");
+    EXPECT_EQ(toolkit_.text(controls::MessageBoxYes), L"Yes");
+    EXPECT_EQ(toolkit_.focused(controls::MessageBox), controls::MessageBoxNo);
     for (int left = 4; left >= 1; --left) {
         user_.advance(1000);
-        EXPECT_EQ(toolkit_.text("MessageBoxNo"), L"No (" + std::to_wstring(left) + L")");
+        EXPECT_EQ(toolkit_.text(controls::MessageBoxNo), L"No (" + std::to_wstring(left) + L")");
         EXPECT_FALSE(answered());
     }
     user_.advance(1000);
     EXPECT_EQ(result(), kResultNo);
     EXPECT_FALSE(toolkit_.isWindow("MessageBox"));
-    EXPECT_TRUE(toolkit_.isEnabled("MainWindow"));
+    EXPECT_TRUE(toolkit_.isEnabled(controls::MainWindow));
 }
 
 TEST_F(MessageBoxScenario, ClickingYesBeforeTheTimeRunsOutAnswersYes) {
@@ -77,7 +77,7 @@ TEST_F(MessageBoxScenario, ClickingYesBeforeTheTimeRunsOutAnswersYes) {
 
 TEST_F(MessageBoxScenario, DefaultYesCountdownOfSevenAnswersYes) {
     open(L"시스템을 다시 시작 합니다!", kButtonsYesNo, kResultYes, 7, kIconShutdown);
-    EXPECT_EQ(toolkit_.text("MessageBoxYes"), L"Yes (7)");
+    EXPECT_EQ(toolkit_.text(controls::MessageBoxYes), L"Yes (7)");
     user_.advance(6000);
     EXPECT_FALSE(answered());
     user_.advance(1000);
@@ -98,7 +98,7 @@ TEST_F(MessageBoxScenario, EnterPressesTheDefaultButtonAndTabMovesTheFocusFirst)
 
     open(L"계속 하시겠습니까?", kButtonsYesNo, kResultNo, 0);
     ASSERT_TRUE(user_.pressKey(kKeyTab));
-    EXPECT_EQ(toolkit_.focused("MessageBox"), "MessageBoxYes");
+    EXPECT_EQ(toolkit_.focused(controls::MessageBox), controls::MessageBoxYes);
     EXPECT_FALSE(answered());
     ASSERT_TRUE(user_.pressKey(kKeyRight));
     ASSERT_TRUE(user_.pressKey(kKeyLeft));
@@ -118,7 +118,7 @@ TEST_F(MessageBoxScenario, EscapeAnswersCancelOrOkAndIsIgnoredByAYesNoBox) {
     open(L"설치를 중단 하시겠습니까?", kButtonsYesNo, kResultNo, 3);
     ASSERT_TRUE(user_.pressKey(kKeyEscape));
     EXPECT_FALSE(answered()) << "a Yes/No box has no answer for Esc";
-    EXPECT_EQ(toolkit_.text("MessageBoxNo"), L"No (3)");
+    EXPECT_EQ(toolkit_.text(controls::MessageBoxNo), L"No (3)");
     // The countdown still answers with the default, whatever button has the focus by then.
     ASSERT_TRUE(user_.pressKey(kKeyTab));
     user_.advance(3000);
@@ -127,13 +127,13 @@ TEST_F(MessageBoxScenario, EscapeAnswersCancelOrOkAndIsIgnoredByAYesNoBox) {
 
 TEST_F(MessageBoxScenario, OwnerIsDisabledWhileOpenAndTheBoxLooksAsItShould) {
     open(L"짧은 글", kButtonsOk, kResultYes, 0, kIconInformation);
-    EXPECT_FALSE(toolkit_.isEnabled("MainWindow"));
+    EXPECT_FALSE(toolkit_.isEnabled(controls::MainWindow));
     EXPECT_EQ(toolkit_.ownerOf("MessageBox"), "MainWindow");
-    EXPECT_EQ(toolkit_.text("MessageBox"), L"주 의");
+    EXPECT_EQ(toolkit_.text(controls::MessageBox), L"주 의");
     EXPECT_EQ(toolkit_.clientSize("MessageBox"), (Size{435, 107}));
-    EXPECT_EQ(toolkit_.rect("MessageBoxText"), (Rect{60, 20, 350, 32}));
-    EXPECT_EQ(toolkit_.rect("MessageBoxOk"), (Rect{217 - 45, 10, 90, 25}));
-    EXPECT_EQ(toolkit_.focused("MessageBox"), "MessageBoxOk");
+    EXPECT_EQ(toolkit_.rect(controls::MessageBoxText), (Rect{60, 20, 350, 32}));
+    EXPECT_EQ(toolkit_.rect(controls::MessageBoxOk), (Rect{217 - 45, 10, 90, 25}));
+    EXPECT_EQ(toolkit_.focused(controls::MessageBox), controls::MessageBoxOk);
     EXPECT_EQ(toolkit_.colours("MessageBoxText"), (std::pair<std::int32_t, std::int32_t>{-1, 225 + 256 * 232 + 65536 * 223}));
     EXPECT_EQ(toolkit_.windowFont("MessageBox")->height, -12);  // one step larger than the -11 interface font
     EXPECT_FALSE(toolkit_.timerInterval("MessageBox", 700).has_value());
@@ -152,16 +152,16 @@ TEST_F(MessageBoxScenario, LongTextGrowsTheBox) {
     for (int i = 0; i < 30; ++i) text += L"한 줄의 긴 설명 문장이 여기에 있습니다, and a long English tail to go with it " + std::to_wstring(i) + L"\r\n";
     open(text, kButtonsYesNoCancel, kResultCancel, 0);
     const Size client = toolkit_.clientSize("MessageBox");
-    const Rect label = toolkit_.rect("MessageBoxText");
+    const Rect label = toolkit_.rect(controls::MessageBoxText);
     EXPECT_GT(label.w, 350);
     EXPECT_GT(label.h, 32 * 10);
     EXPECT_EQ(client, (Size{label.w + 85, label.h + 75}));
     const int x0 = client.w / 2;
-    EXPECT_EQ(toolkit_.rect("MessageBoxYes").x, x0 - 145);
-    EXPECT_EQ(toolkit_.rect("MessageBoxNo").x, x0 - 45);
-    EXPECT_EQ(toolkit_.rect("MessageBoxCancel").x, x0 + 55);
-    EXPECT_EQ(toolkit_.rect("MessageBoxStrip").y, client.h - 45);
-    EXPECT_EQ(toolkit_.focused("MessageBox"), "MessageBoxCancel");
+    EXPECT_EQ(toolkit_.rect(controls::MessageBoxYes).x, x0 - 145);
+    EXPECT_EQ(toolkit_.rect(controls::MessageBoxNo).x, x0 - 45);
+    EXPECT_EQ(toolkit_.rect(controls::MessageBoxCancel).x, x0 + 55);
+    EXPECT_EQ(toolkit_.rect(controls::MessageBoxStrip).y, client.h - 45);
+    EXPECT_EQ(toolkit_.focused(controls::MessageBox), controls::MessageBoxCancel);
     ASSERT_TRUE(user_.click("MessageBoxNo"));
     EXPECT_EQ(result(), kResultNo);
 }

@@ -98,7 +98,7 @@ TEST(SearchScenario, DepthExclusionsOrderAndTheRowsOfADrive) {
     auto& ui = run.ui();
 
     clickAndWaitSearch(run, "SearchButton");
-    EXPECT_TRUE(ui.isVisible("SearchPanel"));
+    EXPECT_TRUE(ui.isVisible(controls::SearchPanel));
     // The host lists byte-wise, so "Windows" comes before "a" and "windows" after it.
     EXPECT_EQ(rows(ui), (std::vector<std::wstring>{L"E:      | 3 | 3", fileRow(L"E:\\a\\install.wim", 5),
                                                     fileRow(L"E:\\windows\\lower.WIM", 30), fileRow(L"E:\\z.swm", 3)}));
@@ -108,10 +108,10 @@ TEST(SearchScenario, DepthExclusionsOrderAndTheRowsOfADrive) {
         EXPECT_EQ(ui.cellColours(kList, 0, column), std::make_pair(-1, kDriveBackground));
         EXPECT_EQ(ui.cellColours(kList, 1, column), std::make_pair(-1, kWimBackground));
     }
-    EXPECT_EQ(ui.text("SearchPanelCaption"), L"설치 파일 목록");
-    EXPECT_EQ(ui.text("SearchBackButton"), L"뒤로");
-    for (const char* control : {"ReloadExclusionsButton", "ScanDepthSpin", "SearchAgainButton", "SkipOsDriveCheck",
-                                "IncludeIsoCheck"}) {
+    EXPECT_EQ(ui.text(controls::SearchPanelCaption), L"설치 파일 목록");
+    EXPECT_EQ(ui.text(controls::SearchBackButton), L"뒤로");
+    for (const ControlName& control : {controls::ReloadExclusionsButton, controls::ScanDepthSpin,
+                                       controls::SearchAgainButton, controls::SkipOsDriveCheck, controls::IncludeIsoCheck}) {
         EXPECT_TRUE(ui.isEnabled(control)) << control;
     }
 
@@ -204,22 +204,22 @@ TEST(SearchScenario, AStopByTheUserKeepsWhatWasFoundWhileTheWindowKeepsWorking) 
     gate.hold(L"E:\\b");
     ASSERT_TRUE(run.user().click("SearchButton")) << run.user().lastError();
     waitHeldAt(run, L"E:\\b");
-    EXPECT_EQ(ui.text("SearchPanelCaption"), L"검색 중...");
-    EXPECT_EQ(ui.text("SearchBackButton"), L"취소");
-    EXPECT_FALSE(ui.isEnabled("SearchAgainButton"));
-    EXPECT_FALSE(ui.isEnabled("ScanDepthSpin"));
+    EXPECT_EQ(ui.text(controls::SearchPanelCaption), L"검색 중...");
+    EXPECT_EQ(ui.text(controls::SearchBackButton), L"취소");
+    EXPECT_FALSE(ui.isEnabled(controls::SearchAgainButton));
+    EXPECT_FALSE(ui.isEnabled(controls::ScanDepthSpin));
     // The interface thread handles the user's clicks while the worker waits.
     ASSERT_TRUE(run.user().clickRow(kList, 1)) << run.user().lastError();
     ASSERT_TRUE(run.user().click("SearchBackButton")) << run.user().lastError();
-    EXPECT_TRUE(ui.isVisible("SearchPanel")) << "the first press only stops the search";
+    EXPECT_TRUE(ui.isVisible(controls::SearchPanel)) << "the first press only stops the search";
     gate.release(L"E:\\b");
     waitSearchEnded(run);
     // The entry in hand when the stop came is still dealt with; F: is never reached.
     EXPECT_EQ(rows(ui), (std::vector<std::wstring>{L"E:      | 2 | 3", fileRow(L"E:\\a\\1.wim", 1),
                                                     fileRow(L"E:\\b\\2.wim", 1)}));
-    EXPECT_EQ(ui.text("SearchPanelCaption"), L"검색 취소 완료");
-    EXPECT_EQ(ui.text("SearchBackButton"), L"뒤로");
-    EXPECT_TRUE(ui.isEnabled("SearchAgainButton"));
+    EXPECT_EQ(ui.text(controls::SearchPanelCaption), L"검색 취소 완료");
+    EXPECT_EQ(ui.text(controls::SearchBackButton), L"뒤로");
+    EXPECT_TRUE(ui.isEnabled(controls::SearchAgainButton));
 
     // Stopped before the drive being walked gave anything: its row goes.
     gate.hold(L"E:\\0");
@@ -230,15 +230,15 @@ TEST(SearchScenario, AStopByTheUserKeepsWhatWasFoundWhileTheWindowKeepsWorking) 
     gate.release(L"E:\\0");
     waitSearchEnded(run);
     EXPECT_TRUE(rows(ui).empty());
-    EXPECT_EQ(ui.text("SearchPanelCaption"), L"검색 취소 완료");
+    EXPECT_EQ(ui.text(controls::SearchPanelCaption), L"검색 취소 완료");
 
     // A stop that came just as the last search was ending does not end the next one.
     run.program().state.SearchStopRequested = true;
     clickAndWaitSearch(run, "SearchAgainButton");
-    EXPECT_EQ(ui.text("SearchPanelCaption"), L"설치 파일 목록");
+    EXPECT_EQ(ui.text(controls::SearchPanelCaption), L"설치 파일 목록");
     EXPECT_EQ(ui.rowCount(kList), 5);
     ASSERT_TRUE(run.user().click("SearchBackButton")) << run.user().lastError();
-    EXPECT_TRUE(ui.isVisible("MainPanel"));
+    EXPECT_TRUE(ui.isVisible(controls::MainPanel));
 }
 
 TEST(SearchScenario, AnInstallationStartingEndsTheSearchAfterTheCurrentEntry) {
@@ -261,7 +261,7 @@ TEST(SearchScenario, AnInstallationStartingEndsTheSearchAfterTheCurrentEntry) {
     run.program().state.Busy = false;
     EXPECT_EQ(rows(run.ui()), (std::vector<std::wstring>{L"E:      | 2 | 3", fileRow(L"E:\\a\\1.wim", 1),
                                                           fileRow(L"E:\\b\\2.wim", 1)}));
-    EXPECT_EQ(run.ui().text("SearchPanelCaption"), L"설치 파일 목록") << "not stopped by the user";
+    EXPECT_EQ(run.ui().text(controls::SearchPanelCaption), L"설치 파일 목록") << "not stopped by the user";
 }
 
 class SearchChoices : public ::testing::Test {
@@ -293,9 +293,9 @@ protected:
 TEST_F(SearchChoices, SearchButtonTwiceSearchesOnceAndMarksTheCurrentFile) {
     clickAndWaitSearch(*run_, "SearchButton");
     choose(L"E:\\a\\1.wim", true);
-    EXPECT_TRUE(ui().isVisible("MainPanel"));
-    EXPECT_EQ(ui().text("ImageFileEdit"), L"E:\\a\\1.wim");
-    EXPECT_EQ(ui().rowCount("ImageList"), 1);
+    EXPECT_TRUE(ui().isVisible(controls::MainPanel));
+    EXPECT_EQ(ui().text(controls::ImageFileEdit), L"E:\\a\\1.wim");
+    EXPECT_EQ(ui().rowCount(controls::ImageList), 1);
 
     m_.writeHostFile("E/new.wim", "found by a new search only");
     ASSERT_TRUE(user().click("SearchButton")) << user().lastError();
@@ -329,11 +329,11 @@ TEST_F(SearchChoices, ChoosingDuringASearchStopsItAndAGoneFileLosesItsRow) {
     ASSERT_TRUE(user().click("SearchButton")) << user().lastError();
     waitHeldAt(*run_, L"E:\\b");
     choose(L"E:\\a\\1.wim", true);
-    EXPECT_TRUE(ui().isVisible("MainPanel"));
-    EXPECT_EQ(ui().text("ImageFileEdit"), L"E:\\a\\1.wim");
+    EXPECT_TRUE(ui().isVisible(controls::MainPanel));
+    EXPECT_EQ(ui().text(controls::ImageFileEdit), L"E:\\a\\1.wim");
     gate.release(L"E:\\b");
     waitSearchEnded(*run_);
-    EXPECT_EQ(ui().text("SearchPanelCaption"), L"검색 취소 완료");
+    EXPECT_EQ(ui().text(controls::SearchPanelCaption), L"검색 취소 완료");
     ASSERT_TRUE(user().click("SearchButton")) << user().lastError();
     EXPECT_EQ(iconOf(ui(), 1), L"Shell32.dll,-16802");
 
@@ -346,7 +346,7 @@ TEST_F(SearchChoices, ChoosingDuringASearchStopsItAndAGoneFileLosesItsRow) {
     m_.writeHostFile("E/b/2.wim", "");  // empty files are no choice either
     ASSERT_TRUE(user().click("SearchButton")) << user().lastError();
     choose(L"E:\\b\\2.wim", false);
-    EXPECT_TRUE(ui().isVisible("SearchPanel"));
+    EXPECT_TRUE(ui().isVisible(controls::SearchPanel));
     const auto cSize = static_cast<std::int64_t>(std::filesystem::file_size(m_.host("E/c.wim")));
     EXPECT_EQ(rows(ui()), (std::vector<std::wstring>{L"E:      | 2 | 3", fileRow(L"E:\\c.wim", cSize)}));
     EXPECT_EQ(iconOf(ui(), 1), L"Shell32.dll,-16802");
@@ -355,7 +355,7 @@ TEST_F(SearchChoices, ChoosingDuringASearchStopsItAndAGoneFileLosesItsRow) {
     ASSERT_TRUE(user().click("SearchBackButton")) << user().lastError();
     user().answerNextDialog(L"D:\\elsewhere.wim");
     ASSERT_TRUE(user().click("ImageFileButton")) << user().lastError();
-    ASSERT_EQ(ui().text("ImageFileEdit"), L"D:\\elsewhere.wim");
+    ASSERT_EQ(ui().text(controls::ImageFileEdit), L"D:\\elsewhere.wim");
     ASSERT_TRUE(user().click("SearchButton")) << user().lastError();
     EXPECT_EQ(iconOf(ui(), 1), L"none");
     // A drive row is never removed.

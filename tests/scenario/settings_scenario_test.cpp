@@ -42,10 +42,10 @@ TEST(SettingsScenario, FirstStartWritesEveryKeyWithItsDefault) {
     ProgramRun run(fixture.machine());
     run.start();
     EXPECT_EQ(fixture.readHostFile(kSettingsHost), kFreshSettings);
-    EXPECT_EQ(run.ui().statusText("StatusBar", 3), L"Consolas: -11. BcdBoot Ok. VirtDisk.dll Ok. ESD Ok.");
-    EXPECT_EQ(run.ui().spinValue("ScanDepthSpin"), 2);
-    EXPECT_TRUE(run.ui().isChecked("SkipOsDriveCheck"));
-    EXPECT_FALSE(run.ui().isChecked("IncludeIsoCheck"));
+    EXPECT_EQ(run.ui().statusText(controls::StatusBar, 3), L"Consolas: -11. BcdBoot Ok. VirtDisk.dll Ok. ESD Ok.");
+    EXPECT_EQ(run.ui().spinValue(controls::ScanDepthSpin), 2);
+    EXPECT_TRUE(run.ui().isChecked(controls::SkipOsDriveCheck));
+    EXPECT_FALSE(run.ui().isChecked(controls::IncludeIsoCheck));
     // A second start reads the file and changes nothing in it.
     run.user().requestClose("MainWindow");
     ASSERT_TRUE(run.ended(sim::kDefaultWait));
@@ -61,8 +61,8 @@ TEST(SettingsScenario, ScanDepthIsKeptBetweenOneAndFour) {
         fixture.writeHostFile(kSettingsHost, settingsWith(std::string("ScanDepth=") + stored));
         ProgramRun run(fixture.machine());
         run.start();
-        EXPECT_EQ(run.ui().spinValue("ScanDepthSpin"), shown) << stored;
-        EXPECT_EQ(run.ui().text("ScanDepthSpin"), std::to_wstring(shown)) << stored;
+        EXPECT_EQ(run.ui().spinValue(controls::ScanDepthSpin), shown) << stored;
+        EXPECT_EQ(run.ui().text(controls::ScanDepthSpin), std::to_wstring(shown)) << stored;
         // The stored text stays as the user wrote it.
         EXPECT_NE(fixture.readHostFile(kSettingsHost).find(std::string("ScanDepth=") + stored + "\r\n"), std::string::npos);
     }
@@ -74,8 +74,8 @@ TEST(SettingsScenario, StoredSearchOptionsAndColoursAreApplied) {
                                                       "[HLV_COLOR]\r\nLabelTitleColorB=10,20,30\r\nLabelCmdColorF=10,20\r\n\r\n"));
     ProgramRun run(fixture.machine());
     run.start();
-    EXPECT_FALSE(run.ui().isChecked("SkipOsDriveCheck"));
-    EXPECT_TRUE(run.ui().isChecked("IncludeIsoCheck"));
+    EXPECT_FALSE(run.ui().isChecked(controls::SkipOsDriveCheck));
+    EXPECT_TRUE(run.ui().isChecked(controls::IncludeIsoCheck));
     const std::int32_t stored = 10 + 256 * 20 + 65536 * 30;
     for (const char* caption : {"TargetPanelCaption", "BootPanelCaption", "SearchPanelCaption"}) {
         EXPECT_EQ(run.ui().colours(caption), (std::pair<std::int32_t, std::int32_t>{-1, stored})) << caption;
@@ -106,8 +106,8 @@ TEST(SettingsScenario, UnwritableFolderLeavesDefaultsAndAWorkingProgram) {
     ProgramRun run(fixture.machine());
     run.start();
     EXPECT_FALSE(fixture.hostFileExists(kSettingsHost));
-    EXPECT_EQ(run.ui().statusText("StatusBar", 3), L"Consolas: -11. BcdBoot Ok. VirtDisk.dll Ok. ESD Ok.");
-    EXPECT_EQ(run.ui().spinValue("ScanDepthSpin"), 2);
+    EXPECT_EQ(run.ui().statusText(controls::StatusBar, 3), L"Consolas: -11. BcdBoot Ok. VirtDisk.dll Ok. ESD Ok.");
+    EXPECT_EQ(run.ui().spinValue(controls::ScanDepthSpin), 2);
     ASSERT_TRUE(run.user().click("SearchButton"));
     ASSERT_TRUE(run.user().waitUntil([&run] { return !run.program().state.SearchWorkerAlive.load(); }));
     ASSERT_TRUE(run.user().setSpin("ScanDepthSpin", 3));
@@ -123,7 +123,7 @@ TEST(SettingsScenario, ReadOnlyExistingFileIsStillRead) {
     fixture.writeHostFile(kSettingsHost, settingsWith("ScanDepth=3"));
     ProgramRun run(fixture.machine());
     run.start();
-    EXPECT_EQ(run.ui().spinValue("ScanDepthSpin"), 3);
+    EXPECT_EQ(run.ui().spinValue(controls::ScanDepthSpin), 3);
     EXPECT_EQ(fixture.readHostFile(kSettingsHost), settingsWith("ScanDepth=3"));
 }
 
@@ -132,7 +132,7 @@ TEST(SettingsScenario, LfFileWithoutBomAndUnknownGroupsIsReadAndKept) {
     fixture.writeHostFile(kSettingsHost, "[Mine]\nkeep=this\n[HLV_XSET]\nScanDepth=3\nnonsense\n");
     ProgramRun run(fixture.machine());
     run.start();
-    EXPECT_EQ(run.ui().spinValue("ScanDepthSpin"), 3);
+    EXPECT_EQ(run.ui().spinValue(controls::ScanDepthSpin), 3);
     EXPECT_GE(settingsReads(*fixture.machine()), 1);
     const std::string file = fixture.readHostFile(kSettingsHost);
     // The user's lines stay as they were, LF ends and no byte-order mark included; what the
@@ -149,7 +149,7 @@ TEST(SettingsScenario, HugeFileIsLeftAloneAndDefaultsApply) {
     fixture.writeHostFile(kSettingsHost, huge);
     ProgramRun run(fixture.machine());
     run.start();
-    EXPECT_EQ(run.ui().spinValue("ScanDepthSpin"), 2);
+    EXPECT_EQ(run.ui().spinValue(controls::ScanDepthSpin), 2);
     EXPECT_EQ(fixture.readHostFile(kSettingsHost).size(), huge.size());
     // Its size alone says it is not ours: reading it on each of start-up's openings cost seconds.
     EXPECT_EQ(settingsReads(*fixture.machine()), 0);
@@ -165,7 +165,7 @@ TEST(SettingsScenario, AFileThatCouldNotBeWrittenBackUnchangedIsLeftAloneAndDefa
         fixture.writeHostFile(kSettingsHost, bytes);
         ProgramRun run(fixture.machine());
         run.start();
-        EXPECT_EQ(run.ui().spinValue("ScanDepthSpin"), 2);
+        EXPECT_EQ(run.ui().spinValue(controls::ScanDepthSpin), 2);
         ASSERT_TRUE(run.user().click("SearchButton"));
         ASSERT_TRUE(run.user().waitUntil([&run] { return !run.program().state.SearchWorkerAlive.load(); }));
         ASSERT_TRUE(run.user().click("IncludeIsoCheck"));
@@ -184,7 +184,7 @@ TEST(SettingsScenario, FontSizesTypedOutOfAnyReasonAreKeptWithinBounds) {
         ProgramRun run(fixture.machine());
         run.start();
         EXPECT_EQ(run.program().state.FontSize, expected) << stored;
-        EXPECT_EQ(run.ui().statusText("StatusBar", 3).rfind(L"D2Coding: " + std::to_wstring(expected) + L".", 0), 0u)
+        EXPECT_EQ(run.ui().statusText(controls::StatusBar, 3).rfind(L"D2Coding: " + std::to_wstring(expected) + L".", 0), 0u)
             << stored;
         ASSERT_TRUE(run.user().click("InfoMark"));
         EXPECT_EQ(run.ui().windowFont("MessageBox")->height, expected < 0 ? expected - 1 : expected + 1) << stored;
@@ -212,9 +212,9 @@ TEST(SettingsScenario, FeatureReportFollowsTheWindowsVersion) {
         SimMachineFixture fixture(json{{"windowsVersion", {{"major", c.major}, {"minor", c.minor}, {"build", 7601}}}});
         ProgramRun run(fixture.machine());
         run.start();
-        EXPECT_EQ(run.ui().statusText("StatusBar", 3), std::wstring(L"Consolas: -11.") + c.report) << c.major << "." << c.minor;
-        EXPECT_EQ(run.ui().isMenuItemEnabled("OptionsMenu", 1), c.compactEnabled);
-        EXPECT_FALSE(run.ui().isMenuItemEnabled("OptionsMenu", 2));
+        EXPECT_EQ(run.ui().statusText(controls::StatusBar, 3), std::wstring(L"Consolas: -11.") + c.report) << c.major << "." << c.minor;
+        EXPECT_EQ(run.ui().isMenuItemEnabled(controls::OptionsMenu, 1), c.compactEnabled);
+        EXPECT_FALSE(run.ui().isMenuItemEnabled(controls::OptionsMenu, 2));
         EXPECT_EQ(run.program().state.CompactSupported, c.compactEnabled);
     }
 }
@@ -227,7 +227,7 @@ TEST(SettingsScenario, FontThatIsNotInstalledFallsBackToTheCaptionFont) {
     EXPECT_EQ(run.program().state.FontName, L"Segoe UI");
     EXPECT_EQ(run.program().state.FontSize, -12);
     EXPECT_EQ(run.ui().windowFont("MainWindow")->face, L"Segoe UI");
-    EXPECT_EQ(run.ui().statusText("StatusBar", 3).rfind(L"Segoe UI: -12.", 0), 0u);
+    EXPECT_EQ(run.ui().statusText(controls::StatusBar, 3).rfind(L"Segoe UI: -12.", 0), 0u);
     // The user's choice is kept in the file even though it is not installed.
     EXPECT_NE(fixture.readHostFile(kSettingsHost).find("useUserFontName=Fancy Font\r\n"), std::string::npos);
 }
@@ -261,8 +261,8 @@ TEST(SettingsScenario, MissingEnvironmentAndVersionResourceStillStart) {
     run.start();
     EXPECT_EQ(run.program().state.SystemRoot, L"");
     EXPECT_EQ(run.program().state.SystemDrive, L"");
-    EXPECT_EQ(run.ui().text("MainWindow"), L"Halvora   20H1 ADK   WimGAPI v");
-    EXPECT_EQ(run.ui().statusText("StatusBar", 3), L"Consolas: -11. BcdBoot 없슴. VirtDisk.dll 없슴. ESD Ok.");
+    EXPECT_EQ(run.ui().text(controls::MainWindow), L"Halvora   20H1 ADK   WimGAPI v");
+    EXPECT_EQ(run.ui().statusText(controls::StatusBar, 3), L"Consolas: -11. BcdBoot 없슴. VirtDisk.dll 없슴. ESD Ok.");
 }
 
 TEST(SettingsScenario, LongSystemDriveIsCutToTwoCharacters) {

@@ -51,32 +51,32 @@ TEST_F(SecondInstance, HandsItsArgumentsOverAndEndsWith183) {
     EXPECT_EQ(startSecond({L"/Index:2", L"/after:Reboot"}), 183);
     EXPECT_EQ(handOvers(), (std::vector<std::string>{asciiUtf16("/Index:2|/after:Reboot|")}));
     // The first instance, idle with its main panel in front, applies what it can.
-    EXPECT_EQ(first_.ui().comboSelection("AfterInstallCombo"), 1);
+    EXPECT_EQ(first_.ui().comboSelection(controls::AfterInstallCombo), 1);
     EXPECT_FALSE(first_.ended());
 }
 
 TEST_F(SecondInstance, WithoutArgumentsSendsNothing) {
     EXPECT_EQ(startSecond({}), 183);
     EXPECT_TRUE(handOvers().empty());
-    EXPECT_EQ(first_.ui().comboSelection("AfterInstallCombo"), 3);
+    EXPECT_EQ(first_.ui().comboSelection(controls::AfterInstallCombo), 3);
 }
 
 TEST_F(SecondInstance, OptionsAreOnlySwitchedOnAndTheSummaryFollows) {
     EXPECT_EQ(startSecond({L"/Verify", L"/d", L"/Log"}), 183);
-    EXPECT_TRUE(first_.ui().isChecked("KeepBootEntriesCheck"));
-    EXPECT_EQ(first_.ui().text("OptionSummaryLabel"), L" Verify Log");
+    EXPECT_TRUE(first_.ui().isChecked(controls::KeepBootEntriesCheck));
+    EXPECT_EQ(first_.ui().text(controls::OptionSummaryLabel), L" Verify Log");
     EXPECT_EQ(startSecond({L"/Check"}), 183);
-    EXPECT_EQ(first_.ui().text("OptionSummaryLabel"), L" Verify Check Log");
+    EXPECT_EQ(first_.ui().text(controls::OptionSummaryLabel), L" Verify Check Log");
 }
 
 TEST_F(SecondInstance, IsIgnoredWhileAPickerIsInFrontOrTheProgramIsBusy) {
     ASSERT_TRUE(first_.user().click("TargetButton"));
     EXPECT_EQ(startSecond({L"/after:Finish"}), 183);
-    EXPECT_EQ(first_.ui().comboSelection("AfterInstallCombo"), 3);
+    EXPECT_EQ(first_.ui().comboSelection(controls::AfterInstallCombo), 3);
     ASSERT_TRUE(first_.user().click("TargetCancelButton"));
     first_.program().state.Busy = true;
     EXPECT_EQ(startSecond({L"/after:Finish"}), 183);
-    EXPECT_EQ(first_.ui().comboSelection("AfterInstallCombo"), 3);
+    EXPECT_EQ(first_.ui().comboSelection(controls::AfterInstallCombo), 3);
     first_.program().state.Busy = false;
 }
 
@@ -86,12 +86,12 @@ TEST_F(SecondInstance, ArrivingWhileAMessageBoxIsOpenIsAppliedAfterTheBoxCloses)
     ASSERT_TRUE(first_.user().click("InfoMark"));
     ASSERT_TRUE(first_.ui().isWindow("MessageBox"));
     EXPECT_EQ(startSecond({L"/after:Finish", L"/Verify"}), 183);
-    EXPECT_EQ(first_.ui().comboSelection("AfterInstallCombo"), 3) << "nothing changes while the box is open";
-    EXPECT_EQ(first_.ui().text("OptionSummaryLabel"), L"");
+    EXPECT_EQ(first_.ui().comboSelection(controls::AfterInstallCombo), 3) << "nothing changes while the box is open";
+    EXPECT_EQ(first_.ui().text(controls::OptionSummaryLabel), L"");
     ASSERT_TRUE(first_.user().click("MessageBoxOk"));
     EXPECT_FALSE(first_.ui().isWindow("MessageBox"));
-    EXPECT_EQ(first_.ui().comboSelection("AfterInstallCombo"), 2);
-    EXPECT_EQ(first_.ui().text("OptionSummaryLabel"), L" Verify");
+    EXPECT_EQ(first_.ui().comboSelection(controls::AfterInstallCombo), 2);
+    EXPECT_EQ(first_.ui().text(controls::OptionSummaryLabel), L" Verify");
 }
 
 // A first instance that does not take the message within the wait does not keep the second:
@@ -101,8 +101,8 @@ TEST(SecondInstanceTimeout, AFirstInstanceThatNeverPumpsStillLetsTheSecondEndWit
     auto machine = fixture.machine();
     machine->setCopyDataTimeout(std::chrono::milliseconds(200));
     sim::SimToolkit firstWindows(machine);
-    ASSERT_EQ(firstWindows.createWindow("MainWindow", L"Halvora", {1, 1}, "", 0), 0u);
-    firstWindows.acceptCopyData("MainWindow");
+    ASSERT_EQ(firstWindows.createWindow(controls::MainWindow, L"Halvora", {1, 1}, ControlName(), 0), 0u);
+    firstWindows.acceptCopyData(controls::MainWindow);
     sim::SimSystem firstSystem(machine, {});
     std::uint32_t error = 0;
     auto mutex = firstSystem.createMutex(L"Halvora", error);
@@ -127,29 +127,29 @@ TEST(SecondInstanceTimeout, AFirstInstanceThatNeverPumpsStillLetsTheSecondEndWit
 
 TEST_F(SecondInstance, ApplyStartInAHandOverStartsNothing) {
     EXPECT_EQ(startSecond({L"/ApplyStart", L"/after:Finish"}), 183);
-    EXPECT_EQ(first_.ui().comboSelection("AfterInstallCombo"), 2);
+    EXPECT_EQ(first_.ui().comboSelection(controls::AfterInstallCombo), 2);
     EXPECT_FALSE(first_.program().state.Busy.load());
     EXPECT_FALSE(first_.ui().isWindow("MessageBox"));
 }
 
 TEST_F(SecondInstance, HostileHandOversAreRefusedWithoutHarm) {
-    const std::wstring title = first_.ui().text("MainWindow");
+    const std::wstring title = first_.ui().text(controls::MainWindow);
     auto& user = first_.user();
     // No data at all, with a size that claims some: not even taken by the window.
     EXPECT_EQ(user.sendCopyData(title, nullptr, 64), 0);
     // An odd byte count cannot be UTF-16.
     std::string payload = handOverPayload(L"/after:Finish|");
     user.sendCopyData(title, payload.data(), 7);
-    EXPECT_EQ(first_.ui().comboSelection("AfterInstallCombo"), 3);
+    EXPECT_EQ(first_.ui().comboSelection(controls::AfterInstallCombo), 3);
     // A size far larger than the text: only the text up to its NUL counts.
     std::string padded = payload + std::string(4096, '\x41');
     EXPECT_EQ(user.sendCopyData(title, padded.data(), static_cast<std::uint32_t>(padded.size())), 1);
-    EXPECT_EQ(first_.ui().comboSelection("AfterInstallCombo"), 2);
+    EXPECT_EQ(first_.ui().comboSelection(controls::AfterInstallCombo), 2);
     // No terminator: the claimed size ends the text.
     std::string bare = handOverPayload(L"/d|");
     bare.resize(bare.size() - 2);
     EXPECT_EQ(user.sendCopyData(title, bare.data(), static_cast<std::uint32_t>(bare.size())), 1);
-    EXPECT_TRUE(first_.ui().isChecked("KeepBootEntriesCheck"));
+    EXPECT_TRUE(first_.ui().isChecked(controls::KeepBootEntriesCheck));
     // An empty text would make the parser read the first instance's own arguments.
     std::string empty = handOverPayload(L"");
     user.sendCopyData(title, empty.data(), static_cast<std::uint32_t>(empty.size()));
@@ -158,7 +158,7 @@ TEST_F(SecondInstance, HostileHandOversAreRefusedWithoutHarm) {
     huge.resize(kMaxHandOverBytes + 2, '\x41');
     user.sendCopyData(title, huge.data(), static_cast<std::uint32_t>(huge.size()));
     EXPECT_TRUE(user.waitIdle(sim::kDefaultWait));
-    EXPECT_EQ(first_.ui().text("OptionSummaryLabel"), L"") << "the oversized hand-over was read";
+    EXPECT_EQ(first_.ui().text(controls::OptionSummaryLabel), L"") << "the oversized hand-over was read";
     EXPECT_FALSE(first_.ended());
 }
 
@@ -172,19 +172,19 @@ TEST(StartupCommandLine, OwnArgumentsSetTheControlsBeforeTheWindowShows) {
     SimMachineFixture fixture;
     ProgramRun run(fixture.machine(), {L"/d", L"/COMPACT", L"/after:Finish", L"/Log"});
     run.start();
-    EXPECT_TRUE(run.ui().isChecked("KeepBootEntriesCheck"));
-    EXPECT_TRUE(run.ui().isMenuItemChecked("OptionsMenu", 1));
-    EXPECT_EQ(run.ui().text("OptionSummaryLabel"), L" Compact Log");
-    EXPECT_EQ(run.ui().comboSelection("AfterInstallCombo"), 2);
+    EXPECT_TRUE(run.ui().isChecked(controls::KeepBootEntriesCheck));
+    EXPECT_TRUE(run.ui().isMenuItemChecked(controls::OptionsMenu, 1));
+    EXPECT_EQ(run.ui().text(controls::OptionSummaryLabel), L" Compact Log");
+    EXPECT_EQ(run.ui().comboSelection(controls::AfterInstallCombo), 2);
 }
 
 TEST(StartupCommandLine, NoArgumentsLeaveTheStartValues) {
     SimMachineFixture fixture;
     ProgramRun run(fixture.machine(), {});
     run.start();
-    EXPECT_FALSE(run.ui().isChecked("KeepBootEntriesCheck"));
-    EXPECT_EQ(run.ui().text("OptionSummaryLabel"), L"");
-    EXPECT_EQ(run.ui().comboSelection("AfterInstallCombo"), 3);
+    EXPECT_FALSE(run.ui().isChecked(controls::KeepBootEntriesCheck));
+    EXPECT_EQ(run.ui().text(controls::OptionSummaryLabel), L"");
+    EXPECT_EQ(run.ui().comboSelection(controls::AfterInstallCombo), 3);
 }
 
 }  // namespace

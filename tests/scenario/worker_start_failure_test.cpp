@@ -28,7 +28,7 @@ TEST_F(WorkerStartFailure, AnInstallationThatGetsNoApplyWorkerClosesTheImageAndI
     run.start();
     startInstallation(run);
     ASSERT_TRUE(run.user().waitIdle());
-    EXPECT_EQ(run.ui().statusText("StatusBar", 3), L"WimApply 쓰레드 생성 오류 발생: 8");
+    EXPECT_EQ(run.ui().statusText(controls::StatusBar, 3), L"WimApply 쓰레드 생성 오류 발생: 8");
     EXPECT_TRUE(status.showed(L"진행... ")) << "the status was readied before the start was tried";
     expectIdle(run);
     EXPECT_FALSE(run.program().state.ApplyWorkerAlive.load());
@@ -66,13 +66,13 @@ TEST_F(WorkerStartFailure, ASearchThatGetsNoWorkerLeavesThePanelUsable) {
     ASSERT_TRUE(run.user().click("SearchButton"));
     ASSERT_TRUE(run.user().waitIdle());
     EXPECT_FALSE(run.program().state.SearchWorkerAlive.load());
-    EXPECT_EQ(run.ui().statusText("StatusBar", 3), L"검색 쓰레드 생성 오류 발생: 8");
+    EXPECT_EQ(run.ui().statusText(controls::StatusBar, 3), L"검색 쓰레드 생성 오류 발생: 8");
     ASSERT_TRUE(run.user().click("SearchAgainButton")) << "no worker is alive, so it may be tried again";
     ASSERT_TRUE(run.user().waitIdle());
     EXPECT_EQ(callsContaining(*machine_, L"CreateThread").size(), 2u);
     ASSERT_TRUE(run.user().click("SearchBackButton"));
     ASSERT_TRUE(run.user().waitIdle());
-    EXPECT_TRUE(run.ui().isVisible("MainPanel"));
+    EXPECT_TRUE(run.ui().isVisible(controls::MainPanel));
     expectIdle(run);
 }
 

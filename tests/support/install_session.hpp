@@ -122,19 +122,19 @@ inline SeenBox waitBox(ProgramRun& run, const std::wstring& title = L"") {
     SeenBox box;
     auto& ui = run.ui();
     const auto shown = [&] {
-        return ui.isWindow("MessageBox") && ui.isVisible("MessageBox") && (title.empty() || ui.text("MessageBox") == title);
+        return ui.isWindow("MessageBox") && ui.isVisible(controls::MessageBox) && (title.empty() || ui.text(controls::MessageBox) == title);
     };
     // Shown, and finished: the box is built (icon, countdown, focus) once the interface thread
     // waits in it for the person.
     const bool open = run.user().waitUntil(shown) && run.user().waitIdle() && shown();
     EXPECT_TRUE(open) << "no message box " << toUtf8(title);
     if (!open) return box;
-    box.title = ui.text("MessageBox");
-    box.text = ui.text("MessageBoxText");
-    const auto icon = ui.iconOf("MessageBoxIcon");
+    box.title = ui.text(controls::MessageBox);
+    box.text = ui.text(controls::MessageBoxText);
+    const auto icon = ui.iconOf(controls::MessageBoxIcon);
     box.icon = icon ? icon->index : 0;
-    for (const char* b : {"MessageBoxYes", "MessageBoxNo", "MessageBoxOk"}) {
-        if (ui.exists(b) && ui.focused("MessageBox") == b) box.defaultCaption = ui.text(b);
+    for (const ControlName& b : {controls::MessageBoxYes, controls::MessageBoxNo, controls::MessageBoxOk}) {
+        if (ui.exists(b) && ui.focused(controls::MessageBox) == b) box.defaultCaption = ui.text(b);
     }
     return box;
 }
@@ -157,9 +157,9 @@ inline SeenBox startInstallation(ProgramRun& run) {
 
 // The window is ready for the next job.
 inline void expectIdle(ProgramRun& run) {
-    EXPECT_EQ(run.ui().text("InstallButton"), L"설 치");
-    EXPECT_TRUE(run.ui().isEnabled("InstallButton"));
-    EXPECT_TRUE(run.ui().isEnabled("MainPanel"));
+    EXPECT_EQ(run.ui().text(controls::InstallButton), L"설 치");
+    EXPECT_TRUE(run.ui().isEnabled(controls::InstallButton));
+    EXPECT_TRUE(run.ui().isEnabled(controls::MainPanel));
     EXPECT_FALSE(run.program().state.Busy.load());
     EXPECT_FALSE(run.program().state.CancelRequested.load());
     EXPECT_EQ(run.program().state.ExitCode.load(), 0);

@@ -24,6 +24,7 @@
 #include "platform/sim/toolkit/scripted_user.hpp"
 #include "platform/sim/toolkit/sim_toolkit.hpp"
 #include "temp_folder.hpp"
+#include "ui/control_names.hpp"
 
 namespace halvora::scenario {
 
@@ -36,7 +37,7 @@ inline void closeLeftOverBox(sim::SimToolkit& ui, const std::future<int>& answer
         if (answer.wait_for(std::chrono::milliseconds(25)) == std::future_status::ready) return;
         Event close;
         close.kind = EventKind::Close;
-        close.window = "MessageBox";
+        close.window = controls::MessageBox;
         ui.postEvent(close);
     }
 }
@@ -135,7 +136,7 @@ public:
             program_.state.SearchWorkerAlive = false;
             // A search held at a listing would never end; let it finish.
             system_.machine().listingGate().releaseAll();
-            for (const char* window : {"MessageBox", "MainWindow"}) {
+            for (const ControlName& window : {controls::MessageBox, controls::MainWindow}) {
                 Event close;
                 close.kind = EventKind::Close;
                 close.window = window;
@@ -156,7 +157,7 @@ public:
             toolkit_.markProgramEnded();
             done.set_value(code);
         });
-        ASSERT_TRUE(user_.waitUntil([this] { return toolkit_.isWindow("MainWindow") && toolkit_.isVisible("MainWindow"); },
+        ASSERT_TRUE(user_.waitUntil([this] { return toolkit_.isWindow("MainWindow") && toolkit_.isVisible(controls::MainWindow); },
                                     sim::kDefaultWait))
             << "the main window did not appear";
         ASSERT_TRUE(user_.waitIdle(sim::kDefaultWait));

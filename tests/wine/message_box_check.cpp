@@ -8,6 +8,7 @@
 
 #include "platform/win32/win32_system.hpp"
 #include "platform/win32/win32_toolkit.hpp"
+#include "control_literal.hpp"
 #include "probe_report.hpp"
 #include "ui/message_box.hpp"
 #include "ui/program_context.hpp"
@@ -15,6 +16,8 @@
 namespace probe {
 
 namespace {
+
+using namespace halvora::testing_names;
 
 const wchar_t* const kBoxTitle = L"카운트다운 확인";
 
@@ -39,16 +42,16 @@ std::wstring captionWhileOpen() {
 int checkCountdownBox() {
     halvora::win32::Win32System system;
     halvora::win32::Win32Toolkit ui(GetModuleHandleW(nullptr));
-    check(ui.createWindow("MainWindow", L"Halvora countdown check", {300, 200}, "", halvora::kWindowMinimiseBox) == 0,
+    check(ui.createWindow(halvora::controls::MainWindow, L"Halvora countdown check", {300, 200}, halvora::ControlName(), halvora::kWindowMinimiseBox) == 0,
           "the owner window is created");
-    ui.setVisible("MainWindow", true);
+    ui.setVisible(halvora::controls::MainWindow, true);
     halvora::Program program(system, ui);
     program.state.SystemRoot = L"C:\\windows";
 
     std::wstring caption;
     std::thread watcher([&] { caption = captionWhileOpen(); });
     const ULONGLONG started = GetTickCount64();
-    const int answer = halvora::showMessageBox(program, {.owner = "MainWindow",
+    const int answer = halvora::showMessageBox(program, {.owner = halvora::controls::MainWindow,
                                                          .title = kBoxTitle,
                                                          .text = L"아무도 답하지 않습니다.",
                                                          .buttons = halvora::kButtonsYesNo,
@@ -63,7 +66,7 @@ int checkCountdownBox() {
     check(took >= 1500 && took < 10000, "it ran out after its 2 seconds", std::to_string(took) + " ms");
     check(FindWindowW(nullptr, kBoxTitle) == nullptr && IsWindowEnabled(FindWindowW(nullptr, L"Halvora countdown check")),
           "the box is gone and its owner enabled again");
-    ui.destroyWindow("MainWindow");
+    ui.destroyWindow(halvora::controls::MainWindow);
     return failures;
 }
 

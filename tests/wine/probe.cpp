@@ -95,12 +95,12 @@ bool waitFor(Condition condition, std::chrono::milliseconds limit) {
 }
 
 HWND mainWindow() {
-    return findTopLevel(halvora::kMainWindow);
+    return findTopLevel(halvora::controls::MainWindow.str());
 }
 
 HWND requireMainWindow(const std::string& what) {
     HWND main = mainWindow();
-    if (!main) check(false, what, "no window named " + halvora::kMainWindow);
+    if (!main) check(false, what, "no window named " + halvora::controls::MainWindow.str());
     return main;
 }
 
@@ -147,7 +147,8 @@ int checkTitle() {
 }
 
 bool inMainView(const halvora::ControlSpec& layout) {
-    static const std::set<std::string> parents = {halvora::kMainWindow, "TitleBarPanel", "MainPanel", "BottomPanel"};
+    static const std::set<halvora::ControlName> parents = {halvora::controls::MainWindow, halvora::controls::TitleBarPanel,
+                                                           halvora::controls::MainPanel, halvora::controls::BottomPanel};
     return parents.count(layout.parent) != 0;
 }
 
@@ -164,7 +165,7 @@ int checkMainView() {
         if (!inMainView(layout)) continue;
         auto it = children.find(layout.name);
         if (it == children.end()) {
-            missing += " " + layout.name;
+            missing += " " + layout.name.str();
             continue;
         }
         const bool fixedText = layout.kind == ControlKind::Button || layout.kind == ControlKind::Label ||
@@ -172,7 +173,7 @@ int checkMainView() {
         if (!fixedText || layout.text.empty()) continue;
         ++compared;
         const std::wstring actual = textOf(it->second);
-        if (actual != layout.text) wrong += " " + layout.name + "=\"" + shown(actual) + "\" (layout \"" + shown(layout.text) + "\")";
+        if (actual != layout.text) wrong += " " + layout.name.str() + "=\"" + shown(actual) + "\" (layout \"" + shown(layout.text) + "\")";
     }
     check(missing.empty(), "every control of the main view exists", "missing:" + missing);
     check(compared >= 20 && wrong.empty(),

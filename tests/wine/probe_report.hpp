@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/control_name.hpp"
+
 namespace probe {
 
 extern int failures;  // checks failed so far; the probe's exit code
@@ -63,6 +65,6 @@ int checkVirtualDisks(const std::wstring& isoPath);
 
 // The toolkit's three dialogs on the named window of `ui`, answered by a helper thread
 // (toolkit_dialogs_check.cpp).
-void checkDialogs(halvora::win32::Win32Toolkit& ui, const std::string& window);
+void checkDialogs(halvora::win32::Win32Toolkit& ui, const halvora::ControlName& window);
 
 }  // namespace probe

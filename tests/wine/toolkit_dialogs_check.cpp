@@ -11,11 +11,14 @@
 #include <thread>
 
 #include "platform/win32/win32_toolkit.hpp"
+#include "control_literal.hpp"
 #include "probe_report.hpp"
 
 namespace probe {
 
 namespace {
+
+using namespace halvora::testing_names;
 
 using namespace std::chrono_literals;
 
@@ -121,7 +124,7 @@ bool samePath(const std::wstring& a, const std::wstring& b) {
 
 }  // namespace
 
-void checkDialogs(halvora::win32::Win32Toolkit& ui, const std::string& window) {
+void checkDialogs(halvora::win32::Win32Toolkit& ui, const halvora::ControlName& window) {
     HWND owner = findNamed(nullptr, window);
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     wchar_t tempBuffer[MAX_PATH] = {};

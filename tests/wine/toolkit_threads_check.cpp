@@ -14,11 +14,14 @@
 #include <thread>
 
 #include "platform/win32/win32_toolkit.hpp"
+#include "control_literal.hpp"
 #include "probe_report.hpp"
 
 namespace probe {
 
 namespace {
+
+using namespace halvora::testing_names;
 
 using halvora::ControlKind;
 using halvora::win32::Win32Toolkit;
@@ -66,9 +69,9 @@ int checkToolkitThreads() {
 
     // One window for all rounds: under Wine with no window manager, hiding a top-level window
     // as it is destroyed now and then waits in the X11 driver, which is no fault of the program.
-    const std::string window = "ThreadWindow";
+    const halvora::ControlName window{"ThreadWindow"};
     const std::wstring title = L"Halvora thread check";
-    check(ui.createWindow(window, title, {420, 260}, "", 0) == 0, "the window of the thread check is created");
+    check(ui.createWindow(window, title, {420, 260}, halvora::ControlName(), 0) == 0, "the window of the thread check is created");
     ui.setVisible(window, true);
     HWND main = FindWindowW(nullptr, title.c_str());
 
@@ -77,7 +80,7 @@ int checkToolkitThreads() {
     const auto started = std::chrono::steady_clock::now();
     for (int round = 0; round < kRounds; ++round) {
         watchdog.round = round;
-        const std::string list = "ThreadList" + std::to_string(round);
+        const halvora::ControlName list("ThreadList" + std::to_string(round));
         ui.createControl({list, ControlKind::List, window, L"", {10, 10, 400, 240}, halvora::kFullRowSelect});
         ui.addColumn(list, L"경로", 250);
         ui.addColumn(list, L"크기", 100);

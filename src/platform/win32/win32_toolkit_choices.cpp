@@ -6,16 +6,16 @@
 
 namespace halvora::win32 {
 
-void Win32Toolkit::addComboItem(const std::string& combo, const std::wstring& text) {
+void Win32Toolkit::addComboItem(const ControlName& combo, const std::wstring& text) {
     if (HWND hwnd = handleOf(combo)) SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-int Win32Toolkit::comboCount(const std::string& combo) {
+int Win32Toolkit::comboCount(const ControlName& combo) {
     HWND hwnd = handleOf(combo);
     return hwnd ? std::max(0, static_cast<int>(SendMessageW(hwnd, CB_GETCOUNT, 0, 0))) : 0;
 }
 
-std::wstring Win32Toolkit::comboItem(const std::string& combo, int index) {
+std::wstring Win32Toolkit::comboItem(const ControlName& combo, int index) {
     HWND hwnd = handleOf(combo);
     if (!hwnd) return {};
     LRESULT length = SendMessageW(hwnd, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
@@ -26,23 +26,23 @@ std::wstring Win32Toolkit::comboItem(const std::string& combo, int index) {
     return text;
 }
 
-void Win32Toolkit::setComboSelection(const std::string& combo, int index) {
+void Win32Toolkit::setComboSelection(const ControlName& combo, int index) {
     if (HWND hwnd = handleOf(combo)) SendMessageW(hwnd, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
-int Win32Toolkit::comboSelection(const std::string& combo) {
+int Win32Toolkit::comboSelection(const ControlName& combo) {
     HWND hwnd = handleOf(combo);
     if (!hwnd) return -1;
     LRESULT selection = SendMessageW(hwnd, CB_GETCURSEL, 0, 0);
     return selection == CB_ERR ? -1 : static_cast<int>(selection);
 }
 
-void Win32Toolkit::setSpinRange(const std::string& spin, int low, int high) {
+void Win32Toolkit::setSpinRange(const ControlName& spin, int low, int high) {
     ControlRecord* record = findControl(spin);
     if (record && record->partner) SendMessageW(record->partner, UDM_SETRANGE32, static_cast<WPARAM>(low), high);
 }
 
-void Win32Toolkit::setSpinValue(const std::string& spin, int value) {
+void Win32Toolkit::setSpinValue(const ControlName& spin, int value) {
     ControlRecord* record = findControl(spin);
     if (!record || !record->partner) return;
     // Only the user's changes are events; the arrows write the new value into the field.
@@ -51,7 +51,7 @@ void Win32Toolkit::setSpinValue(const std::string& spin, int value) {
     record->quiet--;
 }
 
-int Win32Toolkit::spinValue(const std::string& spin) {
+int Win32Toolkit::spinValue(const ControlName& spin) {
     ControlRecord* record = findControl(spin);
     if (!record || !record->partner) return 0;
     BOOL failed = FALSE;

@@ -132,11 +132,11 @@ void Win32Toolkit::createControlOnUiThread(const ControlSpec& layout) {
     controls_[layout.name] = std::move(record);
 }
 
-bool Win32Toolkit::exists(const std::string& control) {
+bool Win32Toolkit::exists(const ControlName& control) {
     return handleOf(control) != nullptr;
 }
 
-void Win32Toolkit::setText(const std::string& control, const std::wstring& text) {
+void Win32Toolkit::setText(const ControlName& control, const std::wstring& text) {
     if (ControlRecord* record = findControl(control)) {
         record->quiet++;
         SendMessageW(record->hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -146,11 +146,11 @@ void Win32Toolkit::setText(const std::string& control, const std::wstring& text)
     if (HWND hwnd = handleOf(control)) SetWindowTextW(hwnd, text.c_str());
 }
 
-std::wstring Win32Toolkit::text(const std::string& control) {
+std::wstring Win32Toolkit::text(const ControlName& control) {
     return windowText(handleOf(control));
 }
 
-void Win32Toolkit::setEnabled(const std::string& control, bool enabled) {
+void Win32Toolkit::setEnabled(const ControlName& control, bool enabled) {
     ControlRecord* record = findControl(control);
     HWND hwnd = record ? record->hwnd : handleOf(control);
     if (!hwnd) return;
@@ -158,12 +158,12 @@ void Win32Toolkit::setEnabled(const std::string& control, bool enabled) {
     if (record && record->kind == ControlKind::Spin && record->partner) EnableWindow(record->partner, enabled);
 }
 
-bool Win32Toolkit::isEnabled(const std::string& control) {
+bool Win32Toolkit::isEnabled(const ControlName& control) {
     HWND hwnd = handleOf(control);
     return hwnd && (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_DISABLED) == 0;
 }
 
-void Win32Toolkit::setVisible(const std::string& control, bool visible) {
+void Win32Toolkit::setVisible(const ControlName& control, bool visible) {
     ControlRecord* record = findControl(control);
     HWND hwnd = record ? record->hwnd : handleOf(control);
     if (!hwnd) return;
@@ -173,12 +173,12 @@ void Win32Toolkit::setVisible(const std::string& control, bool visible) {
     }
 }
 
-bool Win32Toolkit::isVisible(const std::string& control) {
+bool Win32Toolkit::isVisible(const ControlName& control) {
     HWND hwnd = handleOf(control);
     return hwnd && (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
-void Win32Toolkit::setRect(const std::string& control, Rect rect) {
+void Win32Toolkit::setRect(const ControlName& control, Rect rect) {
     ControlRecord* record = findControl(control);
     if (!record) return;
     MoveWindow(record->hwnd, scale(rect.x), scale(rect.y), scale(rect.w), scale(rect.h) + record->extraHeight,
@@ -191,7 +191,7 @@ void Win32Toolkit::setRect(const std::string& control, Rect rect) {
     }
 }
 
-Rect Win32Toolkit::rect(const std::string& control) {
+Rect Win32Toolkit::rect(const ControlName& control) {
     ControlRecord* record = findControl(control);
     HWND hwnd = record ? record->hwnd : handleOf(control);
     if (!hwnd) return {};
@@ -207,16 +207,16 @@ Rect Win32Toolkit::rect(const std::string& control) {
                 unscale(area.bottom - area.top)};
 }
 
-void Win32Toolkit::setChecked(const std::string& control, bool checked) {
+void Win32Toolkit::setChecked(const ControlName& control, bool checked) {
     if (HWND hwnd = handleOf(control)) SendMessageW(hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-bool Win32Toolkit::isChecked(const std::string& control) {
+bool Win32Toolkit::isChecked(const ControlName& control) {
     HWND hwnd = handleOf(control);
     return hwnd && SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void Win32Toolkit::setFocus(const std::string& control) {
+void Win32Toolkit::setFocus(const ControlName& control) {
     HWND hwnd = handleOf(control);
     if (!hwnd) return;
     runOnUiThread([&] {
@@ -227,19 +227,19 @@ void Win32Toolkit::setFocus(const std::string& control) {
     });
 }
 
-std::string Win32Toolkit::focused(const std::string& window) {
+ControlName Win32Toolkit::focused(const ControlName& window) {
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
     if (!GetGUIThreadInfo(uiThread_, &info) || !info.hwndFocus) return {};
     // The focus may sit in a part of a control (a list's header, a combo's field).
     for (HWND at = info.hwndFocus; at; at = GetParent(at)) {
-        if (ControlRecord* record = findControl(at)) return record->window == window ? record->name : std::string{};
+        if (ControlRecord* record = findControl(at)) return record->window == window.str() ? ControlName(record->name) : ControlName();
         if (findWindow(at)) break;
     }
     return {};
 }
 
-void Win32Toolkit::setColours(const std::string& control, std::int32_t text, std::int32_t background) {
+void Win32Toolkit::setColours(const ControlName& control, std::int32_t text, std::int32_t background) {
     ControlRecord* record = findControl(control);
     if (!record) {
         // A window has no text of its own; its background is the client area's colour.
@@ -263,7 +263,7 @@ HICON Win32Toolkit::extractIcon(const std::wstring& file, int index, int size) {
     return large;
 }
 
-void Win32Toolkit::setIcon(const std::string& control, const std::wstring& file, int index, int size) {
+void Win32Toolkit::setIcon(const ControlName& control, const std::wstring& file, int index, int size) {
     ControlRecord* record = findControl(control);
     if (!record) return;
     UniqueIcon icon{extractIcon(file, index, scale(size))};

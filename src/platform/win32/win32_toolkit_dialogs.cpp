@@ -63,7 +63,7 @@ int CALLBACK browseCallback(HWND hwnd, UINT message, LPARAM, LPARAM start) {
 
 }  // namespace
 
-std::wstring Win32Toolkit::openFileDialog(const std::string& owner, const OpenFileRequest& request) {
+std::wstring Win32Toolkit::openFileDialog(const ControlName& owner, const OpenFileRequest& request) {
     std::wstring chosen;
     runOnUiThread([&] {
         // Loaded on first use and kept, as Shell32 is: the dialog leaves shell extensions and
@@ -100,7 +100,7 @@ std::wstring Win32Toolkit::openFileDialog(const std::string& owner, const OpenFi
     return chosen;
 }
 
-std::wstring Win32Toolkit::pickFolder(const std::string& owner, const FolderPickerRequest& request) {
+std::wstring Win32Toolkit::pickFolder(const ControlName& owner, const FolderPickerRequest& request) {
     std::wstring chosen;
     runOnUiThread([&] {
         ComPtr<IFileOpenDialog> dialog;
@@ -136,7 +136,7 @@ std::wstring Win32Toolkit::pickFolder(const std::string& owner, const FolderPick
     return chosen;
 }
 
-std::wstring Win32Toolkit::browseForFolder(const std::string& owner, const std::wstring& title,
+std::wstring Win32Toolkit::browseForFolder(const ControlName& owner, const std::wstring& title,
                                            const std::wstring& start) {
     std::wstring chosen;
     runOnUiThread([&] {
@@ -161,7 +161,7 @@ std::wstring Win32Toolkit::browseForFolder(const std::string& owner, const std::
     return chosen;
 }
 
-std::uint32_t Win32Toolkit::formatDrive(const std::string& owner, std::uint32_t drive, std::uint32_t formatId,
+std::uint32_t Win32Toolkit::formatDrive(const ControlName& owner, std::uint32_t drive, std::uint32_t formatId,
                                         std::uint32_t options) {
     // Where Shell32 has no format dialog, the program sees the dialog's own error result.
     std::uint32_t result = static_cast<std::uint32_t>(SHFMT_ERROR);

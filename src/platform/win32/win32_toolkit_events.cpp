@@ -53,7 +53,7 @@ Event Win32Toolkit::mainWindowClose() {
     event.kind = EventKind::Close;
     std::lock_guard lock(namesMutex_);
     for (auto& [name, window] : windows_) {
-        if (window->owner.empty()) event.window = name;
+        if (window->owner.empty()) event.window = ControlName(name);
     }
     return event;
 }
@@ -71,7 +71,7 @@ bool Win32Toolkit::takeKey(const MSG& msg, HWND root) {
     if (!window || !window->takesKeys) return false;
     Event event;
     event.kind = EventKind::Key;
-    event.window = window->name;
+    event.window = ControlName(window->name);
     event.code = static_cast<int>(msg.wParam);
     event.wparam = (GetKeyState(VK_SHIFT) & 0x8000) ? 1 : 0;
     queueEvent(std::move(event));
@@ -135,13 +135,13 @@ void Win32Toolkit::keepAnsweringFor(int milliseconds) {
     }
 }
 
-void Win32Toolkit::setTimer(const std::string& window, int id, int milliseconds) {
+void Win32Toolkit::setTimer(const ControlName& window, int id, int milliseconds) {
     HWND hwnd = handleOf(window);
     if (!hwnd) return;
     runOnUiThread([&] { SetTimer(hwnd, static_cast<UINT_PTR>(id), static_cast<UINT>(milliseconds), nullptr); });
 }
 
-void Win32Toolkit::killTimer(const std::string& window, int id) {
+void Win32Toolkit::killTimer(const ControlName& window, int id) {
     HWND hwnd = handleOf(window);
     if (!hwnd) return;
     runOnUiThread([&] { KillTimer(hwnd, static_cast<UINT_PTR>(id)); });
@@ -174,7 +174,7 @@ LRESULT Win32Toolkit::topLevelMessage(HWND hwnd, UINT message, WPARAM wParam, LP
         if (WindowRecord* window = findWindow(hwnd)) {
             Event event;
             event.kind = EventKind::Custom;
-            event.window = window->name;
+            event.window = ControlName(window->name);
             event.code = static_cast<int>(message);
             event.wparam = wParam;
             event.lparam = lParam;
@@ -188,7 +188,7 @@ LRESULT Win32Toolkit::topLevelMessage(HWND hwnd, UINT message, WPARAM wParam, LP
         if (WindowRecord* window = findWindow(hwnd)) {
             Event event;
             event.kind = EventKind::Close;
-            event.window = window->name;
+            event.window = ControlName(window->name);
             queueEvent(std::move(event));
         }
         return 0;
@@ -196,7 +196,7 @@ LRESULT Win32Toolkit::topLevelMessage(HWND hwnd, UINT message, WPARAM wParam, LP
         if (WindowRecord* window = findWindow(hwnd)) {
             Event event;
             event.kind = EventKind::Timer;
-            event.window = window->name;
+            event.window = ControlName(window->name);
             event.code = static_cast<int>(wParam);
             queueEvent(std::move(event));
         }
@@ -206,7 +206,7 @@ LRESULT Win32Toolkit::topLevelMessage(HWND hwnd, UINT message, WPARAM wParam, LP
         event.kind = EventKind::DropFiles;
         event.files = droppedFiles(reinterpret_cast<HDROP>(wParam));
         if (WindowRecord* window = findWindow(hwnd)) {
-            event.window = window->name;
+            event.window = ControlName(window->name);
             queueEvent(std::move(event));
         }
         return 0;
@@ -220,7 +220,7 @@ LRESULT Win32Toolkit::topLevelMessage(HWND hwnd, UINT message, WPARAM wParam, LP
         if (!data || !data->lpData || data->cbData > kCopyDataLimit) return FALSE;
         Event event;
         event.kind = EventKind::CopyData;
-        event.window = window->name;
+        event.window = ControlName(window->name);
         const auto* bytes = static_cast<const std::uint8_t*>(data->lpData);
         event.data.assign(bytes, bytes + data->cbData);
         // A sent message is handled inside GetMessageW, which then goes on waiting for a posted
@@ -285,8 +285,8 @@ LRESULT Win32Toolkit::commonMessage(HWND hwnd, UINT message, WPARAM wParam, LPAR
         if (event >= 0) {
             Event e;
             e.kind = EventKind::Control;
-            e.window = from->window;
-            e.control = from->name;
+            e.window = ControlName(from->window);
+            e.control = ControlName(from->name);
             e.code = event;
             queueEvent(std::move(e));
         }
@@ -303,8 +303,8 @@ LRESULT Win32Toolkit::commonMessage(HWND hwnd, UINT message, WPARAM wParam, LPAR
         if (header->code == NM_CLICK || header->code == NM_DBLCLK) {
             Event e;
             e.kind = EventKind::Control;
-            e.window = from->window;
-            e.control = from->name;
+            e.window = ControlName(from->window);
+            e.control = ControlName(from->name);
             e.code = header->code == NM_CLICK ? kLeftClick : kDoubleClick;
             e.row = reinterpret_cast<NMITEMACTIVATE*>(lParam)->iItem;
             queueEvent(std::move(e));

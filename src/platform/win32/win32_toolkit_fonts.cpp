@@ -105,7 +105,7 @@ FontSpec Win32Toolkit::stockGuiFont() {
     return FontSpec{font.lfFaceName, static_cast<int>(font.lfHeight)};
 }
 
-void Win32Toolkit::setWindowFont(const std::string& window, const std::wstring& face, int size) {
+void Win32Toolkit::setWindowFont(const ControlName& window, const std::wstring& face, int size) {
     UniqueFont font = makeFont(face, size);
     std::lock_guard lock(namesMutex_);
     auto it = windows_.find(window);
@@ -115,7 +115,7 @@ void Win32Toolkit::setWindowFont(const std::string& window, const std::wstring& 
     it->second->font = std::move(font);
 }
 
-void Win32Toolkit::setControlFont(const std::string& control, const std::wstring& face, int size) {
+void Win32Toolkit::setControlFont(const ControlName& control, const std::wstring& face, int size) {
     ControlRecord* record = findControl(control);
     if (!record) return;
     UniqueFont font = makeFont(face, size);
@@ -125,7 +125,7 @@ void Win32Toolkit::setControlFont(const std::string& control, const std::wstring
     record->font = std::move(font);
 }
 
-Size Win32Toolkit::measureText(const std::string& control, const std::wstring& text) {
+Size Win32Toolkit::measureText(const ControlName& control, const std::wstring& text) {
     HWND hwnd = handleOf(control);
     if (!hwnd) return {};
     auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));

@@ -33,7 +33,7 @@ COLORREF orDefault(std::int32_t colour, COLORREF standard) {
 
 }  // namespace
 
-void Win32Toolkit::addColumn(const std::string& list, const std::wstring& title, int width) {
+void Win32Toolkit::addColumn(const ControlName& list, const std::wstring& title, int width) {
     HWND hwnd = handleOf(list);
     if (!hwnd) return;
     LVCOLUMNW column{};
@@ -44,14 +44,14 @@ void Win32Toolkit::addColumn(const std::string& list, const std::wstring& title,
     SendMessageW(hwnd, LVM_INSERTCOLUMNW, static_cast<WPARAM>(columnCount(list)), reinterpret_cast<LPARAM>(&column));
 }
 
-int Win32Toolkit::columnCount(const std::string& list) {
+int Win32Toolkit::columnCount(const ControlName& list) {
     HWND hwnd = handleOf(list);
     if (!hwnd) return 0;
     HWND header = reinterpret_cast<HWND>(SendMessageW(hwnd, LVM_GETHEADER, 0, 0));
     return header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
 }
 
-std::wstring Win32Toolkit::columnTitle(const std::string& list, int column) {
+std::wstring Win32Toolkit::columnTitle(const ControlName& list, int column) {
     HWND hwnd = handleOf(list);
     if (!hwnd) return {};
     wchar_t title[260] = {};
@@ -63,7 +63,7 @@ std::wstring Win32Toolkit::columnTitle(const std::string& list, int column) {
     return title;
 }
 
-void Win32Toolkit::setColumnWidth(const std::string& list, int column, int width) {
+void Win32Toolkit::setColumnWidth(const ControlName& list, int column, int width) {
     HWND hwnd = handleOf(list);
     if (!hwnd) return;
     if (width != kAutoSizeUseHeader) {
@@ -82,12 +82,12 @@ void Win32Toolkit::setColumnWidth(const std::string& list, int column, int width
     if (fitted < headerWidth) SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), headerWidth);
 }
 
-int Win32Toolkit::columnWidth(const std::string& list, int column) {
+int Win32Toolkit::columnWidth(const ControlName& list, int column) {
     HWND hwnd = handleOf(list);
     return hwnd ? unscale(static_cast<int>(SendMessageW(hwnd, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0))) : 0;
 }
 
-void Win32Toolkit::setColumnAlignment(const std::string& list, int column, ColumnAlign align) {
+void Win32Toolkit::setColumnAlignment(const ControlName& list, int column, ColumnAlign align) {
     HWND hwnd = handleOf(list);
     if (!hwnd) return;
     LVCOLUMNW info{};
@@ -96,7 +96,7 @@ void Win32Toolkit::setColumnAlignment(const std::string& list, int column, Colum
     SendMessageW(hwnd, LVM_SETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info));
 }
 
-ColumnAlign Win32Toolkit::columnAlignment(const std::string& list, int column) {
+ColumnAlign Win32Toolkit::columnAlignment(const ControlName& list, int column) {
     HWND hwnd = handleOf(list);
     if (!hwnd) return ColumnAlign::Left;
     LVCOLUMNW info{};
@@ -109,7 +109,7 @@ ColumnAlign Win32Toolkit::columnAlignment(const std::string& list, int column) {
     }
 }
 
-int Win32Toolkit::addRow(const std::string& list, const std::vector<std::wstring>& cells) {
+int Win32Toolkit::addRow(const ControlName& list, const std::vector<std::wstring>& cells) {
     HWND hwnd = handleOf(list);
     if (!hwnd) return -1;
     LVITEMW item{};
@@ -125,7 +125,7 @@ int Win32Toolkit::addRow(const std::string& list, const std::vector<std::wstring
     return row;
 }
 
-void Win32Toolkit::deleteRow(const std::string& list, int row) {
+void Win32Toolkit::deleteRow(const ControlName& list, int row) {
     ControlRecord* record = findControl(list);
     if (!record || !SendMessageW(record->hwnd, LVM_DELETEITEM, static_cast<WPARAM>(row), 0)) return;
     // Cell colours belong to rows: the rows below move up one.
@@ -138,7 +138,7 @@ void Win32Toolkit::deleteRow(const std::string& list, int row) {
     record->cellColours = std::move(moved);
 }
 
-void Win32Toolkit::deleteAllRows(const std::string& list) {
+void Win32Toolkit::deleteAllRows(const ControlName& list) {
     ControlRecord* record = findControl(list);
     if (!record) return;
     SendMessageW(record->hwnd, LVM_DELETEALLITEMS, 0, 0);
@@ -146,17 +146,17 @@ void Win32Toolkit::deleteAllRows(const std::string& list) {
     record->cellColours.clear();
 }
 
-int Win32Toolkit::rowCount(const std::string& list) {
+int Win32Toolkit::rowCount(const ControlName& list) {
     HWND hwnd = handleOf(list);
     return hwnd ? static_cast<int>(SendMessageW(hwnd, LVM_GETITEMCOUNT, 0, 0)) : 0;
 }
 
-std::wstring Win32Toolkit::cell(const std::string& list, int row, int column) {
+std::wstring Win32Toolkit::cell(const ControlName& list, int row, int column) {
     HWND hwnd = handleOf(list);
     return hwnd ? itemText(hwnd, row, column) : std::wstring{};
 }
 
-void Win32Toolkit::setCell(const std::string& list, int row, int column, const std::wstring& text) {
+void Win32Toolkit::setCell(const ControlName& list, int row, int column, const std::wstring& text) {
     HWND hwnd = handleOf(list);
     if (!hwnd) return;
     LVITEMW item{};
@@ -165,12 +165,12 @@ void Win32Toolkit::setCell(const std::string& list, int row, int column, const s
     SendMessageW(hwnd, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
-int Win32Toolkit::selectedRow(const std::string& list) {
+int Win32Toolkit::selectedRow(const ControlName& list) {
     HWND hwnd = handleOf(list);
     return hwnd ? static_cast<int>(SendMessageW(hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)) : -1;
 }
 
-void Win32Toolkit::selectRow(const std::string& list, int row) {
+void Win32Toolkit::selectRow(const ControlName& list, int row) {
     HWND hwnd = handleOf(list);
     if (!hwnd) return;
     LVITEMW item{};
@@ -180,11 +180,11 @@ void Win32Toolkit::selectRow(const std::string& list, int row) {
     SendMessageW(hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
-void Win32Toolkit::ensureRowVisible(const std::string& list, int row) {
+void Win32Toolkit::ensureRowVisible(const ControlName& list, int row) {
     if (HWND hwnd = handleOf(list)) SendMessageW(hwnd, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
 }
 
-int Win32Toolkit::addListIcon(const std::string& list, const std::wstring& file, int index) {
+int Win32Toolkit::addListIcon(const ControlName& list, const std::wstring& file, int index) {
     ControlRecord* record = findControl(list);
     if (!record) return -1;
     const int size = GetSystemMetrics(SM_CXSMICON);
@@ -217,7 +217,7 @@ int Win32Toolkit::addListIcon(const std::string& list, const std::wstring& file,
     return ImageList_AddIcon(images, icon.get());  // the image list keeps its own copy
 }
 
-void Win32Toolkit::setRowIcon(const std::string& list, int row, int icon) {
+void Win32Toolkit::setRowIcon(const ControlName& list, int row, int icon) {
     HWND hwnd = handleOf(list);
     if (!hwnd) return;
     LVITEMW item{};
@@ -227,7 +227,7 @@ void Win32Toolkit::setRowIcon(const std::string& list, int row, int icon) {
     SendMessageW(hwnd, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
-int Win32Toolkit::rowIcon(const std::string& list, int row) {
+int Win32Toolkit::rowIcon(const ControlName& list, int row) {
     HWND hwnd = handleOf(list);
     if (!hwnd) return -1;
     LVITEMW item{};
@@ -237,7 +237,7 @@ int Win32Toolkit::rowIcon(const std::string& list, int row) {
     return item.iImage < 0 ? -1 : item.iImage;
 }
 
-void Win32Toolkit::setCellColours(const std::string& list, int row, int column, std::int32_t text,
+void Win32Toolkit::setCellColours(const ControlName& list, int row, int column, std::int32_t text,
                                   std::int32_t background) {
     ControlRecord* record = findControl(list);
     if (!record) return;
@@ -256,7 +256,7 @@ void Win32Toolkit::setCellColours(const std::string& list, int row, int column, 
     }
 }
 
-std::pair<std::int32_t, std::int32_t> Win32Toolkit::cellColours(const std::string& list, int row, int column) {
+std::pair<std::int32_t, std::int32_t> Win32Toolkit::cellColours(const ControlName& list, int row, int column) {
     ControlRecord* record = findControl(list);
     if (!record) return {kDefaultColour, kDefaultColour};
     std::lock_guard lock(namesMutex_);

@@ -4,7 +4,7 @@
 
 namespace halvora::win32 {
 
-void Win32Toolkit::createPopupMenu(const std::string& menu, const std::vector<MenuItemSpec>& items) {
+void Win32Toolkit::createPopupMenu(const ControlName& menu, const std::vector<MenuItemSpec>& items) {
     UniqueMenu created{CreatePopupMenu()};
     if (!created) return;
     for (const auto& item : items) {
@@ -26,33 +26,33 @@ HMENU menuHandle(std::mutex& mutex, std::map<std::string, UniqueMenu>& menus, co
 
 }  // namespace
 
-void Win32Toolkit::setMenuItemChecked(const std::string& menu, int id, bool checked) {
+void Win32Toolkit::setMenuItemChecked(const ControlName& menu, int id, bool checked) {
     if (HMENU m = menuHandle(namesMutex_, menus_, menu)) {
         CheckMenuItem(m, static_cast<UINT>(id), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
     }
 }
 
-bool Win32Toolkit::isMenuItemChecked(const std::string& menu, int id) {
+bool Win32Toolkit::isMenuItemChecked(const ControlName& menu, int id) {
     HMENU m = menuHandle(namesMutex_, menus_, menu);
     if (!m) return false;
     UINT state = GetMenuState(m, static_cast<UINT>(id), MF_BYCOMMAND);
     return state != static_cast<UINT>(-1) && (state & MF_CHECKED);
 }
 
-void Win32Toolkit::setMenuItemEnabled(const std::string& menu, int id, bool enabled) {
+void Win32Toolkit::setMenuItemEnabled(const ControlName& menu, int id, bool enabled) {
     if (HMENU m = menuHandle(namesMutex_, menus_, menu)) {
         EnableMenuItem(m, static_cast<UINT>(id), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
     }
 }
 
-bool Win32Toolkit::isMenuItemEnabled(const std::string& menu, int id) {
+bool Win32Toolkit::isMenuItemEnabled(const ControlName& menu, int id) {
     HMENU m = menuHandle(namesMutex_, menus_, menu);
     if (!m) return false;
     UINT state = GetMenuState(m, static_cast<UINT>(id), MF_BYCOMMAND);
     return state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
 }
 
-void Win32Toolkit::showPopupMenu(const std::string& menu, const std::string& window) {
+void Win32Toolkit::showPopupMenu(const ControlName& menu, const ControlName& window) {
     HMENU m = menuHandle(namesMutex_, menus_, menu);
     HWND hwnd = handleOf(window);
     if (!m || !hwnd) return;
@@ -77,7 +77,7 @@ void Win32Toolkit::showPopupMenu(const std::string& menu, const std::string& win
     });
 }
 
-void Win32Toolkit::addTooltip(const std::string& control, const std::wstring& title, const std::wstring& text,
+void Win32Toolkit::addTooltip(const ControlName& control, const std::wstring& title, const std::wstring& text,
                               int icon, bool programFont) {
     ControlRecord* record = findControl(control);
     if (!record) return;

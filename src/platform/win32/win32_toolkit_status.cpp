@@ -10,7 +10,7 @@ namespace {
 constexpr int kProgressField = 1;
 }
 
-void Win32Toolkit::setStatusFields(const std::string& bar, const std::vector<int>& widths) {
+void Win32Toolkit::setStatusFields(const ControlName& bar, const std::vector<int>& widths) {
     ControlRecord* record = findControl(bar);
     if (!record || widths.empty()) return;
     {
@@ -54,11 +54,11 @@ void Win32Toolkit::layoutStatusBars(const std::string& window) {
     }
 }
 
-void Win32Toolkit::setStatusText(const std::string& bar, int field, const std::wstring& text) {
+void Win32Toolkit::setStatusText(const ControlName& bar, int field, const std::wstring& text) {
     if (HWND hwnd = handleOf(bar)) SendMessageW(hwnd, SB_SETTEXTW, static_cast<WPARAM>(field), reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-std::wstring Win32Toolkit::statusText(const std::string& bar, int field) {
+std::wstring Win32Toolkit::statusText(const ControlName& bar, int field) {
     HWND hwnd = handleOf(bar);
     if (!hwnd) return {};
     const int length = LOWORD(SendMessageW(hwnd, SB_GETTEXTLENGTHW, static_cast<WPARAM>(field), 0));
@@ -68,12 +68,12 @@ std::wstring Win32Toolkit::statusText(const std::string& bar, int field) {
     return text;
 }
 
-void Win32Toolkit::setProgress(const std::string& bar, int percent) {
+void Win32Toolkit::setProgress(const ControlName& bar, int percent) {
     ControlRecord* record = findControl(bar);
     if (record && record->partner) SendMessageW(record->partner, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
 }
 
-int Win32Toolkit::progress(const std::string& bar) {
+int Win32Toolkit::progress(const ControlName& bar) {
     ControlRecord* record = findControl(bar);
     return record && record->partner ? static_cast<int>(SendMessageW(record->partner, PBM_GETPOS, 0, 0)) : 0;
 }

@@ -10,7 +10,7 @@ namespace {
 constexpr CLSID kTaskbarListClass = {0x56FDF344, 0xFD6D, 0x11D0, {0x95, 0x8A, 0x00, 0x60, 0x97, 0xC9, 0xA0, 0x90}};
 }  // namespace
 
-bool Win32Toolkit::createTaskbarProgress(const std::string& window) {
+bool Win32Toolkit::createTaskbarProgress(const ControlName& window) {
     HWND hwnd = handleOf(window);
     if (!hwnd) return false;
     bool created = false;

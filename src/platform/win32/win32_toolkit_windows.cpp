@@ -103,8 +103,8 @@ void Win32Toolkit::runOnUiThread(const std::function<void()>& work) {
     SendMessageW(serviceWindow_.get(), kRunMessage, 0, reinterpret_cast<LPARAM>(&work));
 }
 
-std::uint32_t Win32Toolkit::createWindow(const std::string& name, const std::wstring& title,
-                                         Size client, const std::string& owner, unsigned flags) {
+std::uint32_t Win32Toolkit::createWindow(const ControlName& name, const std::wstring& title,
+                                         Size client, const ControlName& owner, unsigned flags) {
     std::uint32_t result = ERROR_INVALID_PARAMETER;
     runOnUiThread([&] { result = createWindowOnUiThread(name, title, client, owner, flags); });
     return result;
@@ -153,7 +153,7 @@ std::uint32_t Win32Toolkit::createWindowOnUiThread(const std::string& name,
     return 0;
 }
 
-void Win32Toolkit::destroyWindow(const std::string& name) {
+void Win32Toolkit::destroyWindow(const ControlName& name) {
     runOnUiThread([&] { destroyWindowOnUiThread(name); });
 }
 
@@ -188,7 +188,7 @@ void Win32Toolkit::destroyWindowOnUiThread(const std::string& name) {
     DestroyWindow(window->hwnd);
 }
 
-void Win32Toolkit::setClientSize(const std::string& window, Size client) {
+void Win32Toolkit::setClientSize(const ControlName& window, Size client) {
     WindowRecord* record = findWindow(window);
     if (!record) return;
     HWND hwnd = record->hwnd;
@@ -199,7 +199,7 @@ void Win32Toolkit::setClientSize(const std::string& window, Size client) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Win32Toolkit::centreWindow(const std::string& window) {
+void Win32Toolkit::centreWindow(const ControlName& window) {
     WindowRecord* record = findWindow(window);
     if (!record) return;
     WindowRecord* owner = record->owner.empty() ? nullptr : findWindow(record->owner);
@@ -222,16 +222,16 @@ void Win32Toolkit::centreWindowOn(HWND hwnd, HWND owner) {
     SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-bool Win32Toolkit::isMinimised(const std::string& window) {
+bool Win32Toolkit::isMinimised(const ControlName& window) {
     HWND hwnd = handleOf(window);
     return hwnd && IsIconic(hwnd);
 }
 
-void Win32Toolkit::restoreWindow(const std::string& window) {
+void Win32Toolkit::restoreWindow(const ControlName& window) {
     if (HWND hwnd = handleOf(window)) ShowWindow(hwnd, SW_RESTORE);
 }
 
-void Win32Toolkit::acceptDroppedFiles(const std::string& window) {
+void Win32Toolkit::acceptDroppedFiles(const ControlName& window) {
     HWND hwnd = handleOf(window);
     if (!hwnd) return;
     runOnUiThread([&] {
@@ -244,7 +244,7 @@ void Win32Toolkit::acceptDroppedFiles(const std::string& window) {
     });
 }
 
-void Win32Toolkit::acceptCopyData(const std::string& window) {
+void Win32Toolkit::acceptCopyData(const ControlName& window) {
     std::lock_guard lock(namesMutex_);
     if (auto it = windows_.find(window); it != windows_.end()) it->second->acceptsCopyData = true;
 }

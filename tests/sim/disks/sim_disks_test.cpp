@@ -17,6 +17,7 @@
 #include "platform/sim/toolkit/scripted_user.hpp"
 #include "platform/sim/toolkit/sim_toolkit.hpp"
 #include "temp_folder.hpp"
+#include "ui/control_names.hpp"
 
 namespace halvora::sim {
 namespace {
@@ -424,15 +425,15 @@ TEST_F(SimDisksTest, DriveTypesVolumeInformationAndFreeSpaceFallingAsFilesAreWri
 TEST_F(SimDisksTest, FormatDialogEmptiesTheVolumeOrIsCancelled) {
     SimToolkit toolkit(machine_);
     ScriptedUser user(toolkit);
-    ASSERT_EQ(toolkit.createWindow("MainWindow", L"Halvora", {100, 100}, "", 0), 0u);
+    ASSERT_EQ(toolkit.createWindow(controls::MainWindow, L"Halvora", {100, 100}, ControlName(), 0), 0u);
     std::ofstream(root_ / "usb/old.txt") << "old";
 
     user.answerNextFormat(false);
-    EXPECT_EQ(toolkit.formatDrive("MainWindow", 20, 0xFFFF, 0), 0xFFFFFFFEu);
+    EXPECT_EQ(toolkit.formatDrive(controls::MainWindow, 20, 0xFFFF, 0), 0xFFFFFFFEu);
     EXPECT_TRUE(fs::exists(root_ / "usb/old.txt"));
 
     user.answerNextFormat(true, L"NTFS", L"Fresh");
-    EXPECT_EQ(toolkit.formatDrive("MainWindow", 20, 0xFFFF, 0), 0u);
+    EXPECT_EQ(toolkit.formatDrive(controls::MainWindow, 20, 0xFFFF, 0), 0u);
     EXPECT_FALSE(fs::exists(root_ / "usb/old.txt"));
     EXPECT_TRUE(fs::exists(root_ / "usb"));
     VolumeInformation info;
@@ -441,10 +442,10 @@ TEST_F(SimDisksTest, FormatDialogEmptiesTheVolumeOrIsCancelled) {
     EXPECT_EQ(info.label, L"Fresh");
 
     EXPECT_TRUE(toolkit.faults().empty());
-    EXPECT_EQ(toolkit.formatDrive("MainWindow", 20, 0xFFFF, 0), 0xFFFFFFFEu);  // no answer given
+    EXPECT_EQ(toolkit.formatDrive(controls::MainWindow, 20, 0xFFFF, 0), 0xFFFFFFFEu);  // no answer given
     EXPECT_EQ(toolkit.faults().size(), 1u);
     user.answerNextFormat(true);
-    EXPECT_EQ(toolkit.formatDrive("MainWindow", 25, 0xFFFF, 0), 0xFFFFFFFDu);  // Z: is no partition
+    EXPECT_EQ(toolkit.formatDrive(controls::MainWindow, 25, 0xFFFF, 0), 0xFFFFFFFDu);  // Z: is no partition
 
     const auto calls = machine_->calls();
     ASSERT_FALSE(calls.empty());

@@ -23,8 +23,8 @@ TEST(RunnerReport, StateShowsControlsListsMenuCombosAndStatusWithoutTouchingWhat
     std::vector<std::wstring> row(12, L"");
     row[0] = L"2";
     row[6] = L"Windows 10 Pro";
-    run.ui().addRow("ImageList", std::vector<std::wstring>(12, L"x"));
-    run.ui().addRow("ImageList", row);
+    run.ui().addRow(controls::ImageList, std::vector<std::wstring>(12, L"x"));
+    run.ui().addRow(controls::ImageList, row);
     ASSERT_TRUE(run.user().clickRow("ImageList", 1));
     ASSERT_TRUE(run.user().click("KeepBootEntriesCheck"));
 
@@ -39,7 +39,7 @@ TEST(RunnerReport, StateShowsControlsListsMenuCombosAndStatusWithoutTouchingWhat
     EXPECT_EQ(state["controls"]["TargetDoneButton"]["shown"], false);
     const json& list = state["lists"]["ImageList"];
     EXPECT_EQ(list["columns"].size(), 12u);
-    EXPECT_EQ(list["columns"][0], toUtf8(run.ui().columnTitle("ImageList", 0)));
+    EXPECT_EQ(list["columns"][0], toUtf8(run.ui().columnTitle(controls::ImageList, 0)));
     ASSERT_EQ(list["rows"].size(), 2u);
     EXPECT_EQ(list["rows"][1][6], "Windows 10 Pro");
     EXPECT_EQ(list["selected"], 1);
@@ -49,7 +49,7 @@ TEST(RunnerReport, StateShowsControlsListsMenuCombosAndStatusWithoutTouchingWhat
     EXPECT_EQ(state["combos"]["AfterInstallCombo"]["selected"], 1);  // /after:Reboot
     EXPECT_EQ(state["combos"]["AfterInstallCombo"]["items"][1], "다시 부팅");
     ASSERT_EQ(state["status"].size(), 4u);
-    EXPECT_EQ(state["status"][3], toUtf8(run.ui().statusText("StatusBar", 3)));
+    EXPECT_EQ(state["status"][3], toUtf8(run.ui().statusText(controls::StatusBar, 3)));
     EXPECT_EQ(state["progress"], 0);
     // Reading the screen is no misuse by the program.
     EXPECT_TRUE(run.ui().faults().empty()) << run.ui().faults().front();
@@ -60,8 +60,8 @@ TEST(RunnerReport, StateShowsControlsListsMenuCombosAndStatusWithoutTouchingWhat
 class RunnerReportBox : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(toolkit_.createWindow("MainWindow", L"Halvora", {770, 510}, "", kWindowMinimiseBox), 0u);
-        toolkit_.setVisible("MainWindow", true);
+        ASSERT_EQ(toolkit_.createWindow(controls::MainWindow, L"Halvora", {770, 510}, ControlName(), kWindowMinimiseBox), 0u);
+        toolkit_.setVisible(controls::MainWindow, true);
         toolkit_.setScreenObserver([this](const sim::SimScreenChange& change) {
             if (change.kind == sim::SimScreenChange::Kind::WindowClosing && change.name == "MessageBox") {
                 recorded_ = sim::messageBoxResult(toolkit_);
@@ -71,7 +71,7 @@ protected:
     void TearDown() override { closeLeftOverBox(toolkit_, result_); }
     void open(int buttons, int defaultResult, int countdown) {
         result_ = std::async(std::launch::async, [=, this] {
-            return showMessageBox(program_, {.owner = "MainWindow",
+            return showMessageBox(program_, {.owner = controls::MainWindow,
                                              .title = L"주 의",
                                              .text = L"계속 할까요?",
                                              .buttons = buttons,

@@ -16,8 +16,12 @@
 #include "platform/sim/toolkit/scripted_user.hpp"
 #include "platform/sim/toolkit/sim_toolkit.hpp"
 #include "toolkit_fixtures.hpp"
+#include "control_literal.hpp"
+#include "ui/control_names.hpp"
 
 namespace halvora::sim {
+
+using namespace halvora::testing_names;
 namespace {
 
 using namespace std::chrono_literals;
@@ -26,9 +30,9 @@ using toolkit_tests::InterfaceThread;
 
 TEST(SimClock, TimersFireInTimeOrderAndEachIsHandledBeforeTheNext) {
     SimToolkit ui(emptyMachine());
-    ui.createWindow("Main", L"Main", {1, 1}, "", 0);
-    ui.setTimer("Main", 1, 300);
-    ui.setTimer("Main", 2, 500);
+    ui.createWindow("Main"_c, L"Main", {1, 1}, ""_c, 0);
+    ui.setTimer("Main"_c, 1, 300);
+    ui.setTimer("Main"_c, 2, 500);
     std::atomic<std::uint64_t> slowWork{0};
     InterfaceThread loop(ui, [&](const Event&) {
         std::this_thread::sleep_for(5ms);  // a handler that takes real time must still be waited for
@@ -40,7 +44,7 @@ TEST(SimClock, TimersFireInTimeOrderAndEachIsHandledBeforeTheNext) {
     std::vector<std::pair<int, std::uint64_t>> fired;
     for (const auto& [e, at] : loop.seen()) {
         EXPECT_EQ(e.kind, EventKind::Timer);
-        EXPECT_EQ(e.window, "Main");
+        EXPECT_EQ(e.window, "Main"_c);
         fired.emplace_back(e.code, at);
     }
     EXPECT_EQ(fired, (std::vector<std::pair<int, std::uint64_t>>{{1, 300}, {2, 500}, {1, 600}, {1, 900}, {2, 1000}}));
@@ -49,14 +53,14 @@ TEST(SimClock, TimersFireInTimeOrderAndEachIsHandledBeforeTheNext) {
 
 TEST(SimClock, AKilledTimerStopsAndTooShortIntervalsAreRaised) {
     SimToolkit ui(emptyMachine());
-    ui.createWindow("Main", L"Main", {1, 1}, "", 0);
-    ui.setTimer("Main", 7, 1000);
-    ui.setTimer("Main", 8, 1);
+    ui.createWindow("Main"_c, L"Main", {1, 1}, ""_c, 0);
+    ui.setTimer("Main"_c, 7, 1000);
+    ui.setTimer("Main"_c, 8, 1);
     EXPECT_EQ(ui.timerInterval("Main", 8), 10);
-    ui.killTimer("Main", 8);
+    ui.killTimer("Main"_c, 8);
     int countdown = 3;
     InterfaceThread loop(ui, [&](const Event& e) {
-        if (e.kind == EventKind::Timer && --countdown == 0) ui.killTimer("Main", e.code);
+        if (e.kind == EventKind::Timer && --countdown == 0) ui.killTimer("Main"_c, e.code);
     });
     ScriptedUser user(ui);
     ASSERT_TRUE(user.advance(5000)) << user.lastError();
@@ -67,8 +71,8 @@ TEST(SimClock, AKilledTimerStopsAndTooShortIntervalsAreRaised) {
 
 TEST(SimClock, AdvanceFailsWhenNoInterfaceThreadHandlesTheTimers) {
     SimToolkit ui(emptyMachine());
-    ui.createWindow("Main", L"Main", {1, 1}, "", 0);
-    ui.setTimer("Main", 1, 100);
+    ui.createWindow("Main"_c, L"Main", {1, 1}, ""_c, 0);
+    ui.setTimer("Main"_c, 1, 100);
     ScriptedUser user(ui);
     user.setWaitTimeout(50ms);
     EXPECT_FALSE(user.advance(1000));
@@ -95,15 +99,15 @@ TEST(SimIdle, AThreadThatStopsWaitingForEventsCountsAsIdleOnceItHasEnded) {
 TEST(SimSentCalls, AWorkersWriteWaitsForTheHandlerInProgressToReturn) {
     auto machine = emptyMachine();
     SimToolkit ui(machine);
-    ui.createWindow("Main", L"Main", {1, 1}, "", 0);
-    ui.createControl({"Bar", ControlKind::StatusBar, "Main", L"", {}});
+    ui.createWindow("Main"_c, L"Main", {1, 1}, ""_c, 0);
+    ui.createControl({"Bar"_c, ControlKind::StatusBar, "Main"_c, L"", {}});
     std::atomic<bool> handlerStarted{false};
     InterfaceThread loop(ui, [&](const Event& e) {
         if (e.kind != EventKind::Custom) return;
-        ui.setStatusText("Bar", 0, L"handler");
+        ui.setStatusText("Bar"_c, 0, L"handler");
         handlerStarted = true;
         std::this_thread::sleep_for(100ms);
-        ui.setStatusText("Bar", 0, L"handler done");
+        ui.setStatusText("Bar"_c, 0, L"handler done");
     });
     SimSystem system(machine, {});
     std::uint32_t error = 0;
@@ -113,44 +117,44 @@ TEST(SimSentCalls, AWorkersWriteWaitsForTheHandlerInProgressToReturn) {
             e.kind = EventKind::Custom;
             ui.postEvent(e);
             while (!handlerStarted) std::this_thread::sleep_for(1ms);
-            ui.setStatusText("Bar", 0, L"worker");
+            ui.setStatusText("Bar"_c, 0, L"worker");
         },
         error);
     ASSERT_TRUE(worker);
     worker->join();
     ASSERT_TRUE(ui.waitIdle(kDefaultWait));
-    EXPECT_EQ(ui.statusText("Bar", 0), L"worker") << "the worker's text came in the middle of the handler";
+    EXPECT_EQ(ui.statusText("Bar"_c, 0), L"worker") << "the worker's text came in the middle of the handler";
 
     // Threads that are not the program's workers (the test, the scripted user) read at once.
-    std::thread reader([&] { EXPECT_EQ(ui.statusText("Bar", 0), L"worker"); });
+    std::thread reader([&] { EXPECT_EQ(ui.statusText("Bar"_c, 0), L"worker"); });
     reader.join();
 }
 
 TEST(SimSentCalls, AWorkerDoesNotWaitForAnInterfaceThreadThatHasEnded) {
     auto machine = emptyMachine();
     SimToolkit ui(machine);
-    ui.createWindow("Main", L"Main", {1, 1}, "", 0);
+    ui.createWindow("Main"_c, L"Main", {1, 1}, ""_c, 0);
     { InterfaceThread loop(ui); }
     SimSystem system(machine, {});
     std::uint32_t error = 0;
-    auto worker = system.startThread([&] { ui.setText("Main", L"late"); }, error);
+    auto worker = system.startThread([&] { ui.setText("Main"_c, L"late"); }, error);
     ASSERT_TRUE(worker);
     worker->join();
-    EXPECT_EQ(ui.text("Main"), L"late");
+    EXPECT_EQ(ui.text("Main"_c), L"late");
 }
 
 class SimCopyData : public ::testing::Test {
 protected:
     void SetUp() override {
         m->setCopyDataTimeout(2s);
-        ASSERT_EQ(first.createWindow("MainWindow", L"Halvora", {1, 1}, "", 0), 0u);
-        first.acceptCopyData("MainWindow");
+        ASSERT_EQ(first.createWindow(controls::MainWindow, L"Halvora", {1, 1}, ""_c, 0), 0u);
+        first.acceptCopyData(controls::MainWindow);
     }
     // The copies that reached the main loop as events, in order.
     static std::vector<std::string> received(InterfaceThread& loop) {
         std::vector<std::string> copies;
         for (const auto& [e, at] : loop.seen()) {
-            if (e.kind == EventKind::CopyData && e.window == "MainWindow") copies.emplace_back(e.data.begin(), e.data.end());
+            if (e.kind == EventKind::CopyData && e.window == controls::MainWindow) copies.emplace_back(e.data.begin(), e.data.end());
         }
         return copies;
     }
@@ -198,7 +202,7 @@ TEST_F(SimCopyData, ASendNobodyTakesUpGivesUpAndIsNeverDeliveredLater) {
 }
 
 TEST_F(SimCopyData, AWindowWithoutHandlerOrAnEndedRunAnswersZeroAtOnce) {
-    first.createWindow("Plain", L"Plain", {1, 1}, "", 0);
+    first.createWindow("Plain"_c, L"Plain", {1, 1}, ""_c, 0);
     {
         InterfaceThread loop(first);
         EXPECT_EQ(m->sendCopyData(m->findWindow(L"Plain"), "x", 1), 0);

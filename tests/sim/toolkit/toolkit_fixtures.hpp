@@ -17,8 +17,11 @@
 
 #include "platform/sim/machine/sim_machine.hpp"
 #include "platform/sim/toolkit/sim_toolkit.hpp"
+#include "control_literal.hpp"
 
 namespace halvora::sim::toolkit_tests {
+
+using namespace halvora::testing_names;
 
 inline std::shared_ptr<SimMachine> emptyMachine() {
     std::string error;
@@ -68,15 +71,15 @@ private:
 class SimToolkitTree : public ::testing::Test {
 protected:
     void SetUp() override {
-        ui.createWindow("Main", L"Main", {770, 510}, "", 0);
-        ui.createControl({"Panel", ControlKind::Panel, "Main", L"", {0, 0, 100, 100}});
-        ui.createControl({"Button", ControlKind::Button, "Panel", L"Go", {1, 2, 3, 4}});
-        ui.createControl({"List", ControlKind::List, "Main", L"", {}});
-        ui.createControl({"Combo", ControlKind::Combo, "Main", L"", {}});
-        ui.createControl({"Spin", ControlKind::Spin, "Panel", L"2", {}, kReadOnly});
-        ui.createControl({"Check", ControlKind::Check, "Panel", L"c", {}});
-        ui.createControl({"Label", ControlKind::Label, "Panel", L"l", {}});
-        ui.createControl({"Bar", ControlKind::StatusBar, "Main", L"", {}});
+        ui.createWindow("Main"_c, L"Main", {770, 510}, ""_c, 0);
+        ui.createControl({"Panel"_c, ControlKind::Panel, "Main"_c, L"", {0, 0, 100, 100}});
+        ui.createControl({"Button"_c, ControlKind::Button, "Panel"_c, L"Go", {1, 2, 3, 4}});
+        ui.createControl({"List"_c, ControlKind::List, "Main"_c, L"", {}});
+        ui.createControl({"Combo"_c, ControlKind::Combo, "Main"_c, L"", {}});
+        ui.createControl({"Spin"_c, ControlKind::Spin, "Panel"_c, L"2", {}, kReadOnly});
+        ui.createControl({"Check"_c, ControlKind::Check, "Panel"_c, L"c", {}});
+        ui.createControl({"Label"_c, ControlKind::Label, "Panel"_c, L"l", {}});
+        ui.createControl({"Bar"_c, ControlKind::StatusBar, "Main"_c, L"", {}});
     }
     SimToolkit ui{emptyMachine()};
 };

@@ -66,7 +66,7 @@ SimRunner::~SimRunner() {
         program_.state.ApplyWorkerAlive = false;
         program_.state.BootWorkerAlive = false;
         program_.state.SearchWorkerAlive = false;
-        for (const std::string& window : {kMessageBoxWindow, kMainWindow}) {
+        for (const std::string& window : {controls::MessageBox, controls::MainWindow}) {
             Event close;
             close.kind = EventKind::Close;
             close.window = window;
@@ -89,14 +89,14 @@ void SimRunner::traceLine(const std::string& line) {
 
 void SimRunner::onScreenChange(const SimScreenChange& change) {
     using Kind = SimScreenChange::Kind;
-    if (change.kind == Kind::WindowShown && change.name == kMessageBoxWindow) {
+    if (change.kind == Kind::WindowShown && change.name == controls::MessageBox) {
         MessageBoxRecord box = readMessageBox(toolkit_);
         box.countdown = 0;  // its countdown starts after it is shown; noteOpenBox reads it
         std::lock_guard lock(mutex_);
         report_.messageBoxes.push_back(std::move(box));
         boxOpen_ = true;
         boxNoted_ = false;
-    } else if (change.kind == Kind::WindowClosing && change.name == kMessageBoxWindow) {
+    } else if (change.kind == Kind::WindowClosing && change.name == controls::MessageBox) {
         const MessageBoxRecord now = readMessageBox(toolkit_);
         std::optional<int> answer;
         std::string traced;
@@ -114,11 +114,11 @@ void SimRunner::onScreenChange(const SimScreenChange& change) {
                      (answer ? messageBoxAnswerName(*answer) + " (" + std::to_string(*answer) + ")" : "?") + "\n";
         }
         traceLine(traced);
-    } else if (change.kind == Kind::WindowClosing && change.name == kMainWindow) {
+    } else if (change.kind == Kind::WindowClosing && change.name == controls::MainWindow) {
         json state = captureState(toolkit_);
         std::lock_guard lock(mutex_);
         mainWindowLastState_ = std::move(state);
-    } else if (change.kind == Kind::StatusText && change.name == kStatusBar &&
+    } else if (change.kind == Kind::StatusText && change.name == controls::StatusBar &&
                (change.field == 0 || change.field == 3)) {
         traceLine("[status " + std::to_string(change.field) + "] " + toUtf8(change.text) + "\n");
     }
@@ -131,7 +131,7 @@ void SimRunner::noteOpenBox() {
         std::lock_guard lock(mutex_);
         if (!boxOpen_ || boxNoted_) return;
     }
-    if (!toolkit_.isWindow(kMessageBoxWindow) || !toolkit_.isIdle()) return;
+    if (!toolkit_.isWindow(controls::MessageBox) || !toolkit_.isIdle()) return;
     const MessageBoxRecord now = readMessageBox(toolkit_);
     std::lock_guard lock(mutex_);
     if (!boxOpen_ || report_.messageBoxes.empty()) return;
@@ -178,17 +178,17 @@ bool SimRunner::startAndWaitForWindow(std::string& why) {
         ended_.notify_all();
     });
     return waitFor(
-        [this] { return toolkit_.isWindow(kMainWindow) && toolkit_.isVisible(kMainWindow) && toolkit_.isIdle(); },
+        [this] { return toolkit_.isWindow(controls::MainWindow) && toolkit_.isVisible(controls::MainWindow) && toolkit_.isIdle(); },
         "the main window", why);
 }
 
 bool SimRunner::answerBox(const std::string& caption, std::string& why) {
-    if (!waitFor([this] { return toolkit_.isWindow(kMessageBoxWindow) && toolkit_.isVisible(kMessageBoxWindow) && toolkit_.isIdle(); },
+    if (!waitFor([this] { return toolkit_.isWindow(controls::MessageBox) && toolkit_.isVisible(controls::MessageBox) && toolkit_.isIdle(); },
                  "a message box", why)) {
         return false;
     }
     noteOpenBox();
-    const std::string button = kMessageBoxWindow + caption;
+    const std::string button = controls::MessageBox + caption;
     if (!toolkit_.exists(button)) {
         const MessageBoxRecord box = readMessageBox(toolkit_);
         std::string captions;
@@ -233,7 +233,7 @@ bool SimRunner::runStep(const ScriptStep& step, std::string& why) {
     }
     // A main window that has gone means the program is on its way out: let it get there, so
     // that the step fails for the right reason.
-    if (!toolkit_.isWindow(kMainWindow)) waitForEnd(options_.waitLimit);
+    if (!toolkit_.isWindow(controls::MainWindow)) waitForEnd(options_.waitLimit);
     if (programEnded()) {
         why = "the program has already ended (exit code " + std::to_string(*waitForEnd({})) + ")";
         return false;
@@ -249,13 +249,13 @@ bool SimRunner::runStep(const ScriptStep& step, std::string& why) {
             [&](const DoubleClickRowStep& s) { return done(user_.doubleClickRow(s.list, s.row)); },
             [&](const MenuStep& s) {
                 if (!user_.click(kOptionsButton)) return done(false);
-                if (toolkit_.menuOpenFor(kOptionsMenu).empty()) {
+                if (toolkit_.menuOpenFor(controls::OptionsMenu).empty()) {
                     why = "the options menu did not open";
                     return false;
                 }
-                return done(user_.chooseMenuItem(kOptionsMenu, s.item));
+                return done(user_.chooseMenuItem(controls::OptionsMenu, s.item));
             },
-            [&](const DropStep& s) { return done(user_.dropFiles(kMainWindow, s.paths)); },
+            [&](const DropStep& s) { return done(user_.dropFiles(controls::MainWindow, s.paths)); },
             [&](const DialogStep& s) {
                 user_.answerNextDialog(s.path);
                 return true;
@@ -272,12 +272,12 @@ bool SimRunner::runStep(const ScriptStep& step, std::string& why) {
             [&](const WaitStatusStep& s) {
                 return waitFor(
                     [&] {
-                        return toolkit_.exists(kStatusBar) &&
-                               toolkit_.statusText(kStatusBar, 3).find(s.text) != std::wstring::npos;
+                        return toolkit_.exists(controls::StatusBar) &&
+                               toolkit_.statusText(controls::StatusBar, 3).find(s.text) != std::wstring::npos;
                     },
                     "the status \"" + toUtf8(s.text) + "\"", why);
             },
-            [&](const CloseStep&) { return done(user_.requestClose(kMainWindow)); },
+            [&](const CloseStep&) { return done(user_.requestClose(controls::MainWindow)); },
             [&](const KeyStep& s) { return done(user_.pressKey(s.key, s.shift)); },
             [&](const SpinStep& s) { return done(user_.setSpin(s.control, s.value)); },
             [&](const TypeStep& s) { return done(user_.typeText(s.control, s.text)); },
@@ -299,7 +299,7 @@ bool SimRunner::runStep(const ScriptStep& step, std::string& why) {
 }
 
 void SimRunner::closeAfterScript() {
-    if (user_.requestClose(kMainWindow)) {
+    if (user_.requestClose(controls::MainWindow)) {
         if (const auto code = waitForEnd(options_.waitLimit)) {
             report_.ending = "closedAfterScript";
             report_.exitCodeAfterClose = *code;
@@ -315,7 +315,7 @@ void SimRunner::closeAfterScript() {
         std::lock_guard lock(mutex_);
         closingBox_ = boxOpen_;
     }
-    for (const std::string& window : {kMessageBoxWindow, kMainWindow}) {
+    for (const std::string& window : {controls::MessageBox, controls::MainWindow}) {
         if (!toolkit_.isWindow(window)) continue;
         Event close;
         close.kind = EventKind::Close;
@@ -352,7 +352,7 @@ RunOutcome SimRunner::run(const std::vector<ScriptStep>& steps) {
     }
 
     // A program whose main window has gone is on its way out; let it finish.
-    if (started && !programEnded() && !toolkit_.isWindow(kMainWindow)) {
+    if (started && !programEnded() && !toolkit_.isWindow(controls::MainWindow)) {
         waitForEnd(options_.waitLimit);
     }
     RunOutcome outcome = failed ? RunOutcome::StepFailed : RunOutcome::ProgramEnded;

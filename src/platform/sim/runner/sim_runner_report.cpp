@@ -104,7 +104,7 @@ json optionalNumber(const std::optional<int>& value) { return value ? json(*valu
 }  // namespace
 
 json captureState(SimToolkit& ui) {
-    json state = {{"title", ui.isWindow(kMainWindow) ? toUtf8(ui.text(kMainWindow)) : ""},
+    json state = {{"title", ui.isWindow(controls::MainWindow) ? toUtf8(ui.text(controls::MainWindow)) : ""},
                   {"windows", json::array()},
                   {"controls", json::object()},
                   {"lists", json::object()},
@@ -119,14 +119,14 @@ json captureState(SimToolkit& ui) {
                                     {"enabled", ui.isEnabled(window)}});
         for (const auto& child : ui.childrenOf(window)) addControl(ui, child, state);
     }
-    if (ui.kindOf(kStatusBar) == ControlKind::StatusBar) {
-        const std::size_t fields = std::max<std::size_t>(ui.statusFields(kStatusBar).size(), 1);
+    if (ui.kindOf(controls::StatusBar) == ControlKind::StatusBar) {
+        const std::size_t fields = std::max<std::size_t>(ui.statusFields(controls::StatusBar).size(), 1);
         for (std::size_t f = 0; f < fields; ++f) {
-            state["status"].push_back(toUtf8(ui.statusText(kStatusBar, static_cast<int>(f))));
+            state["status"].push_back(toUtf8(ui.statusText(controls::StatusBar, static_cast<int>(f))));
         }
-        state["progress"] = ui.progress(kStatusBar);
+        state["progress"] = ui.progress(controls::StatusBar);
     }
-    for (const auto& item : ui.menuItems(kOptionsMenu)) {
+    for (const auto& item : ui.menuItems(controls::OptionsMenu)) {
         if (item.id == 0) continue;  // a separator
         state["menu"][std::to_string(item.id)] = {
             {"text", toUtf8(item.text)}, {"checked", item.checked}, {"enabled", item.enabled}};
@@ -136,18 +136,18 @@ json captureState(SimToolkit& ui) {
 
 MessageBoxRecord readMessageBox(SimToolkit& ui) {
     MessageBoxRecord box;
-    if (!ui.isWindow(kMessageBoxWindow)) return box;
-    box.title = ui.text(kMessageBoxWindow);
-    if (ui.exists("MessageBoxText")) box.text = ui.text("MessageBoxText");
-    if (ui.exists("MessageBoxStrip")) {
-        for (const auto& button : ui.childrenOf("MessageBoxStrip")) {
+    if (!ui.isWindow(controls::MessageBox)) return box;
+    box.title = ui.text(controls::MessageBox);
+    if (ui.exists(controls::MessageBoxText)) box.text = ui.text(controls::MessageBoxText);
+    if (ui.exists(controls::MessageBoxStrip)) {
+        for (const auto& button : ui.childrenOf(controls::MessageBoxStrip)) {
             int seconds = 0;
             box.buttons.push_back(withoutCountdown(ui.text(button), &seconds));
             if (seconds > 0) box.countdown = seconds;
         }
     }
-    if (ui.exists("MessageBoxIcon")) {
-        if (const auto icon = ui.iconOf("MessageBoxIcon")) box.icon = icon->index;
+    if (ui.exists(controls::MessageBoxIcon)) {
+        if (const auto icon = ui.iconOf(controls::MessageBoxIcon)) box.icon = icon->index;
     }
     return box;
 }
@@ -171,7 +171,7 @@ std::string messageBoxAnswerName(int result) {
 }
 
 std::optional<int> messageBoxResult(SimToolkit& ui) {
-    const std::string focus = ui.focused(kMessageBoxWindow);
+    const std::string focus = ui.focused(controls::MessageBox);
     if (focus.empty() || !ui.exists(focus)) return std::nullopt;
     return messageBoxResultOf(toUtf8(withoutCountdown(ui.text(focus), nullptr)));
 }

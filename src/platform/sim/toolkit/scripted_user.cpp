@@ -200,7 +200,7 @@ bool ScriptedUser::requestClose(const std::string& window) {
 bool ScriptedUser::postCustom(int code, std::uint64_t wparam, std::int64_t lparam) {
     Event event;
     event.kind = EventKind::Custom;
-    event.window = "MainWindow";
+    event.window = std::string("MainWindow");  // a worker of the program posts to its main window
     event.code = code;
     event.wparam = wparam;
     event.lparam = lparam;

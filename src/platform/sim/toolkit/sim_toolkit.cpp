@@ -104,8 +104,8 @@ void SimToolkit::eraseTree(const std::string& name) {
 
 // --- windows --------------------------------------------------------------------------------
 
-std::uint32_t SimToolkit::createWindow(const std::string& name, const std::wstring& title,
-                                       Size client, const std::string& owner, unsigned flags) {
+std::uint32_t SimToolkit::createWindow(const ControlName& name, const std::wstring& title,
+                                       Size client, const ControlName& owner, unsigned flags) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     const auto failing = failingWindows_.find(name);
@@ -136,7 +136,7 @@ std::uint32_t SimToolkit::createWindow(const std::string& name, const std::wstri
     return 0;
 }
 
-void SimToolkit::destroyWindow(const std::string& name) {
+void SimToolkit::destroyWindow(const ControlName& name) {
     SentCall sent(*queue_);
     if (observer_) {
         // The owned windows go first, as below; each is told while it can still be read.
@@ -172,7 +172,7 @@ void SimToolkit::destroyWindow(const std::string& name) {
     }
 }
 
-void SimToolkit::setClientSize(const std::string& window, Size client) {
+void SimToolkit::setClientSize(const ControlName& window, Size client) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* w = findWindow(window, "setClientSize")) {
@@ -181,32 +181,32 @@ void SimToolkit::setClientSize(const std::string& window, Size client) {
     }
 }
 
-void SimToolkit::centreWindow(const std::string& window) {
+void SimToolkit::centreWindow(const ControlName& window) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* w = findWindow(window, "centreWindow")) ++w->centred;
 }
 
-bool SimToolkit::isMinimised(const std::string& window) {
+bool SimToolkit::isMinimised(const ControlName& window) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* w = findWindow(window, "isMinimised");
     return w && w->minimised;
 }
 
-void SimToolkit::restoreWindow(const std::string& window) {
+void SimToolkit::restoreWindow(const ControlName& window) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* w = findWindow(window, "restoreWindow")) w->minimised = false;
 }
 
-void SimToolkit::acceptDroppedFiles(const std::string& window) {
+void SimToolkit::acceptDroppedFiles(const ControlName& window) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* w = findWindow(window, "acceptDroppedFiles")) w->acceptsDrops = true;
 }
 
-void SimToolkit::acceptCopyData(const std::string& window) {
+void SimToolkit::acceptCopyData(const ControlName& window) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* w = findWindow(window, "acceptCopyData")) w->acceptsCopyData = true;
@@ -231,19 +231,19 @@ FontSpec SimToolkit::stockGuiFont() {
     return machine_->description().guiFont;
 }
 
-void SimToolkit::setWindowFont(const std::string& window, const std::wstring& face, int size) {
+void SimToolkit::setWindowFont(const ControlName& window, const std::wstring& face, int size) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* w = findWindow(window, "setWindowFont")) w->controlFont = FontSpec{face, size};
 }
 
-void SimToolkit::setControlFont(const std::string& control, const std::wstring& face, int size) {
+void SimToolkit::setControlFont(const ControlName& control, const std::wstring& face, int size) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* c = find(control, "setControlFont")) c->font = FontSpec{face, size};
 }
 
-Size SimToolkit::measureText(const std::string& control, const std::wstring& text) {
+Size SimToolkit::measureText(const ControlName& control, const std::wstring& text) {
     SentCall sent(*queue_);
     {
         std::lock_guard lock(mutex_);
@@ -303,13 +303,13 @@ void SimToolkit::createControl(const ControlSpec& layout) {
     controls_[layout.name] = std::move(control);
 }
 
-bool SimToolkit::exists(const std::string& control) {
+bool SimToolkit::exists(const ControlName& control) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     return controls_.count(control) != 0;
 }
 
-void SimToolkit::setText(const std::string& control, const std::wstring& text) {
+void SimToolkit::setText(const ControlName& control, const std::wstring& text) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = find(control, "setText");
@@ -335,7 +335,7 @@ void SimToolkit::setText(const std::string& control, const std::wstring& text) {
     }
 }
 
-std::wstring SimToolkit::text(const std::string& control) {
+std::wstring SimToolkit::text(const ControlName& control) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = find(control, "text");
@@ -349,20 +349,20 @@ std::wstring SimToolkit::text(const std::string& control) {
     return c->text;
 }
 
-void SimToolkit::setEnabled(const std::string& control, bool enabled) {
+void SimToolkit::setEnabled(const ControlName& control, bool enabled) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* c = find(control, "setEnabled")) c->enabled = enabled;
 }
 
-bool SimToolkit::isEnabled(const std::string& control) {
+bool SimToolkit::isEnabled(const ControlName& control) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = find(control, "isEnabled");
     return c && c->enabled;
 }
 
-void SimToolkit::setVisible(const std::string& control, bool visible) {
+void SimToolkit::setVisible(const ControlName& control, bool visible) {
     SentCall sent(*queue_);
     bool shown = false;
     {
@@ -375,57 +375,57 @@ void SimToolkit::setVisible(const std::string& control, bool visible) {
     if (shown && observer_) observer_({SimScreenChange::Kind::WindowShown, control, 0, L""});
 }
 
-bool SimToolkit::isVisible(const std::string& control) {
+bool SimToolkit::isVisible(const ControlName& control) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = find(control, "isVisible");
     return c && c->visible;
 }
 
-void SimToolkit::setRect(const std::string& control, Rect rect) {
+void SimToolkit::setRect(const ControlName& control, Rect rect) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* c = find(control, "setRect")) c->rect = rect;
 }
 
-Rect SimToolkit::rect(const std::string& control) {
+Rect SimToolkit::rect(const ControlName& control) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = find(control, "rect");
     return c ? c->rect : Rect{};
 }
 
-void SimToolkit::setChecked(const std::string& control, bool checked) {
+void SimToolkit::setChecked(const ControlName& control, bool checked) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* c = findKind(control, "setChecked", {ControlKind::Check})) c->checked = checked;
 }
 
-bool SimToolkit::isChecked(const std::string& control) {
+bool SimToolkit::isChecked(const ControlName& control) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = findKind(control, "isChecked", {ControlKind::Check});
     return c && c->checked;
 }
 
-void SimToolkit::setFocus(const std::string& control) {
+void SimToolkit::setFocus(const ControlName& control) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = find(control, "setFocus");
     if (!c) return;
     SimControl& window = controls_[topWindowLocked(control)];
-    window.focus = c->isWindow ? "" : control;
+    window.focus = c->isWindow ? std::string() : control.str();
 }
 
-std::string SimToolkit::focused(const std::string& window) {
+ControlName SimToolkit::focused(const ControlName& window) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* w = findWindow(window, "focused");
-    if (!w || controls_.count(w->focus) == 0) return "";
+    if (!w || controls_.count(w->focus) == 0) return ControlName();
     return w->focus;
 }
 
-void SimToolkit::setColours(const std::string& control, std::int32_t text, std::int32_t background) {
+void SimToolkit::setColours(const ControlName& control, std::int32_t text, std::int32_t background) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* c = find(control, "setColours")) {
@@ -434,7 +434,7 @@ void SimToolkit::setColours(const std::string& control, std::int32_t text, std::
     }
 }
 
-void SimToolkit::setIcon(const std::string& control, const std::wstring& file, int index, int size) {
+void SimToolkit::setIcon(const ControlName& control, const std::wstring& file, int index, int size) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* c = findKind(control, "setIcon", {ControlKind::Icon})) {

@@ -57,107 +57,107 @@ public:
     SimMachine& machine() { return *machine_; }
 
     // --- Toolkit ----------------------------------------------------------------------------
-    std::uint32_t createWindow(const std::string& name, const std::wstring& title, Size client,
-                               const std::string& owner, unsigned flags) override;
-    void destroyWindow(const std::string& name) override;
-    void setClientSize(const std::string& window, Size client) override;
-    void centreWindow(const std::string& window) override;
-    bool isMinimised(const std::string& window) override;
-    void restoreWindow(const std::string& window) override;
-    void acceptDroppedFiles(const std::string& window) override;
-    void acceptCopyData(const std::string& window) override;
+    std::uint32_t createWindow(const ControlName& name, const std::wstring& title, Size client,
+                               const ControlName& owner, unsigned flags) override;
+    void destroyWindow(const ControlName& name) override;
+    void setClientSize(const ControlName& window, Size client) override;
+    void centreWindow(const ControlName& window) override;
+    bool isMinimised(const ControlName& window) override;
+    void restoreWindow(const ControlName& window) override;
+    void acceptDroppedFiles(const ControlName& window) override;
+    void acceptCopyData(const ControlName& window) override;
 
     int screenDpi() override;
     bool fontInstalled(const std::wstring& face) override;
     std::optional<FontSpec> smallCaptionFont() override;
     FontSpec stockGuiFont() override;
-    void setWindowFont(const std::string& window, const std::wstring& face, int size) override;
-    void setControlFont(const std::string& control, const std::wstring& face, int size) override;
-    Size measureText(const std::string& control, const std::wstring& text) override;
+    void setWindowFont(const ControlName& window, const std::wstring& face, int size) override;
+    void setControlFont(const ControlName& control, const std::wstring& face, int size) override;
+    Size measureText(const ControlName& control, const std::wstring& text) override;
 
     void createControl(const ControlSpec& layout) override;
-    bool exists(const std::string& control) override;
-    void setText(const std::string& control, const std::wstring& text) override;
-    std::wstring text(const std::string& control) override;
-    void setEnabled(const std::string& control, bool enabled) override;
-    bool isEnabled(const std::string& control) override;
-    void setVisible(const std::string& control, bool visible) override;
-    bool isVisible(const std::string& control) override;
-    void setRect(const std::string& control, Rect rect) override;
-    Rect rect(const std::string& control) override;
-    void setChecked(const std::string& control, bool checked) override;
-    bool isChecked(const std::string& control) override;
-    void setFocus(const std::string& control) override;
-    std::string focused(const std::string& window) override;
-    void setColours(const std::string& control, std::int32_t text,
+    bool exists(const ControlName& control) override;
+    void setText(const ControlName& control, const std::wstring& text) override;
+    std::wstring text(const ControlName& control) override;
+    void setEnabled(const ControlName& control, bool enabled) override;
+    bool isEnabled(const ControlName& control) override;
+    void setVisible(const ControlName& control, bool visible) override;
+    bool isVisible(const ControlName& control) override;
+    void setRect(const ControlName& control, Rect rect) override;
+    Rect rect(const ControlName& control) override;
+    void setChecked(const ControlName& control, bool checked) override;
+    bool isChecked(const ControlName& control) override;
+    void setFocus(const ControlName& control) override;
+    ControlName focused(const ControlName& window) override;
+    void setColours(const ControlName& control, std::int32_t text,
                     std::int32_t background) override;
-    void setIcon(const std::string& control, const std::wstring& file, int index,
+    void setIcon(const ControlName& control, const std::wstring& file, int index,
                  int size) override;
 
-    void addColumn(const std::string& list, const std::wstring& title, int width) override;
-    int columnCount(const std::string& list) override;
-    std::wstring columnTitle(const std::string& list, int column) override;
-    void setColumnWidth(const std::string& list, int column, int width) override;
-    int columnWidth(const std::string& list, int column) override;
-    void setColumnAlignment(const std::string& list, int column, ColumnAlign align) override;
-    ColumnAlign columnAlignment(const std::string& list, int column) override;
-    int addRow(const std::string& list, const std::vector<std::wstring>& cells) override;
-    void deleteRow(const std::string& list, int row) override;
-    void deleteAllRows(const std::string& list) override;
-    int rowCount(const std::string& list) override;
-    std::wstring cell(const std::string& list, int row, int column) override;
-    void setCell(const std::string& list, int row, int column, const std::wstring& text) override;
-    int selectedRow(const std::string& list) override;
-    void selectRow(const std::string& list, int row) override;
-    void ensureRowVisible(const std::string& list, int row) override;
-    int addListIcon(const std::string& list, const std::wstring& file, int index) override;
-    void setRowIcon(const std::string& list, int row, int icon) override;
-    int rowIcon(const std::string& list, int row) override;
-    void setCellColours(const std::string& list, int row, int column, std::int32_t text,
+    void addColumn(const ControlName& list, const std::wstring& title, int width) override;
+    int columnCount(const ControlName& list) override;
+    std::wstring columnTitle(const ControlName& list, int column) override;
+    void setColumnWidth(const ControlName& list, int column, int width) override;
+    int columnWidth(const ControlName& list, int column) override;
+    void setColumnAlignment(const ControlName& list, int column, ColumnAlign align) override;
+    ColumnAlign columnAlignment(const ControlName& list, int column) override;
+    int addRow(const ControlName& list, const std::vector<std::wstring>& cells) override;
+    void deleteRow(const ControlName& list, int row) override;
+    void deleteAllRows(const ControlName& list) override;
+    int rowCount(const ControlName& list) override;
+    std::wstring cell(const ControlName& list, int row, int column) override;
+    void setCell(const ControlName& list, int row, int column, const std::wstring& text) override;
+    int selectedRow(const ControlName& list) override;
+    void selectRow(const ControlName& list, int row) override;
+    void ensureRowVisible(const ControlName& list, int row) override;
+    int addListIcon(const ControlName& list, const std::wstring& file, int index) override;
+    void setRowIcon(const ControlName& list, int row, int icon) override;
+    int rowIcon(const ControlName& list, int row) override;
+    void setCellColours(const ControlName& list, int row, int column, std::int32_t text,
                         std::int32_t background) override;
-    std::pair<std::int32_t, std::int32_t> cellColours(const std::string& list, int row,
+    std::pair<std::int32_t, std::int32_t> cellColours(const ControlName& list, int row,
                                                       int column) override;
 
-    void addComboItem(const std::string& combo, const std::wstring& text) override;
-    int comboCount(const std::string& combo) override;
-    std::wstring comboItem(const std::string& combo, int index) override;
-    void setComboSelection(const std::string& combo, int index) override;
-    int comboSelection(const std::string& combo) override;
-    void setSpinRange(const std::string& spin, int low, int high) override;
-    void setSpinValue(const std::string& spin, int value) override;
-    int spinValue(const std::string& spin) override;
+    void addComboItem(const ControlName& combo, const std::wstring& text) override;
+    int comboCount(const ControlName& combo) override;
+    std::wstring comboItem(const ControlName& combo, int index) override;
+    void setComboSelection(const ControlName& combo, int index) override;
+    int comboSelection(const ControlName& combo) override;
+    void setSpinRange(const ControlName& spin, int low, int high) override;
+    void setSpinValue(const ControlName& spin, int value) override;
+    int spinValue(const ControlName& spin) override;
 
-    void setStatusFields(const std::string& bar, const std::vector<int>& widths) override;
-    void setStatusText(const std::string& bar, int field, const std::wstring& text) override;
-    std::wstring statusText(const std::string& bar, int field) override;
-    void setProgress(const std::string& bar, int percent) override;
-    int progress(const std::string& bar) override;
+    void setStatusFields(const ControlName& bar, const std::vector<int>& widths) override;
+    void setStatusText(const ControlName& bar, int field, const std::wstring& text) override;
+    std::wstring statusText(const ControlName& bar, int field) override;
+    void setProgress(const ControlName& bar, int percent) override;
+    int progress(const ControlName& bar) override;
 
-    void createPopupMenu(const std::string& menu, const std::vector<MenuItemSpec>& items) override;
-    void setMenuItemChecked(const std::string& menu, int id, bool checked) override;
-    bool isMenuItemChecked(const std::string& menu, int id) override;
-    void setMenuItemEnabled(const std::string& menu, int id, bool enabled) override;
-    bool isMenuItemEnabled(const std::string& menu, int id) override;
-    void showPopupMenu(const std::string& menu, const std::string& window) override;
-    void addTooltip(const std::string& control, const std::wstring& title,
+    void createPopupMenu(const ControlName& menu, const std::vector<MenuItemSpec>& items) override;
+    void setMenuItemChecked(const ControlName& menu, int id, bool checked) override;
+    bool isMenuItemChecked(const ControlName& menu, int id) override;
+    void setMenuItemEnabled(const ControlName& menu, int id, bool enabled) override;
+    bool isMenuItemEnabled(const ControlName& menu, int id) override;
+    void showPopupMenu(const ControlName& menu, const ControlName& window) override;
+    void addTooltip(const ControlName& control, const std::wstring& title,
                     const std::wstring& text, int icon, bool programFont) override;
 
-    bool createTaskbarProgress(const std::string& window) override;
+    bool createTaskbarProgress(const ControlName& window) override;
     void releaseTaskbarProgress() override;
     void setTaskbarProgress(std::uint64_t done, std::uint64_t total) override;
     void clearTaskbarProgress() override;
 
-    std::wstring openFileDialog(const std::string& owner, const OpenFileRequest& request) override;
-    std::wstring pickFolder(const std::string& owner, const FolderPickerRequest& request) override;
-    std::wstring browseForFolder(const std::string& owner, const std::wstring& title,
+    std::wstring openFileDialog(const ControlName& owner, const OpenFileRequest& request) override;
+    std::wstring pickFolder(const ControlName& owner, const FolderPickerRequest& request) override;
+    std::wstring browseForFolder(const ControlName& owner, const std::wstring& title,
                                  const std::wstring& start) override;
 
-    std::uint32_t formatDrive(const std::string& owner, std::uint32_t drive, std::uint32_t formatId,
+    std::uint32_t formatDrive(const ControlName& owner, std::uint32_t drive, std::uint32_t formatId,
                               std::uint32_t options) override;
 
     void keepAnsweringFor(int milliseconds) override;
-    void setTimer(const std::string& window, int id, int milliseconds) override;
-    void killTimer(const std::string& window, int id) override;
+    void setTimer(const ControlName& window, int id, int milliseconds) override;
+    void killTimer(const ControlName& window, int id) override;
     void postEvent(const Event& event) override;
     Event waitEvent() override;
 

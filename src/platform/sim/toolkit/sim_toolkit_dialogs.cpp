@@ -33,7 +33,7 @@ std::wstring SimToolkit::takeDialogAnswer(const std::string& owner, const char* 
     return answer;
 }
 
-std::wstring SimToolkit::openFileDialog(const std::string& owner, const OpenFileRequest& request) {
+std::wstring SimToolkit::openFileDialog(const ControlName& owner, const OpenFileRequest& request) {
     machine_->record(L"GetOpenFileNameW title=" + request.title + L" start=" + request.start + L" filter=" +
                      request.filter + L" index=" + std::to_wstring(request.filterIndex) +
                      (request.keepCurrentFolder ? L" nochangedir" : L""));
@@ -45,13 +45,13 @@ std::wstring SimToolkit::openFileDialog(const std::string& owner, const OpenFile
     return chosen;
 }
 
-std::wstring SimToolkit::pickFolder(const std::string& owner, const FolderPickerRequest& request) {
+std::wstring SimToolkit::pickFolder(const ControlName& owner, const FolderPickerRequest& request) {
     machine_->record(L"IFileOpenDialog default=" + request.defaultFolder + L" setFolder=" +
                      (request.setFolder ? L"1" : L"0") + L" options=" + hexText(request.options));
     return takeDialogAnswer(owner, "pickFolder");
 }
 
-std::wstring SimToolkit::browseForFolder(const std::string& owner, const std::wstring& title,
+std::wstring SimToolkit::browseForFolder(const ControlName& owner, const std::wstring& title,
                                          const std::wstring& start) {
     machine_->record(L"SHBrowseForFolderW title=" + title + L" start=" + start);
     return takeDialogAnswer(owner, "browseForFolder");
@@ -64,7 +64,7 @@ void SimToolkit::queueFormatAnswer(const FormatAnswer& answer) {
 
 // SHFormatDrive: the person's queued answer decides. A format empties the volume's folder and
 // gives it the chosen file system and label; it returns 0, the id of the last format.
-std::uint32_t SimToolkit::formatDrive(const std::string& owner, std::uint32_t drive, std::uint32_t formatId,
+std::uint32_t SimToolkit::formatDrive(const ControlName& owner, std::uint32_t drive, std::uint32_t formatId,
                                       std::uint32_t options) {
     constexpr std::uint32_t kCancelled = 0xFFFFFFFE;  // SHFMT_CANCEL
     constexpr std::uint32_t kCannotFormat = 0xFFFFFFFD;

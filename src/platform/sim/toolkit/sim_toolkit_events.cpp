@@ -13,7 +13,7 @@ constexpr int kTimerMinimum = 10;
 
 }  // namespace
 
-void SimToolkit::setTimer(const std::string& window, int id, int milliseconds) {
+void SimToolkit::setTimer(const ControlName& window, int id, int milliseconds) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (!findWindow(window, "setTimer")) return;
@@ -23,7 +23,7 @@ void SimToolkit::setTimer(const std::string& window, int id, int milliseconds) {
     timers_.push_back(SimTimer{window, id, interval, machine_->virtualNow() + interval, timerOrder_++});
 }
 
-void SimToolkit::killTimer(const std::string& window, int id) {
+void SimToolkit::killTimer(const ControlName& window, int id) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     std::erase_if(timers_, [&](const SimTimer& t) { return t.window == window && t.id == id; });

@@ -23,7 +23,7 @@ std::size_t cellSlots(const SimControl& list) {
 
 }  // namespace
 
-void SimToolkit::addColumn(const std::string& list, const std::wstring& title, int width) {
+void SimToolkit::addColumn(const ControlName& list, const std::wstring& title, int width) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "addColumn");
@@ -32,21 +32,21 @@ void SimToolkit::addColumn(const std::string& list, const std::wstring& title, i
     for (auto& row : l->rows) row.cells.resize(cellSlots(*l));
 }
 
-int SimToolkit::columnCount(const std::string& list) {
+int SimToolkit::columnCount(const ControlName& list) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "columnCount");
     return l ? static_cast<int>(l->columns.size()) : 0;
 }
 
-std::wstring SimToolkit::columnTitle(const std::string& list, int column) {
+std::wstring SimToolkit::columnTitle(const ControlName& list, int column) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "columnTitle");
     return l && validColumn(*l, column) ? l->columns[column].title : L"";
 }
 
-void SimToolkit::setColumnWidth(const std::string& list, int column, int width) {
+void SimToolkit::setColumnWidth(const ControlName& list, int column, int width) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "setColumnWidth");
@@ -62,28 +62,28 @@ void SimToolkit::setColumnWidth(const std::string& list, int column, int width) 
     l->columns[column].width = width;
 }
 
-int SimToolkit::columnWidth(const std::string& list, int column) {
+int SimToolkit::columnWidth(const ControlName& list, int column) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "columnWidth");
     return l && validColumn(*l, column) ? l->columns[column].width : 0;
 }
 
-void SimToolkit::setColumnAlignment(const std::string& list, int column, ColumnAlign align) {
+void SimToolkit::setColumnAlignment(const ControlName& list, int column, ColumnAlign align) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "setColumnAlignment");
     if (l && validColumn(*l, column)) l->columns[column].align = align;
 }
 
-ColumnAlign SimToolkit::columnAlignment(const std::string& list, int column) {
+ColumnAlign SimToolkit::columnAlignment(const ControlName& list, int column) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "columnAlignment");
     return l && validColumn(*l, column) ? l->columns[column].align : ColumnAlign::Left;
 }
 
-int SimToolkit::addRow(const std::string& list, const std::vector<std::wstring>& cells) {
+int SimToolkit::addRow(const ControlName& list, const std::vector<std::wstring>& cells) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "addRow");
@@ -95,7 +95,7 @@ int SimToolkit::addRow(const std::string& list, const std::vector<std::wstring>&
     return static_cast<int>(l->rows.size()) - 1;
 }
 
-void SimToolkit::deleteRow(const std::string& list, int row) {
+void SimToolkit::deleteRow(const ControlName& list, int row) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "deleteRow");
@@ -108,7 +108,7 @@ void SimToolkit::deleteRow(const std::string& list, int row) {
     }
 }
 
-void SimToolkit::deleteAllRows(const std::string& list) {
+void SimToolkit::deleteAllRows(const ControlName& list) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "deleteAllRows");
@@ -118,14 +118,14 @@ void SimToolkit::deleteAllRows(const std::string& list) {
     l->ensuredVisible = -1;
 }
 
-int SimToolkit::rowCount(const std::string& list) {
+int SimToolkit::rowCount(const ControlName& list) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "rowCount");
     return l ? static_cast<int>(l->rows.size()) : 0;
 }
 
-std::wstring SimToolkit::cell(const std::string& list, int row, int column) {
+std::wstring SimToolkit::cell(const ControlName& list, int row, int column) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "cell");
@@ -134,7 +134,7 @@ std::wstring SimToolkit::cell(const std::string& list, int row, int column) {
     return column < static_cast<int>(cells.size()) ? cells[column] : L"";
 }
 
-void SimToolkit::setCell(const std::string& list, int row, int column, const std::wstring& text) {
+void SimToolkit::setCell(const ControlName& list, int row, int column, const std::wstring& text) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "setCell");
@@ -143,14 +143,14 @@ void SimToolkit::setCell(const std::string& list, int row, int column, const std
     if (column < static_cast<int>(cells.size())) cells[column] = text;
 }
 
-int SimToolkit::selectedRow(const std::string& list) {
+int SimToolkit::selectedRow(const ControlName& list) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "selectedRow");
     return l ? l->selected : -1;
 }
 
-void SimToolkit::selectRow(const std::string& list, int row) {
+void SimToolkit::selectRow(const ControlName& list, int row) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "selectRow");
@@ -158,14 +158,14 @@ void SimToolkit::selectRow(const std::string& list, int row) {
     if (row == -1 || validRow(*l, row)) l->selected = row;
 }
 
-void SimToolkit::ensureRowVisible(const std::string& list, int row) {
+void SimToolkit::ensureRowVisible(const ControlName& list, int row) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "ensureRowVisible");
     if (l && validRow(*l, row)) l->ensuredVisible = row;
 }
 
-int SimToolkit::addListIcon(const std::string& list, const std::wstring& file, int index) {
+int SimToolkit::addListIcon(const ControlName& list, const std::wstring& file, int index) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "addListIcon");
@@ -174,21 +174,21 @@ int SimToolkit::addListIcon(const std::string& list, const std::wstring& file, i
     return static_cast<int>(l->listIcons.size()) - 1;
 }
 
-void SimToolkit::setRowIcon(const std::string& list, int row, int icon) {
+void SimToolkit::setRowIcon(const ControlName& list, int row, int icon) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "setRowIcon");
     if (l && validRow(*l, row)) l->rows[row].icon = icon;
 }
 
-int SimToolkit::rowIcon(const std::string& list, int row) {
+int SimToolkit::rowIcon(const ControlName& list, int row) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "rowIcon");
     return l && validRow(*l, row) ? l->rows[row].icon : -1;
 }
 
-void SimToolkit::setCellColours(const std::string& list, int row, int column, std::int32_t text,
+void SimToolkit::setCellColours(const ControlName& list, int row, int column, std::int32_t text,
                                 std::int32_t background) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
@@ -196,7 +196,7 @@ void SimToolkit::setCellColours(const std::string& list, int row, int column, st
     if (l && validRow(*l, row) && column >= 0) l->rows[row].colours[column] = {text, background};
 }
 
-std::pair<std::int32_t, std::int32_t> SimToolkit::cellColours(const std::string& list, int row,
+std::pair<std::int32_t, std::int32_t> SimToolkit::cellColours(const ControlName& list, int row,
                                                               int column) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
@@ -221,20 +221,20 @@ int SimToolkit::ensuredVisibleRow(const std::string& list) {
 
 // --- combo boxes and spin fields ------------------------------------------------------------
 
-void SimToolkit::addComboItem(const std::string& combo, const std::wstring& text) {
+void SimToolkit::addComboItem(const ControlName& combo, const std::wstring& text) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* c = findKind(combo, "addComboItem", {ControlKind::Combo})) c->items.push_back(text);
 }
 
-int SimToolkit::comboCount(const std::string& combo) {
+int SimToolkit::comboCount(const ControlName& combo) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = findKind(combo, "comboCount", {ControlKind::Combo});
     return c ? static_cast<int>(c->items.size()) : 0;
 }
 
-std::wstring SimToolkit::comboItem(const std::string& combo, int index) {
+std::wstring SimToolkit::comboItem(const ControlName& combo, int index) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = findKind(combo, "comboItem", {ControlKind::Combo});
@@ -242,7 +242,7 @@ std::wstring SimToolkit::comboItem(const std::string& combo, int index) {
     return c->items[index];
 }
 
-void SimToolkit::setComboSelection(const std::string& combo, int index) {
+void SimToolkit::setComboSelection(const ControlName& combo, int index) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = findKind(combo, "setComboSelection", {ControlKind::Combo});
@@ -251,14 +251,14 @@ void SimToolkit::setComboSelection(const std::string& combo, int index) {
     c->comboSelection = index >= 0 && index < static_cast<int>(c->items.size()) ? index : -1;
 }
 
-int SimToolkit::comboSelection(const std::string& combo) {
+int SimToolkit::comboSelection(const ControlName& combo) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = findKind(combo, "comboSelection", {ControlKind::Combo});
     return c ? c->comboSelection : -1;
 }
 
-void SimToolkit::setSpinRange(const std::string& spin, int low, int high) {
+void SimToolkit::setSpinRange(const ControlName& spin, int low, int high) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* c = findKind(spin, "setSpinRange", {ControlKind::Spin})) {
@@ -267,7 +267,7 @@ void SimToolkit::setSpinRange(const std::string& spin, int low, int high) {
     }
 }
 
-void SimToolkit::setSpinValue(const std::string& spin, int value) {
+void SimToolkit::setSpinValue(const ControlName& spin, int value) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* c = findKind(spin, "setSpinValue", {ControlKind::Spin})) {
@@ -279,7 +279,7 @@ void SimToolkit::setSpinValue(const std::string& spin, int value) {
     }
 }
 
-int SimToolkit::spinValue(const std::string& spin) {
+int SimToolkit::spinValue(const ControlName& spin) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = findKind(spin, "spinValue", {ControlKind::Spin});
@@ -294,13 +294,13 @@ std::pair<int, int> SimToolkit::spinRange(const std::string& spin) {
 
 // --- status bar and progress ----------------------------------------------------------------
 
-void SimToolkit::setStatusFields(const std::string& bar, const std::vector<int>& widths) {
+void SimToolkit::setStatusFields(const ControlName& bar, const std::vector<int>& widths) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* c = findKind(bar, "setStatusFields", {ControlKind::StatusBar})) c->fieldWidths = widths;
 }
 
-void SimToolkit::setStatusText(const std::string& bar, int field, const std::wstring& text) {
+void SimToolkit::setStatusText(const ControlName& bar, int field, const std::wstring& text) {
     SentCall sent(*queue_);
     {
         std::lock_guard lock(mutex_);
@@ -319,7 +319,7 @@ void SimToolkit::setStatusText(const std::string& bar, int field, const std::wst
     if (observer_) observer_({SimScreenChange::Kind::StatusText, bar, field, text});
 }
 
-std::wstring SimToolkit::statusText(const std::string& bar, int field) {
+std::wstring SimToolkit::statusText(const ControlName& bar, int field) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = findKind(bar, "statusText", {ControlKind::StatusBar});
@@ -328,7 +328,7 @@ std::wstring SimToolkit::statusText(const std::string& bar, int field) {
     return it == c->fieldTexts.end() ? L"" : it->second;
 }
 
-void SimToolkit::setProgress(const std::string& bar, int percent) {
+void SimToolkit::setProgress(const ControlName& bar, int percent) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (SimControl* c = findKind(bar, "setProgress", {ControlKind::StatusBar})) {
@@ -336,7 +336,7 @@ void SimToolkit::setProgress(const std::string& bar, int percent) {
     }
 }
 
-int SimToolkit::progress(const std::string& bar) {
+int SimToolkit::progress(const ControlName& bar) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* c = findKind(bar, "progress", {ControlKind::StatusBar});

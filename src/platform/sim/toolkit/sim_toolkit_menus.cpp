@@ -24,7 +24,7 @@ SimMenu* SimToolkit::findMenu(const std::string& name, const char* operation) {
     return &it->second;
 }
 
-void SimToolkit::createPopupMenu(const std::string& menu, const std::vector<MenuItemSpec>& items) {
+void SimToolkit::createPopupMenu(const ControlName& menu, const std::vector<MenuItemSpec>& items) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (menus_.count(menu) != 0) {
@@ -36,7 +36,7 @@ void SimToolkit::createPopupMenu(const std::string& menu, const std::vector<Menu
     menus_[menu] = std::move(created);
 }
 
-void SimToolkit::setMenuItemChecked(const std::string& menu, int id, bool checked) {
+void SimToolkit::setMenuItemChecked(const ControlName& menu, int id, bool checked) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimMenu* m = findMenu(menu, "setMenuItemChecked");
@@ -48,7 +48,7 @@ void SimToolkit::setMenuItemChecked(const std::string& menu, int id, bool checke
     }
 }
 
-bool SimToolkit::isMenuItemChecked(const std::string& menu, int id) {
+bool SimToolkit::isMenuItemChecked(const ControlName& menu, int id) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimMenu* m = findMenu(menu, "isMenuItemChecked");
@@ -56,7 +56,7 @@ bool SimToolkit::isMenuItemChecked(const std::string& menu, int id) {
     return item && item->checked;
 }
 
-void SimToolkit::setMenuItemEnabled(const std::string& menu, int id, bool enabled) {
+void SimToolkit::setMenuItemEnabled(const ControlName& menu, int id, bool enabled) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimMenu* m = findMenu(menu, "setMenuItemEnabled");
@@ -68,7 +68,7 @@ void SimToolkit::setMenuItemEnabled(const std::string& menu, int id, bool enable
     }
 }
 
-bool SimToolkit::isMenuItemEnabled(const std::string& menu, int id) {
+bool SimToolkit::isMenuItemEnabled(const ControlName& menu, int id) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimMenu* m = findMenu(menu, "isMenuItemEnabled");
@@ -76,7 +76,7 @@ bool SimToolkit::isMenuItemEnabled(const std::string& menu, int id) {
     return item && item->enabled;
 }
 
-void SimToolkit::showPopupMenu(const std::string& menu, const std::string& window) {
+void SimToolkit::showPopupMenu(const ControlName& menu, const ControlName& window) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimMenu* m = findMenu(menu, "showPopupMenu");
@@ -102,7 +102,7 @@ void SimToolkit::closePopupMenu(const std::string& menu) {
     if (it != menus_.end()) it->second.openFor.clear();
 }
 
-void SimToolkit::addTooltip(const std::string& control, const std::wstring& title,
+void SimToolkit::addTooltip(const ControlName& control, const std::wstring& title,
                             const std::wstring& text, int icon, bool programFont) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
@@ -115,7 +115,7 @@ std::vector<SimTooltip> SimToolkit::tooltips() {
     return tooltips_;
 }
 
-bool SimToolkit::createTaskbarProgress(const std::string& window) {
+bool SimToolkit::createTaskbarProgress(const ControlName& window) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (!findWindow(window, "createTaskbarProgress")) return false;
