@@ -66,7 +66,8 @@ int makeTree(const fs::path& root) {
     const char* const extensions[] = {".wim", ".esd", ".swm", ".WIM"};
     for (int i = 0; i < files; ++i) {
         const bool install = i % 97 == 0;
-        const std::string name = std::string("f").append(std::to_string(i)).append(install ? extensions[(i / 97) % 4] : ".dat");
+        const std::string name =
+            std::string("f").append(std::to_string(i)).append(install ? extensions[(i / 97) % 4] : ".dat");
         std::ofstream out(folders[static_cast<std::size_t>(i) % folders.size()] / name, std::ios::binary);
         if (install) out << "image " << i;
     }
@@ -129,7 +130,8 @@ int main() {
     sim::SimSystem system(machine);
     sim::SimToolkit toolkit(machine);
     toolkit.createWindow(controls::MainWindow, L"bench", {770, 510}, ControlName(), 0);
-    toolkit.createControl(ControlSpec{kSearchResultList, ControlKind::List, controls::MainWindow, L"", {10, 25, 750, 389}, 0});
+    toolkit.createControl(
+        ControlSpec{kSearchResultList, ControlKind::List, controls::MainWindow, L"", {10, 25, 750, 389}, 0});
     for (const wchar_t* title : {L"경로", L"크기", L"Type"}) toolkit.addColumn(kSearchResultList, title, 100);
     Program program(system, toolkit);
     program.state.EsdSupported = true;

@@ -32,9 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto file = SettingsFile::parse(original);
     if (!file) return 0;  // refused: the program leaves such a file alone
 
-    const std::vector<std::pair<std::wstring, std::wstring>> keys = {
-        {L"HLV_XSET", L"Version"}, {L"HLV_XSET", L"ScanDepth"}, {L"DefineFontSize", L"맑은 고딕"},
-        {L"HLV_COLOR", L"LabelTitleColorF"}, {L"SearchDirExclusionList", L"Windows"}};
+    const std::vector<std::pair<std::wstring, std::wstring>> keys = {{L"HLV_XSET", L"Version"},
+                                                                     {L"HLV_XSET", L"ScanDepth"},
+                                                                     {L"DefineFontSize", L"맑은 고딕"},
+                                                                     {L"HLV_COLOR", L"LabelTitleColorF"},
+                                                                     {L"SearchDirExclusionList", L"Windows"}};
     std::vector<std::pair<std::size_t, std::wstring>> added;
     for (std::size_t i = 0; i < keys.size(); ++i) {
         if (!file->value(keys[i].first, keys[i].second)) {
@@ -55,8 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t next = 0;
     for (const std::string& line : linesOf(original.substr(skip))) {
         const bool ended = line.back() == '\n';
-        while (next < after.size() && !(after[next] == line || (!ended && (after[next] == line + "\n" ||
-                                                                           after[next] == line + "\r\n")))) {
+        while (next < after.size() &&
+               !(after[next] == line || (!ended && (after[next] == line + "\n" || after[next] == line + "\r\n")))) {
             ++next;
         }
         if (next == after.size()) __builtin_trap();  // a line of the user's was lost or changed

@@ -66,16 +66,28 @@ bool takePrefixed(const std::wstring& field, ParsedCommandLine& parsed) {
         if (findIgnoreCase(field, prefixes[i]) == std::wstring::npos) continue;
         const std::wstring value = removeAllIgnoreCase(field, prefixes[i]);
         switch (i) {
-            case 0: parsed.applyDrives.push_back(driveValue(value)); break;
-            case 1: parsed.bootDrive = driveValue(value); break;
-            case 2: parsed.imageFile = value; break;
+            case 0:
+                parsed.applyDrives.push_back(driveValue(value));
+                break;
+            case 1:
+                parsed.bootDrive = driveValue(value);
+                break;
+            case 2:
+                parsed.imageFile = value;
+                break;
             case 3:
                 parsed.index = indexValue(value);
                 parsed.hasIndex = true;
                 break;
-            case 4: parsed.xmlFile = value; break;
-            case 5: parsed.oemPath = value; break;
-            default: parsed.afterChoice = afterChoiceFor(value); break;
+            case 4:
+                parsed.xmlFile = value;
+                break;
+            case 5:
+                parsed.oemPath = value;
+                break;
+            default:
+                parsed.afterChoice = afterChoiceFor(value);
+                break;
         }
         return true;
     }

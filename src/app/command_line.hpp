@@ -21,13 +21,13 @@ struct ParsedCommandLine {
     // Every /ApplyDrv: in the order given, upper case, at most 2 characters: each is selected
     // in turn, so a later one that is not listed leaves an earlier one's choice in place.
     std::vector<std::wstring> applyDrives;
-    std::wstring bootDrive;   // /BootDrv: as above, "-" or "*"
-    std::wstring imageFile;   // /ImageFile:, or the last bare argument when none is given
-    int index = 0;            // /Index: minus 1; -1 for text that is not a number (or too large for one)
+    std::wstring bootDrive;  // /BootDrv: as above, "-" or "*"
+    std::wstring imageFile;  // /ImageFile:, or the last bare argument when none is given
+    int index = 0;           // /Index: minus 1; -1 for text that is not a number (or too large for one)
     bool hasIndex = false;
     std::wstring xmlFile;
     std::wstring oemPath;
-    int afterChoice = -1;     // /after: 0 shutdown, 1 reboot, 2 finish, 3 anything else; -1 absent
+    int afterChoice = -1;  // /after: 0 shutdown, 1 reboot, 2 finish, 3 anything else; -1 absent
 };
 
 // What the status bar says when a command line asks for both /Compact and /WIMboot.

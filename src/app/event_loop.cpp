@@ -63,7 +63,9 @@ void onPickerDone(Program& program, const ControlName& list, const ControlName& 
     showPanel(program, controls::MainPanel);
 }
 
-void onTargetChosen(Program& program, const Event&) { onPickerDone(program, controls::TargetDriveList, controls::TargetRow); }
+void onTargetChosen(Program& program, const Event&) {
+    onPickerDone(program, controls::TargetDriveList, controls::TargetRow);
+}
 void onBootChosen(Program& program, const Event&) { onPickerDone(program, controls::BootDriveList, controls::BootRow); }
 
 void onImageListClick(Program& program, const Event& event) {
@@ -88,7 +90,8 @@ void onScanDepthSpin(Program& program, const Event&) {
 // boxes report a left click, the click labels and the image list a left click, the pickers'
 // lists and the search list a double click, the spin field a change. Anything else is ignored.
 constexpr Route kRoutes[] = {
-    {controls::ImageListSizeToggle, kLeftClick, [](Program& p, const Event&) { showPanel(p, controls::ImageListSizeToggle); }},
+    {controls::ImageListSizeToggle, kLeftClick,
+     [](Program& p, const Event&) { showPanel(p, controls::ImageListSizeToggle); }},
     {controls::ImageColumnsToggle, kLeftClick, onImageColumnsToggle},
     {controls::InfoMark, kLeftClick, [](Program& p, const Event&) { showInformationBox(p); }},
     {controls::InstallButton, kLeftClick, [](Program& p, const Event&) { installCommand(p, false); }},
@@ -118,11 +121,13 @@ constexpr Route kRoutes[] = {
     {controls::BootDriveList, kDoubleClick, onBootChosen},
     {controls::SearchResultList, kDoubleClick, [](Program& p, const Event&) { onSearchResultChosen(p); }},
     {controls::BootRepairButton, kLeftClick, [](Program& p, const Event&) { bootRepairCommand(p); }},
-    {controls::TargetFormatButton, kLeftClick, [](Program& p, const Event&) { formatChosenDrive(p, controls::TargetRow); }},
+    {controls::TargetFormatButton, kLeftClick,
+     [](Program& p, const Event&) { formatChosenDrive(p, controls::TargetRow); }},
     {controls::BootFormatButton, kLeftClick, [](Program& p, const Event&) { formatChosenDrive(p, controls::BootRow); }},
     {controls::SkipOsDriveCheck, kLeftClick, onSkipOsDriveCheck},
     {controls::IncludeIsoCheck, kLeftClick, onIncludeIsoCheck},
-    {controls::OptionsButton, kLeftClick, [](Program& p, const Event&) { p.ui.showPopupMenu(controls::OptionsMenu, controls::MainWindow); }},
+    {controls::OptionsButton, kLeftClick,
+     [](Program& p, const Event&) { p.ui.showPopupMenu(controls::OptionsMenu, controls::MainWindow); }},
 };
 
 void onCustomEvent(Program& program, const Event& event) {

@@ -7,20 +7,34 @@ namespace halvora {
 
 std::wstring versionKeyName(unsigned bit) {
     switch (bit) {
-        case kFileVersion: return L"FileVersion";
-        case kFileDescription: return L"FileDescription";
-        case kLegalCopyright: return L"LegalCopyright";
-        case kInternalName: return L"InternalName";
-        case kOriginalFilename: return L"OriginalFilename";
-        case kProductName: return L"ProductName";
-        case kProductVersion: return L"ProductVersion";
-        case kCompanyName: return L"CompanyName";
-        case kLegalTrademarks: return L"LegalTrademarks";
-        case kSpecialBuild: return L"SpecialBuild";
-        case kPrivateBuild: return L"PrivateBuild";
-        case kComments: return L"Comments";
-        case kLanguage: return L"Language";
-        default: return L"";
+        case kFileVersion:
+            return L"FileVersion";
+        case kFileDescription:
+            return L"FileDescription";
+        case kLegalCopyright:
+            return L"LegalCopyright";
+        case kInternalName:
+            return L"InternalName";
+        case kOriginalFilename:
+            return L"OriginalFilename";
+        case kProductName:
+            return L"ProductName";
+        case kProductVersion:
+            return L"ProductVersion";
+        case kCompanyName:
+            return L"CompanyName";
+        case kLegalTrademarks:
+            return L"LegalTrademarks";
+        case kSpecialBuild:
+            return L"SpecialBuild";
+        case kPrivateBuild:
+            return L"PrivateBuild";
+        case kComments:
+            return L"Comments";
+        case kLanguage:
+            return L"Language";
+        default:
+            return L"";
     }
 }
 

@@ -20,11 +20,14 @@ int clampScanDepth(int depth) {
 
 const std::vector<std::wstring>& seededExclusions() {
     static const std::vector<std::wstring> names = {
-        L"Windows", L"System32", L"SysWOW64", L"WinSxS", L"Program Files", L"Program Files (x86)",
-        L"ProgramData", L"Music", L"Video", L"Picture", L"$WinREAgent", L"$WINDOWS.~BT",
-        L"$windows.~ls", L"$Windows.~WS", L"System Volume Information", L"Recycled", L"$Recycle.Bin",
-        L"Documents And Settings", L"Boot", L"EFI", L"Temp", L"dlmanifests", L"etwproviders",
-        L"replacementmanifests",
+        L"Windows",      L"System32",      L"SysWOW64",
+        L"WinSxS",       L"Program Files", L"Program Files (x86)",
+        L"ProgramData",  L"Music",         L"Video",
+        L"Picture",      L"$WinREAgent",   L"$WINDOWS.~BT",
+        L"$windows.~ls", L"$Windows.~WS",  L"System Volume Information",
+        L"Recycled",     L"$Recycle.Bin",  L"Documents And Settings",
+        L"Boot",         L"EFI",           L"Temp",
+        L"dlmanifests",  L"etwproviders",  L"replacementmanifests",
     };
     return names;
 }

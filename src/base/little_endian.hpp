@@ -5,9 +5,7 @@
 
 namespace halvora {
 
-inline std::uint16_t readLe16(const std::uint8_t* at) {
-    return static_cast<std::uint16_t>(at[0] | at[1] << 8);
-}
+inline std::uint16_t readLe16(const std::uint8_t* at) { return static_cast<std::uint16_t>(at[0] | at[1] << 8); }
 
 inline std::uint32_t readLe32(const std::uint8_t* at) {
     return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |

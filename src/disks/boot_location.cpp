@@ -72,7 +72,8 @@ int firmwareFor(const std::wstring& style, const std::wstring& bootType) {
 }
 
 void markSameDisk(Program& program) {
-    const bool same = cellOf(program, controls::TargetRow, kDiskColumn) == cellOf(program, controls::BootRow, kDiskColumn);
+    const bool same =
+        cellOf(program, controls::TargetRow, kDiskColumn) == cellOf(program, controls::BootRow, kDiskColumn);
     const ColourPair colours = same ? program.state.Colours.lvMatch : ColourPair{kDefaultColour, kDefaultColour};
     for (const ControlName& oneRow : {controls::TargetRow, controls::BootRow}) {
         program.ui.setCellColours(oneRow, 0, kDiskColumn, colours.text, colours.background);
@@ -99,8 +100,9 @@ void selectDriveRow(Program& program, const ControlName& list, int row, const Co
     if (announce) {
         showStatus(program, ui.cell(oneRow, targetRow, kDriveColumn) + L" 선택");
         if (oneRow == controls::TargetRow) findBootLocation(program);
-        ui.setComboSelection(controls::BootFirmwareCombo, firmwareFor(cellOf(program, controls::BootRow, kStyleColumn),
-                                                              cellOf(program, controls::BootRow, kBootTypeColumn)));
+        ui.setComboSelection(controls::BootFirmwareCombo,
+                             firmwareFor(cellOf(program, controls::BootRow, kStyleColumn),
+                                         cellOf(program, controls::BootRow, kBootTypeColumn)));
         markSameDisk(program);
     }
     ui.setText(controls::TargetUsedLabel, usedSpaceText(program, controls::TargetRow));
@@ -114,7 +116,8 @@ void clearBootLocation(Program& program) {
 }
 
 std::wstring bootLocationNote(Program& program) {
-    return bootLocationNote(cellOf(program, controls::TargetRow, kStyleColumn), cellOf(program, controls::BootRow, kBootTypeColumn));
+    return bootLocationNote(cellOf(program, controls::TargetRow, kStyleColumn),
+                            cellOf(program, controls::BootRow, kBootTypeColumn));
 }
 
 std::wstring bootLocationNote(const std::wstring& installStyle, const std::wstring& bootType) {

@@ -30,7 +30,8 @@ bool checkFormatTarget(Program& program, const std::wstring& path, bool show) {
         allowed = false;
         say(L"선택한 드라이브는 현재 사용 중인 시스템 드라이브 입니다.");
     }
-    if (drive == ui.cell(controls::BootRow, 0, kDriveColumn) && ui.cell(controls::BootRow, 0, kBootTypeColumn) == L"ESP") {
+    if (drive == ui.cell(controls::BootRow, 0, kDriveColumn) &&
+        ui.cell(controls::BootRow, 0, kBootTypeColumn) == L"ESP") {
         DeviceNumber system;
         if (getDeviceNumber(program.system, program.state.SystemDrive, system) &&
             ui.cell(controls::BootRow, 0, kDiskColumn) == std::to_wstring(system.DeviceNumber)) {

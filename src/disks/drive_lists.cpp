@@ -19,9 +19,9 @@ struct ColumnLayout {
 };
 
 const ColumnLayout kColumnLayout[kDriveColumnCount] = {
-    {43, ColumnAlign::Left},  {34, ColumnAlign::Right},  {34, ColumnAlign::Right},   {205, ColumnAlign::Left},
-    {77, ColumnAlign::Right}, {55, ColumnAlign::Left},   {45, ColumnAlign::Centre},  {45, ColumnAlign::Centre},
-    {205, ColumnAlign::Left}, {0, ColumnAlign::Right},   {0, ColumnAlign::Right},    {0, ColumnAlign::Left},
+    {43, ColumnAlign::Left},  {34, ColumnAlign::Right}, {34, ColumnAlign::Right},  {205, ColumnAlign::Left},
+    {77, ColumnAlign::Right}, {55, ColumnAlign::Left},  {45, ColumnAlign::Centre}, {45, ColumnAlign::Centre},
+    {205, ColumnAlign::Left}, {0, ColumnAlign::Right},  {0, ColumnAlign::Right},   {0, ColumnAlign::Left},
     {0, ColumnAlign::Left},
 };
 
@@ -87,7 +87,8 @@ void rebuildDriveLists(Program& program) {
         const auto cells = driveRowCells(facts);
         addDriveRow(program, cells, driveIconFor(cells, program.state.SystemDrive));
     }
-    for (const ControlName& list : {controls::TargetRow, controls::BootRow, kTargetPicker, kBootPicker}) applyDriveColumns(program, list);
+    for (const ControlName& list : {controls::TargetRow, controls::BootRow, kTargetPicker, kBootPicker})
+        applyDriveColumns(program, list);
 }
 
 void copyDriveRow(Program& program, const ControlName& source, int sourceRow, const ControlName& destination,

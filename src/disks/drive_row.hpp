@@ -12,14 +12,14 @@ namespace halvora {
 
 // Columns of the four drive lists; columns 9 to 12 are hidden and carry numbers.
 enum DriveColumn : int {
-    kDriveColumn = 0,       // "C:"
+    kDriveColumn = 0,  // "C:"
     kDiskColumn = 1,
     kPartitionColumn = 2,
     kLabelColumn = 3,
     kSizeColumn = 4,
     kFileSystemColumn = 5,
-    kStyleColumn = 6,       // "MBR", "GPT", "RAW"
-    kBootTypeColumn = 7,    // "ACT", "ESP" or empty
+    kStyleColumn = 6,     // "MBR", "GPT", "RAW"
+    kBootTypeColumn = 7,  // "ACT", "ESP" or empty
     kProductColumn = 8,
     kUsageColumn = 9,       // used bytes
     kFreeColumn = 10,       // free bytes
@@ -30,12 +30,12 @@ enum DriveColumn : int {
 
 // The six row icons, in the order the lists hold them.
 enum class DriveIcon : int {
-    Removable = 0,    // the program's icon 1
-    Esp = 1,          // icon 2
-    VirtualDisk = 2,  // icon 3: a mounted VHD or ISO
-    VirtualEsp = 3,   // icon 4
-    Volume = 4,       // imageres.dll 35
-    SystemVolume = 5, // imageres.dll 36
+    Removable = 0,     // the program's icon 1
+    Esp = 1,           // icon 2
+    VirtualDisk = 2,   // icon 3: a mounted VHD or ISO
+    VirtualEsp = 3,    // icon 4
+    Volume = 4,        // imageres.dll 35
+    SystemVolume = 5,  // imageres.dll 36
 };
 inline constexpr int kDriveIconCount = 6;
 

@@ -15,7 +15,8 @@ bool askVolume(System& system, const std::wstring& path, std::uint32_t code, con
     const auto volume = system.volumes().openVolume(normaliseVolumePath(path), 0, kFileShareReadWrite, 0, error);
     if (!volume) return false;
     std::uint32_t returned = 0;
-    if (volume->deviceIoControl(code, in, inSize, out.data(), static_cast<std::uint32_t>(N), returned, error)) return true;
+    if (volume->deviceIoControl(code, in, inSize, out.data(), static_cast<std::uint32_t>(N), returned, error))
+        return true;
     out.fill(0);
     return false;
 }

@@ -27,7 +27,8 @@ PartitionInfo decodePartitionInfo(const PartitionInfoBytes& bytes) {
     info.PartitionNumber = readLe32(&bytes[record::kPartitionNumber]);
     info.MbrPartitionType = bytes[record::kMbrPartitionType];
     info.MbrBootIndicator = bytes[record::kMbrBootIndicator];
-    for (std::size_t i = 0; i < info.GptPartitionType.size(); ++i) info.GptPartitionType[i] = bytes[record::kGptPartitionType + i];
+    for (std::size_t i = 0; i < info.GptPartitionType.size(); ++i)
+        info.GptPartitionType[i] = bytes[record::kGptPartitionType + i];
     for (std::size_t i = 0; i < record::kGptNameCharacters; ++i) {
         const std::uint16_t c = readLe16(&bytes[record::kGptName + 2 * i]);
         if (c == 0) break;

@@ -21,7 +21,7 @@ inline constexpr std::uint32_t kPartitionStyleGpt = 1;
 inline constexpr std::uint32_t kPartitionStyleRaw = 2;
 
 struct DeviceNumber {
-    std::uint32_t DeviceNumber = 0;     // the physical disk
+    std::uint32_t DeviceNumber = 0;  // the physical disk
     std::uint32_t PartitionNumber = 0;
 };
 
@@ -35,7 +35,7 @@ struct PartitionInfo {
 };
 
 struct DeviceDescriptor {
-    std::wstring Vendor;   // empty when its offset is 0
+    std::wstring Vendor;  // empty when its offset is 0
     std::wstring Product;
     bool HasVendor = false;
     bool HasProduct = false;

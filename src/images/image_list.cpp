@@ -67,8 +67,8 @@ void takeCompanionFiles(Program& program, const std::wstring& imagePath) {
     const std::wstring xml = ui.text(controls::XmlEdit);
     if (xml.empty() || sys.folderExists(xml) || sys.fileSize(xml) < 5) ui.setText(controls::XmlEdit, L"");
     const std::wstring root = imagePath.substr(0, 3);
-    for (const std::wstring& candidate : {root + L"unattend.xml", folder + L"unattend.xml", root + L"autounattend.xml",
-                                          folder + L"autounattend.xml"}) {
+    for (const std::wstring& candidate :
+         {root + L"unattend.xml", folder + L"unattend.xml", root + L"autounattend.xml", folder + L"autounattend.xml"}) {
         if (sys.fileSize(candidate) > 5) setAnswerFile(program, candidate);
     }
 }
@@ -113,10 +113,13 @@ void setImageColumns(Program& program, bool full) {
         const bool right = column == 0 || column == 9;
         const bool centre = column >= 2 && column <= 4;
         ui.setColumnAlignment(kImageList, column,
-                              right ? ColumnAlign::Right : centre ? ColumnAlign::Centre : ColumnAlign::Left);
+                              right    ? ColumnAlign::Right
+                              : centre ? ColumnAlign::Centre
+                                       : ColumnAlign::Left);
     }
     if (full) {
-        for (int column = 0; column < kImageListColumnCount; ++column) ui.setColumnWidth(kImageList, column, kAutoSizeUseHeader);
+        for (int column = 0; column < kImageListColumnCount; ++column)
+            ui.setColumnWidth(kImageList, column, kAutoSizeUseHeader);
         return;
     }
     ui.setColumnWidth(kImageList, 0, 40);
@@ -125,7 +128,8 @@ void setImageColumns(Program& program, bool full) {
     ui.setColumnWidth(kImageList, 5, 145);
     for (int column = 6; column < kImageListColumnCount; ++column) ui.setColumnWidth(kImageList, column, 0);
     // Only one of "WIMboot" and "언어" fits: the first image decides which.
-    const bool wimBoot = ui.rowCount(kImageList) > 0 && parseLeadingInteger(ui.cell(kImageList, 0, kImageColumnWimBoot)) > 0;
+    const bool wimBoot =
+        ui.rowCount(kImageList) > 0 && parseLeadingInteger(ui.cell(kImageList, 0, kImageColumnWimBoot)) > 0;
     ui.setColumnWidth(kImageList, 3, wimBoot ? 70 : 0);
     ui.setColumnWidth(kImageList, 4, wimBoot ? 0 : 70);
 }

@@ -9,13 +9,9 @@ namespace halvora {
 
 namespace {
 
-bool startsWith(const std::wstring& s, const std::wstring& prefix) {
-    return s.compare(0, prefix.size(), prefix) == 0;
-}
+bool startsWith(const std::wstring& s, const std::wstring& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
 
-bool isHexDigit(wchar_t c) {
-    return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
-}
+bool isHexDigit(wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F'); }
 
 unsigned hexValue(wchar_t c) {
     if (c >= L'0' && c <= L'9') return static_cast<unsigned>(c - L'0');
@@ -74,16 +70,55 @@ void setTimeHalf(ImageRecord& record, ReadState state, bool high, std::uint32_t 
 // What a line is about: the first of these markers, in this order, found anywhere in it
 // (letter case ignored) decides.
 enum class Marker {
-    ImageIndex, Name, TotalBytes, CreationStart, CreationEnd, ModificationStart, ModificationEnd,
-    HighPart, LowPart, WimBoot, Arch, ProductName, LanguagesStart, Default, LanguagesEnd,
-    Major, Minor, Build, SpBuild, Description, DisplayName, DisplayDescription, ImageEnd, None
+    ImageIndex,
+    Name,
+    TotalBytes,
+    CreationStart,
+    CreationEnd,
+    ModificationStart,
+    ModificationEnd,
+    HighPart,
+    LowPart,
+    WimBoot,
+    Arch,
+    ProductName,
+    LanguagesStart,
+    Default,
+    LanguagesEnd,
+    Major,
+    Minor,
+    Build,
+    SpBuild,
+    Description,
+    DisplayName,
+    DisplayDescription,
+    ImageEnd,
+    None
 };
 
-constexpr std::wstring_view kMarkers[] = {
-    L"<IMAGE INDEX=", L"<NAME>", L"<TOTALBYTES>", L"<CREATIONTIME>", L"</CREATIONTIME>",
-    L"<LASTMODIFICATIONTIME>", L"</LASTMODIFICATIONTIME>", L"<HIGHPART>", L"<LOWPART>", L"<WIMBOOT>",
-    L"<ARCH>", L"<PRODUCTNAME>", L"<LANGUAGES>", L"<DEFAULT>", L"</LANGUAGES>", L"<MAJOR>", L"<MINOR>",
-    L"<BUILD>", L"<SPBUILD>", L"<DESCRIPTION>", L"<DISPLAYNAME>", L"<DISPLAYDESCRIPTION>", L"</IMAGE>"};
+constexpr std::wstring_view kMarkers[] = {L"<IMAGE INDEX=",
+                                          L"<NAME>",
+                                          L"<TOTALBYTES>",
+                                          L"<CREATIONTIME>",
+                                          L"</CREATIONTIME>",
+                                          L"<LASTMODIFICATIONTIME>",
+                                          L"</LASTMODIFICATIONTIME>",
+                                          L"<HIGHPART>",
+                                          L"<LOWPART>",
+                                          L"<WIMBOOT>",
+                                          L"<ARCH>",
+                                          L"<PRODUCTNAME>",
+                                          L"<LANGUAGES>",
+                                          L"<DEFAULT>",
+                                          L"</LANGUAGES>",
+                                          L"<MAJOR>",
+                                          L"<MINOR>",
+                                          L"<BUILD>",
+                                          L"<SPBUILD>",
+                                          L"<DESCRIPTION>",
+                                          L"<DISPLAYNAME>",
+                                          L"<DISPLAYDESCRIPTION>",
+                                          L"</IMAGE>"};
 
 wchar_t asciiUpperChar(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
 
@@ -244,41 +279,78 @@ std::vector<std::vector<std::wstring>> readImageRows(const std::wstring& text, c
                 record.Index = static_cast<std::int32_t>(parseLeadingInteger(imageIndexText(line)));
                 currentImage = record.Index;
                 break;
-            case Marker::Name: record.Name = elementValue(line, L"NAME"); break;
+            case Marker::Name:
+                record.Name = elementValue(line, L"NAME");
+                break;
             case Marker::TotalBytes:
                 // The file's own total stands before the first image.
                 if (currentImage > 0) record.TotalBytes = parseLeadingInteger(tagValue(line, L"TOTALBYTES"));
                 break;
-            case Marker::CreationStart: state = ReadState::Creation; break;
-            case Marker::CreationEnd: state = ReadState::None; break;
-            case Marker::ModificationStart: state = ReadState::Modification; break;
-            case Marker::ModificationEnd: state = ReadState::None; break;
-            case Marker::HighPart: setTimeHalf(record, state, true, fileTimeHalf(tagValue(line, L"HIGHPART"))); break;
-            case Marker::LowPart: setTimeHalf(record, state, false, fileTimeHalf(tagValue(line, L"LOWPART"))); break;
+            case Marker::CreationStart:
+                state = ReadState::Creation;
+                break;
+            case Marker::CreationEnd:
+                state = ReadState::None;
+                break;
+            case Marker::ModificationStart:
+                state = ReadState::Modification;
+                break;
+            case Marker::ModificationEnd:
+                state = ReadState::None;
+                break;
+            case Marker::HighPart:
+                setTimeHalf(record, state, true, fileTimeHalf(tagValue(line, L"HIGHPART")));
+                break;
+            case Marker::LowPart:
+                setTimeHalf(record, state, false, fileTimeHalf(tagValue(line, L"LOWPART")));
+                break;
             case Marker::WimBoot:
                 record.WimBoot = static_cast<std::int8_t>(parseLeadingInteger(tagValue(line, L"WIMBOOT")));
                 break;
-            case Marker::Arch: record.Arch = archText(elementValue(line, L"ARCH")); break;
-            case Marker::ProductName: record.ProductName = elementValue(line, L"PRODUCTNAME"); break;
-            case Marker::LanguagesStart: state = ReadState::Languages; break;
+            case Marker::Arch:
+                record.Arch = archText(elementValue(line, L"ARCH"));
+                break;
+            case Marker::ProductName:
+                record.ProductName = elementValue(line, L"PRODUCTNAME");
+                break;
+            case Marker::LanguagesStart:
+                state = ReadState::Languages;
+                break;
             case Marker::Default:
                 if (state == ReadState::Languages) record.DefaultLanguage = elementValue(line, L"DEFAULT");
                 break;
-            case Marker::LanguagesEnd: state = ReadState::None; break;
-            case Marker::Major: record.Major = elementValue(line, L"MAJOR"); break;
-            case Marker::Minor: record.Minor = elementValue(line, L"MINOR"); break;
-            case Marker::Build: record.Build = elementValue(line, L"BUILD"); break;
-            case Marker::SpBuild: record.SpBuild = elementValue(line, L"SPBUILD"); break;
-            case Marker::Description: record.Description = elementValue(line, L"DESCRIPTION"); break;
-            case Marker::DisplayName: record.DisplayName = elementValue(line, L"DISPLAYNAME"); break;
-            case Marker::DisplayDescription: record.DisplayDescription = elementValue(line, L"DISPLAYDESCRIPTION"); break;
+            case Marker::LanguagesEnd:
+                state = ReadState::None;
+                break;
+            case Marker::Major:
+                record.Major = elementValue(line, L"MAJOR");
+                break;
+            case Marker::Minor:
+                record.Minor = elementValue(line, L"MINOR");
+                break;
+            case Marker::Build:
+                record.Build = elementValue(line, L"BUILD");
+                break;
+            case Marker::SpBuild:
+                record.SpBuild = elementValue(line, L"SPBUILD");
+                break;
+            case Marker::Description:
+                record.Description = elementValue(line, L"DESCRIPTION");
+                break;
+            case Marker::DisplayName:
+                record.DisplayName = elementValue(line, L"DISPLAYNAME");
+                break;
+            case Marker::DisplayDescription:
+                record.DisplayDescription = elementValue(line, L"DISPLAYDESCRIPTION");
+                break;
             case Marker::ImageEnd:
                 if (record.Name.empty()) record.Name = record.ProductName;
                 if (record.Description.empty()) record.Description = record.Name;
                 rows.push_back(imageRow(record, formatTime));
                 currentImage = 0;
                 break;
-            case Marker::None: break;
+            case Marker::None:
+                break;
         }
     }
     return rows;

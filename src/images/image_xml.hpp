@@ -15,7 +15,7 @@ struct ImageRecord {
     std::int8_t WimBoot = 0;
     std::int32_t Index = 0;
     std::int64_t TotalBytes = 0;
-    std::uint64_t CreationTime = 0;          // FILETIME: high half << 32 | low half
+    std::uint64_t CreationTime = 0;  // FILETIME: high half << 32 | low half
     std::uint64_t LastModificationTime = 0;
     std::wstring Name;
     std::wstring Arch;
@@ -63,7 +63,6 @@ std::vector<std::wstring> imageRow(const ImageRecord& record, const FileTimeForm
 
 // The rows of every image in `text` (already one element per line, as oneElementPerLine gives
 // it): lines 2 to n - 1 of the text split at CR LF, n being its number of line breaks.
-std::vector<std::vector<std::wstring>> readImageRows(const std::wstring& text,
-                                                     const FileTimeFormatter& formatTime);
+std::vector<std::vector<std::wstring>> readImageRows(const std::wstring& text, const FileTimeFormatter& formatTime);
 
 }  // namespace halvora

@@ -10,8 +10,9 @@ namespace halvora {
 namespace {
 
 constexpr int kLabelCharacters = 260;
-const ControlName kOptionControls[] = {controls::ReloadExclusionsButton, controls::ScanDepthSpin, controls::SearchAgainButton,
-                                       controls::SkipOsDriveCheck, controls::IncludeIsoCheck};
+const ControlName kOptionControls[] = {controls::ReloadExclusionsButton, controls::ScanDepthSpin,
+                                       controls::SearchAgainButton, controls::SkipOsDriveCheck,
+                                       controls::IncludeIsoCheck};
 
 void enableOptions(Toolkit& ui, bool enabled) {
     for (const ControlName& control : kOptionControls) ui.setEnabled(control, enabled);
@@ -39,7 +40,8 @@ void searchDrive(Program& program, const SearchWalk& walk, const std::wstring& r
 }  // namespace
 
 bool holdsWindows(Program& program, const std::wstring& root) {
-    if (!program.state.SystemDrive.empty() && equalsIgnoreCase(root.substr(0, 2), program.state.SystemDrive)) return true;
+    if (!program.state.SystemDrive.empty() && equalsIgnoreCase(root.substr(0, 2), program.state.SystemDrive))
+        return true;
     for (const wchar_t* loader : {L"winload.exe", L"winload.efi"}) {
         if (program.system.fileSize(root + L"Windows\\System32\\" + loader) >= 1) return true;
     }

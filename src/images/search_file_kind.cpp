@@ -18,10 +18,14 @@ std::optional<SearchFileKind> searchFileKind(const std::wstring& name, bool esdS
 
 const ColourPair& searchFileColours(const ColourTable& colours, SearchFileKind kind) {
     switch (kind) {
-        case SearchFileKind::Wim: return colours.findWim;
-        case SearchFileKind::Swm: return colours.findSwm;
-        case SearchFileKind::Esd: return colours.findEsd;
-        case SearchFileKind::Iso: return colours.findIso;
+        case SearchFileKind::Wim:
+            return colours.findWim;
+        case SearchFileKind::Swm:
+            return colours.findSwm;
+        case SearchFileKind::Esd:
+            return colours.findEsd;
+        case SearchFileKind::Iso:
+            return colours.findIso;
     }
     return colours.findWim;
 }

@@ -41,12 +41,18 @@ void colourRow(Program& program, int row, const ColourPair& colours) {
 
 SearchIcon searchDriveIcon(std::uint32_t driveType, bool windows) {
     switch (driveType) {
-        case kDriveCdRom: return SearchIcon::CdRom;
-        case kDriveFixed: return windows ? SearchIcon::WindowsDrive : SearchIcon::FixedDrive;
-        case kDriveRamDisk: return SearchIcon::RamDisk;
-        case kDriveRemote: return SearchIcon::Remote;
-        case kDriveRemovable: return SearchIcon::Removable;
-        default: return SearchIcon::Other;
+        case kDriveCdRom:
+            return SearchIcon::CdRom;
+        case kDriveFixed:
+            return windows ? SearchIcon::WindowsDrive : SearchIcon::FixedDrive;
+        case kDriveRamDisk:
+            return SearchIcon::RamDisk;
+        case kDriveRemote:
+            return SearchIcon::Remote;
+        case kDriveRemovable:
+            return SearchIcon::Removable;
+        default:
+            return SearchIcon::Other;
     }
 }
 
@@ -59,7 +65,8 @@ int addSearchDriveRow(Program& program, const std::wstring& drive, const std::ws
 }
 
 void addSearchFileRow(Program& program, const std::wstring& path, std::uint64_t size, SearchFileKind kind) {
-    const int row = program.ui.addRow(kSearchResultList, {path, sizeText(static_cast<std::int64_t>(size)), kSearchFileRow});
+    const int row =
+        program.ui.addRow(kSearchResultList, {path, sizeText(static_cast<std::int64_t>(size)), kSearchFileRow});
     colourRow(program, row, searchFileColours(program.state.Colours, kind));
 }
 

@@ -10,7 +10,7 @@ namespace halvora {
 
 // What a search looks for, fixed when it starts (its controls are disabled while it runs).
 struct SearchWalk {
-    int maxDepth = 2;                      // folder levels below the root that are listed
+    int maxDepth = 2;  // folder levels below the root that are listed
     bool esdSupported = false;
     bool includeIso = false;               // ISO support present and asked for
     std::vector<std::wstring> exclusions;  // folder names never entered, compared exactly

@@ -30,9 +30,9 @@ WimInfo decodeWimInfo(const WimInfoBytes& bytes) {
 }
 
 std::wstring attributeNames(std::uint32_t attributes) {
-    static const std::pair<std::uint32_t, const wchar_t*> names[] = {
-        {0x01, L" RESOURCE"}, {0x02, L" METADATA"}, {0x04, L" VERIFYY"},
-        {0x08, L" RP_FIX"},   {0x10, L" SPANNED"},  {0x20, L" READONLY"}};
+    static const std::pair<std::uint32_t, const wchar_t*> names[] = {{0x01, L" RESOURCE"}, {0x02, L" METADATA"},
+                                                                     {0x04, L" VERIFYY"},  {0x08, L" RP_FIX"},
+                                                                     {0x10, L" SPANNED"},  {0x20, L" READONLY"}};
     std::wstring text;
     for (const auto& [bit, name] : names) {
         if (attributes & bit) text += name;

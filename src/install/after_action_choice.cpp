@@ -14,10 +14,18 @@ constexpr int kErrorCountdownExtra = 5;
 AfterInstallBox afterInstallBox(int choice, std::int64_t bootResult) {
     AfterInstallBox box;
     switch (choice) {
-        case kAfterShutdown: box = {L"시스템을 종료 합니다!", kButtonsYesNo, 7, kIconShutdown}; break;
-        case kAfterReboot: box = {L"시스템을 다시 시작 합니다!", kButtonsYesNo, 7, kIconShutdown}; break;
-        case kAfterFinish: box = {L"프로그램을 종료 합니다!", kButtonsYesNo, 5, kIconInformation}; break;
-        default: box = {L"알 림!", kButtonsOk, 0, kIconInformation}; break;
+        case kAfterShutdown:
+            box = {L"시스템을 종료 합니다!", kButtonsYesNo, 7, kIconShutdown};
+            break;
+        case kAfterReboot:
+            box = {L"시스템을 다시 시작 합니다!", kButtonsYesNo, 7, kIconShutdown};
+            break;
+        case kAfterFinish:
+            box = {L"프로그램을 종료 합니다!", kButtonsYesNo, 5, kIconInformation};
+            break;
+        default:
+            box = {L"알 림!", kButtonsOk, 0, kIconInformation};
+            break;
     }
     if (bootResult != 0) {
         box.icon = kIconWarning;

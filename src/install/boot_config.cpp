@@ -25,7 +25,8 @@ void resetOldBiosStore(Program& program, const BootJob& job) {
     if (!replacesOldBiosStore(job) || sys.fileSize(store) <= 0) return;
     const std::uint32_t attributes = sys.fileAttributes(store);
     if (attributes != kInvalidFileAttributes) {
-        sys.setFileAttributes(store, attributes & ~(kFileAttributeReadOnly | kFileAttributeHidden | kFileAttributeSystem));
+        sys.setFileAttributes(store,
+                              attributes & ~(kFileAttributeReadOnly | kFileAttributeHidden | kFileAttributeSystem));
     }
     sys.deleteFile(store);
 }
@@ -108,10 +109,14 @@ std::wstring bootResultText(std::uint64_t type, std::int64_t code) {
         return code == 193 ? L"*BCDBOOT 부팅 파일 복사 오류: " + number + L"." : L"*BCDBOOT 오류: " + number + L".";
     }
     switch (code) {
-        case 2: return L"*BCDBOOT 실행 파일 오류.";
-        case kNoBootLocation: return L"*부팅 위치 생략.";
-        case kMissingWindows: return L"*Windows 시스템 루트 설정을 확인 하십시오.";
-        default: return L"*BCDBOOT 실행 오류: " + number + L".";
+        case 2:
+            return L"*BCDBOOT 실행 파일 오류.";
+        case kNoBootLocation:
+            return L"*부팅 위치 생략.";
+        case kMissingWindows:
+            return L"*Windows 시스템 루트 설정을 확인 하십시오.";
+        default:
+            return L"*BCDBOOT 실행 오류: " + number + L".";
     }
 }
 
@@ -119,7 +124,8 @@ std::wstring bootRepairRefusal(const BootRepairRequest& request, bool bootExists
     if (request.boot.drive.empty() || !bootExists) return L"부팅 위치가 지정되어야 합니다.";
     if (request.target.drive.size() <= 1) return L"설치 위치가 지정되어야 합니다.";
     if (!windowsBootExists) return L"윈도우가 설치 위치에 정상적으로 설치 되어 있어야 합니다.";
-    if (request.boot.bootType != L"ESP" && request.boot.bootType != L"ACT") return L"부팅 위치가 ESP 혹은 ACT 가 아닙니다.";
+    if (request.boot.bootType != L"ESP" && request.boot.bootType != L"ACT")
+        return L"부팅 위치가 ESP 혹은 ACT 가 아닙니다.";
     return L"";
 }
 
@@ -140,12 +146,13 @@ bool checkBootRepair(Program& program, const BootRepairRequest& request) {
     }
     const int answer =
         repairsRunningSystemDisk(request, program.state.SystemDrive)
-            ? showMessageBox(program, {.title = L"BCDBOOT 부팅 설정 복구",
-                                       .text = L"선택한 부팅 위치는\r\n현재 시스템 드라이브와 같은 디스크에 있습니다!\r\n"
-                                               L"부팅 설정 복구를 시작할까요?",
-                                       .buttons = kButtonsYesNo,
-                                       .defaultResult = kResultNo,
-                                       .icon = kIconWarning})
+            ? showMessageBox(program,
+                             {.title = L"BCDBOOT 부팅 설정 복구",
+                              .text = L"선택한 부팅 위치는\r\n현재 시스템 드라이브와 같은 디스크에 있습니다!\r\n"
+                                      L"부팅 설정 복구를 시작할까요?",
+                              .buttons = kButtonsYesNo,
+                              .defaultResult = kResultNo,
+                              .icon = kIconWarning})
             : showMessageBox(program, {.title = L"BCDBOOT 부팅 설정 복구",
                                        .text = L"부팅 설정 복구를 시작합니다!",
                                        .buttons = kButtonsYesNo,

@@ -15,10 +15,10 @@ inline constexpr std::uint64_t kBootRan = 0x40001;
 
 // What the boot configuration is made from, taken from the request before the worker starts.
 struct BootJob {
-    std::wstring target;    // "E:"; the installed Windows is E:\Windows
-    std::wstring boot;      // the /s volume; empty: no boot configuration
-    std::wstring locale;    // /l, used when longer than 3 characters
-    std::wstring firmware;  // /f, used when longer than 2 characters
+    std::wstring target;            // "E:"; the installed Windows is E:\Windows
+    std::wstring boot;              // the /s volume; empty: no boot configuration
+    std::wstring locale;            // /l, used when longer than 3 characters
+    std::wstring firmware;          // /f, used when longer than 2 characters
     bool keepDefaultEntry = false;  // /d
     bool repair = false;
 };

@@ -6,7 +6,8 @@ namespace halvora {
 
 void setBusy(Program& program, bool busy) {
     program.state.Busy = busy;
-    for (const ControlName& control : {controls::InstallButton, controls::TitleBarPanel, controls::ImageList, controls::MainPanel, controls::BootPanel, controls::TargetPanel}) {
+    for (const ControlName& control : {controls::InstallButton, controls::TitleBarPanel, controls::ImageList,
+                                       controls::MainPanel, controls::BootPanel, controls::TargetPanel}) {
         program.ui.setEnabled(control, !busy);
     }
     program.ui.setProgress(controls::StatusBar, 0);

@@ -35,7 +35,8 @@ void showRepairResult(Program& program, std::int64_t code) {
     if (code == 0) {
         showMessageBox(program, {.title = L"알 림", .text = L"BCDBOOT를 이용한 부팅 설정 완료!"});
     } else {
-        showMessageBox(program, {.title = L"주 의", .text = L"BCDBOOT 오류 발생!\r\n" + s.BootLine, .icon = kIconWarning});
+        showMessageBox(program,
+                       {.title = L"주 의", .text = L"BCDBOOT 오류 발생!\r\n" + s.BootLine, .icon = kIconWarning});
     }
 }
 
@@ -97,7 +98,8 @@ void onApplySucceeded(Program& program) {
     if (!s.BootRepairMode) {
         const std::int64_t elapsed = program.system.secondsNow() - s.ApplyStartTime;
         s.ApplyStartTime = elapsed;
-        showStatus(program, L"완료 시간: " + std::to_wstring(elapsed / 60) + L"분 " + std::to_wstring(elapsed % 60) + L"초",
+        showStatus(program,
+                   L"완료 시간: " + std::to_wstring(elapsed / 60) + L"분 " + std::to_wstring(elapsed % 60) + L"초",
                    kStatusTimeField);
         s.CompletionLine = L"이미지 설치 완료.";
     }
@@ -158,7 +160,8 @@ void bootRepairCommand(Program& program) {
 
 void onCancelTimer(Program& program) {
     program.ui.killTimer(controls::MainWindow, kCancelTimer);
-    if (program.state.Busy.load() && program.state.CancelRequested.load()) program.ui.setEnabled(controls::InstallButton, true);
+    if (program.state.Busy.load() && program.state.CancelRequested.load())
+        program.ui.setEnabled(controls::InstallButton, true);
 }
 
 }  // namespace halvora

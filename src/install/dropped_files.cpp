@@ -16,8 +16,8 @@ std::wstring droppedFileName(const std::vector<std::wstring>& files) {
 void handleDroppedFile(Program& program, const std::wstring& name) {
     Toolkit& ui = program.ui;
     const AppState& s = program.state;
-    if (s.anyWorkerAlive() || s.Busy.load() || !ui.isEnabled(controls::MainWindow) || !ui.isVisible(controls::MainPanel) ||
-        name.empty()) {
+    if (s.anyWorkerAlive() || s.Busy.load() || !ui.isEnabled(controls::MainWindow) ||
+        !ui.isVisible(controls::MainPanel) || name.empty()) {
         return;
     }
     if (ui.isMinimised(controls::MainWindow)) ui.restoreWindow(controls::MainWindow);

@@ -51,7 +51,8 @@ bool passes(Program& program, const std::wstring& refusal) {
 
 std::wstring imageFileRefusal(const InstallationRequest& request, std::int64_t imageFileSize) {
     if (imageFileSize > 0) return L"";
-    return request.imageFile.empty() ? L"설치 파일(Wim, Swm, ESD)을 지정 하세요." : L"설치 파일이 지정한 위치에 없습니다.";
+    return request.imageFile.empty() ? L"설치 파일(Wim, Swm, ESD)을 지정 하세요."
+                                     : L"설치 파일이 지정한 위치에 없습니다.";
 }
 
 std::wstring indexRefusal(const InstallationRequest& request) {
@@ -60,14 +61,15 @@ std::wstring indexRefusal(const InstallationRequest& request) {
 
 std::wstring targetRefusal(const InstallationRequest& request, bool targetExists, const std::wstring& systemDrive) {
     if (request.target.drive.empty() || !targetExists) return L"윈도우를 설치 할 위치를 지정하세요.";
-    if (equalsIgnoreCase(request.target.drive, systemDrive)) return L"선택한 설치 위치는 현재 사용 중인 시스템 드라이브 입니다.";
+    if (equalsIgnoreCase(request.target.drive, systemDrive))
+        return L"선택한 설치 위치는 현재 사용 중인 시스템 드라이브 입니다.";
     return L"";
 }
 
 std::wstring spaceRefusal(const InstallationRequest& request) {
     if (request.imageBytes <= request.target.freeBytes) return L"";
-    return L"설치 공간 부족.  설치 용량: " + std::to_wstring(request.imageBytes) +
-           L"  남은 공간: " + std::to_wstring(request.target.freeBytes);
+    return L"설치 공간 부족.  설치 용량: " + std::to_wstring(request.imageBytes) + L"  남은 공간: " +
+           std::to_wstring(request.target.freeBytes);
 }
 
 std::wstring bootNote(const InstallationRequest& request, bool bootExists) {

@@ -72,8 +72,8 @@ bool prepareImage(Program& program, const InstallationRequest& request) {
     AppState& s = program.state;
     ImagingLibrary& wim = program.system.imaging();
     const InstallOptions& options = request.options;
-    s.ImageFileHandle =
-        openImageFile(program, request.imageFile, {.checkIntegrity = options.checkIntegrity, .log = options.imagingLog});
+    s.ImageFileHandle = openImageFile(program, request.imageFile,
+                                      {.checkIntegrity = options.checkIntegrity, .log = options.imagingLog});
     if (s.ImageFileHandle == 0) return false;
     referenceSplitParts(program, s.ImageFileHandle, request.imageFile);
     if (!wim.setTemporaryPath(s.ImageFileHandle, volumeRoot(request.target.drive))) return false;

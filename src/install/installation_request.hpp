@@ -11,10 +11,10 @@ namespace halvora {
 
 // One of the chosen drive rows (TargetRow or BootRow), as far as the installation uses it.
 struct ChosenVolume {
-    std::wstring drive;      // "E:"; empty when none is chosen
-    std::wstring disk;       // the disk number, as the row shows it
-    std::wstring style;      // "MBR", "GPT", "RAW"
-    std::wstring bootType;   // "ACT", "ESP" or empty
+    std::wstring drive;     // "E:"; empty when none is chosen
+    std::wstring disk;      // the disk number, as the row shows it
+    std::wstring style;     // "MBR", "GPT", "RAW"
+    std::wstring bootType;  // "ACT", "ESP" or empty
     long long freeBytes = 0;
     std::wstring driveType;  // GetDriveTypeW, as text ("2" removable)
     std::wstring bus;        // STORAGE_BUS_TYPE, as text ("7" USB)
@@ -38,8 +38,8 @@ struct InstallOptions {
 
 struct InstallationRequest {
     std::wstring imageFile;
-    std::wstring indexText;  // as the index field shows it; the summary repeats it
-    long long index = 0;     // 1-based; 0 or less when none is chosen
+    std::wstring indexText;    // as the index field shows it; the summary repeats it
+    long long index = 0;       // 1-based; 0 or less when none is chosen
     long long imageBytes = 0;  // the chosen image's size from the image list
     ChosenVolume target;
     ChosenVolume boot;

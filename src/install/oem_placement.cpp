@@ -7,7 +7,9 @@ namespace halvora {
 
 namespace {
 
-std::wstring joined(const std::wstring& folder, const std::wstring& name) { return withTrailingBackslash(folder) + name; }
+std::wstring joined(const std::wstring& folder, const std::wstring& name) {
+    return withTrailingBackslash(folder) + name;
+}
 
 // Creates `folder` and the folders above it that are missing.
 bool ensureFolder(System& system, const std::wstring& folder) {
@@ -22,7 +24,8 @@ bool ensureFolder(System& system, const std::wstring& folder) {
 void clearProtection(System& system, const std::wstring& path) {
     const std::uint32_t attributes = system.fileAttributes(path);
     if (attributes == kInvalidFileAttributes) return;
-    system.setFileAttributes(path, attributes & ~(kFileAttributeReadOnly | kFileAttributeHidden | kFileAttributeSystem));
+    system.setFileAttributes(path,
+                             attributes & ~(kFileAttributeReadOnly | kFileAttributeHidden | kFileAttributeSystem));
 }
 
 }  // namespace

@@ -69,9 +69,8 @@ public:
     virtual std::uint32_t lastError() = 0;
 
     // WIMCreateFile. `creationResult` may be null.
-    virtual WimHandle createFile(const std::wstring& path, std::uint32_t access,
-                                 std::uint32_t disposition, std::uint32_t flags,
-                                 std::uint32_t compression, std::uint32_t* creationResult) = 0;
+    virtual WimHandle createFile(const std::wstring& path, std::uint32_t access, std::uint32_t disposition,
+                                 std::uint32_t flags, std::uint32_t compression, std::uint32_t* creationResult) = 0;
     // WIMCloseHandle, for file and image handles alike.
     virtual bool closeHandle(WimHandle handle) = 0;
     // WIMGetImageInformation: the UTF-16 buffer exactly as the library hands it out (byte-order

@@ -25,7 +25,7 @@ struct OsVersion {
 // SYSTEMTIME: what FileTimeToSystemTime gives and the date and time formatters take.
 struct SystemTime {
     std::uint16_t year = 0;
-    std::uint16_t month = 0;  // 1 to 12
+    std::uint16_t month = 0;      // 1 to 12
     std::uint16_t dayOfWeek = 0;  // 0 Sunday
     std::uint16_t day = 0;
     std::uint16_t hour = 0;
@@ -59,8 +59,7 @@ class VersionLibrary {
 public:
     virtual ~VersionLibrary() = default;
     virtual std::uint32_t getFileVersionInfoSize(const std::wstring& path) = 0;
-    virtual bool getFileVersionInfo(const std::wstring& path, std::uint32_t size,
-                                    std::vector<std::uint8_t>& block) = 0;
+    virtual bool getFileVersionInfo(const std::wstring& path, std::uint32_t size, std::vector<std::uint8_t>& block) = 0;
     // VerQueryValueW of "\VarFileInfo\Translation": the first language id and code page.
     virtual bool queryTranslation(const std::vector<std::uint8_t>& block, std::uint16_t& language,
                                   std::uint16_t& codePage) = 0;
@@ -102,11 +101,11 @@ public:
 
     // --- process and environment ------------------------------------------------------------
     virtual std::optional<std::wstring> environmentVariable(const std::wstring& name) = 0;
-    virtual std::wstring tempPath() = 0;         // GetTempPathW: ends with a backslash
-    virtual std::wstring modulePath() = 0;       // the program's own file
-    virtual std::wstring systemDirectory() = 0;  // GetSystemDirectoryW
+    virtual std::wstring tempPath() = 0;                // GetTempPathW: ends with a backslash
+    virtual std::wstring modulePath() = 0;              // the program's own file
+    virtual std::wstring systemDirectory() = 0;         // GetSystemDirectoryW
     virtual std::vector<std::wstring> arguments() = 0;  // as the platform split them, no argv[0]
-    virtual std::wstring currentDirectory() = 0;  // GetCurrentDirectoryW
+    virtual std::wstring currentDirectory() = 0;        // GetCurrentDirectoryW
 
     // --- files ------------------------------------------------------------------------------
     virtual std::int64_t fileSize(const std::wstring& path) = 0;  // -1: no such file (or a folder)
@@ -151,10 +150,10 @@ public:
     virtual std::wstring userDefaultLocaleName() = 0;
     // GetDateFormatW and GetTimeFormatW with no format picture, into a buffer of `capacity`
     // characters; nullopt when the call fails (also when the text does not fit).
-    virtual std::optional<std::wstring> formatDate(std::uint32_t locale, std::uint32_t flags,
-                                                   const SystemTime& time, int capacity) = 0;
-    virtual std::optional<std::wstring> formatTime(std::uint32_t locale, std::uint32_t flags,
-                                                   const SystemTime& time, int capacity) = 0;
+    virtual std::optional<std::wstring> formatDate(std::uint32_t locale, std::uint32_t flags, const SystemTime& time,
+                                                   int capacity) = 0;
+    virtual std::optional<std::wstring> formatTime(std::uint32_t locale, std::uint32_t flags, const SystemTime& time,
+                                                   int capacity) = 0;
     virtual void messageBeep(std::uint32_t type) = 0;
     // Null when Version.dll cannot be loaded.
     virtual std::unique_ptr<VersionLibrary> loadVersionLibrary() = 0;
@@ -173,22 +172,21 @@ public:
 
     // --- single instance --------------------------------------------------------------------
     // CreateMutexW(no attributes, not owned, name); `lastError` is GetLastError right after.
-    virtual std::unique_ptr<SystemHandle> createMutex(const std::wstring& name,
-                                                      std::uint32_t& lastError) = 0;
+    virtual std::unique_ptr<SystemHandle> createMutex(const std::wstring& name, std::uint32_t& lastError) = 0;
     // FindWindowW with no class; 0 when no window has the title.
     virtual std::uint64_t findWindow(const std::wstring& title) = 0;
     // SendMessageTimeoutW(window, WM_COPYDATA, 0, COPYDATASTRUCT{dwData, size, data}) with
     // SMTO_ABORTIFHUNG and a timeout of a few seconds; 0 when it failed or timed out.
-    virtual std::intptr_t sendCopyData(std::uint64_t window, std::uintptr_t dwData,
-                                       const void* data, std::uint32_t size) = 0;
+    virtual std::intptr_t sendCopyData(std::uint64_t window, std::uintptr_t dwData, const void* data,
+                                       std::uint32_t size) = 0;
 
     // --- shutdown ---------------------------------------------------------------------------
     // AdjustTokenPrivileges on this process's token for one privilege (OpenProcessToken with
     // TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, LookupPrivilegeValueW); results are not reported.
     virtual void enablePrivilege(const std::wstring& name, std::uint32_t attributes) = 0;
     // InitiateSystemShutdownW on the local machine.
-    virtual bool initiateSystemShutdown(const std::wstring& message, std::uint32_t timeoutSeconds,
-                                        bool forceAppsClosed, bool reboot) = 0;
+    virtual bool initiateSystemShutdown(const std::wstring& message, std::uint32_t timeoutSeconds, bool forceAppsClosed,
+                                        bool reboot) = 0;
 };
 
 }  // namespace halvora

@@ -23,14 +23,14 @@ enum class ControlKind {
     Label,       // static text
     ClickLabel,  // static text that reports left clicks
     Button,
-    Edit,        // single-line text field
-    List,        // report-style list view with column headers
-    DriveRow,    // report-style list view of one row: no header, no scroll bars
-    Combo,       // drop-down list
-    Check,       // check box
-    Spin,        // numeric field with up/down arrows
-    StatusBar,   // status bar; its field 1 holds a progress bar
-    Icon,        // a 32 x 32 picture showing an icon
+    Edit,       // single-line text field
+    List,       // report-style list view with column headers
+    DriveRow,   // report-style list view of one row: no header, no scroll bars
+    Combo,      // drop-down list
+    Check,      // check box
+    Spin,       // numeric field with up/down arrows
+    StatusBar,  // status bar; its field 1 holds a progress bar
+    Icon,       // a 32 x 32 picture showing an icon
 };
 
 // Style flags of a control (combine with |).
@@ -118,8 +118,8 @@ public:
     // --- windows ----------------------------------------------------------------------------
     // Creates an invisible top-level window with the given client size, centred on the screen
     // (no owner) or on its owner. Returns 0 or the platform's error code.
-    virtual std::uint32_t createWindow(const ControlName& name, const std::wstring& title,
-                                       Size client, const ControlName& owner, unsigned flags) = 0;
+    virtual std::uint32_t createWindow(const ControlName& name, const std::wstring& title, Size client,
+                                       const ControlName& owner, unsigned flags) = 0;
     virtual void destroyWindow(const ControlName& name) = 0;
     virtual void setClientSize(const ControlName& window, Size client) = 0;
     virtual void centreWindow(const ControlName& window) = 0;  // on its owner, else the screen
@@ -139,7 +139,7 @@ public:
     virtual int screenDpi() = 0;  // logical pixels per inch of the main window's device context
     virtual bool fontInstalled(const std::wstring& face) = 0;
     virtual std::optional<FontSpec> smallCaptionFont() = 0;  // SPI_GETNONCLIENTMETRICS
-    virtual FontSpec stockGuiFont() = 0;                      // DEFAULT_GUI_FONT
+    virtual FontSpec stockGuiFont() = 0;                     // DEFAULT_GUI_FONT
     // The font given to every control created from now on in `window`. `size` is the stored
     // (point-like, usually negative) size; the toolkit turns it into a cell height.
     virtual void setWindowFont(const ControlName& window, const std::wstring& face, int size) = 0;
@@ -163,11 +163,9 @@ public:
     virtual void setFocus(const ControlName& control) = 0;
     virtual ControlName focused(const ControlName& window) = 0;  // empty when no control has it
     // Text and background colour (R + 256 G + 65536 B, or kDefaultColour).
-    virtual void setColours(const ControlName& control, std::int32_t text,
-                            std::int32_t background) = 0;
+    virtual void setColours(const ControlName& control, std::int32_t text, std::int32_t background) = 0;
     // Shows an icon of a file's icon resources in an Icon control (SHDefExtractIconW).
-    virtual void setIcon(const ControlName& control, const std::wstring& file, int index,
-                         int size) = 0;
+    virtual void setIcon(const ControlName& control, const std::wstring& file, int index, int size) = 0;
 
     // --- lists ------------------------------------------------------------------------------
     virtual void addColumn(const ControlName& list, const std::wstring& title, int width) = 0;
@@ -184,9 +182,8 @@ public:
     virtual void deleteAllRows(const ControlName& list) = 0;
     virtual int rowCount(const ControlName& list) = 0;
     virtual std::wstring cell(const ControlName& list, int row, int column) = 0;
-    virtual void setCell(const ControlName& list, int row, int column,
-                         const std::wstring& text) = 0;
-    virtual int selectedRow(const ControlName& list) = 0;  // -1 for none
+    virtual void setCell(const ControlName& list, int row, int column, const std::wstring& text) = 0;
+    virtual int selectedRow(const ControlName& list) = 0;          // -1 for none
     virtual void selectRow(const ControlName& list, int row) = 0;  // -1 clears the selection
     virtual void ensureRowVisible(const ControlName& list, int row) = 0;
     // Row icons come from a small image list attached to the list: icons are added once and
@@ -196,8 +193,7 @@ public:
     virtual int rowIcon(const ControlName& list, int row) = 0;
     virtual void setCellColours(const ControlName& list, int row, int column, std::int32_t text,
                                 std::int32_t background) = 0;
-    virtual std::pair<std::int32_t, std::int32_t> cellColours(const ControlName& list, int row,
-                                                              int column) = 0;
+    virtual std::pair<std::int32_t, std::int32_t> cellColours(const ControlName& list, int row, int column) = 0;
 
     // --- combo boxes and spin fields --------------------------------------------------------
     virtual void addComboItem(const ControlName& combo, const std::wstring& text) = 0;
@@ -226,8 +222,8 @@ public:
     // Opens the menu at the mouse position; a choice arrives as a Menu event for `window`.
     virtual void showPopupMenu(const ControlName& menu, const ControlName& window) = 0;
     // Attaches a balloon-less tooltip with a title; `programFont` gives it the window's font.
-    virtual void addTooltip(const ControlName& control, const std::wstring& title,
-                            const std::wstring& text, int icon, bool programFont) = 0;
+    virtual void addTooltip(const ControlName& control, const std::wstring& title, const std::wstring& text, int icon,
+                            bool programFont) = 0;
 
     // --- taskbar progress -------------------------------------------------------------------
     virtual bool createTaskbarProgress(const ControlName& window) = 0;  // ITaskbarList3

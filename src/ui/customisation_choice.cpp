@@ -26,7 +26,8 @@ void setAnswerFile(Program& program, std::wstring file) {
     Toolkit& ui = program.ui;
     if (file.empty()) {
         std::wstring start = programDriveRoot(program);
-        if (const std::wstring folder = imageFolder(program); !folder.empty() && sys.folderExists(folder)) start = folder;
+        if (const std::wstring folder = imageFolder(program); !folder.empty() && sys.folderExists(folder))
+            start = folder;
         if (const std::wstring current = ui.text(controls::XmlEdit); isAnswerFile(sys, current)) start = current;
         OpenFileRequest request;
         request.title = L"파일 선택...";
@@ -57,9 +58,12 @@ void setOemPath(Program& program, std::wstring path, bool modern) {
     Toolkit& ui = program.ui;
     if (path.empty()) {
         std::wstring start = programDriveRoot(program);
-        if (const std::wstring folder = imageFolder(program); !folder.empty() && sys.folderExists(folder)) start = folder;
-        if (const std::wstring current = ui.text(controls::OemEdit); !current.empty() && sys.folderExists(current)) start = current;
-        path = modern ? pickFolder(program, controls::MainWindow, start) : ui.browseForFolder(controls::MainWindow, L"$OEM$ 폴더 선택", start);
+        if (const std::wstring folder = imageFolder(program); !folder.empty() && sys.folderExists(folder))
+            start = folder;
+        if (const std::wstring current = ui.text(controls::OemEdit); !current.empty() && sys.folderExists(current))
+            start = current;
+        path = modern ? pickFolder(program, controls::MainWindow, start)
+                      : ui.browseForFolder(controls::MainWindow, L"$OEM$ 폴더 선택", start);
     }
     if (path.empty() || !sys.folderExists(path)) return;
     path = withTrailingBackslash(path);

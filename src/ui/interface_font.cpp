@@ -15,27 +15,31 @@ constexpr long long kLargestFontSize = 72;
 
 const std::vector<FontSizeEntry>& seededFontSizes() {
     static const std::vector<FontSizeEntry> entries = {
-        {L"Consolas", -11},     {L"맑은 고딕", -12},     {L"굴림체", -10},      {L"굴림", -10},
-        {L"돋움체", -10},       {L"돋움", -10},          {L"바탕체", -10},      {L"바탕", -10},
-        {L"궁서체", -10},       {L"궁서", -10},          {L"나눔고딕코딩", -10}, {L"Malgun Gothic", -12},
-        {L"GulimChe", -10},     {L"Gulim", -10},         {L"DotumChe", -10},    {L"Dotum", -10},
-        {L"BatangChe", -10},    {L"Batang", -10},        {L"GungsuhChe", -10},  {L"Gungsuh", -10},
-        {L"NanumGothicCoding", -10}, {L"Courier New", -11}, {L"D2Coding", -11}, {L"Arial", -12},
-        {L"Segoe UI", -12},     {L"MS Shell dlg", -13},
+        {L"Consolas", -11},    {L"맑은 고딕", -12},    {L"굴림체", -10},
+        {L"굴림", -10},        {L"돋움체", -10},       {L"돋움", -10},
+        {L"바탕체", -10},      {L"바탕", -10},         {L"궁서체", -10},
+        {L"궁서", -10},        {L"나눔고딕코딩", -10}, {L"Malgun Gothic", -12},
+        {L"GulimChe", -10},    {L"Gulim", -10},        {L"DotumChe", -10},
+        {L"Dotum", -10},       {L"BatangChe", -10},    {L"Batang", -10},
+        {L"GungsuhChe", -10},  {L"Gungsuh", -10},      {L"NanumGothicCoding", -10},
+        {L"Courier New", -11}, {L"D2Coding", -11},     {L"Arial", -12},
+        {L"Segoe UI", -12},    {L"MS Shell dlg", -13},
     };
     return entries;
 }
 
 int builtInFontSize(const std::wstring& font) {
     static const std::vector<std::wstring> ten = {
-        L"GulimChe", L"굴림체", L"Gulim", L"굴림", L"DotumChe", L"돋움체", L"Dotum", L"돋움", L"Batang", L"바탕",
-        L"BatangChe", L"바탕체", L"Gungsuh", L"궁서", L"GungsuhChe", L"궁서체", L"NanumGothicCoding", L"나눔고딕코딩"};
+        L"GulimChe", L"굴림체", L"Gulim",      L"굴림",   L"DotumChe",          L"돋움체",
+        L"Dotum",    L"돋움",   L"Batang",     L"바탕",   L"BatangChe",         L"바탕체",
+        L"Gungsuh",  L"궁서",   L"GungsuhChe", L"궁서체", L"NanumGothicCoding", L"나눔고딕코딩"};
     static const std::vector<std::wstring> eleven = {L"Consolas", L"Courier New", L"D2Coding"};
     static const std::vector<std::wstring> twelve = {L"맑은 고딕", L"Malgun Gothic", L"Arial", L"Segoe UI"};
     // Font names are case-insensitive on Windows: the stock dialog font calls itself
     // "MS Shell Dlg", and an exact comparison would never find it.
     const auto listed = [&font](const std::vector<std::wstring>& names) {
-        return std::any_of(names.begin(), names.end(), [&font](const std::wstring& n) { return equalsIgnoreCase(n, font); });
+        return std::any_of(names.begin(), names.end(),
+                           [&font](const std::wstring& n) { return equalsIgnoreCase(n, font); });
     };
     if (listed(ten)) return -10;
     if (listed(eleven)) return -11;

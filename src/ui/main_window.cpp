@@ -8,7 +8,8 @@ namespace halvora {
 namespace {
 
 const ControlName kFullWindowPanels[] = {controls::TargetPanel, controls::BootPanel, controls::SearchPanel};
-const ControlName kMainView[] = {controls::TitleBarPanel, controls::ImageList, controls::MainPanel, controls::BottomPanel, controls::InstallButton};
+const ControlName kMainView[] = {controls::TitleBarPanel, controls::ImageList, controls::MainPanel,
+                                 controls::BottomPanel, controls::InstallButton};
 
 void addColumns(Toolkit& ui, const ControlName& list, const std::vector<ColumnSpec>& columns) {
     for (const auto& column : columns) ui.addColumn(list, column.title, column.width);
@@ -23,7 +24,8 @@ void createControls(Program& program) {
             ui.setProgress(layout.name, 0);
         }
     }
-    for (const auto& tip : mainWindowTooltips()) ui.addTooltip(tip.control, tip.title, tip.text, tip.icon, tip.programFont);
+    for (const auto& tip : mainWindowTooltips())
+        ui.addTooltip(tip.control, tip.title, tip.text, tip.icon, tip.programFont);
     ui.createPopupMenu(controls::OptionsMenu, optionsMenuItems());
     ui.setMenuItemEnabled(controls::OptionsMenu, kMenuWimBoot, false);
 
@@ -37,9 +39,11 @@ void createControls(Program& program) {
 
 void setStartValues(Program& program) {
     Toolkit& ui = program.ui;
-    for (const wchar_t* choice : {L"시스템 종료", L"다시 부팅", L"프로그램 종료", L"대기"}) ui.addComboItem(controls::AfterInstallCombo, choice);
+    for (const wchar_t* choice : {L"시스템 종료", L"다시 부팅", L"프로그램 종료", L"대기"})
+        ui.addComboItem(controls::AfterInstallCombo, choice);
     ui.setComboSelection(controls::AfterInstallCombo, kAfterReady);
-    for (const std::wstring& locale : {program.system.userDefaultLocaleName(), std::wstring(L"en-us"), std::wstring(L"ko-kr")}) {
+    for (const std::wstring& locale :
+         {program.system.userDefaultLocaleName(), std::wstring(L"en-us"), std::wstring(L"ko-kr")}) {
         ui.addComboItem(controls::BootLocaleCombo, locale);
     }
     ui.setComboSelection(controls::BootLocaleCombo, 0);
@@ -55,10 +59,12 @@ void setStartValues(Program& program) {
 
 void applyColours(Program& program) {
     const ColourTable& c = program.state.Colours;
-    for (const ControlName& label : {controls::ImageListSizeToggle, controls::ImageColumnsToggle, controls::InfoMark, controls::VersionLabel}) {
+    for (const ControlName& label :
+         {controls::ImageListSizeToggle, controls::ImageColumnsToggle, controls::InfoMark, controls::VersionLabel}) {
         program.ui.setColours(label, c.labelCmd.text, c.labelCmd.background);
     }
-    for (const ControlName& caption : {controls::TargetPanelCaption, controls::BootPanelCaption, controls::SearchPanelCaption}) {
+    for (const ControlName& caption :
+         {controls::TargetPanelCaption, controls::BootPanelCaption, controls::SearchPanelCaption}) {
         program.ui.setColours(caption, c.labelTitle.text, c.labelTitle.background);
     }
 }
@@ -75,7 +81,8 @@ void showPanel(Program& program, const ControlName& panel) {
     if (panel == controls::ImageListSizeToggle) {
         if (ui.text(panel) == kToggleOff) {
             for (const ControlName& p : kFullWindowPanels) ui.setVisible(p, false);
-            for (const ControlName& c : {controls::MainPanel, controls::BottomPanel, controls::InstallButton}) ui.setVisible(c, false);
+            for (const ControlName& c : {controls::MainPanel, controls::BottomPanel, controls::InstallButton})
+                ui.setVisible(c, false);
             ui.setVisible(controls::TitleBarPanel, true);
             ui.setVisible(controls::ImageList, true);
             Rect r = ui.rect(controls::ImageList);
@@ -102,8 +109,8 @@ void showPanel(Program& program, const ControlName& panel) {
 std::uint32_t createMainWindow(Program& program) {
     Toolkit& ui = program.ui;
     AppState& s = program.state;
-    const std::uint32_t error =
-        ui.createWindow(controls::MainWindow, L"Halvora", {kMainWindowWidth, kMainWindowHeight}, ControlName(), kWindowMinimiseBox);
+    const std::uint32_t error = ui.createWindow(controls::MainWindow, L"Halvora", {kMainWindowWidth, kMainWindowHeight},
+                                                ControlName(), kWindowMinimiseBox);
     if (error != 0) return error;
     s.MainWindowCreated = true;
     ui.acceptDroppedFiles(controls::MainWindow);

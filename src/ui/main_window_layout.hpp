@@ -11,7 +11,6 @@
 
 namespace halvora {
 
-
 inline constexpr int kMainWindowWidth = 770;
 inline constexpr int kMainWindowHeight = 510;
 inline constexpr int kImageListNormalHeight = 212;

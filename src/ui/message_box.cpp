@@ -93,14 +93,16 @@ int showMessageBox(Program& program, const MessageBoxRequest& request) {
     const int fontSize = request.fontSize != 0 ? request.fontSize : messageBoxFontSize(s.FontSize);
 
     ui.setEnabled(owner, false);
-    ui.createWindow(controls::MessageBox, L"", {400, 200}, owner, kWindowNoCloseBox | kWindowTopMost | kWindowTakesKeys);
+    ui.createWindow(controls::MessageBox, L"", {400, 200}, owner,
+                    kWindowNoCloseBox | kWindowTopMost | kWindowTakesKeys);
     s.MessageBoxOpen = true;
     ui.setWindowFont(controls::MessageBox, s.FontName, fontSize);
     ui.setColours(controls::MessageBox, kDefaultColour, s.Colours.labelMBox.background);
 
     ui.createControl({kLabel, ControlKind::Label, controls::MessageBox, text, {60, 20, 350, 32}});
     ui.setColours(kLabel, s.Colours.labelMBox.text, s.Colours.labelMBox.background);
-    const MessageBoxLayout layout = layoutMessageBox(ui.measureText(kLabel, text), request.buttons, request.defaultResult);
+    const MessageBoxLayout layout =
+        layoutMessageBox(ui.measureText(kLabel, text), request.buttons, request.defaultResult);
     ui.setClientSize(controls::MessageBox, layout.client);
     ui.setRect(kLabel, layout.label);
 

@@ -12,7 +12,6 @@
 
 namespace halvora {
 
-
 enum MessageBoxButtons { kButtonsOk = 0, kButtonsYesNoCancel = 3, kButtonsYesNo = 4 };
 enum MessageBoxResult { kResultOk = 0, kResultCancel = 2, kResultYes = 6, kResultNo = 7 };
 

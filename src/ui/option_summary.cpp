@@ -7,9 +7,11 @@
 namespace halvora {
 
 std::wstring optionSummary(Program& program) {
-    static const std::pair<int, const wchar_t*> names[] = {
-        {kMenuCompact, L" Compact"}, {kMenuWimBoot, L" WIMboot"}, {kMenuVerify, L" Verify"},
-        {kMenuCheck, L" Check"},     {kMenuLog, L" Log"}};
+    static const std::pair<int, const wchar_t*> names[] = {{kMenuCompact, L" Compact"},
+                                                           {kMenuWimBoot, L" WIMboot"},
+                                                           {kMenuVerify, L" Verify"},
+                                                           {kMenuCheck, L" Check"},
+                                                           {kMenuLog, L" Log"}};
     std::wstring summary;
     for (const auto& [item, name] : names) {
         if (program.ui.isMenuItemChecked(controls::OptionsMenu, item)) summary += name;
@@ -17,6 +19,8 @@ std::wstring optionSummary(Program& program) {
     return summary;
 }
 
-void rebuildOptionSummary(Program& program) { program.ui.setText(controls::OptionSummaryLabel, optionSummary(program)); }
+void rebuildOptionSummary(Program& program) {
+    program.ui.setText(controls::OptionSummaryLabel, optionSummary(program));
+}
 
 }  // namespace halvora

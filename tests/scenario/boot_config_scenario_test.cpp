@@ -46,7 +46,8 @@ TEST(BootStore, AnInstallationWithBiosFilesOnItsOwnVolumeStartsFromAnEmptyStore)
     ASSERT_TRUE(run.system().setFileAttributes(L"E:\\boot\\bcd", 0x7));
     run.start();
     ASSERT_EQ(run.ui().cell(controls::BootRow, 0, 0), L"E:");
-    ASSERT_EQ(run.ui().comboItem(controls::BootFirmwareCombo, run.ui().comboSelection(controls::BootFirmwareCombo)), L"BIOS");
+    ASSERT_EQ(run.ui().comboItem(controls::BootFirmwareCombo, run.ui().comboSelection(controls::BootFirmwareCombo)),
+              L"BIOS");
     startInstallation(run);
     EXPECT_EQ(answerBox(run, "Ok").text, L"이미지 설치 완료.\r\nBCDBOOT 성공. \r\n\r\n");
     ASSERT_TRUE(run.user().waitIdle());
@@ -98,7 +99,10 @@ TEST(BootRepair, IsRefusedUntilBothLocationsAndAnInstalledWindowsAreThere) {
         {"no boot location", {L"/ApplyDrv:E:", L"/BootDrv:-"}, true, L"부팅 위치가 지정되어야 합니다."},
         {"no install location", {L"/BootDrv:Q:"}, true, L"설치 위치가 지정되어야 합니다."},
         {"no Windows on it", {L"/ApplyDrv:E:"}, false, L"윈도우가 설치 위치에 정상적으로 설치 되어 있어야 합니다."},
-        {"a plain partition to boot from", {L"/ApplyDrv:E:", L"/BootDrv:C:"}, true, L"부팅 위치가 ESP 혹은 ACT 가 아닙니다."},
+        {"a plain partition to boot from",
+         {L"/ApplyDrv:E:", L"/BootDrv:C:"},
+         true,
+         L"부팅 위치가 ESP 혹은 ACT 가 아닙니다."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -127,7 +131,8 @@ TEST(BootRepair, TheRunningSystemsDiskIsConfirmedWithAWarningAndNoCancels) {
     ASSERT_TRUE(run.user().click("BootRepairButton"));
     const SeenBox box = answerBox(run, "No");
     EXPECT_EQ(box.title, L"BCDBOOT 부팅 설정 복구");
-    EXPECT_EQ(box.text, L"선택한 부팅 위치는\r\n현재 시스템 드라이브와 같은 디스크에 있습니다!\r\n부팅 설정 복구를 시작할까요?");
+    EXPECT_EQ(box.text,
+              L"선택한 부팅 위치는\r\n현재 시스템 드라이브와 같은 디스크에 있습니다!\r\n부팅 설정 복구를 시작할까요?");
     EXPECT_EQ(box.icon, -161);
     EXPECT_EQ(box.defaultCaption, L"No");
     ASSERT_TRUE(run.user().waitIdle());
@@ -145,7 +150,11 @@ TEST(BootRepair, RunsBcdbootAloneAndReportsItsResultInABox) {
         const wchar_t* status;
     } cases[] = {
         {"success", true, L"알 림", L"BCDBOOT를 이용한 부팅 설정 완료!", -16783, L"BCDBOOT 성공. "},
-        {"copy error", {{"exitCode", 193}}, L"주 의", L"BCDBOOT 오류 발생!\r\n*BCDBOOT 부팅 파일 복사 오류: 193. ", -161,
+        {"copy error",
+         {{"exitCode", 193}},
+         L"주 의",
+         L"BCDBOOT 오류 발생!\r\n*BCDBOOT 부팅 파일 복사 오류: 193. ",
+         -161,
          L"*BCDBOOT 부팅 파일 복사 오류: 193. "},
     };
     for (const auto& c : cases) {

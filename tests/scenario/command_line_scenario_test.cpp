@@ -45,8 +45,9 @@ TEST(CommandLineRepeats, EveryApplyDriveIsSelectedInTurn) {
         std::wstring chosen;
     };
     // A later drive that is listed wins; one that is not leaves the earlier choice in place.
-    for (const Case& c : {Case{{L"/ApplyDrv:C:", L"/ApplyDrv:E:"}, L"E:"}, Case{{L"/ApplyDrv:E:", L"/ApplyDrv:Z:"}, L"E:"},
-                          Case{{L"/ApplyDrv:E:", L"/ApplyDrv:C:"}, L"C:"}}) {
+    for (const Case& c :
+         {Case{{L"/ApplyDrv:C:", L"/ApplyDrv:E:"}, L"E:"}, Case{{L"/ApplyDrv:E:", L"/ApplyDrv:Z:"}, L"E:"},
+          Case{{L"/ApplyDrv:E:", L"/ApplyDrv:C:"}, L"C:"}}) {
         SCOPED_TRACE(toUtf8(c.arguments.back()));
         ProgramRun run(m.machine(), c.arguments);
         run.start();

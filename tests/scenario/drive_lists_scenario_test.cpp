@@ -10,7 +10,6 @@
 namespace halvora::scenario {
 namespace {
 
-
 // A partition of `size` bytes whose files live in the host folder `folder`.
 json partition(SimMachineFixture& m, int number, const std::string& folder, json extra = json::object()) {
     std::filesystem::create_directories(m.host(folder));
@@ -20,8 +19,8 @@ json partition(SimMachineFixture& m, int number, const std::string& folder, json
 }
 
 json gptEsp(SimMachineFixture& m, int number, const std::string& folder, const char* letter = nullptr) {
-    json extra = {{"gptType", kEspType}, {"gptName", "EFI system partition"}, {"fileSystem", "FAT32"},
-                  {"size", 104857600}};
+    json extra = {
+        {"gptType", kEspType}, {"gptName", "EFI system partition"}, {"fileSystem", "FAT32"}, {"size", 104857600}};
     if (letter) extra["letter"] = letter;
     return partition(m, number, folder, extra);
 }
@@ -161,29 +160,41 @@ json mbr(SimMachineFixture& m, int number, const char* folder, const char* lette
 
 TEST(BootLocation, TheInstallLocationsDiskDecidesTheBootPartitionAndFirmware) {
     const std::vector<BootCase> cases = {
-        {"MBR disk with C: active alone", [](SimMachineFixture& m) {
-             return json::array({disk(0, "MBR", {mbr(m, 1, "C", "C", 7, true)})}); },
-         L"C:", L"C:", 1, L"같은 디스크에 있는 활성 파티션(ACT) 을 찾았습니다."},
-        {"MBR disk with an active partition and a 0xEF one", [](SimMachineFixture& m) {
-             return json::array({disk(0, "MBR", {mbr(m, 1, "C", "C", 7, false), mbr(m, 2, "K", "K", 7, true),
-                                                 mbr(m, 3, "L", "L", 0xEF, false)})}); },
+        {"MBR disk with C: active alone",
+         [](SimMachineFixture& m) { return json::array({disk(0, "MBR", {mbr(m, 1, "C", "C", 7, true)})}); }, L"C:",
+         L"C:", 1, L"같은 디스크에 있는 활성 파티션(ACT) 을 찾았습니다."},
+        {"MBR disk with an active partition and a 0xEF one",
+         [](SimMachineFixture& m) {
+             return json::array({disk(
+                 0, "MBR",
+                 {mbr(m, 1, "C", "C", 7, false), mbr(m, 2, "K", "K", 7, true), mbr(m, 3, "L", "L", 0xEF, false)})});
+         },
          L"C:", L"K:", 1, L"같은 디스크에 있는 활성 파티션(ACT) 을 찾았습니다."},
-        {"MBR disk with a 0xEF partition alone", [](SimMachineFixture& m) {
-             return json::array({disk(0, "MBR", {mbr(m, 1, "C", "C", 7, false), mbr(m, 2, "L", "L", 0xEF, false)})}); },
+        {"MBR disk with a 0xEF partition alone",
+         [](SimMachineFixture& m) {
+             return json::array({disk(0, "MBR", {mbr(m, 1, "C", "C", 7, false), mbr(m, 2, "L", "L", 0xEF, false)})});
+         },
          L"C:", L"L:", 2, L"같은 디스크에 있는 MBR EFI 시스템 파티션(MBR ESP) 을 찾았습니다."},
-        {"MBR disk without a boot partition", [](SimMachineFixture& m) {
-             return json::array({disk(0, "MBR", {mbr(m, 1, "C", "C", 7, false)})}); },
-         L"C:", L"", 0, L"같은 디스크에 활성 파티션(ACT) 이 없습니다."},
-        {"two ESPs on one GPT disk", [](SimMachineFixture& m) {
-             return json::array({disk(0, "GPT", {gptEsp(m, 1, "e1", "T"), gptEsp(m, 2, "e2", "U"),
-                                                 partition(m, 3, "C", {{"letter", "C"}})})}); },
+        {"MBR disk without a boot partition",
+         [](SimMachineFixture& m) { return json::array({disk(0, "MBR", {mbr(m, 1, "C", "C", 7, false)})}); }, L"C:",
+         L"", 0, L"같은 디스크에 활성 파티션(ACT) 이 없습니다."},
+        {"two ESPs on one GPT disk",
+         [](SimMachineFixture& m) {
+             return json::array(
+                 {disk(0, "GPT",
+                       {gptEsp(m, 1, "e1", "T"), gptEsp(m, 2, "e2", "U"), partition(m, 3, "C", {{"letter", "C"}})})});
+         },
          L"C:", L"U:", 2, L"같은 디스크에 있는 GPT EFI 시스템 파티션(GPT ESP) 을 찾았습니다."},
-        {"GPT disk whose ESP lies on another disk", [](SimMachineFixture& m) {
+        {"GPT disk whose ESP lies on another disk",
+         [](SimMachineFixture& m) {
              return json::array({disk(0, "GPT", {partition(m, 1, "C", {{"letter", "C"}})}),
-                                 disk(1, "GPT", {gptEsp(m, 1, "e1", "T")})}); },
+                                 disk(1, "GPT", {gptEsp(m, 1, "e1", "T")})});
+         },
          L"C:", L"", 0, L"같은 디스크에 EFI 시스템 파티션(ESP) 이 없습니다."},
-        {"RAW disk", [](SimMachineFixture& m) {
-             return json::array({disk(0, "RAW", {partition(m, 1, "C", {{"letter", "C"}})})}); },
+        {"RAW disk",
+         [](SimMachineFixture& m) {
+             return json::array({disk(0, "RAW", {partition(m, 1, "C", {{"letter", "C"}})})});
+         },
          L"C:", L"", 0, L"C: 선택"},
     };
     for (const auto& c : cases) {
@@ -207,7 +218,8 @@ TEST(BootLocation, NoteWarnsWhenTheBootPartitionDoesNotSuitTheInstallDisk) {
     m.description().merge_patch({{"drives", {{"C", nullptr}}}});
     m.description()["disks"] = json::array(
         {disk(0, "GPT", {partition(m, 1, "C", {{"letter", "C"}})}),
-         disk(1, "MBR", {mbr(m, 1, "K", "K", 7, true), mbr(m, 2, "L", "L", 0xEF, false), mbr(m, 3, "N", "N", 7, false)})});
+         disk(1, "MBR",
+              {mbr(m, 1, "K", "K", 7, true), mbr(m, 2, "L", "L", 0xEF, false), mbr(m, 3, "N", "N", 7, false)})});
     auto machine = m.machine();
     ProgramRun run(machine);
     run.start();
@@ -228,13 +240,14 @@ TEST(DriveLists, IconsSayWhatKindOfVolumeARowIsAndOtherDriveKindsAreNeverListed)
     for (const char* folder : {"cd", "net", "ram"}) std::filesystem::create_directories(m.host(folder));
     m.description().merge_patch({{"drives", {{"C", nullptr}}},
                                  {"cdroms", {{{"letter", "V"}, {"folder", m.host("cd").string()}}}},
-                                 {"otherDrives", {{{"letter", "X"}, {"kind", "network"}, {"folder", m.host("net").string()}},
-                                                  {{"letter", "Y"}, {"kind", "ramdisk"}, {"folder", m.host("ram").string()}}}}});
-    m.description()["disks"] = json::array(
-        {disk(0, "GPT", {partition(m, 1, "C", {{"letter", "C"}}), partition(m, 2, "F", {{"letter", "F"}})}),
-         disk(1, "MBR", {mbr(m, 1, "U", "U", 12, true)}, {{"bus", 7}, {"removable", true}}),
-         disk(2, "GPT", {gptEsp(m, 1, "ve", "G"), partition(m, 2, "H", {{"letter", "H"}})}, {{"bus", 15}}),
-         disk(3, "MBR", {mbr(m, 1, "I", "I", 7, false)}, {{"bus", 14}})});
+                                 {"otherDrives",
+                                  {{{"letter", "X"}, {"kind", "network"}, {"folder", m.host("net").string()}},
+                                   {{"letter", "Y"}, {"kind", "ramdisk"}, {"folder", m.host("ram").string()}}}}});
+    m.description()["disks"] =
+        json::array({disk(0, "GPT", {partition(m, 1, "C", {{"letter", "C"}}), partition(m, 2, "F", {{"letter", "F"}})}),
+                     disk(1, "MBR", {mbr(m, 1, "U", "U", 12, true)}, {{"bus", 7}, {"removable", true}}),
+                     disk(2, "GPT", {gptEsp(m, 1, "ve", "G"), partition(m, 2, "H", {{"letter", "H"}})}, {{"bus", 15}}),
+                     disk(3, "MBR", {mbr(m, 1, "I", "I", 7, false)}, {{"bus", 14}})});
     auto machine = m.machine();
     ProgramRun run(machine);
     run.start();

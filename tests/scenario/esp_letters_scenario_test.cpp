@@ -12,15 +12,24 @@ namespace {
 
 json espMachine(SimMachineFixture& m, bool espMountedAsS) {
     for (const char* folder : {"esp", "esp2", "win", "p", "q"}) std::filesystem::create_directories(m.host(folder));
-    json esp = {{"number", 1}, {"gptType", kEspType}, {"gptName", "EFI system partition"},
-                {"fileSystem", "FAT32"}, {"size", 104857600}, {"folder", m.host("esp").string()}};
+    json esp = {{"number", 1},           {"gptType", kEspType}, {"gptName", "EFI system partition"},
+                {"fileSystem", "FAT32"}, {"size", 104857600},   {"folder", m.host("esp").string()}};
     if (espMountedAsS) esp["letter"] = "S:";
     return {{"disks",
-             {{{"number", 0}, {"style", "GPT"}, {"bus", 17},
+             {{{"number", 0},
+               {"style", "GPT"},
+               {"bus", 17},
                {"partitions", {esp, {{"number", 2}, {"letter", "W"}, {"folder", m.host("win").string()}}}}},
-              {{"number", 1}, {"style", "MBR"}, {"bus", 7}, {"removable", true},
-               {"partitions", {{{"number", 1}, {"mbrType", 0xEF}, {"active", true}, {"fileSystem", "FAT32"},
-                                {"folder", m.host("esp2").string()}}}}}}},
+              {{"number", 1},
+               {"style", "MBR"},
+               {"bus", 7},
+               {"removable", true},
+               {"partitions",
+                {{{"number", 1},
+                  {"mbrType", 0xEF},
+                  {"active", true},
+                  {"fileSystem", "FAT32"},
+                  {"folder", m.host("esp2").string()}}}}}}},
             {"otherDrives",
              {{{"letter", "P"}, {"kind", "network"}, {"folder", m.host("p").string()}},
               {{"letter", "Q"}, {"kind", "ramdisk"}, {"folder", m.host("q").string()}}}}};
@@ -81,8 +90,12 @@ TEST(EspLetters, AnEspTheUserMountedKeepsItsLetterWhileRunningAndLosesItAtExit) 
 const char* const kBasicDataGuid = "{EBD0A0A2-B9E5-4433-87C0-68B6B72699C7}";
 
 json gptPartition(int number, const char* type, const std::string& folder, const char* letter = nullptr) {
-    json p = {{"number", number}, {"gptType", type}, {"gptName", number == 1 ? "EFI system partition" : "Basic data partition"},
-              {"fileSystem", number == 1 ? "FAT32" : "NTFS"}, {"size", 1LL << 30}, {"folder", folder}};
+    json p = {{"number", number},
+              {"gptType", type},
+              {"gptName", number == 1 ? "EFI system partition" : "Basic data partition"},
+              {"fileSystem", number == 1 ? "FAT32" : "NTFS"},
+              {"size", 1LL << 30},
+              {"folder", folder}};
     if (letter) p["letter"] = letter;
     return p;
 }
@@ -92,10 +105,17 @@ json gptPartition(int number, const char* type, const std::string& folder, const
 json twoGptDisks() {
     return {{"drives", {{"C", nullptr}, {"D", "D"}, {"P", "P"}, {"Q", "Q"}}},
             {"disks",
-             {{{"number", 0}, {"style", "GPT"}, {"bus", 17}, {"removable", false}, {"vendor", "Samsung"},
+             {{{"number", 0},
+               {"style", "GPT"},
+               {"bus", 17},
+               {"removable", false},
+               {"vendor", "Samsung"},
                {"product", "SSD 970"},
                {"partitions", {gptPartition(1, kEspType, "esp0"), gptPartition(3, kBasicDataGuid, "C", "C")}}},
-              {{"number", 1}, {"style", "GPT"}, {"bus", 11}, {"removable", false},
+              {{"number", 1},
+               {"style", "GPT"},
+               {"bus", 11},
+               {"removable", false},
                {"partitions", {gptPartition(1, kEspType, "esp1"), gptPartition(2, kBasicDataGuid, "E", "E")}}}}}};
 }
 
@@ -103,7 +123,8 @@ class EspLettersScenario : public ::testing::Test {
 protected:
     explicit EspLettersScenario() = default;
     void makeFolders(SimMachineFixture& machine) {
-        for (const char* f : {"esp0", "esp1", "E", "P", "Q", "R", "S", "mbr"}) std::filesystem::create_directories(machine.host(f));
+        for (const char* f : {"esp0", "esp1", "E", "P", "Q", "R", "S", "mbr"})
+            std::filesystem::create_directories(machine.host(f));
     }
     // The drive roots as a program started now would see them.
     static std::vector<std::wstring> roots(SimMachineFixture& machine) {

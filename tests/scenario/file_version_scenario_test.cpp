@@ -52,7 +52,8 @@ TEST(FileVersionScenario, FileWithoutResourceOrTranslationGivesWhatItCan) {
     CountingSystem system(fixture.machine(), {});
     EXPECT_EQ(fileVersionText(system, L"C:\\Windows\\System32\\plain.dll", kFileVersion | kLanguage, true), L"");
     // Without a translation the string table cannot be addressed; the language is empty.
-    EXPECT_EQ(fileVersionText(system, L"C:\\Windows\\System32\\odd.dll", kFileVersion | kLanguage, true), L"Language:\t");
+    EXPECT_EQ(fileVersionText(system, L"C:\\Windows\\System32\\odd.dll", kFileVersion | kLanguage, true),
+              L"Language:\t");
 }
 
 TEST(FileVersionScenario, WithoutVersionDllEverythingIsEmpty) {
@@ -69,7 +70,10 @@ TEST(FileVersionScenario, TitleEndsInVWhenTheLibraryHasNoVersion) {
     run.start();
     EXPECT_EQ(run.ui().text(controls::MainWindow), L"Halvora   20H1 ADK   WimGAPI v");
     ASSERT_TRUE(run.user().click("InfoMark"));
-    EXPECT_EQ(run.ui().text(controls::MessageBoxText).rfind(L"Halvora v0.7.7.0 x64\r\n20H1 ADK\r\nWimGAPI v\r\nWindows 8 이상 호환", 0), 0u);
+    EXPECT_EQ(run.ui()
+                  .text(controls::MessageBoxText)
+                  .rfind(L"Halvora v0.7.7.0 x64\r\n20H1 ADK\r\nWimGAPI v\r\nWindows 8 이상 호환", 0),
+              0u);
     ASSERT_TRUE(run.user().click("MessageBoxOk"));
 }
 

@@ -28,10 +28,16 @@ ImagePlan image(std::vector<std::pair<std::string, std::string>> properties) {
 WimPlan threeImages() {
     WimPlan plan;
     plan.images = {
-        image({{"NAME", "Windows 10 Pro"}, {"DESCRIPTION", "윈도우 10 프로 & 오피스"}, {"DISPLAYNAME", "Windows 10 Pro"},
-               {"DISPLAYDESCRIPTION", "Windows 10 Pro 설명"}, {"WINDOWS/ARCH", "9"},
-               {"WINDOWS/PRODUCTNAME", "Microsoft Windows Operating System"}, {"WINDOWS/VERSION/MAJOR", "10"},
-               {"WINDOWS/VERSION/MINOR", "0"}, {"WINDOWS/VERSION/BUILD", "19041"}, {"WINDOWS/VERSION/SPBUILD", "1"},
+        image({{"NAME", "Windows 10 Pro"},
+               {"DESCRIPTION", "윈도우 10 프로 & 오피스"},
+               {"DISPLAYNAME", "Windows 10 Pro"},
+               {"DISPLAYDESCRIPTION", "Windows 10 Pro 설명"},
+               {"WINDOWS/ARCH", "9"},
+               {"WINDOWS/PRODUCTNAME", "Microsoft Windows Operating System"},
+               {"WINDOWS/VERSION/MAJOR", "10"},
+               {"WINDOWS/VERSION/MINOR", "0"},
+               {"WINDOWS/VERSION/BUILD", "19041"},
+               {"WINDOWS/VERSION/SPBUILD", "1"},
                {"WINDOWS/LANGUAGES/DEFAULT", "ko-KR"}}),
         image({{"WINDOWS/ARCH", "12"}, {"WINDOWS/PRODUCTNAME", "Windows ARM"}, {"WIMBOOT", "1"}}),
         image({{"WINDOWS/ARCH", "5"}}),
@@ -153,9 +159,11 @@ TEST_F(ImageListScenario, RequesterFilterAndStartFolderFollowTheMachine) {
             if (call.rfind(L"GetOpenFileNameW", 0) == 0) dialogs.push_back(call);
         }
         ASSERT_EQ(dialogs.size(), 2u);
-        EXPECT_EQ(dialogs[0], std::wstring(L"GetOpenFileNameW title=파일 선택... start= filter=") + c.filter + L" index=0 nochangedir");
+        EXPECT_EQ(dialogs[0], std::wstring(L"GetOpenFileNameW title=파일 선택... start= filter=") + c.filter +
+                                  L" index=0 nochangedir");
         // The second time it starts in the folder of the file now listed; a cancel changes nothing.
-        EXPECT_EQ(dialogs[1], std::wstring(L"GetOpenFileNameW title=파일 선택... start=D:\\sources\\ filter=") + c.filter + L" index=0 nochangedir");
+        EXPECT_EQ(dialogs[1], std::wstring(L"GetOpenFileNameW title=파일 선택... start=D:\\sources\\ filter=") +
+                                  c.filter + L" index=0 nochangedir");
         EXPECT_EQ(run.ui().rowCount(controls::ImageList), 3);
         EXPECT_TRUE(run.ui().isEnabled(controls::ImageFileButton));
     }
@@ -264,7 +272,8 @@ TEST_F(ImageListScenario, CompanionFilesBesideTheImageAreTakenOver) {
 
     // Fields naming what has gone are cleared when the next image comes.
     std::filesystem::remove_all(fixture_.host("D/sources/$OEM$"));
-    for (const char* f : {"D/unattend.xml", "D/sources/unattend.xml", "D/autounattend.xml", "D/sources/autounattend.xml"}) {
+    for (const char* f :
+         {"D/unattend.xml", "D/sources/unattend.xml", "D/autounattend.xml", "D/sources/autounattend.xml"}) {
         std::filesystem::remove(fixture_.host(f));
     }
     chooseImage(L"D:\\sources\\install.wim");
@@ -336,9 +345,9 @@ TEST_F(ImageListScenario, BadFilesChangeNothingAndBreakNothing) {
     // Each says in the status bar why it is not listed; a file that is not there says nothing,
     // as the requester lets no such name through.
     const std::vector<std::pair<std::wstring, std::wstring>> bad = {
-        {L"D:\\text.wim", kNotAnImageText}, {L"D:\\empty.wim", kEmptyImageFileText},
+        {L"D:\\text.wim", kNotAnImageText},      {L"D:\\empty.wim", kEmptyImageFileText},
         {L"D:\\truncated.wim", kNotAnImageText}, {L"D:\\missing.wim", L""},
-        {L"D:\\noimages.wim", kNoImagesText}, {L"D:\\readme.txt", L""}};
+        {L"D:\\noimages.wim", kNoImagesText},    {L"D:\\readme.txt", L""}};
     for (const auto& [file, why] : bad) {
         const std::wstring before = status();
         chooseImage(file);
@@ -359,7 +368,8 @@ TEST_F(ImageListScenario, BadFilesChangeNothingAndBreakNothing) {
     user().answerNextDialog(L"D:\\folder.wim");
     chooseImage(L"");
     EXPECT_EQ(calls(L"GetOpenFileNameW").back(),
-              L"GetOpenFileNameW title=파일 선택... start=D:\\folder.wim\\ filter=*.WIM; *.SWM; *.ESD; *.ISO|*.WIM;*.SWM;*.ESD;*.ISO| index=0 nochangedir");
+              L"GetOpenFileNameW title=파일 선택... start=D:\\folder.wim\\ filter=*.WIM; *.SWM; *.ESD; "
+              L"*.ISO|*.WIM;*.SWM;*.ESD;*.ISO| index=0 nochangedir");
     EXPECT_EQ(ui().rowCount(controls::ImageList), 3);
     EXPECT_TRUE(ui().isEnabled(controls::ImageFileButton));
     expectNoFaults();
@@ -414,10 +424,12 @@ TEST_F(ImageListScenario, OemAndAnswerFileDialogsAndTheOverlapNote) {
     EXPECT_EQ(ui().text(controls::XmlEdit), L"D:\\my.xml");
     EXPECT_EQ(status(), L"<XML 파일> <$OEM$ 위치> 의 xml 중복시 <XML 파일> 복사.");
     EXPECT_EQ(calls(L"GetOpenFileNameW").back(),
-              L"GetOpenFileNameW title=파일 선택... start=D:\\sources\\ filter=unattend*.xml; autounattend*.xml|unattend*.xml;autounattend*.xml| index=0 nochangedir");
+              L"GetOpenFileNameW title=파일 선택... start=D:\\sources\\ filter=unattend*.xml; "
+              L"autounattend*.xml|unattend*.xml;autounattend*.xml| index=0 nochangedir");
     user().answerNextDialog(L"");
     ASSERT_TRUE(user().click("XmlButton"));
-    EXPECT_NE(calls(L"GetOpenFileNameW").back().find(L" start=D:\\my.xml filter="), std::wstring::npos) << "starts at the chosen file";
+    EXPECT_NE(calls(L"GetOpenFileNameW").back().find(L" start=D:\\my.xml filter="), std::wstring::npos)
+        << "starts at the chosen file";
     EXPECT_EQ(ui().text(controls::XmlEdit), L"D:\\my.xml") << "a cancel keeps the field";
 
     user().answerNextDialog(L"D:\\nowhere");
@@ -428,7 +440,8 @@ TEST_F(ImageListScenario, OemAndAnswerFileDialogsAndTheOverlapNote) {
     // A hand-over with "-" clears both fields.
     const std::u16string handOver = u"/OemPath:-|/XmlFile:-|";
     EXPECT_EQ(user().sendCopyData(ui().text(controls::MainWindow), handOver.c_str(),
-                                  static_cast<std::uint32_t>((handOver.size() + 1) * 2)), 1);
+                                  static_cast<std::uint32_t>((handOver.size() + 1) * 2)),
+              1);
     ASSERT_TRUE(user().waitIdle());
     EXPECT_EQ(ui().text(controls::OemEdit), L"");
     EXPECT_EQ(ui().text(controls::XmlEdit), L"");

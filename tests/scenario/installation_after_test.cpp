@@ -7,7 +7,9 @@
 namespace halvora::scenario {
 namespace {
 
-std::vector<std::wstring> shutdownCalls(sim::SimMachine& machine) { return callsContaining(machine, L"SystemShutdown"); }
+std::vector<std::wstring> shutdownCalls(sim::SimMachine& machine) {
+    return callsContaining(machine, L"SystemShutdown");
+}
 
 TEST(AfterInstall, ShutdownAndRestartTakeTheirDefaultWhenTheCountdownRunsOut) {
     const struct {
@@ -158,7 +160,9 @@ TEST(AfterInstall, WithoutABootLocationBcdbootIsLeftOutAndTheProgramEndsWithThre
 
     const SeenBox confirm = startInstallation(run);
     // A GPT install location with no ESP to boot from also carries the boot location's note.
-    EXPECT_EQ(confirm.text, L"윈도우 설치를 시작합니다!\r\n이미지 번호 : 1\r\n설치 위치 : E:\r\n부팅 위치 생략(Bcdboot 생략). ESP 무시.");
+    EXPECT_EQ(
+        confirm.text,
+        L"윈도우 설치를 시작합니다!\r\n이미지 번호 : 1\r\n설치 위치 : E:\r\n부팅 위치 생략(Bcdboot 생략). ESP 무시.");
     const SeenBox box = waitBox(run, L"프로그램을 종료 합니다!");
     EXPECT_EQ(box.text, L"이미지 설치 완료.\r\n*부팅 위치 생략. ESP 무시.\r\n\r\n");
     EXPECT_EQ(box.icon, -161);

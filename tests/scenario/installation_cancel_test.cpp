@@ -229,7 +229,8 @@ TEST(ScriptedInstallation, AScriptHoldsTheApplyToCancelIt) {
     const auto steps = sim::parseScript(json::parse(R"([
         {"holdApply": true}, {"click": "InstallButton"}, {"answer": "Yes"}, {"waitApplyHeld": true},
         {"click": "InstallButton"}, {"answer": "Yes"}, {"releaseApply": true}, {"answer": "Ok"}, {"waitIdle": true}
-    ])"), error);
+    ])"),
+                                        error);
     ASSERT_TRUE(steps) << error;
     EXPECT_EQ(runner.run(*steps), sim::RunOutcome::StillRunning);
     const auto& boxes = runner.report().messageBoxes;

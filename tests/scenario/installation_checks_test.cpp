@@ -21,7 +21,8 @@ TEST(InstallChecks, TheRunningSystemsDriveIsRefused) {
     ASSERT_EQ(run.ui().cell(controls::TargetRow, 0, 0), L"C:");
     ASSERT_TRUE(run.user().click("InstallButton"));
     EXPECT_FALSE(run.ui().isWindow("MessageBox")) << "nothing to confirm";
-    EXPECT_EQ(run.ui().statusText(controls::StatusBar, 3), L"선택한 설치 위치는 현재 사용 중인 시스템 드라이브 입니다.");
+    EXPECT_EQ(run.ui().statusText(controls::StatusBar, 3),
+              L"선택한 설치 위치는 현재 사용 중인 시스템 드라이브 입니다.");
     expectIdle(run);
     EXPECT_FALSE(applied(*machine));
 }
@@ -71,8 +72,8 @@ TEST(InstallChecks, ATargetOnTheUsbBusIsWarnedAboutByItsDriveType) {
         ASSERT_TRUE(run.user().click("InstallButton"));
         const SeenBox confirm = answerBox(run, "No");
         const std::wstring boot = run.ui().cell(controls::BootRow, 0, 0);
-        EXPECT_EQ(confirm.text, L"윈도우 설치를 시작합니다!\r\n이미지 번호 : 1\r\n설치 위치 : E:\r\n부팅 위치 : " + boot +
-                                    c.warning);
+        EXPECT_EQ(confirm.text,
+                  L"윈도우 설치를 시작합니다!\r\n이미지 번호 : 1\r\n설치 위치 : E:\r\n부팅 위치 : " + boot + c.warning);
         ASSERT_TRUE(run.user().waitIdle());
         expectIdle(run);
         EXPECT_FALSE(applied(*machine)) << "No starts nothing";
@@ -107,8 +108,8 @@ TEST(CommandLineInstall, TheUsageExampleInstallsWithItsOptionsAndEnds) {
     auto machine = m.machine();
     // /ImageFile:"Sample.wim" as Windows splits it: the quotes are gone, and the name is found
     // in the current folder, which is the program's own.
-    ProgramRun run(machine, {L"/ImageFile:Sample.wim", L"/Index:1", L"/ApplyDrv:E:", L"/after:Finish",
-                             L"/Compact", L"/d"});
+    ProgramRun run(machine,
+                   {L"/ImageFile:Sample.wim", L"/Index:1", L"/ApplyDrv:E:", L"/after:Finish", L"/Compact", L"/d"});
     run.start();
     auto& ui = run.ui();
     EXPECT_EQ(ui.text(controls::ImageIndexEdit), L"1");

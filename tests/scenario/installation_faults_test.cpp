@@ -122,7 +122,8 @@ TEST(InstallFaults, AReadOnlyFileAtAnOemDestinationFailsOnlyItsOwnFolder) {
     m.writeHostFile("D/oem/$OEM$/$Progs/Tool/tool.exe", "MZ tool");
     m.writeHostFile("E/Drivers/locked.inf", "old locked");
     // No write permission for the owner: the machine's read-only attribute.
-    fs::permissions(m.host("E/Drivers/locked.inf"), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+    fs::permissions(m.host("E/Drivers/locked.inf"),
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
     auto machine = m.machine();
     ProgramRun run(machine, installArguments({L"/OemPath:D:\\oem\\$OEM$"}));

@@ -80,7 +80,8 @@ TEST(Installation, TheImageLandsInTheRootAfterAnAnswerFileWasPickedFromAFolderOf
     EXPECT_FALSE(m.hostFileExists("E/cfg/Users/Public/readme.txt"));
     EXPECT_EQ(m.readHostFile("E/Windows/Panther/unattend.xml"), "<unattend from E/>");
     EXPECT_EQ(callsContaining(*machine, L"WIMApplyImage"), (std::vector<std::wstring>{L"WIMApplyImage E:\\ 0x0"}));
-    EXPECT_EQ(callsContaining(*machine, L"WIMSetTemporaryPath"), (std::vector<std::wstring>{L"WIMSetTemporaryPath E:\\"}));
+    EXPECT_EQ(callsContaining(*machine, L"WIMSetTemporaryPath"),
+              (std::vector<std::wstring>{L"WIMSetTemporaryPath E:\\"}));
 }
 
 // The unattended installation that the demo runs: the automatic start asks with a countdown, and

@@ -118,7 +118,8 @@ TEST_F(IsoScenario, ExtensionsAndSupportDecideWhatAnIsoYields) {
     choose(L"D:\\image.Iso");
     EXPECT_EQ(ui().cell(controls::ImageList, 0, 1), L"Mixed case");
     choose(L"D:\\noext");
-    EXPECT_EQ(ui().text(controls::ImageFileEdit), L"E:\\sources\\install.wim") << "a file without extension changes nothing";
+    EXPECT_EQ(ui().text(controls::ImageFileEdit), L"E:\\sources\\install.wim")
+        << "a file without extension changes nothing";
 
     run_->program().state.EsdSupported = false;
     choose(L"D:\\esd.iso");

@@ -72,8 +72,9 @@ TEST_F(MainWindowScenario, TooltipsComeInOrderWithTheirFonts) {
 }
 
 TEST_F(MainWindowScenario, PanelsReplaceTheMainViewAndComeBack) {
-    const std::pair<const char*, const char*> pickers[] = {
-        {"TargetButton", "TargetCancelButton"}, {"BootButton", "BootCancelButton"}, {"SearchButton", "SearchBackButton"}};
+    const std::pair<const char*, const char*> pickers[] = {{"TargetButton", "TargetCancelButton"},
+                                                           {"BootButton", "BootCancelButton"},
+                                                           {"SearchButton", "SearchBackButton"}};
     for (const auto& [open, back] : pickers) {
         ASSERT_TRUE(user().click(open)) << user().lastError();
         // The search panel starts a search; "뒤로" would only stop it while it runs.
@@ -171,7 +172,8 @@ TEST_F(MainWindowScenario, InformationBoxShowsVersionsAndUsage) {
                          L"-- 명령행 도움말 --\r\n/ImageFile:<설치 이미지 파일 위치>\r\n",
                          0),
               0u);
-    const std::wstring ending = L"\r\n\r\n예제>\r\n/ImageFile:\"Sample.wim\" /Index:1 /ApplyDrv:C: /after:Finish /Compact /d";
+    const std::wstring ending =
+        L"\r\n\r\n예제>\r\n/ImageFile:\"Sample.wim\" /Index:1 /ApplyDrv:C: /after:Finish /Compact /d";
     EXPECT_EQ(text.substr(text.size() - ending.size()), ending);
     EXPECT_NE(text.find(L"[/d]         \t- 기존의 기본 Windows 부팅 항목을 보존.\r\n"), std::wstring::npos);
     EXPECT_EQ(ui().iconOf("MessageBoxIcon")->index, -16783);
@@ -245,8 +247,10 @@ std::vector<std::wstring> privilegeAndShutdownCalls(sim::SimMachine& machine) {
 
 TEST(ExitSequence, ShutdownOrRestartIsRequestedOnlyForTheirChoices) {
     const std::pair<int, std::vector<std::wstring>> cases[] = {
-        {kAfterShutdown, {L"AdjustTokenPrivileges SeShutdownPrivilege 2", L"InitiateSystemShutdownW Exit 1 noforce poweroff"}},
-        {kAfterReboot, {L"AdjustTokenPrivileges SeShutdownPrivilege 2", L"InitiateSystemShutdownW Exit 1 noforce reboot"}},
+        {kAfterShutdown,
+         {L"AdjustTokenPrivileges SeShutdownPrivilege 2", L"InitiateSystemShutdownW Exit 1 noforce poweroff"}},
+        {kAfterReboot,
+         {L"AdjustTokenPrivileges SeShutdownPrivilege 2", L"InitiateSystemShutdownW Exit 1 noforce reboot"}},
         {kAfterFinish, {}},
         {kAfterReady, {}},
     };

@@ -12,7 +12,8 @@ class MessageBoxScenario : public ::testing::Test {
 protected:
     void SetUp() override {
         program_.state.SystemRoot = L"C:\\Windows";
-        ASSERT_EQ(toolkit_.createWindow(controls::MainWindow, L"Halvora", {770, 510}, ControlName(), kWindowMinimiseBox), 0u);
+        ASSERT_EQ(
+            toolkit_.createWindow(controls::MainWindow, L"Halvora", {770, 510}, ControlName(), kWindowMinimiseBox), 0u);
         toolkit_.setVisible(controls::MainWindow, true);
     }
     void TearDown() override {
@@ -32,8 +33,9 @@ protected:
                                                        .countdownSeconds = countdown,
                                                        .icon = icon}));
         });
-        ASSERT_TRUE(user_.waitUntil([this] { return toolkit_.isWindow("MessageBox") && toolkit_.isVisible(controls::MessageBox); },
-                                    sim::kDefaultWait));
+        ASSERT_TRUE(user_.waitUntil(
+            [this] { return toolkit_.isWindow("MessageBox") && toolkit_.isVisible(controls::MessageBox); },
+            sim::kDefaultWait));
         ASSERT_TRUE(user_.waitIdle(sim::kDefaultWait));
     }
     int result() {
@@ -134,7 +136,8 @@ TEST_F(MessageBoxScenario, OwnerIsDisabledWhileOpenAndTheBoxLooksAsItShould) {
     EXPECT_EQ(toolkit_.rect(controls::MessageBoxText), (Rect{60, 20, 350, 32}));
     EXPECT_EQ(toolkit_.rect(controls::MessageBoxOk), (Rect{217 - 45, 10, 90, 25}));
     EXPECT_EQ(toolkit_.focused(controls::MessageBox), controls::MessageBoxOk);
-    EXPECT_EQ(toolkit_.colours("MessageBoxText"), (std::pair<std::int32_t, std::int32_t>{-1, 225 + 256 * 232 + 65536 * 223}));
+    EXPECT_EQ(toolkit_.colours("MessageBoxText"),
+              (std::pair<std::int32_t, std::int32_t>{-1, 225 + 256 * 232 + 65536 * 223}));
     EXPECT_EQ(toolkit_.windowFont("MessageBox")->height, -12);  // one step larger than the -11 interface font
     EXPECT_FALSE(toolkit_.timerInterval("MessageBox", 700).has_value());
     const auto icon = toolkit_.iconOf("MessageBoxIcon");
@@ -149,7 +152,9 @@ TEST_F(MessageBoxScenario, OwnerIsDisabledWhileOpenAndTheBoxLooksAsItShould) {
 
 TEST_F(MessageBoxScenario, LongTextGrowsTheBox) {
     std::wstring text;
-    for (int i = 0; i < 30; ++i) text += L"한 줄의 긴 설명 문장이 여기에 있습니다, and a long English tail to go with it " + std::to_wstring(i) + L"\r\n";
+    for (int i = 0; i < 30; ++i)
+        text += L"한 줄의 긴 설명 문장이 여기에 있습니다, and a long English tail to go with it " + std::to_wstring(i) +
+                L"\r\n";
     open(text, kButtonsYesNoCancel, kResultCancel, 0);
     const Size client = toolkit_.clientSize("MessageBox");
     const Rect label = toolkit_.rect(controls::MessageBoxText);

@@ -101,7 +101,7 @@ TEST(SearchScenario, DepthExclusionsOrderAndTheRowsOfADrive) {
     EXPECT_TRUE(ui.isVisible(controls::SearchPanel));
     // The host lists byte-wise, so "Windows" comes before "a" and "windows" after it.
     EXPECT_EQ(rows(ui), (std::vector<std::wstring>{L"E:      | 3 | 3", fileRow(L"E:\\a\\install.wim", 5),
-                                                    fileRow(L"E:\\windows\\lower.WIM", 30), fileRow(L"E:\\z.swm", 3)}));
+                                                   fileRow(L"E:\\windows\\lower.WIM", 30), fileRow(L"E:\\z.swm", 3)}));
     EXPECT_EQ(iconOf(ui, 0), L"imageres.dll,-35");
     EXPECT_EQ(iconOf(ui, 1), L"none");
     for (int column = 0; column < 3; ++column) {
@@ -110,8 +110,9 @@ TEST(SearchScenario, DepthExclusionsOrderAndTheRowsOfADrive) {
     }
     EXPECT_EQ(ui.text(controls::SearchPanelCaption), L"설치 파일 목록");
     EXPECT_EQ(ui.text(controls::SearchBackButton), L"뒤로");
-    for (const ControlName& control : {controls::ReloadExclusionsButton, controls::ScanDepthSpin,
-                                       controls::SearchAgainButton, controls::SkipOsDriveCheck, controls::IncludeIsoCheck}) {
+    for (const ControlName& control :
+         {controls::ReloadExclusionsButton, controls::ScanDepthSpin, controls::SearchAgainButton,
+          controls::SkipOsDriveCheck, controls::IncludeIsoCheck}) {
         EXPECT_TRUE(ui.isEnabled(control)) << control;
     }
 
@@ -127,11 +128,17 @@ TEST(SearchScenario, SkippingTheSystemDrivesAndTheIconOfEachDriveType) {
     for (const char* folder : {"F", "usb", "cd", "net", "ram"}) std::filesystem::create_directories(m.host(folder));
     m.description().merge_patch(plainDrives(m, {"F"}));
     m.description().merge_patch(
-        {{"disks", {{{"number", 1}, {"style", "MBR"}, {"removable", true}, {"bus", 7},
-                     {"partitions", {{{"number", 1}, {"letter", "U"}, {"label", "STICK"}, {"folder", m.host("usb").string()}}}}}}},
+        {{"disks",
+          {{{"number", 1},
+            {"style", "MBR"},
+            {"removable", true},
+            {"bus", 7},
+            {"partitions",
+             {{{"number", 1}, {"letter", "U"}, {"label", "STICK"}, {"folder", m.host("usb").string()}}}}}}},
          {"cdroms", {{{"letter", "V"}, {"folder", m.host("cd").string()}}}},
-         {"otherDrives", {{{"letter", "R"}, {"kind", "ramdisk"}, {"folder", m.host("ram").string()}},
-                          {{"letter", "X"}, {"kind", "network"}, {"folder", m.host("net").string()}}}}});
+         {"otherDrives",
+          {{{"letter", "R"}, {"kind", "ramdisk"}, {"folder", m.host("ram").string()}},
+           {{"letter", "X"}, {"kind", "network"}, {"folder", m.host("net").string()}}}}});
     m.writeHostFile("C/c.wim", "c");
     m.writeHostFile("F/Windows/System32/winload.efi", "loader");
     m.writeHostFile("F/f.wim", "f");
@@ -153,10 +160,12 @@ TEST(SearchScenario, SkippingTheSystemDrivesAndTheIconOfEachDriveType) {
     clickAndWaitSearch(run, "SearchAgainButton");
     std::vector<std::wstring> driveIcons;
     for (int r = 0; r < ui.rowCount(kList); ++r) {
-        if (ui.cell(kList, r, 2) == L"3") driveIcons.push_back(ui.cell(kList, r, 0).substr(0, 2) + L" " + iconOf(ui, r));
+        if (ui.cell(kList, r, 2) == L"3")
+            driveIcons.push_back(ui.cell(kList, r, 0).substr(0, 2) + L" " + iconOf(ui, r));
     }
-    EXPECT_EQ(driveIcons, (std::vector<std::wstring>{L"C: imageres.dll,-36", L"F: imageres.dll,-36", L"R: imageres.dll,-34",
-                                                     L"U: halvora.exe,1", L"V: imageres.dll,-30", L"X: imageres.dll,-33"}));
+    EXPECT_EQ(driveIcons,
+              (std::vector<std::wstring>{L"C: imageres.dll,-36", L"F: imageres.dll,-36", L"R: imageres.dll,-34",
+                                         L"U: halvora.exe,1", L"V: imageres.dll,-30", L"X: imageres.dll,-33"}));
     EXPECT_NE(m.readHostFile(kSettingsHost).find("ScanSkipOSDrive=0"), std::string::npos);
 }
 
@@ -216,7 +225,7 @@ TEST(SearchScenario, AStopByTheUserKeepsWhatWasFoundWhileTheWindowKeepsWorking) 
     waitSearchEnded(run);
     // The entry in hand when the stop came is still dealt with; F: is never reached.
     EXPECT_EQ(rows(ui), (std::vector<std::wstring>{L"E:      | 2 | 3", fileRow(L"E:\\a\\1.wim", 1),
-                                                    fileRow(L"E:\\b\\2.wim", 1)}));
+                                                   fileRow(L"E:\\b\\2.wim", 1)}));
     EXPECT_EQ(ui.text(controls::SearchPanelCaption), L"검색 취소 완료");
     EXPECT_EQ(ui.text(controls::SearchBackButton), L"뒤로");
     EXPECT_TRUE(ui.isEnabled(controls::SearchAgainButton));
@@ -260,7 +269,7 @@ TEST(SearchScenario, AnInstallationStartingEndsTheSearchAfterTheCurrentEntry) {
     waitSearchEnded(run);
     run.program().state.Busy = false;
     EXPECT_EQ(rows(run.ui()), (std::vector<std::wstring>{L"E:      | 2 | 3", fileRow(L"E:\\a\\1.wim", 1),
-                                                          fileRow(L"E:\\b\\2.wim", 1)}));
+                                                         fileRow(L"E:\\b\\2.wim", 1)}));
     EXPECT_EQ(run.ui().text(controls::SearchPanelCaption), L"설치 파일 목록") << "not stopped by the user";
 }
 

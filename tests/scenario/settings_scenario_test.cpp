@@ -26,7 +26,6 @@ const std::string kFreshSettings =
     "Documents And Settings=1\r\nBoot=1\r\nEFI=1\r\nTemp=1\r\ndlmanifests=1\r\netwproviders=1\r\n"
     "replacementmanifests=1\r\n\r\n";
 
-
 // How often the program read its settings file, by the machine's log of platform calls.
 long settingsReads(const sim::SimMachine& machine) {
     const auto calls = machine.calls();
@@ -64,14 +63,16 @@ TEST(SettingsScenario, ScanDepthIsKeptBetweenOneAndFour) {
         EXPECT_EQ(run.ui().spinValue(controls::ScanDepthSpin), shown) << stored;
         EXPECT_EQ(run.ui().text(controls::ScanDepthSpin), std::to_wstring(shown)) << stored;
         // The stored text stays as the user wrote it.
-        EXPECT_NE(fixture.readHostFile(kSettingsHost).find(std::string("ScanDepth=") + stored + "\r\n"), std::string::npos);
+        EXPECT_NE(fixture.readHostFile(kSettingsHost).find(std::string("ScanDepth=") + stored + "\r\n"),
+                  std::string::npos);
     }
 }
 
 TEST(SettingsScenario, StoredSearchOptionsAndColoursAreApplied) {
     SimMachineFixture fixture;
-    fixture.writeHostFile(kSettingsHost, settingsWith("ScanSkipOSDrive=0\r\nScanWithISO=1",
-                                                      "[HLV_COLOR]\r\nLabelTitleColorB=10,20,30\r\nLabelCmdColorF=10,20\r\n\r\n"));
+    fixture.writeHostFile(kSettingsHost,
+                          settingsWith("ScanSkipOSDrive=0\r\nScanWithISO=1",
+                                       "[HLV_COLOR]\r\nLabelTitleColorB=10,20,30\r\nLabelCmdColorF=10,20\r\n\r\n"));
     ProgramRun run(fixture.machine());
     run.start();
     EXPECT_FALSE(run.ui().isChecked(controls::SkipOsDriveCheck));
@@ -160,7 +161,8 @@ TEST(SettingsScenario, AFileThatCouldNotBeWrittenBackUnchangedIsLeftAloneAndDefa
     // runs on its defaults and does not touch a byte of it, also when an option is changed.
     std::string utf16 = "\xFF\xFE";
     for (const char c : std::string("[HLV_XSET]\r\nScanDepth=3\r\n")) utf16 += std::string{c, '\0'};
-    for (const std::string& bytes : {utf16, settingsWith("ScanDepth=3\xFF\xFE"), std::string("[HLV_XSET]\rScanDepth=3\r")}) {
+    for (const std::string& bytes :
+         {utf16, settingsWith("ScanDepth=3\xFF\xFE"), std::string("[HLV_XSET]\rScanDepth=3\r")}) {
         SimMachineFixture fixture;
         fixture.writeHostFile(kSettingsHost, bytes);
         ProgramRun run(fixture.machine());
@@ -175,16 +177,20 @@ TEST(SettingsScenario, AFileThatCouldNotBeWrittenBackUnchangedIsLeftAloneAndDefa
 }
 
 TEST(SettingsScenario, FontSizesTypedOutOfAnyReasonAreKeptWithinBounds) {
-    for (const auto& [stored, expected] : std::vector<std::pair<std::string, int>>{
-             {"-2147483648", -72}, {"2147483647", 72}, {"100000000000000", 72}, {"-99999999999999999999", -72},
-             {"-72", -72}, {"-16", -16}}) {
+    for (const auto& [stored, expected] : std::vector<std::pair<std::string, int>>{{"-2147483648", -72},
+                                                                                   {"2147483647", 72},
+                                                                                   {"100000000000000", 72},
+                                                                                   {"-99999999999999999999", -72},
+                                                                                   {"-72", -72},
+                                                                                   {"-16", -16}}) {
         SimMachineFixture fixture(json{{"fonts", {"D2Coding"}}});
-        fixture.writeHostFile(kSettingsHost,
-                              settingsWith("useUserFontName=D2Coding", "[DefineFontSize]\r\nD2Coding=" + stored + "\r\n\r\n"));
+        fixture.writeHostFile(kSettingsHost, settingsWith("useUserFontName=D2Coding",
+                                                          "[DefineFontSize]\r\nD2Coding=" + stored + "\r\n\r\n"));
         ProgramRun run(fixture.machine());
         run.start();
         EXPECT_EQ(run.program().state.FontSize, expected) << stored;
-        EXPECT_EQ(run.ui().statusText(controls::StatusBar, 3).rfind(L"D2Coding: " + std::to_wstring(expected) + L".", 0), 0u)
+        EXPECT_EQ(
+            run.ui().statusText(controls::StatusBar, 3).rfind(L"D2Coding: " + std::to_wstring(expected) + L".", 0), 0u)
             << stored;
         ASSERT_TRUE(run.user().click("InfoMark"));
         EXPECT_EQ(run.ui().windowFont("MessageBox")->height, expected < 0 ? expected - 1 : expected + 1) << stored;
@@ -212,7 +218,8 @@ TEST(SettingsScenario, FeatureReportFollowsTheWindowsVersion) {
         SimMachineFixture fixture(json{{"windowsVersion", {{"major", c.major}, {"minor", c.minor}, {"build", 7601}}}});
         ProgramRun run(fixture.machine());
         run.start();
-        EXPECT_EQ(run.ui().statusText(controls::StatusBar, 3), std::wstring(L"Consolas: -11.") + c.report) << c.major << "." << c.minor;
+        EXPECT_EQ(run.ui().statusText(controls::StatusBar, 3), std::wstring(L"Consolas: -11.") + c.report)
+            << c.major << "." << c.minor;
         EXPECT_EQ(run.ui().isMenuItemEnabled(controls::OptionsMenu, 1), c.compactEnabled);
         EXPECT_FALSE(run.ui().isMenuItemEnabled(controls::OptionsMenu, 2));
         EXPECT_EQ(run.program().state.CompactSupported, c.compactEnabled);
@@ -235,7 +242,8 @@ TEST(SettingsScenario, FontThatIsNotInstalledFallsBackToTheCaptionFont) {
 TEST(SettingsScenario, StoredFontSizeWinsAndStockFontIsTheLastResort) {
     SimMachineFixture fixture(json{{"fonts", {"D2Coding"}}});
     fixture.description()["smallCaptionFont"] = nullptr;  // the metrics query fails
-    fixture.writeHostFile(kSettingsHost, settingsWith("useUserFontName=Missing", "[DefineFontSize]\r\nMS Shell Dlg=-15\r\n\r\n"));
+    fixture.writeHostFile(kSettingsHost,
+                          settingsWith("useUserFontName=Missing", "[DefineFontSize]\r\nMS Shell Dlg=-15\r\n\r\n"));
     ProgramRun run(fixture.machine());
     run.start();
     EXPECT_EQ(run.program().state.FontName, L"MS Shell Dlg");

@@ -27,7 +27,9 @@ protected:
         int rc = 0;
         WIMStruct* wim = nullptr;
         wimlib_wim_info info{};
-        ~Opened() { if (wim) wimlib_free(wim); }
+        ~Opened() {
+            if (wim) wimlib_free(wim);
+        }
     };
     std::unique_ptr<Opened> open(const fs::path& file, int flags = 0) {
         auto opened = std::make_unique<Opened>();
@@ -85,7 +87,8 @@ TEST_F(FactoryFolder, SolidWimsAreLzmsAndIntegrityTablesCatchCorruption) {
 TEST_F(FactoryFolder, SplitGivesNumberedPartsOfOneSet) {
     WimPlan plan;
     plan.images = {{{{"NAME", "Big"}},
-                    {{"a.bin", pseudoRandomText(300000, 1)}, {"b.bin", pseudoRandomText(300000, 2)},
+                    {{"a.bin", pseudoRandomText(300000, 1)},
+                     {"b.bin", pseudoRandomText(300000, 2)},
                      {"c.bin", pseudoRandomText(300000, 3)}}}};
     ASSERT_EQ(writeWim(root_ / "big.wim", plan), "");
     ASSERT_EQ(splitWim(root_ / "big.wim", root_ / "install.swm", 400000), "");

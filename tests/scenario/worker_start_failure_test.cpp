@@ -38,9 +38,8 @@ TEST_F(WorkerStartFailure, AnInstallationThatGetsNoApplyWorkerClosesTheImageAndI
     EXPECT_TRUE(callsContaining(*machine_, L"WIMApplyImage").empty());
     const auto calls = machine_->calls();
     const auto failed = std::find(calls.begin(), calls.end(), L"CreateThread -> error 8");
-    const auto closedAfter = std::count_if(failed, calls.end(), [](const std::wstring& call) {
-        return call.rfind(L"WIMCloseHandle", 0) == 0;
-    });
+    const auto closedAfter = std::count_if(
+        failed, calls.end(), [](const std::wstring& call) { return call.rfind(L"WIMCloseHandle", 0) == 0; });
     EXPECT_EQ(closedAfter, 2) << "the image and its file";
 }
 

@@ -15,9 +15,13 @@ namespace halvora::scenario {
 // The files of the image: enough of Windows for Bcdboot, and some data.
 inline testing::ImagePlan windowsLikeImage() {
     testing::ImagePlan image;
-    image.properties = {{"NAME", "Windows 10 Pro"}, {"DESCRIPTION", "Windows 10 Pro"}, {"WINDOWS/ARCH", "9"},
-                        {"WINDOWS/VERSION/MAJOR", "10"}, {"WINDOWS/VERSION/MINOR", "0"},
-                        {"WINDOWS/VERSION/BUILD", "19041"}, {"WINDOWS/LANGUAGES/DEFAULT", "ko-KR"}};
+    image.properties = {{"NAME", "Windows 10 Pro"},
+                        {"DESCRIPTION", "Windows 10 Pro"},
+                        {"WINDOWS/ARCH", "9"},
+                        {"WINDOWS/VERSION/MAJOR", "10"},
+                        {"WINDOWS/VERSION/MINOR", "0"},
+                        {"WINDOWS/VERSION/BUILD", "19041"},
+                        {"WINDOWS/LANGUAGES/DEFAULT", "ko-KR"}};
     image.files = {{"Windows/System32/winload.efi", "MZ winload efi"},
                    {"Windows/System32/winload.exe", "MZ winload exe"},
                    {"Windows/Boot/EFI/bootmgfw.efi", "MZ boot manager efi"},
@@ -43,11 +47,17 @@ inline json partitionOf(SimMachineFixture& m, int number, const std::string& fol
 
 // The machine; `targetDisk` is merged over the second disk's description.
 inline json installMachine(SimMachineFixture& m, json targetDisk = json::object()) {
-    json esp = {{"gptType", kEspType}, {"gptName", "EFI system partition"}, {"fileSystem", "FAT32"}, {"size", 104857600}};
-    json system = {{"number", 0}, {"style", "GPT"}, {"bus", 17},
+    json esp = {
+        {"gptType", kEspType}, {"gptName", "EFI system partition"}, {"fileSystem", "FAT32"}, {"size", 104857600}};
+    json system = {{"number", 0},
+                   {"style", "GPT"},
+                   {"bus", 17},
                    {"partitions", {partitionOf(m, 1, "esp0", esp), partitionOf(m, 3, "C", {{"letter", "C"}})}}};
-    json target = {{"number", 1}, {"style", "GPT"}, {"bus", 11},
-                   {"partitions", {partitionOf(m, 1, "esp1", esp), partitionOf(m, 2, "E", {{"letter", "E"}, {"label", "Target"}})}}};
+    json target = {{"number", 1},
+                   {"style", "GPT"},
+                   {"bus", 11},
+                   {"partitions",
+                    {partitionOf(m, 1, "esp1", esp), partitionOf(m, 2, "E", {{"letter", "E"}, {"label", "Target"}})}}};
     target.merge_patch(targetDisk);
     return {{"drives", {{"C", nullptr}}}, {"disks", {system, target}}};
 }
@@ -122,7 +132,8 @@ inline SeenBox waitBox(ProgramRun& run, const std::wstring& title = L"") {
     SeenBox box;
     auto& ui = run.ui();
     const auto shown = [&] {
-        return ui.isWindow("MessageBox") && ui.isVisible(controls::MessageBox) && (title.empty() || ui.text(controls::MessageBox) == title);
+        return ui.isWindow("MessageBox") && ui.isVisible(controls::MessageBox) &&
+               (title.empty() || ui.text(controls::MessageBox) == title);
     };
     // Shown, and finished: the box is built (icon, countdown, focus) once the interface thread
     // waits in it for the person.

@@ -42,8 +42,7 @@ std::string makeIso(const fs::path& folder, const fs::path& iso, const IsoOption
         return "makeIso: cannot start xorriso (" + std::to_string(spawned) + ")";
     }
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     std::ostringstream messages;
     messages << std::ifstream(log).rdbuf();
     fs::remove(log, ec);

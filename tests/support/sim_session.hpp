@@ -157,8 +157,9 @@ public:
             toolkit_.markProgramEnded();
             done.set_value(code);
         });
-        ASSERT_TRUE(user_.waitUntil([this] { return toolkit_.isWindow("MainWindow") && toolkit_.isVisible(controls::MainWindow); },
-                                    sim::kDefaultWait))
+        ASSERT_TRUE(user_.waitUntil(
+            [this] { return toolkit_.isWindow("MainWindow") && toolkit_.isVisible(controls::MainWindow); },
+            sim::kDefaultWait))
             << "the main window did not appear";
         ASSERT_TRUE(user_.waitIdle(sim::kDefaultWait));
     }

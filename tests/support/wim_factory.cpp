@@ -25,15 +25,14 @@ void initialiseWimlib() {
 }
 
 std::string wimlibError(const std::string& what, int code) {
-    return what + ": " + wimlib_get_error_string(static_cast<wimlib_error_code>(code)) + " (" +
-           std::to_string(code) + ")";
+    return what + ": " + wimlib_get_error_string(static_cast<wimlib_error_code>(code)) + " (" + std::to_string(code) +
+           ")";
 }
 
 struct WimFree {
     void operator()(WIMStruct* wim) const { wimlib_free(wim); }
 };
 using WimPtr = std::unique_ptr<WIMStruct, WimFree>;
-
 
 std::string fillFolder(const fs::path& folder, const ImagePlan& image) {
     for (const auto& [relative, content] : image.files) {
@@ -49,10 +48,14 @@ std::string fillFolder(const fs::path& folder, const ImagePlan& image) {
 
 wimlib_compression_type compressionType(WimCompression compression) {
     switch (compression) {
-        case WimCompression::None: return WIMLIB_COMPRESSION_TYPE_NONE;
-        case WimCompression::Xpress: return WIMLIB_COMPRESSION_TYPE_XPRESS;
-        case WimCompression::Lzx: return WIMLIB_COMPRESSION_TYPE_LZX;
-        case WimCompression::Solid: return WIMLIB_COMPRESSION_TYPE_LZMS;
+        case WimCompression::None:
+            return WIMLIB_COMPRESSION_TYPE_NONE;
+        case WimCompression::Xpress:
+            return WIMLIB_COMPRESSION_TYPE_XPRESS;
+        case WimCompression::Lzx:
+            return WIMLIB_COMPRESSION_TYPE_LZX;
+        case WimCompression::Solid:
+            return WIMLIB_COMPRESSION_TYPE_LZMS;
     }
     return WIMLIB_COMPRESSION_TYPE_LZX;
 }
@@ -83,8 +86,7 @@ std::string writeWim(const fs::path& file, const WimPlan& plan) {
         if (auto error = fillFolder(scratch.root(), image); !error.empty()) return error;
         // Two images may share a name only as wimlib allows: none at all.
         const std::string name = nameOf(image);
-        rc = wimlib_add_image(wim.get(), scratch.root().c_str(), name.empty() ? nullptr : name.c_str(),
-                              nullptr, 0);
+        rc = wimlib_add_image(wim.get(), scratch.root().c_str(), name.empty() ? nullptr : name.c_str(), nullptr, 0);
         if (rc != 0) return wimlibError("wimlib_add_image " + std::to_string(i + 1), rc);
         const int index = static_cast<int>(i + 1);
         for (const auto& [path, value] : image.properties) {
@@ -123,12 +125,12 @@ std::string splitWim(const fs::path& wim, const fs::path& firstPart, std::uint64
     wimlib_wim_info info{};
     wimlib_get_wim_info(opened.get(), &info);
     // A split that made one part only would quietly test nothing.
-    const fs::path second = firstPart.parent_path() /
-                            (firstPart.stem().string() + "2" + firstPart.extension().string());
+    const fs::path second =
+        firstPart.parent_path() / (firstPart.stem().string() + "2" + firstPart.extension().string());
     std::error_code ec;
     if (!fs::exists(second, ec)) {
-        return "wimlib_split made one part only: the content of " + wim.string() +
-               " fits in " + std::to_string(partBytes) + " bytes";
+        return "wimlib_split made one part only: the content of " + wim.string() + " fits in " +
+               std::to_string(partBytes) + " bytes";
     }
     return "";
 }
@@ -154,8 +156,7 @@ std::string corruptResourceData(const fs::path& wim) {
 }
 
 std::string pseudoRandomText(std::size_t bytes, std::uint32_t seed) {
-    static const char kAlphabet[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string text(bytes, ' ');
     std::uint64_t state = 0x9E3779B97F4A7C15ull ^ seed;
     for (auto& c : text) {
@@ -180,16 +181,13 @@ struct Edition {
 constexpr Edition kEditions[] = {
     {"Windows 10 Home", "Core", "Core", "Windows 10 Home"},
     {"Windows 10 Home N", "CoreN", "CoreN", "Windows 10 Home N"},
-    {"Windows 10 Home Single Language", "CoreSingleLanguage", "CoreSingleLanguage",
-     "Windows 10 Home Single Language"},
+    {"Windows 10 Home Single Language", "CoreSingleLanguage", "CoreSingleLanguage", "Windows 10 Home Single Language"},
     {"Windows 10 Education", "Education", "Education", "Windows 10 Education"},
     {"Windows 10 Education N", "EducationN", "EducationN", "Windows 10 Education N"},
     {"Windows 10 Pro", "Professional", "Professional", "Windows 10 Pro"},
     {"Windows 10 Pro N", "ProfessionalN", "ProfessionalN", "Windows 10 Pro N"},
-    {"Windows 10 Pro Education", "ProfessionalEducation", "ProfessionalEducation",
-     "Windows 10 Pro Education"},
-    {"Windows 10 Pro Education N", "ProfessionalEducationN", "ProfessionalEducationN",
-     "Windows 10 Pro Education N"},
+    {"Windows 10 Pro Education", "ProfessionalEducation", "ProfessionalEducation", "Windows 10 Pro Education"},
+    {"Windows 10 Pro Education N", "ProfessionalEducationN", "ProfessionalEducationN", "Windows 10 Pro Education N"},
     {"Windows 10 Pro for Workstations", "ProfessionalWorkstation", "ProfessionalWorkstation",
      "Windows 10 Pro for Workstations"},
     {"Windows 10 Pro N for Workstations", "ProfessionalWorkstationN", "ProfessionalWorkstationN",

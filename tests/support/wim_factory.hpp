@@ -36,8 +36,7 @@ std::string writeWim(const std::filesystem::path& file, const WimPlan& plan);
 // Splits `wim` into parts: first part `firstPart` (e.g. .../install.swm), then install2.swm, ...
 // with parts of at most `partBytes`; returns "" or a message. The content must be large enough
 // to give at least two parts (big, poorly compressible files: see pseudoRandomText).
-std::string splitWim(const std::filesystem::path& wim, const std::filesystem::path& firstPart,
-                     std::uint64_t partBytes);
+std::string splitWim(const std::filesystem::path& wim, const std::filesystem::path& firstPart, std::uint64_t partBytes);
 
 // Changes one byte inside the file's resource data (after the 208-byte header, before the
 // XML/lookup table), so that a WIM written with an integrity table no longer matches it.

@@ -40,14 +40,23 @@ TEST(ImageXml, CompactAndOneElementPerLineFormsGiveTheSameRows) {
     const auto rows = readImageRows(spread, hexTime);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows, readImageRows(oneElementPerLine(byLine), hexTime));
-    const std::vector<std::wstring> first = {
-        L"1", L"Windows 10 Home & Office", L"x64", L"0", L"ko-KR", L"10.0.19041.1", L"Windows 10 홈",
-        L"Windows 10 홈", L"<홈>", L"1000", L"1DAA07C3B2B9E00", L"1DAA07D00000010"};
+    const std::vector<std::wstring> first = {L"1",
+                                             L"Windows 10 Home & Office",
+                                             L"x64",
+                                             L"0",
+                                             L"ko-KR",
+                                             L"10.0.19041.1",
+                                             L"Windows 10 홈",
+                                             L"Windows 10 홈",
+                                             L"<홈>",
+                                             L"1000",
+                                             L"1DAA07C3B2B9E00",
+                                             L"1DAA07D00000010"};
     EXPECT_EQ(rows[0], first);
     // No NAME: the product name stands in, and for the description too; empty version parts
     // keep their dots; the file-wide TOTALBYTES before the first image sets no row's size.
-    const std::vector<std::wstring> second = {L"2", L"Product", L"ARM64", L"1", L"", L"...", L"Product",
-                                              L"",  L"",        L"2000",  L"0",     L"0"};
+    const std::vector<std::wstring> second = {L"2",       L"Product", L"ARM64", L"1",    L"",  L"...",
+                                              L"Product", L"",        L"",      L"2000", L"0", L"0"};
     EXPECT_EQ(rows[1], second);
 }
 
@@ -80,10 +89,10 @@ TEST(ImageXml, ElementsOutsideTheirParentsAreIgnored) {
     EXPECT_EQ(rows[0][11], L"0");
     EXPECT_EQ(rows[0][2], L"x86") << "markers ignore case; the last ARCH wins";
     // A new image starts from an empty record.
-    const auto two = readImageRows(
-        oneElementPerLine(L"<WIM><IMAGE INDEX=\"1\"><NAME>A</NAME><WIMBOOT>1</WIMBOOT></IMAGE>"
-                          L"<IMAGE INDEX=\"2\"></IMAGE></WIM>"),
-        hexTime);
+    const auto two =
+        readImageRows(oneElementPerLine(L"<WIM><IMAGE INDEX=\"1\"><NAME>A</NAME><WIMBOOT>1</WIMBOOT></IMAGE>"
+                                        L"<IMAGE INDEX=\"2\"></IMAGE></WIM>"),
+                      hexTime);
     ASSERT_EQ(two.size(), 2u);
     EXPECT_EQ(two[1][1], L"");
     EXPECT_EQ(two[1][3], L"0");
@@ -100,11 +109,15 @@ TEST(ImageXml, EntitiesAndCharacterReferencesAreDecodedOnlyWhenWellFormed) {
     EXPECT_EQ(decodeXmlEntities(L"&lt;&gt;&amp;&quot;&apos;"), L"<>&\"'");
     EXPECT_EQ(decodeXmlEntities(L"&#54620;&#xAD6D;&#X41;"), L"한국A");
     EXPECT_EQ(decodeXmlEntities(L"&amp;amp;"), L"&amp;") << "decoded once";
-    for (const std::wstring raw : {L"a & b", L"&nbsp;", L"&#;", L"&#x;", L"&#xD800;", L"&#1114112;", L"&#12a;", L"&", L"&amp"}) {
+    for (const std::wstring raw :
+         {L"a & b", L"&nbsp;", L"&#;", L"&#x;", L"&#xD800;", L"&#1114112;", L"&#12a;", L"&", L"&amp"}) {
         EXPECT_EQ(decodeXmlEntities(raw), raw);
     }
     std::wstring astral;
-    if constexpr (sizeof(wchar_t) == 2) astral = L"\xD83D\xDE00"; else astral = std::wstring(1, static_cast<wchar_t>(0x1F600));
+    if constexpr (sizeof(wchar_t) == 2)
+        astral = L"\xD83D\xDE00";
+    else
+        astral = std::wstring(1, static_cast<wchar_t>(0x1F600));
     EXPECT_EQ(decodeXmlEntities(L"&#x1F600;"), astral);
 }
 

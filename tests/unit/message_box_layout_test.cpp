@@ -47,9 +47,7 @@ TEST(MessageBoxLayout, FontIsOneStepLargerUnlessItsSizeIsUnknown) {
     EXPECT_EQ(messageBoxFontSize(0), 0);
 }
 
-TEST(MessageBoxLayout, CountdownCaption) {
-    EXPECT_EQ(countdownCaption(L"No", 5), L"No (5)");
-}
+TEST(MessageBoxLayout, CountdownCaption) { EXPECT_EQ(countdownCaption(L"No", 5), L"No (5)"); }
 
 }  // namespace
 }  // namespace halvora

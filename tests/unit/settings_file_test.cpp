@@ -39,7 +39,8 @@ TEST(SettingsFile, KeepsOrderUnknownGroupsAndForeignLinesOnRewrite) {
     file.set(L"HLV_XSET", L"C", L"3");
     file.set(L"New", L"k", L"v");
     EXPECT_EQ(file.serialize(),
-              "\xEF\xBB\xBF; written by hand\r\n[Mine]\r\nfoo=bar\r\ngarbage line\r\n\r\n[HLV_XSET]\r\nB=2\r\nA=5\r\nC=3\r\n\r\n"
+              "\xEF\xBB\xBF; written by hand\r\n[Mine]\r\nfoo=bar\r\ngarbage "
+              "line\r\n\r\n[HLV_XSET]\r\nB=2\r\nA=5\r\nC=3\r\n\r\n"
               "[New]\r\nk=v\r\n\r\n");
 }
 
@@ -102,9 +103,9 @@ TEST(SettingsFile, RefusesFilesItCouldNotWriteBackUnchanged) {
     std::string binary;
     for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 7919) & 0xFF);
     EXPECT_FALSE(SettingsFile::parse(binary));
-    EXPECT_FALSE(SettingsFile::parse("[HLV_XSET]\r\nScanDepth=\xC3\r\n"));            // invalid UTF-8
-    EXPECT_FALSE(SettingsFile::parse(std::string("\xFF\xFE[\0H\0]\0", 8)));          // UTF-16
-    EXPECT_FALSE(SettingsFile::parse("[HLV_XSET]\rScanDepth=3\r"));                  // CR-only line ends
+    EXPECT_FALSE(SettingsFile::parse("[HLV_XSET]\r\nScanDepth=\xC3\r\n"));              // invalid UTF-8
+    EXPECT_FALSE(SettingsFile::parse(std::string("\xFF\xFE[\0H\0]\0", 8)));             // UTF-16
+    EXPECT_FALSE(SettingsFile::parse("[HLV_XSET]\rScanDepth=3\r"));                     // CR-only line ends
     EXPECT_FALSE(SettingsFile::parse(std::string("[HLV_XSET]\nScanDepth=3\0\n", 23)));  // a NUL
     // Text in any script and a lone LF line end are fine; an empty file is written as a new one.
     EXPECT_TRUE(SettingsFile::parse("[글꼴]\n맑은 고딕=-12\n\tindented=1\n"));

@@ -14,9 +14,11 @@ TEST(Text, Utf8RoundTripsHangulAndAstralCharacters) {
 }
 
 TEST(Text, BrokenUtf8BecomesReplacementCharacters) {
-    EXPECT_EQ(fromUtf8("a\xFF" "b"), L"a\uFFFDb");
+    EXPECT_EQ(fromUtf8("a\xFF"
+                       "b"),
+              L"a\uFFFDb");
     EXPECT_EQ(fromUtf8("a\xE3\x81"), L"a\uFFFD\uFFFD");
-    EXPECT_EQ(fromUtf8("\xED\xA0\x80"), L"\uFFFD\uFFFD\uFFFD");  // an encoded surrogate is not text
+    EXPECT_EQ(fromUtf8("\xED\xA0\x80"), L"\uFFFD\uFFFD\uFFFD");          // an encoded surrogate is not text
     EXPECT_EQ(fromUtf8(std::string("\xC0\x80x", 3)), L"\uFFFD\uFFFDx");  // nor an overlong NUL
 }
 

@@ -51,7 +51,8 @@ TEST(VolumeRecords, GptPartitionWithItsTypeAndName) {
     for (std::size_t i = 0; i < 36; ++i) bytes[72 + 2 * i] = 'A', bytes[73 + 2 * i] = 0;
     EXPECT_EQ(decodePartitionInfo(bytes).GptName, std::wstring(36, L'A'));
     // The basic data type is no ESP.
-    const GuidBytes basicData = {0xA2, 0xA0, 0xD0, 0xEB, 0xE5, 0xB9, 0x33, 0x44, 0x87, 0xC0, 0x68, 0xB6, 0xB7, 0x26, 0x99, 0xC7};
+    const GuidBytes basicData = {0xA2, 0xA0, 0xD0, 0xEB, 0xE5, 0xB9, 0x33, 0x44,
+                                 0x87, 0xC0, 0x68, 0xB6, 0xB7, 0x26, 0x99, 0xC7};
     std::memcpy(&bytes[32], basicData.data(), 16);
     EXPECT_EQ(guidText(decodePartitionInfo(bytes).GptPartitionType), L"{EBD0A0A2-B9E5-4433-87C0-68B6B72699C7}");
     EXPECT_FALSE(isEsp(decodePartitionInfo(bytes)));

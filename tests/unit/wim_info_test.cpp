@@ -36,7 +36,8 @@ TEST(WimInfo, AttributeNamesAndSummary) {
     WimInfo info{3, 2, 1, 1, 0, 0x4};
     EXPECT_EQ(imageFileSummary(info), L"ImageCount: 3  TotalParts: 1  속성: 0x4 VERIFYY  압축방식: LZX");
     info = {11, 3, 1, 2, 2, 0x10};
-    EXPECT_EQ(imageFileSummary(info), L"ImageCount: 11  TotalParts: 2  속성: 0x10 SPANNED  압축방식: LZMS  BootIndex: 2");
+    EXPECT_EQ(imageFileSummary(info),
+              L"ImageCount: 11  TotalParts: 2  속성: 0x10 SPANNED  압축방식: LZMS  BootIndex: 2");
     info = {1, 7, 1, 1, 0, 0xAB0};
     EXPECT_EQ(imageFileSummary(info), L"ImageCount: 1  TotalParts: 1  속성: 0xAB0 SPANNED READONLY  압축방식: ");
 }
@@ -68,10 +69,12 @@ TEST(FileTime, ConversionMatchesThePlatformsCalendar) {
     // 2000-02-29 (a leap day of a century year) and 2100-03-01 (2100 is no leap year).
     t = fileTimeToSystemTime(125962560000000000ull);
     ASSERT_TRUE(t);
-    EXPECT_EQ(std::make_tuple(t->year, t->month, t->day), std::make_tuple(std::uint16_t(2000), std::uint16_t(2), std::uint16_t(29)));
+    EXPECT_EQ(std::make_tuple(t->year, t->month, t->day),
+              std::make_tuple(std::uint16_t(2000), std::uint16_t(2), std::uint16_t(29)));
     t = fileTimeToSystemTime(157520160000000000ull);
     ASSERT_TRUE(t);
-    EXPECT_EQ(std::make_tuple(t->year, t->month, t->day), std::make_tuple(std::uint16_t(2100), std::uint16_t(3), std::uint16_t(1)));
+    EXPECT_EQ(std::make_tuple(t->year, t->month, t->day),
+              std::make_tuple(std::uint16_t(2100), std::uint16_t(3), std::uint16_t(1)));
     EXPECT_FALSE(fileTimeToSystemTime(0x8000000000000000ull));
     t = fileTimeToSystemTime(0x7FFFFFFFFFFFFFFFull);
     ASSERT_TRUE(t);

@@ -42,7 +42,8 @@ std::wstring captionWhileOpen() {
 int checkCountdownBox() {
     halvora::win32::Win32System system;
     halvora::win32::Win32Toolkit ui(GetModuleHandleW(nullptr));
-    check(ui.createWindow(halvora::controls::MainWindow, L"Halvora countdown check", {300, 200}, halvora::ControlName(), halvora::kWindowMinimiseBox) == 0,
+    check(ui.createWindow(halvora::controls::MainWindow, L"Halvora countdown check", {300, 200}, halvora::ControlName(),
+                          halvora::kWindowMinimiseBox) == 0,
           "the owner window is created");
     ui.setVisible(halvora::controls::MainWindow, true);
     halvora::Program program(system, ui);
@@ -60,12 +61,14 @@ int checkCountdownBox() {
                                                          .icon = halvora::kIconWarning});
     const ULONGLONG took = GetTickCount64() - started;
     watcher.join();
-    check(caption == L"Yes (2)", "the default button counts down from \"Yes (2)\"", "it read \"" + utf8(caption) + "\"");
+    check(caption == L"Yes (2)", "the default button counts down from \"Yes (2)\"",
+          "it read \"" + utf8(caption) + "\"");
     check(answer == halvora::kResultYes, "a Yes/No box nobody answers gives its default, Yes, when the time runs out",
           "it gave " + std::to_string(answer));
     check(took >= 1500 && took < 10000, "it ran out after its 2 seconds", std::to_string(took) + " ms");
-    check(FindWindowW(nullptr, kBoxTitle) == nullptr && IsWindowEnabled(FindWindowW(nullptr, L"Halvora countdown check")),
-          "the box is gone and its owner enabled again");
+    check(
+        FindWindowW(nullptr, kBoxTitle) == nullptr && IsWindowEnabled(FindWindowW(nullptr, L"Halvora countdown check")),
+        "the box is gone and its owner enabled again");
     ui.destroyWindow(halvora::controls::MainWindow);
     return failures;
 }

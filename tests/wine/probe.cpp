@@ -65,9 +65,7 @@ using namespace std::chrono_literals;
 
 constexpr wchar_t kInfoBoxTitle[] = L"프로그램 정보";
 
-bool ownFlagVisible(HWND hwnd) {
-    return (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
-}
+bool ownFlagVisible(HWND hwnd) { return (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0; }
 
 HWND findTopLevel(const std::string& name) { return findNamed(nullptr, name); }
 
@@ -94,9 +92,7 @@ bool waitFor(Condition condition, std::chrono::milliseconds limit) {
     }
 }
 
-HWND mainWindow() {
-    return findTopLevel(halvora::controls::MainWindow.str());
-}
+HWND mainWindow() { return findTopLevel(halvora::controls::MainWindow.str()); }
 
 HWND requireMainWindow(const std::string& what) {
     HWND main = mainWindow();
@@ -147,8 +143,9 @@ int checkTitle() {
 }
 
 bool inMainView(const halvora::ControlSpec& layout) {
-    static const std::set<halvora::ControlName> parents = {halvora::controls::MainWindow, halvora::controls::TitleBarPanel,
-                                                           halvora::controls::MainPanel, halvora::controls::BottomPanel};
+    static const std::set<halvora::ControlName> parents = {
+        halvora::controls::MainWindow, halvora::controls::TitleBarPanel, halvora::controls::MainPanel,
+        halvora::controls::BottomPanel};
     return parents.count(layout.parent) != 0;
 }
 
@@ -173,7 +170,8 @@ int checkMainView() {
         if (!fixedText || layout.text.empty()) continue;
         ++compared;
         const std::wstring actual = textOf(it->second);
-        if (actual != layout.text) wrong += " " + layout.name.str() + "=\"" + shown(actual) + "\" (layout \"" + shown(layout.text) + "\")";
+        if (actual != layout.text)
+            wrong += " " + layout.name.str() + "=\"" + shown(actual) + "\" (layout \"" + shown(layout.text) + "\")";
     }
     check(missing.empty(), "every control of the main view exists", "missing:" + missing);
     check(compared >= 20 && wrong.empty(),
@@ -195,8 +193,10 @@ int checkMainView() {
           "the main view (MainPanel, ImageList, BottomPanel, InstallButton) is visible");
     std::string shownPanels;
     for (const char* panel : {"TargetPanel", "BootPanel", "SearchPanel"}) {
-        if (children.find(panel) == children.end()) shownPanels += std::string(" ") + panel + "(missing)";
-        else if (visible(panel)) shownPanels += std::string(" ") + panel;
+        if (children.find(panel) == children.end())
+            shownPanels += std::string(" ") + panel + "(missing)";
+        else if (visible(panel))
+            shownPanels += std::string(" ") + panel;
     }
     check(shownPanels.empty(), "TargetPanel, BootPanel and SearchPanel are hidden", "shown:" + shownPanels);
     return failures;
@@ -278,7 +278,8 @@ int infoBox() {
     const std::wstring tail = L"/ImageFile:\"Sample.wim\" /Index:1 /ApplyDrv:C: /after:Finish /Compact /d";
     check(text.rfind(head, 0) == 0, "the box text begins with \"" + shown(head) + "\"",
           "it begins with \"" + shown(text.substr(0, 60)) + "\"");
-    check(text.find(L"\r\nWindows 8 이상 호환") != std::wstring::npos, "the box text has \"\\r\\nWindows 8 이상 호환\"");
+    check(text.find(L"\r\nWindows 8 이상 호환") != std::wstring::npos,
+          "the box text has \"\\r\\nWindows 8 이상 호환\"");
     check(text.find(L"-- 명령행 도움말 --") != std::wstring::npos, "the box text has \"-- 명령행 도움말 --\"");
     check(text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0,
           "the box text ends with \"" + shown(tail) + "\"",
@@ -353,14 +354,18 @@ int checkSystem() {
           "environmentVariable() tells a set, an empty and a missing variable apart");
 
     const std::wstring file = temp + L"halvora probe 파일.bin";
-    const std::string bytes("A\0\r\n\xff" "end", 8);
+    const std::string bytes(
+        "A\0\r\n\xff"
+        "end",
+        8);
     std::string read;
     check(system.writeFile(file, bytes) && system.fileSize(file) == 8 && system.readFile(file, read) && read == bytes,
           "writeFile() then readFile() keeps every byte, and fileSize() counts them");
     check(system.writeFile(file, "x") && system.fileSize(file) == 1, "writeFile() replaces a longer file");
     check(system.deleteFile(file) && system.fileSize(file) == -1 && !system.readFile(file, read),
           "deleteFile() removes the file; fileSize() is then -1 and readFile() fails");
-    check(system.fileSize(temp) == -1 && !system.folderExists(file), "fileSize() of a folder is -1; folderExists() of no folder is false");
+    check(system.fileSize(temp) == -1 && !system.folderExists(file),
+          "fileSize() of a folder is -1; folderExists() of no folder is false");
     check(!system.writeFile(temp + L"no such folder\\x.bin", "x"), "writeFile() into a missing folder fails");
 
     const auto version = system.rtlGetVersion();
@@ -387,7 +392,8 @@ int checkSystem() {
         const bool string = got && library->queryString(block, query, value);
         const std::wstring direct = fileVersionString(kernel);
         check(string && std::wstring(value.c_str()) == direct && !direct.empty(),
-              "Version.dll reads kernel32.dll's FileVersion \"" + utf8(direct) + "\"", "got \"" + utf8(value.c_str()) + "\"");
+              "Version.dll reads kernel32.dll's FileVersion \"" + utf8(direct) + "\"",
+              "got \"" + utf8(value.c_str()) + "\"");
         check(library->languageName(0x0412).find(L"Korean") != std::wstring::npos ||
                   library->languageName(0x0412).find(L"한국어") != std::wstring::npos,
               "VerLanguageNameW names language 0x0412", utf8(library->languageName(0x0412)));
@@ -420,7 +426,8 @@ int rowCount(HWND list) { return list ? static_cast<int>(SendMessageW(list, LVM_
 
 int waitRows(const std::string& name, int expected, int seconds) {
     int rows = -1;
-    const bool ok = waitFor([&] { return (rows = rowCount(findControl(name))) == expected; }, std::chrono::seconds(seconds));
+    const bool ok =
+        waitFor([&] { return (rows = rowCount(findControl(name))) == expected; }, std::chrono::seconds(seconds));
     check(ok, name + " holds " + std::to_string(expected) + " rows", "it holds " + std::to_string(rows));
     return failures;
 }
@@ -482,7 +489,9 @@ int waitCell(const std::string& name, int row, int column, const std::wstring& e
             return text == expected;
         },
         std::chrono::seconds(seconds));
-    check(ok, name + " row " + std::to_string(row) + " column " + std::to_string(column) + " reads \"" + shown(expected) + "\"",
+    check(ok,
+          name + " row " + std::to_string(row) + " column " + std::to_string(column) + " reads \"" + shown(expected) +
+              "\"",
           "it reads \"" + shown(text) + "\"");
     return failures;
 }
@@ -495,7 +504,8 @@ int rowIcons(const std::string& name) {
     // The image list lives in the program's process; its count is asked through the list view.
     say("IMAGES " + std::string(images ? "attached" : "none"));
     const int rows = rowCount(list);
-    for (int r = 0; r < rows; ++r) say("ICON " + std::to_string(r) + " " + std::to_string(probe::listRowImage(list, r)));
+    for (int r = 0; r < rows; ++r)
+        say("ICON " + std::to_string(r) + " " + std::to_string(probe::listRowImage(list, r)));
     return failures;
 }
 
@@ -528,7 +538,8 @@ int checkManifest(const std::wstring& exe) {
     };
     std::string missing;
     for (const auto& [name, id] : systems) {
-        if (!has((std::string("<supportedOS Id=\"") + id + "\"/>").c_str())) missing += std::string(missing.empty() ? "" : ", ") + name;
+        if (!has((std::string("<supportedOS Id=\"") + id + "\"/>").c_str()))
+            missing += std::string(missing.empty() ? "" : ", ") + name;
     }
     check(missing.empty(), "the manifest names Windows 7, 8, 8.1 and 10/11 as supported", "missing " + missing);
     check(has("level=\"requireAdministrator\""), "the manifest asks for administrator rights");
@@ -556,14 +567,17 @@ int checkTooltips() {
             DWORD process = 0;
             GetWindowThreadProcessId(hwnd, &process);
             if (process != c->process || classOf(hwnd) != TOOLTIPS_CLASSW) return TRUE;
-            if (GetWindow(hwnd, GW_OWNER) == c->main) ++c->owned;
-            else ++c->other;
+            if (GetWindow(hwnd, GW_OWNER) == c->main)
+                ++c->owned;
+            else
+                ++c->other;
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&count));
     const int expected = static_cast<int>(halvora::mainWindowTooltips().size());
     check(count.owned >= expected && count.other == 0,
-          "the " + std::to_string(expected) + " tooltips, and any other tooltip window of the program, are owned by the main window",
+          "the " + std::to_string(expected) +
+              " tooltips, and any other tooltip window of the program, are owned by the main window",
           std::to_string(count.owned) + " owned by it, " + std::to_string(count.other) + " not");
     return failures;
 }
@@ -584,7 +598,8 @@ void dumpWindow(HWND hwnd, int depth) {
         shown(textOf(hwnd)) + "\" " + (ownFlagVisible(hwnd) ? "visible" : "hidden") +
         (IsWindowEnabled(hwnd) ? "" : " disabled") + " " + std::to_string(r.left) + "," + std::to_string(r.top) + " " +
         std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top));
-    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) dumpWindow(child, depth + 1);
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        dumpWindow(child, depth + 1);
 }
 
 int dump() {
@@ -607,7 +622,8 @@ int wmain(int argc, wchar_t** argv) {
             "wait-column-shown NAME C|list-dump NAME|status-field NAME N|wait-text NAME TEXT [s]|"
             "wait-cell NAME R C TEXT [s]|row-icons NAME|"
             "check-responsive|check-manifest EXE|check-tooltips|check-imaging [WIM]|"
-            "check-apply WIM|check-programs|check-system ...|check-toolkit|check-toolkit-threads|check-countdown-box|check-volumes|check-virtual-disks ISO");
+            "check-apply WIM|check-programs|check-system "
+            "...|check-toolkit|check-toolkit-threads|check-countdown-box|check-volumes|check-virtual-disks ISO");
         return 2;
     }
     const std::string command = utf8(argv[1]);
@@ -624,15 +640,16 @@ int wmain(int argc, wchar_t** argv) {
     if (command == "key-info-box") return keyInfoBox(argument);
     if (command == "close") return closeMain();
     if (command == "dump") return dump();
-    if (command == "wait-rows") return waitRows(argument, argc > 3 ? _wtoi(argv[3]) : 0, argc > 4 ? _wtoi(argv[4]) : 20);
+    if (command == "wait-rows")
+        return waitRows(argument, argc > 3 ? _wtoi(argv[3]) : 0, argc > 4 ? _wtoi(argv[4]) : 20);
     if (command == "wait-column-shown") return waitColumnShown(argument, argc > 3 ? _wtoi(argv[3]) : 0);
     if (command == "list-dump") return listDump(argument);
     if (command == "status-field") return statusField(argument, argc > 3 ? _wtoi(argv[3]) : 0);
     if (command == "wait-text") return waitText(argument, argc > 3 ? argv[3] : L"", argc > 4 ? _wtoi(argv[4]) : 20);
     if (command == "row-icons") return rowIcons(argument);
     if (command == "wait-cell") {
-        return waitCell(argument, argc > 3 ? _wtoi(argv[3]) : 0, argc > 4 ? _wtoi(argv[4]) : 0, argc > 5 ? argv[5] : L"",
-                        argc > 6 ? _wtoi(argv[6]) : 20);
+        return waitCell(argument, argc > 3 ? _wtoi(argv[3]) : 0, argc > 4 ? _wtoi(argv[4]) : 0,
+                        argc > 5 ? argv[5] : L"", argc > 6 ? _wtoi(argv[6]) : 20);
     }
     if (command == "check-responsive") return checkResponsive();
     if (command == "check-tooltips") return checkTooltips();

@@ -136,8 +136,8 @@ int checkApply(const std::wstring& wimPath) {
     DeleteFileW(marker.c_str());
 
     Receiver receiver;
-    const std::uint32_t index = wim->registerMessageCallback(
-        0, [&receiver](std::uint32_t id, std::uintptr_t wParam, std::intptr_t lParam) {
+    const std::uint32_t index =
+        wim->registerMessageCallback(0, [&receiver](std::uint32_t id, std::uintptr_t wParam, std::intptr_t lParam) {
             return receiver.receive(id, wParam, lParam);
         });
     check(index != halvora::kWimInvalidCallback, "the program's callback registers for every handle");
@@ -166,7 +166,8 @@ int checkApply(const std::wstring& wimPath) {
     check(errorLast && got[5].lParam == static_cast<std::intptr_t>(kDiskFull) && onThread(got, run.thread),
           "WIM_MSG_ERROR follows the progress with the error code in lParam, on the worker thread", describe(got));
     const std::wstring failedPath = target + kFailedFile;
-    check(errorLast && got[5].path == failedPath, "the error message's wParam reads back as the path sent, \"" + utf8(failedPath) + "\"",
+    check(errorLast && got[5].path == failedPath,
+          "the error message's wParam reads back as the path sent, \"" + utf8(failedPath) + "\"",
           errorLast ? "it reads \"" + utf8(got[5].path) + "\"" : "no error message");
 
     // The callback's WIM_MSG_ABORT_IMAGE stops the apply at once.

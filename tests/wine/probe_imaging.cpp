@@ -41,7 +41,8 @@ int checkWithStandIn(halvora::ImagingLibrary& wim, const std::wstring& path) {
           "WIMGetImageInformation gives the XML from its byte-order mark to its end, and no more",
           std::to_string(text.size()) + " units");
 
-    check(!wim.setReferenceFile(file, path, halvora::kWimReferenceAppend) && wim.lastError() == ERROR_CALL_NOT_IMPLEMENTED,
+    check(!wim.setReferenceFile(file, path, halvora::kWimReferenceAppend) &&
+              wim.lastError() == ERROR_CALL_NOT_IMPLEMENTED,
           "an operation the stand-in does not do fails, and lastError() tells ERROR_CALL_NOT_IMPLEMENTED");
     check(wim.closeHandle(file), "WIMCloseHandle closes the file");
 
@@ -50,9 +51,8 @@ int checkWithStandIn(halvora::ImagingLibrary& wim, const std::wstring& path) {
               wim.lastError() == ERROR_FILE_NOT_FOUND,
           "opening a missing file fails with ERROR_FILE_NOT_FOUND", std::to_string(wim.lastError()));
 
-    const std::uint32_t index = wim.registerMessageCallback(0, [](std::uint32_t, std::uintptr_t, std::intptr_t) {
-        return halvora::kWimMsgSuccess;
-    });
+    const std::uint32_t index = wim.registerMessageCallback(
+        0, [](std::uint32_t, std::uintptr_t, std::intptr_t) { return halvora::kWimMsgSuccess; });
     check(index != halvora::kWimInvalidCallback && wim.unregisterMessageCallback(0),
           "a message callback for every handle registers and unregisters");
     return failures;

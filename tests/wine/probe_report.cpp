@@ -26,10 +26,14 @@ std::string utf8(const std::wstring& text) {
 std::string shown(const std::wstring& text) {
     std::wstring out;
     for (wchar_t c : text) {
-        if (c == L'\r') out += L"\\r";
-        else if (c == L'\n') out += L"\\n";
-        else if (c == L'\t') out += L"\\t";
-        else out += c;
+        if (c == L'\r')
+            out += L"\\r";
+        else if (c == L'\n')
+            out += L"\\n";
+        else if (c == L'\t')
+            out += L"\\t";
+        else
+            out += c;
     }
     return utf8(out);
 }

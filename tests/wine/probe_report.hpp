@@ -17,8 +17,8 @@ void say(const std::string& line);
 // "PASS <what>" or "FAIL <what>: <why>".
 void check(bool ok, const std::string& what, const std::string& why = {});
 
-std::string nameOf(HWND hwnd);    // the HalvoraName property the toolkit gives each window
-std::wstring textOf(HWND hwnd);   // WM_GETTEXT, which is passed between processes
+std::string nameOf(HWND hwnd);   // the HalvoraName property the toolkit gives each window
+std::wstring textOf(HWND hwnd);  // WM_GETTEXT, which is passed between processes
 std::wstring classOf(HWND hwnd);
 // The first top-level window (parent null) or child window of `parent` with that name.
 HWND findNamed(HWND parent, const std::string& name);

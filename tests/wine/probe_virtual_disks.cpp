@@ -18,8 +18,8 @@ namespace {
 
 using halvora::VirtualDiskHandle;
 
-constexpr std::uint32_t kReadAccess = halvora::kVirtualDiskAccessAttachRo | halvora::kVirtualDiskAccessDetach |
-                                      halvora::kVirtualDiskAccessGetInfo;
+constexpr std::uint32_t kReadAccess =
+    halvora::kVirtualDiskAccessAttachRo | halvora::kVirtualDiskAccessDetach | halvora::kVirtualDiskAccessGetInfo;
 constexpr halvora::VirtualStorageType kIsoType{halvora::kVirtualStorageTypeIso,
                                                halvora::kVirtualStorageVendorMicrosoft};
 
@@ -41,8 +41,8 @@ int checkVirtualDisks(const std::wstring& isoPath) {
         const std::uint32_t open = library->openVirtualDisk(kIsoType, isoPath, kReadAccess, 0, {}, handle);
         say("VIRTDISK open " + std::to_string(open) + " handle=" + std::to_string(handle));
         VirtualDiskHandle missingHandle = 0x1234;
-        const std::uint32_t missing = library->openVirtualDisk(kIsoType, system.tempPath() + L"no such.iso",
-                                                               kReadAccess, 0, {}, missingHandle);
+        const std::uint32_t missing =
+            library->openVirtualDisk(kIsoType, system.tempPath() + L"no such.iso", kReadAccess, 0, {}, missingHandle);
         say("VIRTDISK open-missing " + std::to_string(missing) + " handle=" + std::to_string(missingHandle));
 
         if (open != 0) {

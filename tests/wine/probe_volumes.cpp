@@ -101,7 +101,8 @@ void volumeRequests(Volumes& volumes) {
     say("VOLUMES open-volume-c " + outcome(volume != nullptr, error));
 
     std::uint32_t missingError = 0;
-    auto missing = volumes.openVolume(L"\\\\.\\Halvora-no-such-volume", 0, halvora::kFileShareReadWrite, 0, missingError);
+    auto missing =
+        volumes.openVolume(L"\\\\.\\Halvora-no-such-volume", 0, halvora::kFileShareReadWrite, 0, missingError);
     say("VOLUMES open-missing " + outcome(missing != nullptr, missingError));
     if (!volume) return;
 
@@ -221,12 +222,12 @@ void programView() {
     halvora::win32::Win32System system;
     halvora::DeviceNumber device;
     const bool numbered = halvora::getDeviceNumber(system, L"C:\\", device);
-    say("VOLUMES program-device-number " + std::string(numbered ? "ok" : "fail") + " disk=" +
-        number(device.DeviceNumber) + " partition=" + number(device.PartitionNumber));
+    say("VOLUMES program-device-number " + std::string(numbered ? "ok" : "fail") +
+        " disk=" + number(device.DeviceNumber) + " partition=" + number(device.PartitionNumber));
     halvora::PartitionInfo partition;
     const bool partitioned = halvora::getPartitionInfo(system, L"C:\\", partition);
-    say("VOLUMES program-partition-info " + std::string(partitioned ? "ok" : "fail") + " style=" +
-        number(partition.PartitionStyle) + " boot-type=\"" + utf8(halvora::bootTypeText(partition)) + "\"");
+    say("VOLUMES program-partition-info " + std::string(partitioned ? "ok" : "fail") +
+        " style=" + number(partition.PartitionStyle) + " boot-type=\"" + utf8(halvora::bootTypeText(partition)) + "\"");
     say(std::string("VOLUMES program-has-drive-letter ") +
         (numbered && halvora::hasDriveLetter(system, device.DeviceNumber, device.PartitionNumber) ? "yes" : "no"));
     const std::wstring devicePath = halvora::volumeDevicePath(system, L"C:\\");

@@ -23,7 +23,7 @@ using halvora::EventKind;
 using halvora::win32::Win32Toolkit;
 
 const halvora::ControlName kWindow{"MainWindow"};
-constexpr int kSentinel = 0x7A11;    // a posted event that marks the end of a batch
+constexpr int kSentinel = 0x7A11;  // a posted event that marks the end of a batch
 // Messages posted as a worker posts them, in the program's own range.
 constexpr int kWorkerMessage = 0x949C;
 constexpr int kOtherWorkerMessage = 0x949D;
@@ -59,7 +59,8 @@ bool isControlEvent(const std::vector<Event>& events, const halvora::ControlName
 void checkControlState(Win32Toolkit& ui) {
     ui.setText("Edit"_c, L"한글 text");
     check(ui.text("Edit"_c) == L"한글 text", "a control's text reads back as written");
-    check(ui.rect("Button"_c) == halvora::Rect{10, 10, 90, 20}, "a control's rectangle is the layout's, relative to its panel",
+    check(ui.rect("Button"_c) == halvora::Rect{10, 10, 90, 20},
+          "a control's rectangle is the layout's, relative to its panel",
           std::to_string(ui.rect("Button"_c).x) + "," + std::to_string(ui.rect("Button"_c).y));
     ui.setRect("Button"_c, {20, 12, 100, 25});
     check(ui.rect("Button"_c) == halvora::Rect{20, 12, 100, 25}, "setRect moves and sizes the control");
@@ -77,8 +78,8 @@ void checkControlState(Win32Toolkit& ui) {
     ui.addComboItem("Combo"_c, L"다시 부팅");
     ui.addComboItem("Combo"_c, L"대기");
     ui.setComboSelection("Combo"_c, 2);
-    check(ui.comboCount("Combo"_c) == 3 && ui.comboItem("Combo"_c, 1) == L"다시 부팅" && ui.comboSelection("Combo"_c) == 2 &&
-              ui.text("Combo"_c) == L"대기",
+    check(ui.comboCount("Combo"_c) == 3 && ui.comboItem("Combo"_c, 1) == L"다시 부팅" &&
+              ui.comboSelection("Combo"_c) == 2 && ui.text("Combo"_c) == L"대기",
           "combo items, selection and the text it shows");
 
     ui.setSpinRange("Spin"_c, 1, 4);
@@ -90,7 +91,8 @@ void checkControlState(Win32Toolkit& ui) {
     ui.setStatusFields("Status"_c, {60, 110, -1});
     ui.setStatusText("Status"_c, 2, L"상태 표시");
     ui.setProgress("Status"_c, 40);
-    check(ui.statusText("Status"_c, 2) == L"상태 표시" && ui.progress("Status"_c) == 40, "status text and progress read back");
+    check(ui.statusText("Status"_c, 2) == L"상태 표시" && ui.progress("Status"_c) == 40,
+          "status text and progress read back");
 
     const halvora::Size one = ui.measureText("Label"_c, L"abc");
     const halvora::Size longer = ui.measureText("Label"_c, L"abcabc");
@@ -105,8 +107,8 @@ void checkControlState(Win32Toolkit& ui) {
     ui.createPopupMenu("Menu"_c, {{1, L"하나"}, {0, L""}, {2, L"둘"}});
     ui.setMenuItemChecked("Menu"_c, 2, true);
     ui.setMenuItemEnabled("Menu"_c, 1, false);
-    check(ui.isMenuItemChecked("Menu"_c, 2) && !ui.isMenuItemChecked("Menu"_c, 1) && !ui.isMenuItemEnabled("Menu"_c, 1) &&
-              ui.isMenuItemEnabled("Menu"_c, 2),
+    check(ui.isMenuItemChecked("Menu"_c, 2) && !ui.isMenuItemChecked("Menu"_c, 1) &&
+              !ui.isMenuItemEnabled("Menu"_c, 1) && ui.isMenuItemEnabled("Menu"_c, 2),
           "menu items keep their checked and enabled states");
 
     ui.setFocus("Edit"_c);
@@ -119,9 +121,11 @@ void checkLists(Win32Toolkit& ui) {
     ui.addColumn("List"_c, L"Type", 0);
     ui.setColumnAlignment("List"_c, 1, halvora::ColumnAlign::Right);
     ui.setColumnAlignment("List"_c, 2, halvora::ColumnAlign::Centre);
-    check(ui.columnCount("List"_c) == 3 && ui.columnTitle("List"_c, 1) == L"크기" && ui.columnWidth("List"_c, 0) == 200 &&
-              ui.columnWidth("List"_c, 2) == 0 && ui.columnAlignment("List"_c, 1) == halvora::ColumnAlign::Right &&
-                  ui.columnAlignment("List"_c, 2) == halvora::ColumnAlign::Centre && ui.columnAlignment("List"_c, 0) == halvora::ColumnAlign::Left,
+    check(ui.columnCount("List"_c) == 3 && ui.columnTitle("List"_c, 1) == L"크기" &&
+              ui.columnWidth("List"_c, 0) == 200 && ui.columnWidth("List"_c, 2) == 0 &&
+              ui.columnAlignment("List"_c, 1) == halvora::ColumnAlign::Right &&
+              ui.columnAlignment("List"_c, 2) == halvora::ColumnAlign::Centre &&
+              ui.columnAlignment("List"_c, 0) == halvora::ColumnAlign::Left,
           "list columns: count, titles, widths, alignment");
 
     const int a = ui.addRow("List"_c, {L"C:\\a.wim", L"1 GB", L"WIM"});
@@ -167,14 +171,18 @@ void checkEvents(Win32Toolkit& ui, HWND main) {
         PostMessageW(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
         PostMessageW(label, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
     });
-    check(isControlEvent(events, "Label"_c, halvora::kLeftClick), "a click on a clickable label is a Control event, code 0");
+    check(isControlEvent(events, "Label"_c, halvora::kLeftClick),
+          "a click on a clickable label is a Control event, code 0");
 
     HWND check_ = childNamed(main, "Check");
     events = eventsOf(ui, main, [&] { SendMessageW(check_, BM_CLICK, 0, 0); });
     check(isControlEvent(events, "Check"_c, halvora::kLeftClick) && !ui.isChecked("Check"_c),
           "a click on a check box toggles it and is a Control event");
 
-    events = eventsOf(ui, main, [&] { ui.setSpinValue("Spin"_c, 2); ui.setText("Spin"_c, L"2"); });
+    events = eventsOf(ui, main, [&] {
+        ui.setSpinValue("Spin"_c, 2);
+        ui.setText("Spin"_c, L"2");
+    });
     check(events.empty(), "the program's own changes to a spin field are no events");
     HWND spin = childNamed(main, "Spin");
     events = eventsOf(ui, main, [&] {
@@ -239,8 +247,9 @@ void checkEvents(Win32Toolkit& ui, HWND main) {
         }
         worker.join();
     });
-    check(answer == TRUE && received.size() == 9 && received[0] == '/' && workerText == L"from a worker",
-          "WM_COPYDATA is copied into a CopyData event and a worker thread can write and read controls and post events");
+    check(
+        answer == TRUE && received.size() == 9 && received[0] == '/' && workerText == L"from a worker",
+        "WM_COPYDATA is copied into a CopyData event and a worker thread can write and read controls and post events");
 }
 
 // The waits of the interface thread that are not waitEvent's: a wait with the window answering
@@ -280,7 +289,8 @@ void checkWaits(Win32Toolkit& ui, HWND main) {
 int checkToolkit() {
     Win32Toolkit ui(GetModuleHandleW(nullptr));
     using halvora::ControlSpec;
-    check(ui.createWindow(kWindow, L"Halvora toolkit check", {420, 300}, halvora::ControlName(), halvora::kWindowMinimiseBox) == 0,
+    check(ui.createWindow(kWindow, L"Halvora toolkit check", {420, 300}, halvora::ControlName(),
+                          halvora::kWindowMinimiseBox) == 0,
           "the main window is created");
     check(ui.createWindow(kWindow, L"again", {10, 10}, halvora::ControlName(), 0) == ERROR_ALREADY_EXISTS,
           "a second window of the same name is refused");
@@ -302,12 +312,17 @@ int checkToolkit() {
              {"Check"_c, ControlKind::Check, "Panel"_c, L"ISO 포함", {10, 40, 100, 20}},
              {"Combo"_c, ControlKind::Combo, "Panel"_c, L"", {120, 40, 100, 21}},
              {"Spin"_c, ControlKind::Spin, "Panel"_c, L"2", {230, 40, 50, 20}, halvora::kReadOnly},
-             {"List"_c, ControlKind::List, "Panel"_c, L"", {10, 70, 400, 150},
+             {"List"_c,
+              ControlKind::List,
+              "Panel"_c,
+              L"",
+              {10, 70, 400, 150},
               halvora::kFullRowSelect | halvora::kShowSelectionAlways},
          }) {
         ui.createControl(layout);
     }
-    check(ui.exists("Button"_c) && ui.exists("Spin"_c) && !ui.exists("Nothing"_c), "controls exist by name once created");
+    check(ui.exists("Button"_c) && ui.exists("Spin"_c) && !ui.exists("Nothing"_c),
+          "controls exist by name once created");
     HWND button = childNamed(main, "Button");
     check(button && SendMessageW(button, WM_GETFONT, 0, 0) != 0, "controls get the window's font");
     ui.setVisible(kWindow, true);
@@ -317,7 +332,8 @@ int checkToolkit() {
     checkEvents(ui, main);
     checkDialogs(ui, kWindow);
 
-    check(ui.createWindow("MessageBox"_c, L"상자", {300, 100}, kWindow, halvora::kWindowNoCloseBox | halvora::kWindowTopMost) == 0,
+    check(ui.createWindow("MessageBox"_c, L"상자", {300, 100}, kWindow,
+                          halvora::kWindowNoCloseBox | halvora::kWindowTopMost) == 0,
           "an owned window is created");
     HWND box = FindWindowW(nullptr, L"상자");
     check(box && GetWindow(box, GW_OWNER) == main && !(GetWindowLongPtrW(box, GWL_STYLE) & WS_SYSMENU) &&

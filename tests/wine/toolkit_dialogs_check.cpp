@@ -84,8 +84,10 @@ public:
                       std::this_thread::sleep_for(700ms);  // let it finish its own start-up
                       if (!typed.empty()) {
                           HWND field = firstVisibleEdit(dialog);
-                          if (field) SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
-                          else say("     the dialog has no name field to type into");
+                          if (field)
+                              SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
+                          else
+                              say("     the dialog has no name field to type into");
                       }
                       PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
                       for (int j = 0; j < 50 && IsWindow(dialog); ++j) std::this_thread::sleep_for(100ms);

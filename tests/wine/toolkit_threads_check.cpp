@@ -26,7 +26,7 @@ using namespace halvora::testing_names;
 using halvora::ControlKind;
 using halvora::win32::Win32Toolkit;
 
-constexpr int kRounds = 40;         // a fresh list each round: the first icon attaches the image list
+constexpr int kRounds = 40;  // a fresh list each round: the first icon attaches the image list
 constexpr int kRowsPerRound = 12;
 constexpr DWORD kWatchdogMs = 60000;  // the whole check takes a few seconds when nothing hangs
 
@@ -38,7 +38,7 @@ public:
         thread_ = std::thread([this] {
             if (WaitForSingleObject(done_.get(), kWatchdogMs) == WAIT_TIMEOUT) {
                 check(false, "a worker filling lists while the interface thread paints them finishes",
-                          "no end after " + std::to_string(kWatchdogMs / 1000) + " s, round " +
+                      "no end after " + std::to_string(kWatchdogMs / 1000) + " s, round " +
                           std::to_string(round.load()) + ": the two threads wait for each other");
                 TerminateProcess(GetCurrentProcess(), 99);
             }
@@ -71,7 +71,8 @@ int checkToolkitThreads() {
     // as it is destroyed now and then waits in the X11 driver, which is no fault of the program.
     const halvora::ControlName window{"ThreadWindow"};
     const std::wstring title = L"Halvora thread check";
-    check(ui.createWindow(window, title, {420, 260}, halvora::ControlName(), 0) == 0, "the window of the thread check is created");
+    check(ui.createWindow(window, title, {420, 260}, halvora::ControlName(), 0) == 0,
+          "the window of the thread check is created");
     ui.setVisible(window, true);
     HWND main = FindWindowW(nullptr, title.c_str());
 
@@ -118,7 +119,8 @@ int checkToolkitThreads() {
     }
     ui.destroyWindow(window);
     const auto seconds =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count() / 1000.0;
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count() /
+        1000.0;
     // Reaching this line at all is the first half of the check: the watchdog fails a hang.
     check(listsWithIcons == kRounds,
           "a worker filling " + std::to_string(kRounds) +

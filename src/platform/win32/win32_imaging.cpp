@@ -111,8 +111,8 @@ public:
 
     std::uint32_t lastError() override { return GetLastError(); }
 
-    WimHandle createFile(const std::wstring& path, std::uint32_t access, std::uint32_t disposition,
-                         std::uint32_t flags, std::uint32_t compression, std::uint32_t* creationResult) override {
+    WimHandle createFile(const std::wstring& path, std::uint32_t access, std::uint32_t disposition, std::uint32_t flags,
+                         std::uint32_t compression, std::uint32_t* creationResult) override {
         if (!available(createFile_)) return 0;
         DWORD result = 0;
         HANDLE handle = createFile_(path.c_str(), access, disposition, flags, compression, &result);

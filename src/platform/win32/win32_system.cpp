@@ -92,8 +92,7 @@ std::int64_t Win32System::fileSize(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -1;
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) |
-                                     data.nFileSizeLow);
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
 }
 
 bool Win32System::folderExists(const std::wstring& path) {
@@ -102,8 +101,7 @@ bool Win32System::folderExists(const std::wstring& path) {
 }
 
 bool Win32System::readFile(const std::wstring& path, std::string& bytes) {
-    UniqueKernelHandle file{CreateFileW(path.c_str(), GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    UniqueKernelHandle file{CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
     if (!file) return false;
     LARGE_INTEGER size{};
@@ -126,8 +124,8 @@ bool Win32System::readFile(const std::wstring& path, std::string& bytes) {
 }
 
 bool Win32System::writeFile(const std::wstring& path, const std::string& bytes) {
-    UniqueKernelHandle file{CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr)};
+    UniqueKernelHandle file{
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
     if (!file) return false;
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -141,9 +139,7 @@ bool Win32System::writeFile(const std::wstring& path, const std::string& bytes) 
     return true;
 }
 
-bool Win32System::deleteFile(const std::wstring& path) {
-    return DeleteFileW(path.c_str()) != FALSE;
-}
+bool Win32System::deleteFile(const std::wstring& path) { return DeleteFileW(path.c_str()) != FALSE; }
 
 std::optional<OsVersion> Win32System::rtlGetVersion() {
     UniqueModule ntdll = loadSystemLibrary(L"ntdll.dll");
@@ -204,13 +200,13 @@ std::optional<std::wstring> formatWith(Format format, std::uint32_t locale, std:
 
 }  // namespace
 
-std::optional<std::wstring> Win32System::formatDate(std::uint32_t locale, std::uint32_t flags,
-                                                    const SystemTime& time, int capacity) {
+std::optional<std::wstring> Win32System::formatDate(std::uint32_t locale, std::uint32_t flags, const SystemTime& time,
+                                                    int capacity) {
     return formatWith(GetDateFormatW, locale, flags, time, capacity);
 }
 
-std::optional<std::wstring> Win32System::formatTime(std::uint32_t locale, std::uint32_t flags,
-                                                    const SystemTime& time, int capacity) {
+std::optional<std::wstring> Win32System::formatTime(std::uint32_t locale, std::uint32_t flags, const SystemTime& time,
+                                                    int capacity) {
     return formatWith(GetTimeFormatW, locale, flags, time, capacity);
 }
 
@@ -220,20 +216,13 @@ std::wstring Win32System::userDefaultLocaleName() {
     return n > 0 ? std::wstring(name) : std::wstring{};
 }
 
-void Win32System::messageBeep(std::uint32_t type) {
-    MessageBeep(type);
-}
+void Win32System::messageBeep(std::uint32_t type) { MessageBeep(type); }
 
-std::unique_ptr<VersionLibrary> Win32System::loadVersionLibrary() {
-    return openVersionLibrary();
-}
+std::unique_ptr<VersionLibrary> Win32System::loadVersionLibrary() { return openVersionLibrary(); }
 
-std::unique_ptr<VirtualDiskLibrary> Win32System::loadVirtualDiskLibrary() {
-    return openVirtualDiskLibrary();
-}
+std::unique_ptr<VirtualDiskLibrary> Win32System::loadVirtualDiskLibrary() { return openVirtualDiskLibrary(); }
 
-std::unique_ptr<SystemHandle> Win32System::createMutex(const std::wstring& name,
-                                                       std::uint32_t& lastError) {
+std::unique_ptr<SystemHandle> Win32System::createMutex(const std::wstring& name, std::uint32_t& lastError) {
     // On success CreateMutexW is documented to set ERROR_ALREADY_EXISTS when the mutex was there
     // before, and nothing about clearing the value otherwise: whatever an earlier call left
     // behind must not read as "another copy runs".
@@ -248,8 +237,8 @@ std::uint64_t Win32System::findWindow(const std::wstring& title) {
     return reinterpret_cast<std::uintptr_t>(FindWindowW(nullptr, title.c_str()));
 }
 
-std::intptr_t Win32System::sendCopyData(std::uint64_t window, std::uintptr_t dwData,
-                                        const void* data, std::uint32_t size) {
+std::intptr_t Win32System::sendCopyData(std::uint64_t window, std::uintptr_t dwData, const void* data,
+                                        std::uint32_t size) {
     COPYDATASTRUCT cds{};
     cds.dwData = dwData;
     cds.cbData = size;

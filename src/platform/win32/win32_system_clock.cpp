@@ -15,8 +15,6 @@ std::int64_t Win32System::secondsNow() {
     return static_cast<std::int64_t>(ticks.QuadPart / 10000000ull);
 }
 
-void Win32System::sleep(std::uint32_t milliseconds) {
-    Sleep(milliseconds);
-}
+void Win32System::sleep(std::uint32_t milliseconds) { Sleep(milliseconds); }
 
 }  // namespace halvora::win32

@@ -8,17 +8,13 @@
 
 namespace halvora::win32 {
 
-std::uint32_t Win32System::fileAttributes(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str());
-}
+std::uint32_t Win32System::fileAttributes(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
 
 bool Win32System::setFileAttributes(const std::wstring& path, std::uint32_t attributes) {
     return SetFileAttributesW(path.c_str(), attributes) != FALSE;
 }
 
-bool Win32System::createFolder(const std::wstring& path) {
-    return CreateDirectoryW(path.c_str(), nullptr) != FALSE;
-}
+bool Win32System::createFolder(const std::wstring& path) { return CreateDirectoryW(path.c_str(), nullptr) != FALSE; }
 
 bool Win32System::copyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) {
     return CopyFileW(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != FALSE;

@@ -17,8 +17,7 @@ UniqueModule loadSystemLibrary(const wchar_t* file);
 // GetProcAddress cast to the function's type.
 template <typename Function>
 Function procAddress(HMODULE module, const char* name) {
-    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-                  : nullptr;
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 
 }  // namespace halvora::win32

@@ -26,8 +26,7 @@ ProgramRun notStarted() {
 void drain(HANDLE pipe) {
     char buffer[4096];
     DWORD got = 0;
-    while (ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-    }
+    while (ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) {}
 }
 
 // A PROC_THREAD_ATTRIBUTE_LIST in memory of its own, initialised for `count` attributes and

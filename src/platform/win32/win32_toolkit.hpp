@@ -38,8 +38,8 @@ inline constexpr wchar_t kPanelClass[] = L"HalvoraPanel";
 inline constexpr wchar_t kMessageClass[] = L"HalvoraMessages";
 
 // Private messages of the toolkit's message-only window.
-inline constexpr UINT kWakeMessage = WM_APP + 1;        // an event was queued
-inline constexpr UINT kRunMessage = WM_APP + 2;         // lParam: std::function<void()>*
+inline constexpr UINT kWakeMessage = WM_APP + 1;          // an event was queued
+inline constexpr UINT kRunMessage = WM_APP + 2;           // lParam: std::function<void()>*
 inline constexpr UINT kTaskbarValueMessage = WM_APP + 3;  // wParam done, lParam total
 inline constexpr UINT kTaskbarClearMessage = WM_APP + 4;
 
@@ -51,30 +51,30 @@ struct CellColours {
 struct ControlRecord {
     std::string name;
     ControlKind kind = ControlKind::Label;
-    std::string window;       // the top-level window it lives in
-    HWND hwnd = nullptr;      // Spin: its edit field
-    HWND partner = nullptr;   // Spin: the up-down arrows; StatusBar: the progress bar
-    int extraHeight = 0;      // Combo: the height of the drop-down list below the field
+    std::string window;      // the top-level window it lives in
+    HWND hwnd = nullptr;     // Spin: its edit field
+    HWND partner = nullptr;  // Spin: the up-down arrows; StatusBar: the progress bar
+    int extraHeight = 0;     // Combo: the height of the drop-down list below the field
     std::atomic<std::int32_t> textColour{kDefaultColour};
     std::atomic<std::int32_t> backColour{kDefaultColour};
-    UniqueFont font;          // setControlFont
+    UniqueFont font;  // setControlFont
     std::vector<UniqueFont> oldFonts;
-    UniqueIcon icon;          // Icon controls
-    UniqueImageList images;   // lists: the small row icons
+    UniqueIcon icon;                                         // Icon controls
+    UniqueImageList images;                                  // lists: the small row icons
     std::map<std::pair<int, int>, CellColours> cellColours;  // lists: (row, column)
-    std::vector<int> statusWidths;                          // StatusBar: logical widths
-    std::atomic<int> quiet{0};  // > 0 while the program itself changes the control's value
+    std::vector<int> statusWidths;                           // StatusBar: logical widths
+    std::atomic<int> quiet{0};                               // > 0 while the program itself changes the control's value
 };
 
 struct WindowRecord {
     std::string name;
     std::string owner;
     HWND hwnd = nullptr;
-    UniqueFont font;                    // setWindowFont: given to controls created afterwards
-    std::vector<UniqueFont> oldFonts;   // fonts still used by earlier controls
+    UniqueFont font;                   // setWindowFont: given to controls created afterwards
+    std::vector<UniqueFont> oldFonts;  // fonts still used by earlier controls
     std::vector<UniqueWindow> tooltips;
     std::atomic<bool> acceptsCopyData{false};
-    bool takesKeys = false;  // kWindowTakesKeys: set before the window is known by name
+    bool takesKeys = false;                                // kWindowTakesKeys: set before the window is known by name
     std::atomic<std::int32_t> backColour{kDefaultColour};  // the client area's colour
 };
 
@@ -120,10 +120,8 @@ public:
     bool isChecked(const ControlName& control) override;
     void setFocus(const ControlName& control) override;
     ControlName focused(const ControlName& window) override;
-    void setColours(const ControlName& control, std::int32_t text,
-                    std::int32_t background) override;
-    void setIcon(const ControlName& control, const std::wstring& file, int index,
-                 int size) override;
+    void setColours(const ControlName& control, std::int32_t text, std::int32_t background) override;
+    void setIcon(const ControlName& control, const std::wstring& file, int index, int size) override;
 
     // lists
     void addColumn(const ControlName& list, const std::wstring& title, int width) override;
@@ -147,8 +145,7 @@ public:
     int rowIcon(const ControlName& list, int row) override;
     void setCellColours(const ControlName& list, int row, int column, std::int32_t text,
                         std::int32_t background) override;
-    std::pair<std::int32_t, std::int32_t> cellColours(const ControlName& list, int row,
-                                                      int column) override;
+    std::pair<std::int32_t, std::int32_t> cellColours(const ControlName& list, int row, int column) override;
 
     // combo boxes and spin fields
     void addComboItem(const ControlName& combo, const std::wstring& text) override;
@@ -174,8 +171,8 @@ public:
     void setMenuItemEnabled(const ControlName& menu, int id, bool enabled) override;
     bool isMenuItemEnabled(const ControlName& menu, int id) override;
     void showPopupMenu(const ControlName& menu, const ControlName& window) override;
-    void addTooltip(const ControlName& control, const std::wstring& title, const std::wstring& text,
-                    int icon, bool programFont) override;
+    void addTooltip(const ControlName& control, const std::wstring& title, const std::wstring& text, int icon,
+                    bool programFont) override;
 
     // taskbar
     std::wstring openFileDialog(const ControlName& owner, const OpenFileRequest& request) override;
@@ -209,7 +206,7 @@ private:
     ControlRecord* findControl(HWND hwnd);
     WindowRecord* findWindow(const std::string& name);
     WindowRecord* findWindow(HWND hwnd);
-    HWND handleOf(const std::string& name);  // a window or a control
+    HWND handleOf(const std::string& name);     // a window or a control
     HWND containerOf(const std::string& name);  // a window or a panel to create controls in
     std::string topLevelOf(const std::string& container);
     void tagWithName(HWND hwnd, const std::string& name);
@@ -233,8 +230,8 @@ private:
     HBRUSH brushFor(COLORREF colour);
     HICON extractIcon(const std::wstring& file, int index, int size);
     void createControlOnUiThread(const ControlSpec& layout);
-    std::uint32_t createWindowOnUiThread(const std::string& name, const std::wstring& title,
-                                         Size client, const std::string& owner, unsigned flags);
+    std::uint32_t createWindowOnUiThread(const std::string& name, const std::wstring& title, Size client,
+                                         const std::string& owner, unsigned flags);
     void destroyWindowOnUiThread(const std::string& name);
     void centreWindowOn(HWND hwnd, HWND owner);
     void setTaskbarValueOnUiThread(std::uint64_t done, std::uint64_t total);
@@ -245,8 +242,8 @@ private:
     UniqueWindow serviceWindow_;  // message-only window: wake-ups and work for the UI thread
     // System DLLs held for the life of the toolkit: what they create (icons, shell items, the
     // shell extensions a dialog brings in) may outlive any one call.
-    UniqueModule shell32_;        // SHDefExtractIconW, the folder and format dialogs
-    UniqueModule comdlg32_;       // GetOpenFileNameW; loaded by the first open-file dialog
+    UniqueModule shell32_;   // SHDefExtractIconW, the folder and format dialogs
+    UniqueModule comdlg32_;  // GetOpenFileNameW; loaded by the first open-file dialog
 
     std::mutex namesMutex_;
     std::map<std::string, std::unique_ptr<WindowRecord>> windows_;

@@ -28,39 +28,39 @@ DWORD alignment(unsigned flags, DWORD left, DWORD centre, DWORD right) {
 WindowKind windowKindOf(const ControlSpec& layout) {
     const unsigned f = layout.flags;
     switch (layout.kind) {
-    case ControlKind::Panel:
-        return {kPanelClass, 0, WS_EX_CONTROLPARENT};
-    case ControlKind::Label:
-        return {WC_STATICW, SS_NOPREFIX | alignment(f, SS_LEFT, SS_CENTER, SS_RIGHT), 0};
-    case ControlKind::ClickLabel:
-        return {WC_STATICW, SS_NOPREFIX | SS_NOTIFY | alignment(f, SS_LEFT, SS_CENTER, SS_RIGHT), 0};
-    case ControlKind::Button:
-        return {WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 0};
-    case ControlKind::Check:
-        return {WC_BUTTONW, BS_AUTOCHECKBOX | WS_TABSTOP, 0};
-    case ControlKind::Edit:
-    case ControlKind::Spin:
-        return {WC_EDITW,
-                ES_AUTOHSCROLL | WS_TABSTOP | ((f & kReadOnly) ? ES_READONLY : 0) |
-                    ((f & kDigitsOnly) ? ES_NUMBER : 0) | alignment(f, ES_LEFT, ES_CENTER, ES_RIGHT),
-                WS_EX_CLIENTEDGE};
-    case ControlKind::List:
-        return {WC_LISTVIEWW,
-                static_cast<DWORD>(LVS_REPORT | LVS_SINGLESEL | LVS_SHAREIMAGELISTS | WS_TABSTOP |
-                                   ((f & kShowSelectionAlways) ? LVS_SHOWSELALWAYS : 0)),
-                WS_EX_CLIENTEDGE};
-    case ControlKind::DriveRow:
-        return {WC_LISTVIEWW,
+        case ControlKind::Panel:
+            return {kPanelClass, 0, WS_EX_CONTROLPARENT};
+        case ControlKind::Label:
+            return {WC_STATICW, SS_NOPREFIX | alignment(f, SS_LEFT, SS_CENTER, SS_RIGHT), 0};
+        case ControlKind::ClickLabel:
+            return {WC_STATICW, SS_NOPREFIX | SS_NOTIFY | alignment(f, SS_LEFT, SS_CENTER, SS_RIGHT), 0};
+        case ControlKind::Button:
+            return {WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 0};
+        case ControlKind::Check:
+            return {WC_BUTTONW, BS_AUTOCHECKBOX | WS_TABSTOP, 0};
+        case ControlKind::Edit:
+        case ControlKind::Spin:
+            return {WC_EDITW,
+                    ES_AUTOHSCROLL | WS_TABSTOP | ((f & kReadOnly) ? ES_READONLY : 0) |
+                        ((f & kDigitsOnly) ? ES_NUMBER : 0) | alignment(f, ES_LEFT, ES_CENTER, ES_RIGHT),
+                    WS_EX_CLIENTEDGE};
+        case ControlKind::List:
+            return {WC_LISTVIEWW,
+                    static_cast<DWORD>(LVS_REPORT | LVS_SINGLESEL | LVS_SHAREIMAGELISTS | WS_TABSTOP |
+                                       ((f & kShowSelectionAlways) ? LVS_SHOWSELALWAYS : 0)),
+                    WS_EX_CLIENTEDGE};
+        case ControlKind::DriveRow:
+            return {
+                WC_LISTVIEWW,
                 static_cast<DWORD>(LVS_REPORT | LVS_SINGLESEL | LVS_SHAREIMAGELISTS | LVS_NOCOLUMNHEADER |
-                                   LVS_NOSCROLL | WS_TABSTOP |
-                                   ((f & kShowSelectionAlways) ? LVS_SHOWSELALWAYS : 0)),
+                                   LVS_NOSCROLL | WS_TABSTOP | ((f & kShowSelectionAlways) ? LVS_SHOWSELALWAYS : 0)),
                 WS_EX_CLIENTEDGE};
-    case ControlKind::Combo:
-        return {WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
-    case ControlKind::StatusBar:
-        return {STATUSCLASSNAMEW, 0, 0};
-    case ControlKind::Icon:
-        return {WC_STATICW, SS_ICON | SS_CENTERIMAGE, 0};
+        case ControlKind::Combo:
+            return {WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
+        case ControlKind::StatusBar:
+            return {STATUSCLASSNAMEW, 0, 0};
+        case ControlKind::Icon:
+            return {WC_STATICW, SS_ICON | SS_CENTERIMAGE, 0};
     }
     return {WC_STATICW, 0, 0};
 }
@@ -96,34 +96,34 @@ void Win32Toolkit::createControlOnUiThread(const ControlSpec& layout) {
     if (font) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
     switch (layout.kind) {
-    case ControlKind::List:
-    case ControlKind::DriveRow: {
-        DWORD extended = (layout.flags & kFullRowSelect) ? LVS_EX_FULLROWSELECT : 0;
-        SendMessageW(hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
-        break;
-    }
-    case ControlKind::Spin: {
-        HWND arrows = CreateWindowExW(0, UPDOWN_CLASSW, nullptr,
-                                      WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT |
-                                          UDS_ARROWKEYS | UDS_NOTHOUSANDS,
-                                      0, 0, 0, 0, parent, nullptr, instance_, nullptr);
-        if (arrows) {
-            record->quiet++;
-            SendMessageW(arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(hwnd), 0);
-            record->quiet--;
+        case ControlKind::List:
+        case ControlKind::DriveRow: {
+            DWORD extended = (layout.flags & kFullRowSelect) ? LVS_EX_FULLROWSELECT : 0;
+            SendMessageW(hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+            break;
         }
-        record->partner = arrows;
-        break;
-    }
-    case ControlKind::StatusBar: {
-        HWND bar = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd,
-                                   nullptr, instance_, nullptr);
-        if (bar) SendMessageW(bar, PBM_SETRANGE32, 0, 100);
-        record->partner = bar;
-        break;
-    }
-    default:
-        break;
+        case ControlKind::Spin: {
+            HWND arrows = CreateWindowExW(
+                0, UPDOWN_CLASSW, nullptr,
+                WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, 0, 0, 0,
+                parent, nullptr, instance_, nullptr);
+            if (arrows) {
+                record->quiet++;
+                SendMessageW(arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(hwnd), 0);
+                record->quiet--;
+            }
+            record->partner = arrows;
+            break;
+        }
+        case ControlKind::StatusBar: {
+            HWND bar = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd, nullptr,
+                                       instance_, nullptr);
+            if (bar) SendMessageW(bar, PBM_SETRANGE32, 0, 100);
+            record->partner = bar;
+            break;
+        }
+        default:
+            break;
     }
 
     tagWithName(hwnd, layout.name);
@@ -132,9 +132,7 @@ void Win32Toolkit::createControlOnUiThread(const ControlSpec& layout) {
     controls_[layout.name] = std::move(record);
 }
 
-bool Win32Toolkit::exists(const ControlName& control) {
-    return handleOf(control) != nullptr;
-}
+bool Win32Toolkit::exists(const ControlName& control) { return handleOf(control) != nullptr; }
 
 void Win32Toolkit::setText(const ControlName& control, const std::wstring& text) {
     if (ControlRecord* record = findControl(control)) {
@@ -146,9 +144,7 @@ void Win32Toolkit::setText(const ControlName& control, const std::wstring& text)
     if (HWND hwnd = handleOf(control)) SetWindowTextW(hwnd, text.c_str());
 }
 
-std::wstring Win32Toolkit::text(const ControlName& control) {
-    return windowText(handleOf(control));
-}
+std::wstring Win32Toolkit::text(const ControlName& control) { return windowText(handleOf(control)); }
 
 void Win32Toolkit::setEnabled(const ControlName& control, bool enabled) {
     ControlRecord* record = findControl(control);
@@ -181,8 +177,7 @@ bool Win32Toolkit::isVisible(const ControlName& control) {
 void Win32Toolkit::setRect(const ControlName& control, Rect rect) {
     ControlRecord* record = findControl(control);
     if (!record) return;
-    MoveWindow(record->hwnd, scale(rect.x), scale(rect.y), scale(rect.w), scale(rect.h) + record->extraHeight,
-               TRUE);
+    MoveWindow(record->hwnd, scale(rect.x), scale(rect.y), scale(rect.w), scale(rect.h) + record->extraHeight, TRUE);
     if (record->kind == ControlKind::Spin && record->partner) {
         // Setting the buddy again puts the arrows back inside the field's new right edge.
         record->quiet++;
@@ -223,7 +218,8 @@ void Win32Toolkit::setFocus(const ControlName& control) {
         SetFocus(hwnd);
         // Windows hides focus rectangles until the keyboard is used; a box that puts the focus
         // on its default button shows it at once.
-        SendMessageW(GetAncestor(hwnd, GA_ROOT), WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+        SendMessageW(GetAncestor(hwnd, GA_ROOT), WM_UPDATEUISTATE,
+                     MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
     });
 }
 
@@ -233,7 +229,8 @@ ControlName Win32Toolkit::focused(const ControlName& window) {
     if (!GetGUIThreadInfo(uiThread_, &info) || !info.hwndFocus) return {};
     // The focus may sit in a part of a control (a list's header, a combo's field).
     for (HWND at = info.hwndFocus; at; at = GetParent(at)) {
-        if (ControlRecord* record = findControl(at)) return record->window == window.str() ? ControlName(record->name) : ControlName();
+        if (ControlRecord* record = findControl(at))
+            return record->window == window.str() ? ControlName(record->name) : ControlName();
         if (findWindow(at)) break;
     }
     return {};

@@ -23,7 +23,7 @@ constexpr IID kFileOpenDialogInterface = {0xD57C7288, 0xD4AD, 0x4768, {0xBE, 0x0
 // {43826D1E-E718-42EE-BC55-A1E261C37BFE}
 constexpr IID kShellItemInterface = {0x43826D1E, 0xE718, 0x42EE, {0xBC, 0x55, 0xA1, 0xE2, 0x61, 0xC3, 0x7B, 0xFE}};
 
-constexpr DWORD kAllContexts = 0x17;  // CLSCTX_ALL
+constexpr DWORD kAllContexts = 0x17;           // CLSCTX_ALL
 constexpr DWORD kOpenFileBufferChars = 32768;  // room for a long (\\?\) path
 
 using GetOpenFileNameFn = BOOL(WINAPI*)(LPOPENFILENAMEW);
@@ -112,8 +112,8 @@ std::wstring Win32Toolkit::pickFolder(const ControlName& owner, const FolderPick
         {
             auto createItem = procAddress<CreateItemFromParsingNameFn>(shell32_.get(), "SHCreateItemFromParsingName");
             ComPtr<IShellItem> folder;
-            if (createItem && SUCCEEDED(createItem(request.defaultFolder.c_str(), nullptr, kShellItemInterface,
-                                                   folder.out())) &&
+            if (createItem &&
+                SUCCEEDED(createItem(request.defaultFolder.c_str(), nullptr, kShellItemInterface, folder.out())) &&
                 folder) {
                 dialog->SetDefaultFolder(folder.get());
                 if (request.setFolder) dialog->SetFolder(folder.get());
@@ -128,8 +128,7 @@ std::wstring Win32Toolkit::pickFolder(const ControlName& owner, const FolderPick
         ComPtr<IShellItem> result;
         if (FAILED(dialog->GetResult(reinterpret_cast<IShellItem**>(result.out()))) || !result) return;
         TaskMemory path;
-        if (SUCCEEDED(result->GetDisplayName(SIGDN_FILESYSPATH, reinterpret_cast<LPWSTR*>(&path.data))) &&
-            path.data) {
+        if (SUCCEEDED(result->GetDisplayName(SIGDN_FILESYSPATH, reinterpret_cast<LPWSTR*>(&path.data))) && path.data) {
             chosen.assign(static_cast<const wchar_t*>(path.data));
         }
     });

@@ -61,11 +61,17 @@ Event Win32Toolkit::mainWindowClose() {
 bool Win32Toolkit::takeKey(const MSG& msg, HWND root) {
     if (msg.message != WM_KEYDOWN || !root) return false;
     switch (msg.wParam) {
-    case VK_RETURN: case VK_ESCAPE: case VK_TAB: case VK_SPACE:
-    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
-        break;
-    default:
-        return false;
+        case VK_RETURN:
+        case VK_ESCAPE:
+        case VK_TAB:
+        case VK_SPACE:
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+            break;
+        default:
+            return false;
     }
     WindowRecord* window = findWindow(root);
     if (!window || !window->takesKeys) return false;
@@ -149,19 +155,19 @@ void Win32Toolkit::killTimer(const ControlName& window, int id) {
 
 LRESULT Win32Toolkit::serviceMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case kWakeMessage:
-        return 0;  // waitEvent looks at the queue after every dispatched message
-    case kRunMessage:
-        (*reinterpret_cast<const std::function<void()>*>(lParam))();
-        return 0;
-    case kTaskbarValueMessage:
-        setTaskbarValueOnUiThread(wParam, static_cast<std::uint64_t>(lParam));
-        return 0;
-    case kTaskbarClearMessage:
-        clearTaskbarOnUiThread();
-        return 0;
-    default:
-        return DefWindowProcW(hwnd, message, wParam, lParam);
+        case kWakeMessage:
+            return 0;  // waitEvent looks at the queue after every dispatched message
+        case kRunMessage:
+            (*reinterpret_cast<const std::function<void()>*>(lParam))();
+            return 0;
+        case kTaskbarValueMessage:
+            setTaskbarValueOnUiThread(wParam, static_cast<std::uint64_t>(lParam));
+            return 0;
+        case kTaskbarClearMessage:
+            clearTaskbarOnUiThread();
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 }
 
@@ -183,64 +189,64 @@ LRESULT Win32Toolkit::topLevelMessage(HWND hwnd, UINT message, WPARAM wParam, LP
         return 0;
     }
     switch (message) {
-    case WM_CLOSE:
-        // The program decides whether and when the window goes.
-        if (WindowRecord* window = findWindow(hwnd)) {
+        case WM_CLOSE:
+            // The program decides whether and when the window goes.
+            if (WindowRecord* window = findWindow(hwnd)) {
+                Event event;
+                event.kind = EventKind::Close;
+                event.window = ControlName(window->name);
+                queueEvent(std::move(event));
+            }
+            return 0;
+        case WM_TIMER:
+            if (WindowRecord* window = findWindow(hwnd)) {
+                Event event;
+                event.kind = EventKind::Timer;
+                event.window = ControlName(window->name);
+                event.code = static_cast<int>(wParam);
+                queueEvent(std::move(event));
+            }
+            return 0;
+        case WM_DROPFILES: {
             Event event;
-            event.kind = EventKind::Close;
-            event.window = ControlName(window->name);
-            queueEvent(std::move(event));
+            event.kind = EventKind::DropFiles;
+            event.files = droppedFiles(reinterpret_cast<HDROP>(wParam));
+            if (WindowRecord* window = findWindow(hwnd)) {
+                event.window = ControlName(window->name);
+                queueEvent(std::move(event));
+            }
+            return 0;
         }
-        return 0;
-    case WM_TIMER:
-        if (WindowRecord* window = findWindow(hwnd)) {
+        case WM_COPYDATA: {
+            // The data is only valid until this returns, and this may run inside any modal loop:
+            // copy it and let the main loop take it up.
+            WindowRecord* window = findWindow(hwnd);
+            const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+            if (!window || !window->acceptsCopyData.load()) break;
+            if (!data || !data->lpData || data->cbData > kCopyDataLimit) return FALSE;
             Event event;
-            event.kind = EventKind::Timer;
+            event.kind = EventKind::CopyData;
             event.window = ControlName(window->name);
-            event.code = static_cast<int>(wParam);
-            queueEvent(std::move(event));
+            const auto* bytes = static_cast<const std::uint8_t*>(data->lpData);
+            event.data.assign(bytes, bytes + data->cbData);
+            // A sent message is handled inside GetMessageW, which then goes on waiting for a posted
+            // one: without a wake-up the event would sit in the queue until the next input.
+            postEvent(event);
+            return TRUE;
         }
-        return 0;
-    case WM_DROPFILES: {
-        Event event;
-        event.kind = EventKind::DropFiles;
-        event.files = droppedFiles(reinterpret_cast<HDROP>(wParam));
-        if (WindowRecord* window = findWindow(hwnd)) {
-            event.window = ControlName(window->name);
-            queueEvent(std::move(event));
+        case WM_SIZE:
+            if (WindowRecord* window = findWindow(hwnd)) layoutStatusBars(window->name);
+            return 0;
+        case WM_ERASEBKGND: {
+            WindowRecord* window = findWindow(hwnd);
+            if (!window || window->backColour == kDefaultColour) break;
+            RECT client{};
+            GetClientRect(hwnd, &client);
+            FillRect(reinterpret_cast<HDC>(wParam), &client, brushFor(static_cast<COLORREF>(window->backColour)));
+            return 1;
         }
-        return 0;
-    }
-    case WM_COPYDATA: {
-        // The data is only valid until this returns, and this may run inside any modal loop:
-        // copy it and let the main loop take it up.
-        WindowRecord* window = findWindow(hwnd);
-        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-        if (!window || !window->acceptsCopyData.load()) break;
-        if (!data || !data->lpData || data->cbData > kCopyDataLimit) return FALSE;
-        Event event;
-        event.kind = EventKind::CopyData;
-        event.window = ControlName(window->name);
-        const auto* bytes = static_cast<const std::uint8_t*>(data->lpData);
-        event.data.assign(bytes, bytes + data->cbData);
-        // A sent message is handled inside GetMessageW, which then goes on waiting for a posted
-        // one: without a wake-up the event would sit in the queue until the next input.
-        postEvent(event);
-        return TRUE;
-    }
-    case WM_SIZE:
-        if (WindowRecord* window = findWindow(hwnd)) layoutStatusBars(window->name);
-        return 0;
-    case WM_ERASEBKGND: {
-        WindowRecord* window = findWindow(hwnd);
-        if (!window || window->backColour == kDefaultColour) break;
-        RECT client{};
-        GetClientRect(hwnd, &client);
-        FillRect(reinterpret_cast<HDC>(wParam), &client, brushFor(static_cast<COLORREF>(window->backColour)));
-        return 1;
-    }
-    default:
-        break;
+        default:
+            break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
@@ -252,75 +258,74 @@ LRESULT Win32Toolkit::panelMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
 }
 
 // What a window and a panel do alike for the controls inside them.
-LRESULT Win32Toolkit::commonMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                    bool& handled) {
+LRESULT Win32Toolkit::commonMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
     handled = false;
     switch (message) {
-    case WM_COMMAND: {
-        // Menus report through TrackPopupMenu's return value, and IsDialogMessageW sends
-        // IDOK / IDCANCEL without a control for Enter and Esc: only controls make events.
-        auto* from = findControl(reinterpret_cast<HWND>(lParam));
-        if (!from) return 0;
-        handled = true;
-        const int code = HIWORD(wParam);
-        int event = -1;
-        switch (from->kind) {
-        case ControlKind::Button:
-        case ControlKind::Check:
-            if (code == BN_CLICKED) event = kLeftClick;
-            break;
-        case ControlKind::ClickLabel:
-            if (code == STN_CLICKED) event = kLeftClick;
-            if (code == STN_DBLCLK) event = kDoubleClick;
-            break;
-        case ControlKind::Spin:
-            if (code == EN_CHANGE && from->quiet.load() == 0) event = kChange;
-            break;
-        case ControlKind::Combo:
-            if (code == CBN_SELCHANGE) event = kChange;
-            break;
+        case WM_COMMAND: {
+            // Menus report through TrackPopupMenu's return value, and IsDialogMessageW sends
+            // IDOK / IDCANCEL without a control for Enter and Esc: only controls make events.
+            auto* from = findControl(reinterpret_cast<HWND>(lParam));
+            if (!from) return 0;
+            handled = true;
+            const int code = HIWORD(wParam);
+            int event = -1;
+            switch (from->kind) {
+                case ControlKind::Button:
+                case ControlKind::Check:
+                    if (code == BN_CLICKED) event = kLeftClick;
+                    break;
+                case ControlKind::ClickLabel:
+                    if (code == STN_CLICKED) event = kLeftClick;
+                    if (code == STN_DBLCLK) event = kDoubleClick;
+                    break;
+                case ControlKind::Spin:
+                    if (code == EN_CHANGE && from->quiet.load() == 0) event = kChange;
+                    break;
+                case ControlKind::Combo:
+                    if (code == CBN_SELCHANGE) event = kChange;
+                    break;
+                default:
+                    break;
+            }
+            if (event >= 0) {
+                Event e;
+                e.kind = EventKind::Control;
+                e.window = ControlName(from->window);
+                e.control = ControlName(from->name);
+                e.code = event;
+                queueEvent(std::move(e));
+            }
+            return 0;
+        }
+        case WM_NOTIFY: {
+            auto* header = reinterpret_cast<NMHDR*>(lParam);
+            ControlRecord* from = header ? findControl(header->hwndFrom) : nullptr;
+            if (!from || (from->kind != ControlKind::List && from->kind != ControlKind::DriveRow)) return 0;
+            handled = true;
+            if (header->code == NM_CUSTOMDRAW) {
+                return customDrawList(*from, reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
+            }
+            if (header->code == NM_CLICK || header->code == NM_DBLCLK) {
+                Event e;
+                e.kind = EventKind::Control;
+                e.window = ControlName(from->window);
+                e.control = ControlName(from->name);
+                e.code = header->code == NM_CLICK ? kLeftClick : kDoubleClick;
+                e.row = reinterpret_cast<NMITEMACTIVATE*>(lParam)->iItem;
+                queueEvent(std::move(e));
+            }
+            return 0;
+        }
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORLISTBOX: {
+            handled = true;
+            const LRESULT standard = DefWindowProcW(hwnd, message, wParam, lParam);
+            return colourMessage(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), standard);
+        }
         default:
-            break;
-        }
-        if (event >= 0) {
-            Event e;
-            e.kind = EventKind::Control;
-            e.window = ControlName(from->window);
-            e.control = ControlName(from->name);
-            e.code = event;
-            queueEvent(std::move(e));
-        }
-        return 0;
-    }
-    case WM_NOTIFY: {
-        auto* header = reinterpret_cast<NMHDR*>(lParam);
-        ControlRecord* from = header ? findControl(header->hwndFrom) : nullptr;
-        if (!from || (from->kind != ControlKind::List && from->kind != ControlKind::DriveRow)) return 0;
-        handled = true;
-        if (header->code == NM_CUSTOMDRAW) {
-            return customDrawList(*from, reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
-        }
-        if (header->code == NM_CLICK || header->code == NM_DBLCLK) {
-            Event e;
-            e.kind = EventKind::Control;
-            e.window = ControlName(from->window);
-            e.control = ControlName(from->name);
-            e.code = header->code == NM_CLICK ? kLeftClick : kDoubleClick;
-            e.row = reinterpret_cast<NMITEMACTIVATE*>(lParam)->iItem;
-            queueEvent(std::move(e));
-        }
-        return 0;
-    }
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORLISTBOX: {
-        handled = true;
-        const LRESULT standard = DefWindowProcW(hwnd, message, wParam, lParam);
-        return colourMessage(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), standard);
-    }
-    default:
-        return 0;
+            return 0;
     }
 }
 

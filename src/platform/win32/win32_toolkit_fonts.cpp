@@ -40,13 +40,9 @@ int Win32Toolkit::screenDpi() {
     return dpi > 0 ? dpi : 96;
 }
 
-int Win32Toolkit::scale(int logical) {
-    return MulDiv(logical, screenDpi(), 96);
-}
+int Win32Toolkit::scale(int logical) { return MulDiv(logical, screenDpi(), 96); }
 
-int Win32Toolkit::unscale(int physical) {
-    return MulDiv(physical, 96, screenDpi());
-}
+int Win32Toolkit::unscale(int physical) { return MulDiv(physical, 96, screenDpi()); }
 
 UniqueFont Win32Toolkit::makeFont(const std::wstring& face, int size) {
     LOGFONTW font{};

@@ -74,10 +74,12 @@ void Win32Toolkit::setColumnWidth(const ControlName& list, int column, int width
     // nothing once the other columns fill the view; and some list views come out a little short
     // of the header text. So the content is fitted and the header's own width is the least.
     const bool last = column == columnCount(list) - 1;
-    SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), last ? LVSCW_AUTOSIZE : LVSCW_AUTOSIZE_USEHEADER);
+    SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+                 last ? LVSCW_AUTOSIZE : LVSCW_AUTOSIZE_USEHEADER);
     const std::wstring title = columnTitle(list, column);
     const int headerWidth =
-        static_cast<int>(SendMessageW(hwnd, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(title.c_str()))) + scale(kHeaderTextMargin);
+        static_cast<int>(SendMessageW(hwnd, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(title.c_str()))) +
+        scale(kHeaderTextMargin);
     const int fitted = static_cast<int>(SendMessageW(hwnd, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
     if (fitted < headerWidth) SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), headerWidth);
 }
@@ -101,11 +103,15 @@ ColumnAlign Win32Toolkit::columnAlignment(const ControlName& list, int column) {
     if (!hwnd) return ColumnAlign::Left;
     LVCOLUMNW info{};
     info.mask = LVCF_FMT;
-    if (!SendMessageW(hwnd, LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info))) return ColumnAlign::Left;
+    if (!SendMessageW(hwnd, LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info)))
+        return ColumnAlign::Left;
     switch (info.fmt & LVCFMT_JUSTIFYMASK) {
-        case LVCFMT_RIGHT: return ColumnAlign::Right;
-        case LVCFMT_CENTER: return ColumnAlign::Centre;
-        default: return ColumnAlign::Left;
+        case LVCFMT_RIGHT:
+            return ColumnAlign::Right;
+        case LVCFMT_CENTER:
+            return ColumnAlign::Centre;
+        default:
+            return ColumnAlign::Left;
     }
 }
 
@@ -132,8 +138,10 @@ void Win32Toolkit::deleteRow(const ControlName& list, int row) {
     std::lock_guard lock(namesMutex_);
     std::map<std::pair<int, int>, CellColours> moved;
     for (auto& [at, colours] : record->cellColours) {
-        if (at.first < row) moved[at] = colours;
-        else if (at.first > row) moved[{at.first - 1, at.second}] = colours;
+        if (at.first < row)
+            moved[at] = colours;
+        else if (at.first > row)
+            moved[{at.first - 1, at.second}] = colours;
     }
     record->cellColours = std::move(moved);
 }
@@ -267,24 +275,26 @@ std::pair<std::int32_t, std::int32_t> Win32Toolkit::cellColours(const ControlNam
 
 LRESULT Win32Toolkit::customDrawList(ControlRecord& list, NMLVCUSTOMDRAW* draw) {
     switch (draw->nmcd.dwDrawStage) {
-    case CDDS_PREPAINT:
-        return CDRF_NOTIFYITEMDRAW;
-    case CDDS_ITEMPREPAINT:
-        return CDRF_NOTIFYSUBITEMDRAW;
-    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-        CellColours colours;
-        {
-            std::lock_guard lock(namesMutex_);
-            auto it = list.cellColours.find({static_cast<int>(draw->nmcd.dwItemSpec), draw->iSubItem});
-            if (it != list.cellColours.end()) colours = it->second;
+        case CDDS_PREPAINT:
+            return CDRF_NOTIFYITEMDRAW;
+        case CDDS_ITEMPREPAINT:
+            return CDRF_NOTIFYSUBITEMDRAW;
+        case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+            CellColours colours;
+            {
+                std::lock_guard lock(namesMutex_);
+                auto it = list.cellColours.find({static_cast<int>(draw->nmcd.dwItemSpec), draw->iSubItem});
+                if (it != list.cellColours.end()) colours = it->second;
+            }
+            // Every cell is set: a colour given to one cell would otherwise run on into the next.
+            draw->clrText =
+                orDefault(colours.text, static_cast<COLORREF>(SendMessageW(list.hwnd, LVM_GETTEXTCOLOR, 0, 0)));
+            draw->clrTextBk =
+                orDefault(colours.background, static_cast<COLORREF>(SendMessageW(list.hwnd, LVM_GETTEXTBKCOLOR, 0, 0)));
+            return CDRF_DODEFAULT;
         }
-        // Every cell is set: a colour given to one cell would otherwise run on into the next.
-        draw->clrText = orDefault(colours.text, static_cast<COLORREF>(SendMessageW(list.hwnd, LVM_GETTEXTCOLOR, 0, 0)));
-        draw->clrTextBk = orDefault(colours.background, static_cast<COLORREF>(SendMessageW(list.hwnd, LVM_GETTEXTBKCOLOR, 0, 0)));
-        return CDRF_DODEFAULT;
-    }
-    default:
-        return CDRF_DODEFAULT;
+        default:
+            return CDRF_DODEFAULT;
     }
 }
 

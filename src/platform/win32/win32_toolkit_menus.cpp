@@ -8,8 +8,10 @@ void Win32Toolkit::createPopupMenu(const ControlName& menu, const std::vector<Me
     UniqueMenu created{CreatePopupMenu()};
     if (!created) return;
     for (const auto& item : items) {
-        if (item.id == 0) AppendMenuW(created.get(), MF_SEPARATOR, 0, nullptr);
-        else AppendMenuW(created.get(), MF_STRING | MF_UNCHECKED, static_cast<UINT_PTR>(item.id), item.text.c_str());
+        if (item.id == 0)
+            AppendMenuW(created.get(), MF_SEPARATOR, 0, nullptr);
+        else
+            AppendMenuW(created.get(), MF_STRING | MF_UNCHECKED, static_cast<UINT_PTR>(item.id), item.text.c_str());
     }
     std::lock_guard lock(namesMutex_);
     // A menu of the same name made before is destroyed once the lock is released.
@@ -63,9 +65,9 @@ void Win32Toolkit::showPopupMenu(const ControlName& menu, const ControlName& win
         SetForegroundWindow(hwnd);
         // The choice comes back as the return value rather than as WM_COMMAND, where menu item
         // numbers would be mistaken for the IDOK / IDCANCEL that Enter and Esc produce.
-        const UINT chosen = static_cast<UINT>(TrackPopupMenu(m, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON |
-                                                                    TPM_RETURNCMD | TPM_NONOTIFY,
-                                                             at.x, at.y, 0, hwnd, nullptr));
+        const UINT chosen = static_cast<UINT>(
+            TrackPopupMenu(m, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y,
+                           0, hwnd, nullptr));
         PostMessageW(hwnd, WM_NULL, 0, 0);
         if (chosen != 0) {
             Event event;
@@ -77,8 +79,8 @@ void Win32Toolkit::showPopupMenu(const ControlName& menu, const ControlName& win
     });
 }
 
-void Win32Toolkit::addTooltip(const ControlName& control, const std::wstring& title, const std::wstring& text,
-                              int icon, bool programFont) {
+void Win32Toolkit::addTooltip(const ControlName& control, const std::wstring& title, const std::wstring& text, int icon,
+                              bool programFont) {
     ControlRecord* record = findControl(control);
     if (!record) return;
     WindowRecord* window = findWindow(record->window);
@@ -112,7 +114,8 @@ void Win32Toolkit::addTooltip(const ControlName& control, const std::wstring& ti
         // The owner's destruction would take the tooltip with it; destroyWindowOnUiThread
         // destroys the window's tooltips first, so each is destroyed once.
         std::lock_guard lock(namesMutex_);
-        if (auto it = windows_.find(record->window); it != windows_.end()) it->second->tooltips.push_back(std::move(tip));
+        if (auto it = windows_.find(record->window); it != windows_.end())
+            it->second->tooltips.push_back(std::move(tip));
     });
 }
 

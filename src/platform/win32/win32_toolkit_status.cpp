@@ -55,7 +55,8 @@ void Win32Toolkit::layoutStatusBars(const std::string& window) {
 }
 
 void Win32Toolkit::setStatusText(const ControlName& bar, int field, const std::wstring& text) {
-    if (HWND hwnd = handleOf(bar)) SendMessageW(hwnd, SB_SETTEXTW, static_cast<WPARAM>(field), reinterpret_cast<LPARAM>(text.c_str()));
+    if (HWND hwnd = handleOf(bar))
+        SendMessageW(hwnd, SB_SETTEXTW, static_cast<WPARAM>(field), reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 std::wstring Win32Toolkit::statusText(const ControlName& bar, int field) {
@@ -63,7 +64,8 @@ std::wstring Win32Toolkit::statusText(const ControlName& bar, int field) {
     if (!hwnd) return {};
     const int length = LOWORD(SendMessageW(hwnd, SB_GETTEXTLENGTHW, static_cast<WPARAM>(field), 0));
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const int got = LOWORD(SendMessageW(hwnd, SB_GETTEXTW, static_cast<WPARAM>(field), reinterpret_cast<LPARAM>(text.data())));
+    const int got =
+        LOWORD(SendMessageW(hwnd, SB_GETTEXTW, static_cast<WPARAM>(field), reinterpret_cast<LPARAM>(text.data())));
     text.resize(static_cast<std::size_t>(std::min(got, length)));
     return text;
 }

@@ -39,13 +39,17 @@ void Win32Toolkit::releaseTaskbarProgress() {
 }
 
 void Win32Toolkit::setTaskbarProgress(std::uint64_t done, std::uint64_t total) {
-    if (GetCurrentThreadId() == uiThread_) setTaskbarValueOnUiThread(done, total);
-    else PostMessageW(serviceWindow_.get(), kTaskbarValueMessage, static_cast<WPARAM>(done), static_cast<LPARAM>(total));
+    if (GetCurrentThreadId() == uiThread_)
+        setTaskbarValueOnUiThread(done, total);
+    else
+        PostMessageW(serviceWindow_.get(), kTaskbarValueMessage, static_cast<WPARAM>(done), static_cast<LPARAM>(total));
 }
 
 void Win32Toolkit::clearTaskbarProgress() {
-    if (GetCurrentThreadId() == uiThread_) clearTaskbarOnUiThread();
-    else PostMessageW(serviceWindow_.get(), kTaskbarClearMessage, 0, 0);
+    if (GetCurrentThreadId() == uiThread_)
+        clearTaskbarOnUiThread();
+    else
+        PostMessageW(serviceWindow_.get(), kTaskbarClearMessage, 0, 0);
 }
 
 void Win32Toolkit::setTaskbarValueOnUiThread(std::uint64_t done, std::uint64_t total) {

@@ -10,9 +10,7 @@ namespace halvora::win32 {
 
 namespace {
 
-Win32Toolkit* toolkitOf(HWND hwnd) {
-    return reinterpret_cast<Win32Toolkit*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-}
+Win32Toolkit* toolkitOf(HWND hwnd) { return reinterpret_cast<Win32Toolkit*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
 
 // The three window classes share one pattern: the toolkit arrives with WM_NCCREATE and is kept
 // in GWLP_USERDATA for every later message.
@@ -28,12 +26,11 @@ LRESULT CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 
 void registerClasses(HINSTANCE instance) {
     // Icon 1 of the program's own file is the program icon.
-    HICON large = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                                GetSystemMetrics(SM_CXICON),
+    HICON large = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
                                                 GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
-    HICON small = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                                GetSystemMetrics(SM_CXSMICON),
-                                                GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    HICON small =
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                      GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     WNDCLASSEXW top{};
     top.cbSize = sizeof(top);
     top.lpfnWndProc = windowProcedure<&Win32Toolkit::topLevelMessage>;
@@ -76,8 +73,7 @@ RECT workAreaOf(HWND window) {
 Win32Toolkit::Win32Toolkit(HINSTANCE instance)
     : instance_(instance), uiThread_(GetCurrentThreadId()), shell32_(loadSystemLibrary(L"shell32.dll")) {
     registerClasses(instance_);
-    serviceWindow_.reset(CreateWindowExW(0, kMessageClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                         instance_, this));
+    serviceWindow_.reset(CreateWindowExW(0, kMessageClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance_, this));
 }
 
 Win32Toolkit::~Win32Toolkit() {
@@ -86,8 +82,10 @@ Win32Toolkit::~Win32Toolkit() {
         std::lock_guard lock(namesMutex_);
         for (auto& [name, window] : windows_) {
             // Owned windows first: an owner's destruction takes its owned windows with it.
-            if (!window->owner.empty()) names.insert(names.begin(), name);
-            else names.push_back(name);
+            if (!window->owner.empty())
+                names.insert(names.begin(), name);
+            else
+                names.push_back(name);
         }
     }
     for (const auto& name : names) destroyWindowOnUiThread(name);
@@ -103,15 +101,14 @@ void Win32Toolkit::runOnUiThread(const std::function<void()>& work) {
     SendMessageW(serviceWindow_.get(), kRunMessage, 0, reinterpret_cast<LPARAM>(&work));
 }
 
-std::uint32_t Win32Toolkit::createWindow(const ControlName& name, const std::wstring& title,
-                                         Size client, const ControlName& owner, unsigned flags) {
+std::uint32_t Win32Toolkit::createWindow(const ControlName& name, const std::wstring& title, Size client,
+                                         const ControlName& owner, unsigned flags) {
     std::uint32_t result = ERROR_INVALID_PARAMETER;
     runOnUiThread([&] { result = createWindowOnUiThread(name, title, client, owner, flags); });
     return result;
 }
 
-std::uint32_t Win32Toolkit::createWindowOnUiThread(const std::string& name,
-                                                   const std::wstring& title, Size client,
+std::uint32_t Win32Toolkit::createWindowOnUiThread(const std::string& name, const std::wstring& title, Size client,
                                                    const std::string& owner, unsigned flags) {
     if (findWindow(name) || findControl(name)) return ERROR_ALREADY_EXISTS;
     HWND ownerHandle = nullptr;
@@ -130,9 +127,9 @@ std::uint32_t Win32Toolkit::createWindowOnUiThread(const std::string& name,
 
     RECT frame{0, 0, scale(client.w), scale(client.h)};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    HWND hwnd = CreateWindowExW(exStyle, kTopLevelClass, title.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
-                                frame.right - frame.left, frame.bottom - frame.top, ownerHandle, nullptr,
-                                instance_, this);
+    HWND hwnd =
+        CreateWindowExW(exStyle, kTopLevelClass, title.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                        frame.right - frame.left, frame.bottom - frame.top, ownerHandle, nullptr, instance_, this);
     if (!hwnd) return GetLastError();
     tagWithName(hwnd, name);
     auto record = std::make_unique<WindowRecord>();

@@ -33,8 +33,7 @@ public:
         return sizeFn_(path.c_str(), &handle);
     }
 
-    bool getFileVersionInfo(const std::wstring& path, std::uint32_t size,
-                            std::vector<std::uint8_t>& block) override {
+    bool getFileVersionInfo(const std::wstring& path, std::uint32_t size, std::vector<std::uint8_t>& block) override {
         block.assign(size, 0);
         return size != 0 && infoFn_(path.c_str(), 0, size, block.data()) != FALSE;
     }
@@ -43,8 +42,8 @@ public:
                           std::uint16_t& codePage) override {
         void* value = nullptr;
         UINT length = 0;
-        if (block.empty() || !queryFn_(block.data(), L"\\VarFileInfo\\Translation", &value, &length) ||
-            !value || length < 4) {
+        if (block.empty() || !queryFn_(block.data(), L"\\VarFileInfo\\Translation", &value, &length) || !value ||
+            length < 4) {
             return false;
         }
         const auto* pair = static_cast<const WORD*>(value);

@@ -58,8 +58,8 @@ static_assert(sizeof(GUID) == std::tuple_size_v<decltype(VirtualStorageType::ven
 // serve whichever header declared them.
 using OpenVirtualDiskFn = DWORD(WINAPI*)(PVIRTUAL_STORAGE_TYPE, PCWSTR, DWORD, DWORD, POPEN_VIRTUAL_DISK_PARAMETERS,
                                          PHANDLE);
-using AttachVirtualDiskFn = DWORD(WINAPI*)(HANDLE, PSECURITY_DESCRIPTOR, DWORD, ULONG,
-                                           PATTACH_VIRTUAL_DISK_PARAMETERS, LPOVERLAPPED);
+using AttachVirtualDiskFn = DWORD(WINAPI*)(HANDLE, PSECURITY_DESCRIPTOR, DWORD, ULONG, PATTACH_VIRTUAL_DISK_PARAMETERS,
+                                           LPOVERLAPPED);
 using DetachVirtualDiskFn = DWORD(WINAPI*)(HANDLE, DWORD, ULONG);
 using GetVirtualDiskPhysicalPathFn = DWORD(WINAPI*)(HANDLE, PULONG, PWSTR);
 
@@ -114,8 +114,8 @@ public:
         ATTACH_VIRTUAL_DISK_PARAMETERS attachParameters{};
         attachParameters.Version = static_cast<decltype(attachParameters.Version)>(parameters.version);
         attachParameters.Version1.Reserved = parameters.reserved;
-        return attach_(toHandle(handle), nullptr, static_cast<DWORD>(flags), static_cast<ULONG>(providerFlags), &attachParameters,
-                       nullptr);
+        return attach_(toHandle(handle), nullptr, static_cast<DWORD>(flags), static_cast<ULONG>(providerFlags),
+                       &attachParameters, nullptr);
     }
 
     std::uint32_t detachVirtualDisk(VirtualDiskHandle handle, std::uint32_t flags,

@@ -62,8 +62,8 @@ public:
                          std::uint32_t& bytesReturned, std::uint32_t& lastError) override {
         DWORD returned = 0;
         // The input buffer is only read; the signature predates const.
-        const BOOL ok = DeviceIoControl(handle_.get(), code, const_cast<void*>(in), inSize, out, outSize, &returned,
-                                        nullptr);
+        const BOOL ok =
+            DeviceIoControl(handle_.get(), code, const_cast<void*>(in), inSize, out, outSize, &returned, nullptr);
         bytesReturned = returned;
         lastError = ok ? ERROR_SUCCESS : GetLastError();
         return ok != FALSE;

@@ -81,11 +81,13 @@ TEST(SimDiskDescription, RefusesBadDisksNamingTheField) {
         const char* field;  // the JSON path of the value refused, and why
     };
     const Case cases[] = {
-        {R"({"disks": [{"number": 0, "style": "MBR", "partitions": [{"number": 1}]}]})", "/disks/0/partitions/0/folder: must be given"},
+        {R"({"disks": [{"number": 0, "style": "MBR", "partitions": [{"number": 1}]}]})",
+         "/disks/0/partitions/0/folder: must be given"},
         {R"({"disks": [{"number": 0, "style": "MBR", "partitions": [{"number": 1, "letter": "D", "folder": "x"}]}]})",
          "/disks/0/partitions/0/letter: the letter D: is used twice"},
         {R"({"cdroms": [{"letter": "c", "folder": "x"}]})", "/cdroms/0/letter: the letter C: is used twice"},
-        {R"({"disks": [{"number": 2, "style": "MBR"}, {"number": 2, "style": "GPT"}]})", "/disks/1/number: 2 is used twice"},
+        {R"({"disks": [{"number": 2, "style": "MBR"}, {"number": 2, "style": "GPT"}]})",
+         "/disks/1/number: 2 is used twice"},
         {R"({"disks": [{"number": 0, "style": "MBR", "partitions": [{"number": 1, "folder": "a"},
                                                                       {"number": 1, "folder": "b"}]}]})",
          "/disks/0/partitions/1/number: 1 is used twice on the disk"},
@@ -107,8 +109,10 @@ TEST(SimDiskDescription, RefusesBadDisksNamingTheField) {
         {R"({"disks": [{"number": 0, "style": "MBR", "partitions": [{"number": 1, "folder": "a", "mbrType": 256}]}]})",
          "/disks/0/partitions/0/mbrType: must be a whole number from 0 to 255"},
         {R"({"disks": [{"style": "MBR"}]})", "/disks/0/number: must be given"},
-        {R"({"disks": [{"number": -1, "style": "MBR"}]})", "/disks/0/number: must be a whole number from 0 to 4294967295"},
-        {R"({"otherDrives": [{"letter": "Y", "kind": "floppy", "folder": "x"}]})", "/otherDrives/0/kind: must be \"network\" or \"ramdisk\""},
+        {R"({"disks": [{"number": -1, "style": "MBR"}]})",
+         "/disks/0/number: must be a whole number from 0 to 4294967295"},
+        {R"({"otherDrives": [{"letter": "Y", "kind": "floppy", "folder": "x"}]})",
+         "/otherDrives/0/kind: must be \"network\" or \"ramdisk\""},
         {R"({"disks": {"number": 0}})", "/disks: must be a list"},
         {R"({"disks": [{"number": 0, "style": "MBR", "partitions": [{"number": 1, "folder": "a"}, {"number": 2, "size": "big", "folder": "b"}]}]})",
          "/disks/0/partitions/1/size: must be a whole number from 0 to 9223372036854775807"},
@@ -124,18 +128,19 @@ TEST(SimDiskDescription, RefusesBadDisksNamingTheField) {
     }
 }
 
-
 TEST(SimDisksRaw, AVolumeOnADiskWithoutPartitionTableReportsStyleTwo) {
     std::string error;
     auto m = SimMachine::fromJson(json::parse(R"({"disks": [{"number": 4, "style": "RAW", "removable": true,
-        "partitions": [{"number": 0, "letter": "F", "folder": "raw"}]}]})"), error);
+        "partitions": [{"number": 0, "letter": "F", "folder": "raw"}]}]})"),
+                                  error);
     ASSERT_TRUE(m) << error;
     SimVolumes volumes(m);
     std::uint32_t lastError = 0, returned = 0;
     auto handle = volumes.openVolume(L"\\\\.\\F:", 0, kFileShareReadWrite, 0, lastError);
     ASSERT_TRUE(handle);
     std::uint8_t info[kPartitionInfoSize] = {};
-    ASSERT_TRUE(handle->deviceIoControl(kIoctlDiskGetPartitionInfoEx, nullptr, 0, info, sizeof info, returned, lastError));
+    ASSERT_TRUE(
+        handle->deviceIoControl(kIoctlDiskGetPartitionInfoEx, nullptr, 0, info, sizeof info, returned, lastError));
     EXPECT_EQ(info[0], 2);
     EXPECT_EQ(returned, kPartitionInfoSize);
     EXPECT_EQ(volumes.driveType(L"F:\\"), kDriveRemovable);
@@ -146,7 +151,8 @@ TEST(SimDisksRaw, AVolumeOnADiskWithoutPartitionTableReportsStyleTwo) {
 class SimDisksTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* folder : {"plain-d", "esp", "c", "usb", "cd", "net", "ram"}) fs::create_directories(root_ / folder);
+        for (const char* folder : {"plain-d", "esp", "c", "usb", "cd", "net", "ram"})
+            fs::create_directories(root_ / folder);
         std::ofstream(root_ / "machine.json") << twoDisks().dump();
         std::string error;
         machine_ = SimMachine::load((root_ / "machine.json").string(), error);
@@ -171,8 +177,8 @@ protected:
         const std::uint8_t query[kPropertyQuerySize] = {};
         std::uint32_t returned = 0;
         const bool ok = handle->deviceIoControl(code, code == kIoctlStorageQueryProperty ? query : nullptr,
-                                                code == kIoctlStorageQueryProperty ? kPropertyQuerySize : 0,
-                                                out.data(), size, returned, lastError);
+                                                code == kIoctlStorageQueryProperty ? kPropertyQuerySize : 0, out.data(),
+                                                size, returned, lastError);
         if (error) *error = ok ? 0 : lastError;
         if (!ok) return {};
         EXPECT_LE(returned, size);
@@ -244,7 +250,8 @@ TEST_F(SimDisksTest, DeviceNumberAndPartitionRecordsHoldTheirFieldsAtTheirOffset
 
     std::uint32_t count = 0, error = 0;
     const auto all = split(query(std::nullopt, 4096, count, error));
-    const auto guidName = std::find_if(all.begin(), all.end(), [](const std::wstring& n) { return n.rfind(L"Volume{", 0) == 0; });
+    const auto guidName =
+        std::find_if(all.begin(), all.end(), [](const std::wstring& n) { return n.rfind(L"Volume{", 0) == 0; });
     ASSERT_NE(guidName, all.end());
     EXPECT_EQ(query(*guidName, 260, count, error), std::wstring(L"\\Device\\HarddiskVolume1") + L'\0' + L'\0');
     EXPECT_FALSE(ioctl(L"\\\\?\\" + *guidName, kIoctlDiskGetPartitionInfoEx, kPartitionInfoSize).empty());
@@ -325,9 +332,9 @@ TEST_F(SimDisksTest, NameSpaceAnswersOneNameAllNamesAndTooSmallBuffers) {
     EXPECT_EQ(all.size(), count);
     EXPECT_GT(count + 16, capacity);  // it did not fit one step earlier
     const auto names = split(all);
-    for (const wchar_t* expected : {L"HarddiskVolume1", L"HarddiskVolume2", L"HarddiskVolume3",
-                                    L"HarddiskVolumeShadowCopy1", L"CdRom0", L"NUL", L"PhysicalDrive0",
-                                    L"Global", L"C:", L"D:", L"E:", L"R:", L"U:", L"Z:"}) {
+    for (const wchar_t* expected :
+         {L"HarddiskVolume1", L"HarddiskVolume2", L"HarddiskVolume3", L"HarddiskVolumeShadowCopy1", L"CdRom0", L"NUL",
+          L"PhysicalDrive0", L"Global", L"C:", L"D:", L"E:", L"R:", L"U:", L"Z:"}) {
         EXPECT_NE(std::find(names.begin(), names.end(), expected), names.end()) << toUtf8(expected);
     }
     EXPECT_EQ(std::find(names.begin(), names.end(), L"HarddiskVolume4"), names.end());
@@ -337,8 +344,8 @@ TEST_F(SimDisksTest, NameSpaceAnswersOneNameAllNamesAndTooSmallBuffers) {
 }
 
 TEST_F(SimDisksTest, RawTargetDefinitionIsADriveForEnumerationsAndFilesUntilRemoved) {
-    EXPECT_EQ(driveStrings(), std::wstring(L"C:\\") + L'\0' + L"D:\\" + L'\0' + L"E:\\" + L'\0' + L"R:\\" +
-                                  L'\0' + L"U:\\" + L'\0' + L"Z:\\" + L'\0');
+    EXPECT_EQ(driveStrings(), std::wstring(L"C:\\") + L'\0' + L"D:\\" + L'\0' + L"E:\\" + L'\0' + L"R:\\" + L'\0' +
+                                  L"U:\\" + L'\0' + L"Z:\\" + L'\0');
     EXPECT_EQ(volumes_->driveType(L"S:"), kDriveNoRootDir);
     EXPECT_FALSE(machine_->hostPath(L"S:\\EFI\\x"));
 
@@ -349,7 +356,8 @@ TEST_F(SimDisksTest, RawTargetDefinitionIsADriveForEnumerationsAndFilesUntilRemo
     EXPECT_EQ(volumes_->driveType(L"S:\\"), kDriveFixed);
     EXPECT_EQ(machine_->hostPath(L"S:\\EFI\\x"), (root_ / "esp/EFI/x").lexically_normal());
     std::uint32_t count = 0;
-    EXPECT_EQ(query(std::wstring(L"S:"), 260, count, error), std::wstring(L"\\Device\\HarddiskVolume1") + L'\0' + L'\0');
+    EXPECT_EQ(query(std::wstring(L"S:"), 260, count, error),
+              std::wstring(L"\\Device\\HarddiskVolume1") + L'\0' + L'\0');
     auto number = ioctl(L"\\\\.\\S:", kIoctlStorageGetDeviceNumber, kDeviceNumberSize);
     ASSERT_FALSE(number.empty());
     EXPECT_EQ(u32(number, 8), 1u);
@@ -375,8 +383,8 @@ TEST_F(SimDisksTest, RawTargetDefinitionIsADriveForEnumerationsAndFilesUntilRemo
 TEST_F(SimDisksTest, ALaterDefinitionHidesTheEarlierOneUntilItIsRemoved) {
     std::uint32_t error = 0, count = 0;
     ASSERT_TRUE(volumes_->defineDosDevice(kDddRawTargetPath, L"C:", L"\\Device\\HarddiskVolume1", error));
-    EXPECT_EQ(query(std::wstring(L"C:"), 260, count, error), std::wstring(L"\\Device\\HarddiskVolume1") + L'\0' +
-                                                                   L"\\Device\\HarddiskVolume2" + L'\0' + L'\0');
+    EXPECT_EQ(query(std::wstring(L"C:"), 260, count, error),
+              std::wstring(L"\\Device\\HarddiskVolume1") + L'\0' + L"\\Device\\HarddiskVolume2" + L'\0' + L'\0');
     EXPECT_EQ(machine_->hostPath(L"C:\\a"), (root_ / "esp/a").lexically_normal());
     ASSERT_TRUE(volumes_->defineDosDevice(kDddRawTargetPath | kDddRemoveDefinition | kDddExactMatchOnRemove, L"C:",
                                           L"\\Device\\HarddiskVolume1", error));

@@ -63,7 +63,8 @@ protected:
     }
     std::uint32_t detach(const std::wstring& iso) {
         VirtualDiskHandle handle = 0;
-        if (const std::uint32_t error = library_->openVirtualDisk(kIsoType, iso, kReadAccess, 0, {}, handle)) return error;
+        if (const std::uint32_t error = library_->openVirtualDisk(kIsoType, iso, kReadAccess, 0, {}, handle))
+            return error;
         const std::uint32_t error = library_->detachVirtualDisk(handle, 0, 0);
         library_->closeHandle(handle);
         return error;
@@ -98,8 +99,8 @@ TEST_F(SimVirtualDisksTest, AttachedIsoIsACdRomDriveWithTheFilesItsPhysicalPathL
     EXPECT_EQ(bytes, wim);
     EXPECT_EQ(system_->fileSize(L"E:\\Sub\\Long File Name.txt"), 4);  // the Joliet name
     // The image on the disc opens as any other.
-    const WimHandle handle = system_->imaging().createFile(L"E:\\sources\\install.wim", kWimGenericRead,
-                                                           kWimOpenExisting, 0, 0, nullptr);
+    const WimHandle handle =
+        system_->imaging().createFile(L"E:\\sources\\install.wim", kWimGenericRead, kWimOpenExisting, 0, 0, nullptr);
     EXPECT_NE(handle, 0u);
     system_->imaging().closeHandle(handle);
 

@@ -108,7 +108,10 @@ TEST(SimPaths, KoreanAndAccentedNamesMatchTheHostsUtf8Names) {
 TEST(SimText, ConvertsAtTheEdgeAndReplacesBrokenUtf8) {
     EXPECT_EQ(fromUtf8("설치 ok"), L"설치 ok");
     EXPECT_EQ(toUtf8(L"설치 ok"), "설치 ok");
-    EXPECT_EQ(fromUtf8("a\xff\xe4\xb8" "b"), L"a\xFFFD\xFFFD\xFFFD" L"b");
+    EXPECT_EQ(fromUtf8("a\xff\xe4\xb8"
+                       "b"),
+              L"a\xFFFD\xFFFD\xFFFD"
+              L"b");
     EXPECT_EQ(fromUtf8("\xc0\x80"), L"\xFFFD\xFFFD") << "overlong NUL";
     EXPECT_EQ(toUtf8(fromUtf8("\xf0\x9f\x98\x80")), "\xf0\x9f\x98\x80");
     EXPECT_TRUE(equalsNoCase(L"SYSTEM32\\ÉTAPE", L"system32\\étape"));

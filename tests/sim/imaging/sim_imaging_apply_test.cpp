@@ -152,8 +152,8 @@ TEST_F(SimImagingApplyTest, ASplitSetNeedsItsOtherPartsReferenced) {
     }
 
     for (int part = 2; machine_.hostFileExists("D/sources/install" + std::to_string(part) + ".swm"); ++part) {
-        ASSERT_TRUE(imaging().setReferenceFile(
-            file_, L"D:\\sources\\install" + std::to_wstring(part) + L".swm", kWimReferenceAppend));
+        ASSERT_TRUE(imaging().setReferenceFile(file_, L"D:\\sources\\install" + std::to_wstring(part) + L".swm",
+                                               kWimReferenceAppend));
     }
     ASSERT_TRUE(imaging().applyImage(pro, L"E:", 0)) << imaging().lastError();
     EXPECT_EQ(machine_.readHostFile("E/Windows/a.bin"), testing::pseudoRandomText(400000, 1));
@@ -180,15 +180,15 @@ TEST(SimApplyProgress, EstimatesTheTimeLeftFromTheRateSoFar) {
 TEST_F(SimImagingApplyTest, ProgressRisesToOneHundredOnTheApplyingThreadWithHonestEstimates) {
     WimPlan plan;
     std::vector<std::pair<std::string, std::string>> files;
-    for (int i = 0; i < 4; ++i) files.push_back({"data/" + std::to_string(i) + ".bin", testing::pseudoRandomText(1 << 20, i)});
+    for (int i = 0; i < 4; ++i)
+        files.push_back({"data/" + std::to_string(i) + ".bin", testing::pseudoRandomText(1 << 20, i)});
     plan.images = {image("Data", files)};
     makeWim("D/data.wim", plan);
 
     // Each handle's callbacks get the apply's messages: all handles', the image's and the file's.
     Recorder all, own, ofFile, otherFile;
     const WimHandle data = load(L"D:\\data.wim");
-    const WimHandle other =
-        imaging().createFile(L"D:\\data.wim", kWimGenericRead, kWimOpenExisting, 0, 0, nullptr);
+    const WimHandle other = imaging().createFile(L"D:\\data.wim", kWimGenericRead, kWimOpenExisting, 0, 0, nullptr);
     imaging().registerMessageCallback(0, all.callback());
     imaging().registerMessageCallback(data, own.callback());
     imaging().registerMessageCallback(file_, ofFile.callback());
@@ -201,7 +201,8 @@ TEST_F(SimImagingApplyTest, ProgressRisesToOneHundredOnTheApplyingThreadWithHone
     std::thread::id callbackThread;
     const auto called = std::chrono::steady_clock::now();
     own.answer = [&](const Message&) {
-        seen.push_back(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - called));
+        seen.push_back(
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - called));
         callbackThread = std::this_thread::get_id();
         std::this_thread::sleep_for(std::chrono::milliseconds(kPause));
         return kWimMsgSuccess;
@@ -332,9 +333,8 @@ TEST_F(SimImagingApplyTest, ReadOnlyPathsAndDiscsRefuseTheFirstFileUnderThem) {
 
 TEST_F(SimImagingApplyTest, CorruptedDataFailsTheApplyNamingTheFile) {
     WimPlan plan;
-    plan.images = {image("Data", {{"a.txt", "small"},
-                                  {"big.bin", testing::pseudoRandomText(300000, 7)},
-                                  {"z.txt", "last"}})};
+    plan.images = {
+        image("Data", {{"a.txt", "small"}, {"big.bin", testing::pseudoRandomText(300000, 7)}, {"z.txt", "last"}})};
     makeWim("D/data.wim", plan);
     ASSERT_EQ(testing::corruptResourceData(machine_.host("D/data.wim")), "");
     Recorder recorder;

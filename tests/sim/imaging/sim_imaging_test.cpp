@@ -84,8 +84,8 @@ WimPlan threeEditions() {
 TEST_F(SimImagingTest, OpensAWimAndReadsItsStoredXmlAfterOneByteOrderMark) {
     makeWim("D/sources/install.wim", threeEditions());
     std::uint32_t creation = 99;
-    const WimHandle handle = imaging().createFile(L"D:\\Sources\\INSTALL.wim", kWimGenericRead, kWimOpenExisting,
-                                                  kReadFlags, 0, &creation);
+    const WimHandle handle =
+        imaging().createFile(L"D:\\Sources\\INSTALL.wim", kWimGenericRead, kWimOpenExisting, kReadFlags, 0, &creation);
     ASSERT_NE(handle, 0u) << imaging().lastError();
     EXPECT_EQ(creation, 1u);  // WIM_OPENED_EXISTING
     EXPECT_EQ(imaging().lastError(), 0u);
@@ -139,11 +139,11 @@ TEST_F(SimImagingTest, WimInfoCarriesCountCompressionBootIndexPathAndFlags) {
     ASSERT_NE(lzx, 0u);
     auto info = attributes(lzx);
     EXPECT_EQ(wimPath(info), L"D:\\sources\\install.wim");
-    EXPECT_EQ(u32(info, 536), 3u);  // ImageCount
-    EXPECT_EQ(u32(info, 540), 2u);  // LZX
-    EXPECT_EQ(u16(info, 544), 1u);  // PartNumber
-    EXPECT_EQ(u16(info, 546), 1u);  // TotalParts
-    EXPECT_EQ(u32(info, 548), 2u);  // BootIndex
+    EXPECT_EQ(u32(info, 536), 3u);          // ImageCount
+    EXPECT_EQ(u32(info, 540), 2u);          // LZX
+    EXPECT_EQ(u16(info, 544), 1u);          // PartNumber
+    EXPECT_EQ(u16(info, 546), 1u);          // TotalParts
+    EXPECT_EQ(u32(info, 548), 2u);          // BootIndex
     EXPECT_EQ(u32(info, 552) & ~0x8u, 0u);  // no integrity table, not spanned (RP_FIX as written)
     EXPECT_EQ(u32(info, 556), kWimFlagSolidAllowed);
     const std::array<unsigned char, 16> noGuid{};
@@ -298,8 +298,8 @@ TEST_F(SimImagingTest, HandlesServeSeveralThreadsAtOnce) {
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&] {
             for (int i = 0; i < 10; ++i) {
-                const WimHandle own = library.createFile(L"D:\\sources\\install.wim", kWimGenericRead,
-                                                         kWimOpenExisting, 0, 0, nullptr);
+                const WimHandle own =
+                    library.createFile(L"D:\\sources\\install.wim", kWimGenericRead, kWimOpenExisting, 0, 0, nullptr);
                 std::u16string xml;
                 std::array<unsigned char, kWimInfoSize> info{};
                 const WimHandle image = library.loadImage(shared, 1 + i % 3);

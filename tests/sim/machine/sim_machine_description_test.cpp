@@ -15,8 +15,8 @@
 namespace halvora::sim {
 namespace {
 
-using nlohmann::json;
 using halvora::testing::TempFolder;
+using nlohmann::json;
 
 TEST(SimMachineDescription, AnEmptyDescriptionIsAnOrdinaryKoreanWindows10) {
     std::string error;
@@ -44,10 +44,14 @@ TEST(SimMachineDescription, FieldsOfTheWrongShapeAreErrorsThatNameThem) {
         {{{"drives", {{"CD", "/tmp"}}}}, "/drives/CD: must be keyed by a drive letter"},
         {{{"drives", {{"C", 1}}}}, "/drives/C: "},
         {{{"readOnly", {"Halvora"}}}, "/readOnly/0: must be a drive path"},
-        {{{"versionResources", {{"wimgapi.dll", json::object()}}}}, "/versionResources/wimgapi.dll: must be keyed by a drive path"},
-        {{{"versionResources", {{"C:\\x.dll", {{"translation", {1033}}}}}}}, "/versionResources/C:\\x.dll/translation: "},
-        {{{"versionResources", {{"C:\\x.dll", {{"translation", {1033, 70000}}}}}}}, "/versionResources/C:\\x.dll/translation/1: "},
-        {{{"versionResources", {{"C:\\x.dll", {{"strings", {{"FileVersion", 10}}}}}}}}, "/versionResources/C:\\x.dll/strings/FileVersion: "},
+        {{{"versionResources", {{"wimgapi.dll", json::object()}}}},
+         "/versionResources/wimgapi.dll: must be keyed by a drive path"},
+        {{{"versionResources", {{"C:\\x.dll", {{"translation", {1033}}}}}}},
+         "/versionResources/C:\\x.dll/translation: "},
+        {{{"versionResources", {{"C:\\x.dll", {{"translation", {1033, 70000}}}}}}},
+         "/versionResources/C:\\x.dll/translation/1: "},
+        {{{"versionResources", {{"C:\\x.dll", {{"strings", {{"FileVersion", 10}}}}}}}},
+         "/versionResources/C:\\x.dll/strings/FileVersion: "},
         {{{"fonts", {"Consolas", 1}}}, "/fonts/1: "},
         {{{"smallCaptionFont", {{"face", "Segoe UI"}}}}, "/smallCaptionFont/height: must be given"},
         {{{"guiFont", "MS Shell Dlg"}}, "/guiFont: "},

@@ -13,7 +13,8 @@ namespace {
 using Words = std::vector<std::wstring>;
 
 TEST(SimCommandLine, SplitsAsWindowsProgramsDo) {
-    EXPECT_EQ(splitCommandLine(L"  Bcdboot.exe  D:\\Windows /s S:  "), (Words{L"Bcdboot.exe", L"D:\\Windows", L"/s", L"S:"}));
+    EXPECT_EQ(splitCommandLine(L"  Bcdboot.exe  D:\\Windows /s S:  "),
+              (Words{L"Bcdboot.exe", L"D:\\Windows", L"/s", L"S:"}));
     // The program's name: quotes group, backslashes stay.
     EXPECT_EQ(splitCommandLine(L"\"C:\\Program Files\\x.exe\" a"), (Words{L"C:\\Program Files\\x.exe", L"a"}));
     // Arguments: backslashes count only before a quote.
@@ -24,7 +25,8 @@ TEST(SimCommandLine, SplitsAsWindowsProgramsDo) {
 
 TEST(SimBcdbootArguments, ReadsEveryOptionInAnyCaseAndOrder) {
     std::wstring problem;
-    const auto a = parseBcdbootArguments({L"D:\\Windows", L"/D", L"/F", L"uefi", L"/S", L"s:", L"/l", L"ko-KR"}, problem);
+    const auto a =
+        parseBcdbootArguments({L"D:\\Windows", L"/D", L"/F", L"uefi", L"/S", L"s:", L"/l", L"ko-KR"}, problem);
     ASSERT_TRUE(a) << std::string(problem.begin(), problem.end());
     EXPECT_EQ(a->windowsFolder, L"D:\\Windows");
     EXPECT_EQ(a->locale, L"ko-KR");

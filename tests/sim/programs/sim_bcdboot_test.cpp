@@ -73,9 +73,10 @@ TEST_F(SimBcdboot, UefiWritesTheManagerCopiesAndAStoreEntry) {
     EXPECT_EQ(bcd.defaultEntry, bcd.entries[0].identifier);
     EXPECT_NE(bcd.entries[0].identifier, L"");
     const auto calls = machine_.machine()->calls();
-    EXPECT_NE(std::find(calls.begin(), calls.end(),
-                        L"CreateProcessW [C:\\Windows\\System32] Bcdboot.exe W:\\Windows /l ko-KR /s S: /f UEFI -> exit 0"),
-              calls.end());
+    EXPECT_NE(
+        std::find(calls.begin(), calls.end(),
+                  L"CreateProcessW [C:\\Windows\\System32] Bcdboot.exe W:\\Windows /l ko-KR /s S: /f UEFI -> exit 0"),
+        calls.end());
 }
 
 TEST_F(SimBcdboot, WithoutFirmwareTheVolumeDecidesAndAllWritesBoth) {
@@ -126,12 +127,12 @@ TEST_F(SimBcdboot, RefusesWhatItCannotWorkWith) {
         const wchar_t* commandLine;
         std::uint32_t exitCode;
     } cases[] = {
-        {L"Bcdboot.exe W:\\Windows /s S:", 87},            // no Windows\Boot
-        {L"Bcdboot.exe D:\\Windows /s Q:", 87},            // no such volume
-        {L"Bcdboot.exe D:\\Windows /s S: /f ARM", 87},     // no such firmware
-        {L"Bcdboot.exe D:\\Windows /s", 87},               // /s without its value
-        {L"Bcdboot.exe /s S: D:\\Windows", 87},            // the Windows folder comes first
-        {L"Bcdboot.exe D:\\Windows /s S: /x", 87},         // unknown option
+        {L"Bcdboot.exe W:\\Windows /s S:", 87},         // no Windows\Boot
+        {L"Bcdboot.exe D:\\Windows /s Q:", 87},         // no such volume
+        {L"Bcdboot.exe D:\\Windows /s S: /f ARM", 87},  // no such firmware
+        {L"Bcdboot.exe D:\\Windows /s", 87},            // /s without its value
+        {L"Bcdboot.exe /s S: D:\\Windows", 87},         // the Windows folder comes first
+        {L"Bcdboot.exe D:\\Windows /s S: /x", 87},      // unknown option
     };
     for (const auto& c : cases) {
         const halvora::ProgramRun r = run(c.commandLine);

@@ -60,7 +60,8 @@ TEST(RunnerReport, StateShowsControlsListsMenuCombosAndStatusWithoutTouchingWhat
 class RunnerReportBox : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(toolkit_.createWindow(controls::MainWindow, L"Halvora", {770, 510}, ControlName(), kWindowMinimiseBox), 0u);
+        ASSERT_EQ(
+            toolkit_.createWindow(controls::MainWindow, L"Halvora", {770, 510}, ControlName(), kWindowMinimiseBox), 0u);
         toolkit_.setVisible(controls::MainWindow, true);
         toolkit_.setScreenObserver([this](const sim::SimScreenChange& change) {
             if (change.kind == sim::SimScreenChange::Kind::WindowClosing && change.name == "MessageBox") {

@@ -154,7 +154,8 @@ protected:
     static std::vector<std::string> received(InterfaceThread& loop) {
         std::vector<std::string> copies;
         for (const auto& [e, at] : loop.seen()) {
-            if (e.kind == EventKind::CopyData && e.window == controls::MainWindow) copies.emplace_back(e.data.begin(), e.data.end());
+            if (e.kind == EventKind::CopyData && e.window == controls::MainWindow)
+                copies.emplace_back(e.data.begin(), e.data.end());
         }
         return copies;
     }

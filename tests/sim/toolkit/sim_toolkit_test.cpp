@@ -100,7 +100,8 @@ TEST_F(SimToolkitTree, DestroyingAWindowTakesItsControlsOwnedWindowsAndTimers) {
     ui.setTimer("Main"_c, 1, 100);
     ui.setTimer("Box"_c, 2, 100);
     ui.destroyWindow("Main"_c);
-    for (const char* name : {"Main", "Panel", "Button", "Box", "BoxOk"}) EXPECT_FALSE(ui.exists(std::string(name))) << name;
+    for (const char* name : {"Main", "Panel", "Button", "Box", "BoxOk"})
+        EXPECT_FALSE(ui.exists(std::string(name))) << name;
     EXPECT_FALSE(ui.timerInterval("Main", 1));
     EXPECT_FALSE(ui.timerInterval("Box", 2));
     EXPECT_TRUE(ui.windows().empty());

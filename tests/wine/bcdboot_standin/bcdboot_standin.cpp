@@ -27,8 +27,8 @@ constexpr wchar_t kReportName[] = L"bcdboot-standin-report.txt";
 constexpr std::size_t kOutputBytes = 1024 * 1024;
 
 std::string utf8(const std::wstring& text) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                      nullptr);
+    const int n =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
     return out;
@@ -50,10 +50,14 @@ bool startedHidden() {
 const char* handleKind(HANDLE handle) {
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return "none";
     switch (GetFileType(handle)) {
-        case FILE_TYPE_PIPE: return "pipe";
-        case FILE_TYPE_DISK: return "file";
-        case FILE_TYPE_CHAR: return "console";
-        default: return "unknown";
+        case FILE_TYPE_PIPE:
+            return "pipe";
+        case FILE_TYPE_DISK:
+            return "file";
+        case FILE_TYPE_CHAR:
+            return "console";
+        default:
+            return "unknown";
     }
 }
 
@@ -74,18 +78,18 @@ std::string strayHandle(int argc, wchar_t** argv) {
         if (_wcsnicmp(argv[i], L"/probe-handle:", 14) == 0) {
             const auto value = static_cast<std::uintptr_t>(std::wcstoull(argv[i] + 14, nullptr, 10));
             HANDLE handle = reinterpret_cast<HANDLE>(value);
-            return "\r\nstray=" + std::string(WaitForSingleObject(handle, 0) == WAIT_OBJECT_0 ? "inherited" : "not-inherited");
+            return "\r\nstray=" +
+                   std::string(WaitForSingleObject(handle, 0) == WAIT_OBJECT_0 ? "inherited" : "not-inherited");
         }
     }
     return {};
 }
 
 void writeReport(int argc, wchar_t** argv) {
-    const std::string text = "folder=" + utf8(currentFolder()) + "\r\ncommand=" + utf8(GetCommandLineW()) +
-                             "\r\nhidden=" + (startedHidden() ? "yes" : "no") +
-                             "\r\noutput=" + handleKind(GetStdHandle(STD_OUTPUT_HANDLE)) +
-                             "\r\nerrors=" + handleKind(GetStdHandle(STD_ERROR_HANDLE)) + strayHandle(argc, argv) +
-                             "\r\n";
+    const std::string text =
+        "folder=" + utf8(currentFolder()) + "\r\ncommand=" + utf8(GetCommandLineW()) +
+        "\r\nhidden=" + (startedHidden() ? "yes" : "no") + "\r\noutput=" + handleKind(GetStdHandle(STD_OUTPUT_HANDLE)) +
+        "\r\nerrors=" + handleKind(GetStdHandle(STD_ERROR_HANDLE)) + strayHandle(argc, argv) + "\r\n";
     HANDLE file = CreateFileW(kReportName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     writeAll(file, text.data(), text.size());

@@ -27,7 +27,9 @@ bool startsWithNoCase(const std::wstring& text, const std::wstring& prefix) {
 
 // Volume GUIDs are made from the volume's place so that they stay the same from run to run.
 Guid madeGuid(std::uint32_t tag, std::uint32_t disk, std::uint32_t partition) {
-    return Guid{tag, static_cast<std::uint16_t>(disk), static_cast<std::uint16_t>(partition),
+    return Guid{tag,
+                static_cast<std::uint16_t>(disk),
+                static_cast<std::uint16_t>(partition),
                 {0x80, 0x00, 0x48, 0x4C, 0x56, 0x53, 0x49, 0x4D}};
 }
 

@@ -20,7 +20,7 @@ namespace halvora::sim {
 struct MachineDescription;
 
 enum class DeviceKind {
-    Volume,      // a partition of a disk
+    Volume,  // a partition of a disk
     CdRom,
     Network,
     RamDisk,
@@ -43,7 +43,7 @@ struct DeviceInfo {
     std::wstring label;
     std::wstring fileSystem;
     std::uint32_t serial = 0;
-    std::uint64_t size = 0;  // total bytes; for a CD-ROM what its folder holds
+    std::uint64_t size = 0;    // total bytes; for a CD-ROM what its folder holds
     bool virtualDisc = false;  // a CD-ROM that is an attached disc image
 };
 

@@ -23,8 +23,8 @@ int hexDigit(char c) {
 // "C" or "C:", upper case.
 wchar_t driveLetterOf(const json& value) {
     const std::wstring name = fromUtf8(value.get<std::string>());
-    const bool valid = (name.size() == 1 || (name.size() == 2 && name[1] == L':')) &&
-                       foldCase(name[0]) >= L'A' && foldCase(name[0]) <= L'Z';
+    const bool valid = (name.size() == 1 || (name.size() == 2 && name[1] == L':')) && foldCase(name[0]) >= L'A' &&
+                       foldCase(name[0]) <= L'Z';
     if (!valid) refuseJson(value, "must be a drive letter such as \"C\" or \"C:\"");
     return foldCase(name[0]);
 }
@@ -82,7 +82,8 @@ std::optional<Guid> parseGuid(const std::string& text) {
     }
     if (bytes.size() != 16) return std::nullopt;
     Guid guid;
-    guid.data1 = (std::uint32_t(bytes[0]) << 24) | (std::uint32_t(bytes[1]) << 16) | (std::uint32_t(bytes[2]) << 8) | bytes[3];
+    guid.data1 =
+        (std::uint32_t(bytes[0]) << 24) | (std::uint32_t(bytes[1]) << 16) | (std::uint32_t(bytes[2]) << 8) | bytes[3];
     guid.data2 = static_cast<std::uint16_t>((bytes[4] << 8) | bytes[5]);
     guid.data3 = static_cast<std::uint16_t>((bytes[6] << 8) | bytes[7]);
     for (int i = 0; i < 8; ++i) guid.data4[i] = bytes[8 + i];
@@ -118,7 +119,8 @@ void from_json(const json& value, PartitionStyle& style) {
 void from_json(const json& value, PartitionDescription& p) {
     expectObject(value, "an object");
     p.number = numberOf(value);
-    if (const auto type = value.find("mbrType"); type != value.end()) p.mbrType = wholeNumber<std::uint8_t>(*type, 0, 255);
+    if (const auto type = value.find("mbrType"); type != value.end())
+        p.mbrType = wholeNumber<std::uint8_t>(*type, 0, 255);
     readMember(value, "active", p.active);
     readMember(value, "gptType", p.gptType);
     if (const auto name = value.find("gptName"); name != value.end()) {
@@ -149,10 +151,12 @@ void from_json(const json& value, DiskDescription& d) {
         // What belongs to the other style is refused before the partition is read, naming it.
         if (p.is_object()) {
             for (const char* key : {"mbrType", "active"}) {
-                if (d.style != PartitionStyle::Mbr && p.contains(key)) refuseJsonMember(p, key, "belongs to MBR disks only");
+                if (d.style != PartitionStyle::Mbr && p.contains(key))
+                    refuseJsonMember(p, key, "belongs to MBR disks only");
             }
             for (const char* key : {"gptType", "gptName"}) {
-                if (d.style != PartitionStyle::Gpt && p.contains(key)) refuseJsonMember(p, key, "belongs to GPT disks only");
+                if (d.style != PartitionStyle::Gpt && p.contains(key))
+                    refuseJsonMember(p, key, "belongs to GPT disks only");
             }
         }
         auto partition = p.get<PartitionDescription>();

@@ -35,8 +35,8 @@ enum class PartitionStyle : std::uint32_t { Mbr = 0, Gpt = 1, Raw = 2 };
 
 struct PartitionDescription {
     std::uint32_t number = 0;
-    std::uint8_t mbrType = 0x07;  // MBR only
-    bool active = false;          // MBR only
+    std::uint8_t mbrType = 0x07;    // MBR only
+    bool active = false;            // MBR only
     Guid gptType = kBasicDataGuid;  // GPT only
     std::wstring gptName;           // GPT only, at most 36 characters
     wchar_t letter = 0;             // upper case; 0 for none

@@ -18,7 +18,6 @@ struct UnpackedDisc {
 // or a Windows error: 13 (ERROR_INVALID_DATA) when the file is no ISO 9660 image that libarchive
 // reads (UDF-only discs among them) or its data cannot be read, 29 (ERROR_WRITE_FAULT) when the
 // host folder cannot take the files. On an error the folder may hold part of the files.
-std::uint32_t unpackDisc(const std::filesystem::path& image, const std::filesystem::path& folder,
-                         UnpackedDisc& disc);
+std::uint32_t unpackDisc(const std::filesystem::path& image, const std::filesystem::path& folder, UnpackedDisc& disc);
 
 }  // namespace halvora::sim

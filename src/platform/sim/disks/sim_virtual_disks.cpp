@@ -20,8 +20,8 @@ constexpr std::uint32_t kAccessAll = 0x3F0000;
 constexpr std::uint32_t kAccessWritable = kAccessAttachRw | kAccessCreate | kAccessMetaOps;
 constexpr std::uint32_t kAttachNoDriveLetter = 0x2;
 constexpr std::uint32_t kAttachNoLocalHost = 0x8;
-constexpr std::uint32_t kAttachKnownFlags = kAttachVirtualDiskReadOnly | kAttachNoDriveLetter |
-                                            kAttachVirtualDiskPermanentLifetime | kAttachNoLocalHost;
+constexpr std::uint32_t kAttachKnownFlags =
+    kAttachVirtualDiskReadOnly | kAttachNoDriveLetter | kAttachVirtualDiskPermanentLifetime | kAttachNoLocalHost;
 
 // The buffer's size in bytes as Windows counts it: a WCHAR is two bytes there, whatever the host's
 // wchar_t is.
@@ -54,8 +54,7 @@ std::uint32_t SimVirtualDisks::logged(const std::wstring& call, std::uint32_t er
 
 std::uint32_t SimVirtualDisks::openVirtualDisk(const VirtualStorageType& type, const std::wstring& path,
                                                std::uint32_t accessMask, std::uint32_t flags,
-                                               const OpenVirtualDiskParameters& parameters,
-                                               VirtualDiskHandle& handle) {
+                                               const OpenVirtualDiskParameters& parameters, VirtualDiskHandle& handle) {
     handle = 0;
     const std::wstring call = L"OpenVirtualDisk " + std::to_wstring(type.deviceId) + L" " + path + L" " +
                               hexText(accessMask) + L" " + hexText(flags) + L" " + std::to_wstring(parameters.version);
@@ -84,9 +83,9 @@ std::uint32_t SimVirtualDisks::attachVirtualDisk(VirtualDiskHandle handle, std::
                                                  const AttachVirtualDiskParameters& parameters) {
     std::lock_guard lock(mutex_);
     const auto it = handles_.find(handle);
-    std::wstring call = L"AttachVirtualDisk " + (it == handles_.end() ? hexText(static_cast<std::uint32_t>(handle))
-                                                                       : it->second.path) +
-                        L" " + hexText(flags) + L" " + hexText(providerFlags);
+    std::wstring call = L"AttachVirtualDisk " +
+                        (it == handles_.end() ? hexText(static_cast<std::uint32_t>(handle)) : it->second.path) + L" " +
+                        hexText(flags) + L" " + hexText(providerFlags);
     if (it == handles_.end()) return logged(call, kErrorInvalidHandle);
     if (!(it->second.access & kVirtualDiskAccessAttachRo)) return logged(call, kErrorAccessDenied);
     // A disc image attaches read-only or not at all.
@@ -156,8 +155,8 @@ void SimVirtualDisks::closeHandle(VirtualDiskHandle handle) {
 void SimVirtualDisks::close(const OpenDisk& disk) {
     machine_->record(L"CloseHandle " + disk.path);
     // Without a permanent lifetime the disc goes with the handle that attached it.
-    if (disk.ownsAttachment) logged(L"DetachVirtualDisk " + disk.path + L" (handle closed)",
-                                    machine_->attachedDiscs().detach(disk.host));
+    if (disk.ownsAttachment)
+        logged(L"DetachVirtualDisk " + disk.path + L" (handle closed)", machine_->attachedDiscs().detach(disk.host));
 }
 
 }  // namespace halvora::sim

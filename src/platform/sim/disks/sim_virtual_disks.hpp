@@ -36,10 +36,10 @@ public:
 
 private:
     struct OpenDisk {
-        std::wstring path;               // as the program gave it
-        std::filesystem::path host;      // the image file on the host
+        std::wstring path;           // as the program gave it
+        std::filesystem::path host;  // the image file on the host
         std::uint32_t access = 0;
-        bool ownsAttachment = false;     // attached without a permanent lifetime
+        bool ownsAttachment = false;  // attached without a permanent lifetime
     };
 
     std::uint32_t logged(const std::wstring& call, std::uint32_t error);

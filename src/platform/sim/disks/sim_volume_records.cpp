@@ -28,10 +28,17 @@ void putGuid(std::vector<std::uint8_t>& bytes, std::size_t at, const Guid& guid)
 bool recognised(std::uint8_t mbrType) {
     // The types Windows mounts as volumes of its own file systems.
     switch (mbrType) {
-    case 0x01: case 0x04: case 0x06: case 0x07: case 0x0B: case 0x0C: case 0x0E: case 0xEF:
-        return true;
-    default:
-        return false;
+        case 0x01:
+        case 0x04:
+        case 0x06:
+        case 0x07:
+        case 0x0B:
+        case 0x0C:
+        case 0x0E:
+        case 0xEF:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -99,7 +106,8 @@ std::vector<std::uint8_t> deviceDescriptorRecord(const DeviceInfo& device) {
     } else {
         productOffset = appendText("Sim DVD-ROM");
     }
-    put32(bytes, record::kDescriptorVersion, static_cast<std::uint32_t>(record::kDescriptorFixedSize));  // Version: the structure's size
+    put32(bytes, record::kDescriptorVersion,
+          static_cast<std::uint32_t>(record::kDescriptorFixedSize));  // Version: the structure's size
     put32(bytes, record::kDescriptorSize, static_cast<std::uint32_t>(bytes.size()));
     bytes[record::kDescriptorDeviceType] = deviceType;
     bytes[record::kDescriptorRemovableMedia] = removable ? 1 : 0;

@@ -56,26 +56,26 @@ public:
         bytesReturned = 0;
         const bool volume = device_.kind == DeviceKind::Volume;
         switch (code) {
-        case kIoctlStorageGetDeviceNumber:
-            if (!volume) break;
-            return answer(deviceNumberRecord(device_), out, outSize, bytesReturned, lastError);
-        case kIoctlDiskGetPartitionInfoEx:
-            if (!volume) break;
-            return answer(partitionInfoRecord(device_), out, outSize, bytesReturned, lastError);
-        case kIoctlStorageQueryProperty: {
-            if (!volume && device_.kind != DeviceKind::CdRom) break;
-            if (in == nullptr || inSize < kPropertyQuerySize) {
-                lastError = kErrorInvalidParameter;
-                return false;
+            case kIoctlStorageGetDeviceNumber:
+                if (!volume) break;
+                return answer(deviceNumberRecord(device_), out, outSize, bytesReturned, lastError);
+            case kIoctlDiskGetPartitionInfoEx:
+                if (!volume) break;
+                return answer(partitionInfoRecord(device_), out, outSize, bytesReturned, lastError);
+            case kIoctlStorageQueryProperty: {
+                if (!volume && device_.kind != DeviceKind::CdRom) break;
+                if (in == nullptr || inSize < kPropertyQuerySize) {
+                    lastError = kErrorInvalidParameter;
+                    return false;
+                }
+                std::uint32_t property[2];
+                std::memcpy(property, in, sizeof property);
+                // Only StorageDeviceProperty with PropertyStandardQuery is answered.
+                if (property[0] != 0 || property[1] != 0) break;
+                return answer(deviceDescriptorRecord(device_), out, outSize, bytesReturned, lastError);
             }
-            std::uint32_t property[2];
-            std::memcpy(property, in, sizeof property);
-            // Only StorageDeviceProperty with PropertyStandardQuery is answered.
-            if (property[0] != 0 || property[1] != 0) break;
-            return answer(deviceDescriptorRecord(device_), out, outSize, bytesReturned, lastError);
-        }
-        default:
-            break;
+            default:
+                break;
         }
         lastError = kErrorInvalidFunction;
         return false;
@@ -93,7 +93,8 @@ SimVolumes::SimVolumes(std::shared_ptr<SimMachine> machine) : machine_(std::move
 std::unique_ptr<VolumeHandle> SimVolumes::openVolume(const std::wstring& path, std::uint32_t, std::uint32_t,
                                                      std::uint32_t, std::uint32_t& lastError) {
     // "\\.\C:", "\\.\HarddiskVolume3", "\\?\Volume{GUID}": a DOS name behind the device prefix.
-    const bool prefixed = path.size() > 4 && (path.compare(0, 4, L"\\\\.\\") == 0 || path.compare(0, 4, L"\\\\?\\") == 0);
+    const bool prefixed =
+        path.size() > 4 && (path.compare(0, 4, L"\\\\.\\") == 0 || path.compare(0, 4, L"\\\\?\\") == 0);
     const std::wstring name = prefixed ? path.substr(4) : L"";
     const auto device = name.find_first_of(L"\\/") == std::wstring::npos && !name.empty()
                             ? machine_->devices().deviceOfName(name)
@@ -161,18 +162,18 @@ std::uint32_t SimVolumes::driveType(const std::wstring& root) {
     const auto device = name.empty() ? std::nullopt : machine_->devices().deviceOfName(name);
     if (!device) return kDriveNoRootDir;
     switch (device->kind) {
-    case DeviceKind::Volume:
-        return device->disk->removable ? kDriveRemovable : kDriveFixed;
-    case DeviceKind::CdRom:
-        return kDriveCdRom;
-    case DeviceKind::Network:
-        return kDriveRemote;
-    case DeviceKind::RamDisk:
-        return kDriveRamDisk;
-    case DeviceKind::Folder:
-        return kDriveFixed;
-    case DeviceKind::ShadowCopy:
-        return kDriveNoRootDir;
+        case DeviceKind::Volume:
+            return device->disk->removable ? kDriveRemovable : kDriveFixed;
+        case DeviceKind::CdRom:
+            return kDriveCdRom;
+        case DeviceKind::Network:
+            return kDriveRemote;
+        case DeviceKind::RamDisk:
+            return kDriveRamDisk;
+        case DeviceKind::Folder:
+            return kDriveFixed;
+        case DeviceKind::ShadowCopy:
+            return kDriveNoRootDir;
     }
     return kDriveUnknown;
 }

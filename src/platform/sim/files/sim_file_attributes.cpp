@@ -41,8 +41,8 @@ std::uint32_t SimFileAttributes::attributesOf(bool folder, bool writable, std::o
     return attributes == 0 ? kFileAttributeNormal : attributes;
 }
 
-std::vector<std::optional<std::uint32_t>> SimFileAttributes::marksOfEntries(const std::filesystem::path& folder,
-                                                                            const std::vector<ListedName>& names) const {
+std::vector<std::optional<std::uint32_t>> SimFileAttributes::marksOfEntries(
+    const std::filesystem::path& folder, const std::vector<ListedName>& names) const {
     const std::filesystem::path folderKey = keyOf(folder);
     std::vector<std::string> keys;
     keys.reserve(names.size());

@@ -128,8 +128,8 @@ std::uint32_t write(SimMachine& machine, const std::wstring& path, const std::st
     const bool exists = isFile(place.host);
     if (exists) {
         const std::uint32_t current = machine.fileAttributes().of(place.host);
-        const std::uint32_t refused = kFileAttributeReadOnly |
-            (hidden == HiddenFile::Refuse ? kFileAttributeHidden | kFileAttributeSystem : 0u);
+        const std::uint32_t refused =
+            kFileAttributeReadOnly | (hidden == HiddenFile::Refuse ? kFileAttributeHidden | kFileAttributeSystem : 0u);
         if (current & refused) return kAccessDenied;
     }
     if (!fits(place.device, bytes.size(), exists ? sizeOf(place.host) : 0)) return kDiskFull;
@@ -177,9 +177,9 @@ std::optional<std::vector<FolderEntry>> list(const SimMachine& machine, const st
         const bool isFolderEntry = S_ISDIR(status.st_mode);
         const bool writable = (status.st_mode & S_IWUSR) != 0;
         const std::uint64_t size = S_ISREG(status.st_mode) ? static_cast<std::uint64_t>(status.st_size) : 0;
-        entries.push_back(FolderEntry{fromUtf8(names[i].name),
-                                      SimFileAttributes::attributesOf(isFolderEntry, isFolderEntry || writable, marks[i]),
-                                      size});
+        entries.push_back(
+            FolderEntry{fromUtf8(names[i].name),
+                        SimFileAttributes::attributesOf(isFolderEntry, isFolderEntry || writable, marks[i]), size});
     }
     return entries;
 }

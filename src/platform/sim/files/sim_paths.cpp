@@ -9,13 +9,9 @@ namespace halvora::sim {
 
 namespace {
 
-bool isSeparator(wchar_t c) {
-    return c == L'\\' || c == L'/';
-}
+bool isSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
-bool isDriveLetter(wchar_t c) {
-    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
-}
+bool isDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 
 // Characters that NTFS does not allow in a name (a colon would name an alternate stream).
 bool validComponent(const std::wstring& name) {
@@ -27,8 +23,7 @@ bool validComponent(const std::wstring& name) {
 }
 
 // The entry of `folder` whose name equals `name`: exact first, then ignoring case.
-std::optional<std::filesystem::path> findEntry(const std::filesystem::path& folder,
-                                               const std::wstring& name) {
+std::optional<std::filesystem::path> findEntry(const std::filesystem::path& folder, const std::wstring& name) {
     std::error_code ec;
     const std::filesystem::path exact = folder / toUtf8(name);
     if (std::filesystem::exists(std::filesystem::symlink_status(exact, ec))) return exact;

@@ -24,9 +24,7 @@ bool SimSystem::deleteFile(const std::wstring& path) {
     return logged(*machine_, L"DeleteFileW " + path, files::remove(*machine_, path));
 }
 
-std::uint32_t SimSystem::fileAttributes(const std::wstring& path) {
-    return files::attributes(*machine_, path);
-}
+std::uint32_t SimSystem::fileAttributes(const std::wstring& path) { return files::attributes(*machine_, path); }
 
 bool SimSystem::setFileAttributes(const std::wstring& path, std::uint32_t attributes) {
     return logged(*machine_, L"SetFileAttributesW " + path + L" " + hexText(attributes),

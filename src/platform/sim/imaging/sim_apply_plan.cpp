@@ -51,8 +51,8 @@ std::uint64_t existingBytes(const fs::path& host) {
 
 }  // namespace
 
-std::uint32_t planApply(WIMStruct* wim, std::uint32_t index, const std::wstring& windowsRoot,
-                        const fs::path& hostRoot, ApplyPlan& plan) {
+std::uint32_t planApply(WIMStruct* wim, std::uint32_t index, const std::wstring& windowsRoot, const fs::path& hostRoot,
+                        ApplyPlan& plan) {
     plan = ApplyPlan{};
     Lister lister{windowsRoot, hostRoot, plan};
     const int rc = wimlib_iterate_dir_tree(wim, static_cast<int>(index), "", WIMLIB_ITERATE_DIR_TREE_FLAG_RECURSIVE,

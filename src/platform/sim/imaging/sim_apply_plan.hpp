@@ -21,7 +21,7 @@ struct PlannedEntry {
     std::filesystem::path host;  // where it lands on the host
     std::uint64_t bytes = 0;     // its data (the unnamed stream); 0 for folders and links
     bool folder = false;
-    bool dataMissing = false;    // its data is in a part of a split set that was not referenced
+    bool dataMissing = false;  // its data is in a part of a split set that was not referenced
 };
 
 struct ApplyPlan {
@@ -38,7 +38,7 @@ std::uint32_t planApply(WIMStruct* wim, std::uint32_t index, const std::wstring&
 // What the target volume allows.
 struct VolumeRoom {
     std::uint64_t freeBytes = 0;
-    bool writeProtected = false;                            // a CD-ROM: nothing can be written
+    bool writeProtected = false;                             // a CD-ROM: nothing can be written
     std::function<bool(const std::wstring& path)> readOnly;  // the machine's read-only paths
 };
 

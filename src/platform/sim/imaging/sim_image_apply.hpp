@@ -19,8 +19,8 @@ class WimFile;
 using ApplyNotify = std::function<std::uint32_t(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)>;
 
 struct ApplyTarget {
-    std::wstring windowsRoot;         // "E:\" or "E:\Folder\": where the program sees the files
-    std::filesystem::path hostRoot;   // the folder they land in
+    std::wstring windowsRoot;        // "E:\" or "E:\Folder\": where the program sees the files
+    std::filesystem::path hostRoot;  // the folder they land in
     VolumeRoom room;
 };
 

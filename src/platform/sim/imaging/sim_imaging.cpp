@@ -18,7 +18,6 @@ namespace {
 
 constexpr std::uint32_t kWimOpenedExisting = 1;  // WIM_OPENED_EXISTING
 
-
 std::wstring number(std::uint64_t value) { return std::to_wstring(value); }
 
 }  // namespace
@@ -61,7 +60,8 @@ std::uint32_t SimImaging::lastError() {
 
 WimHandle SimImaging::createFile(const std::wstring& path, std::uint32_t access, std::uint32_t disposition,
                                  std::uint32_t flags, std::uint32_t, std::uint32_t* creationResult) {
-    machine_->record(L"WIMCreateFile " + path + L" " + hexText(access) + L" " + number(disposition) + L" " + hexText(flags));
+    machine_->record(L"WIMCreateFile " + path + L" " + hexText(access) + L" " + number(disposition) + L" " +
+                     hexText(flags));
     const std::wstring operation = L"WIMCreateFile " + path;
     if (!libraryPresent()) return finish(operation, kErrorModNotFound), 0;
     // Only reading an existing image is simulated; writing new ones is not something the

@@ -28,9 +28,8 @@ public:
     ~SimImaging() override;
 
     std::uint32_t lastError() override;
-    WimHandle createFile(const std::wstring& path, std::uint32_t access, std::uint32_t disposition,
-                         std::uint32_t flags, std::uint32_t compression,
-                         std::uint32_t* creationResult) override;
+    WimHandle createFile(const std::wstring& path, std::uint32_t access, std::uint32_t disposition, std::uint32_t flags,
+                         std::uint32_t compression, std::uint32_t* creationResult) override;
     bool closeHandle(WimHandle handle) override;
     bool getImageInformation(WimHandle handle, std::u16string& information) override;
     bool getAttributes(WimHandle handle, void* info, std::uint32_t size) override;

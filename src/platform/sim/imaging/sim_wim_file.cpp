@@ -60,8 +60,8 @@ std::uint32_t windowsError(int wimlibCode) {
 
 }  // namespace
 
-std::shared_ptr<WimFile> WimFile::open(const fs::path& host, const std::wstring& windowsPath,
-                                       std::uint32_t flags, std::uint32_t& error) {
+std::shared_ptr<WimFile> WimFile::open(const fs::path& host, const std::wstring& windowsPath, std::uint32_t flags,
+                                       std::uint32_t& error) {
     initialiseWimlib();
     error = checkFile(host);
     if (error != 0) return nullptr;
@@ -85,9 +85,7 @@ std::shared_ptr<WimFile> WimFile::open(const fs::path& host, const std::wstring&
     return file;
 }
 
-WimFile::~WimFile() {
-    wimlib_free(wim_);
-}
+WimFile::~WimFile() { wimlib_free(wim_); }
 
 std::uint32_t WimFile::imageCount() const {
     std::lock_guard lock(mutex_);
@@ -123,7 +121,8 @@ void WimFile::fillInfo(unsigned char* out) const {
     std::memset(out, 0, kWimInfoSize);
     // WimPath: WCHAR[260], NUL-terminated, cut to fit.
     const std::size_t chars = std::min(windowsPath_.size(), record::kWimPathCharacters - 1);
-    for (std::size_t i = 0; i < chars; ++i) writeLe16(out + record::kWimPath + 2 * i, static_cast<std::uint16_t>(windowsPath_[i]));
+    for (std::size_t i = 0; i < chars; ++i)
+        writeLe16(out + record::kWimPath + 2 * i, static_cast<std::uint16_t>(windowsPath_[i]));
     std::memcpy(out + record::kWimGuid, info.guid, 16);
     writeLe32(out + record::kWimImageCount, info.image_count);
     writeLe32(out + record::kWimCompressionType, static_cast<std::uint32_t>(info.compression_type));
@@ -159,8 +158,8 @@ std::uint32_t WimFile::useReferences() {
     for (const auto& name : names) pointers.push_back(name.c_str());
     // The parts are checked as the file itself was: with the integrity table when asked to.
     const int openFlags = (flags_ & kWimFlagVerify) ? WIMLIB_OPEN_FLAG_CHECK_INTEGRITY : 0;
-    const int rc = wimlib_reference_resource_files(wim_, pointers.data(), static_cast<unsigned>(pointers.size()),
-                                                   0, openFlags);
+    const int rc =
+        wimlib_reference_resource_files(wim_, pointers.data(), static_cast<unsigned>(pointers.size()), 0, openFlags);
     if (rc != 0) return windowsError(rc);
     referencesInUse_ = references_.size();
     return 0;

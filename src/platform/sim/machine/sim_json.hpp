@@ -26,8 +26,7 @@ std::string jsonPath(const nlohmann::json& value);
 // A value the sim does not take: where it is and what is wrong with it.
 class JsonRefusal : public std::runtime_error {
 public:
-    JsonRefusal(std::string path, const std::string& problem)
-        : std::runtime_error(problem), path_(std::move(path)) {}
+    JsonRefusal(std::string path, const std::string& problem) : std::runtime_error(problem), path_(std::move(path)) {}
     const std::string& path() const { return path_; }
 
 private:

@@ -46,15 +46,24 @@ struct Token {
 
 Part partOf(wchar_t letter) {
     switch (letter) {
-        case L'y': return Part::Year;
-        case L'M': return Part::Month;
-        case L'd': return Part::Day;
-        case L'h': return Part::Hour12;
-        case L'H': return Part::Hour24;
-        case L'm': return Part::Minute;
-        case L's': return Part::Second;
-        case L't': return Part::Marker;
-        default: return Part::Literal;
+        case L'y':
+            return Part::Year;
+        case L'M':
+            return Part::Month;
+        case L'd':
+            return Part::Day;
+        case L'h':
+            return Part::Hour12;
+        case L'H':
+            return Part::Hour24;
+        case L'm':
+            return Part::Minute;
+        case L's':
+            return Part::Second;
+        case L't':
+            return Part::Marker;
+        default:
+            return Part::Literal;
     }
 }
 
@@ -105,20 +114,32 @@ std::wstring render(const std::vector<Token>& tokens, const SystemTime& time, co
     for (const auto& token : tokens) {
         const int two = token.width >= 2 ? 2 : 1;
         switch (token.part) {
-            case Part::Literal: out += token.text; break;
+            case Part::Literal:
+                out += token.text;
+                break;
             case Part::Year:
                 out += token.width <= 2 ? digits(time.year % 100, token.width) : digits(time.year, 4);
                 break;
-            case Part::Month: out += digits(time.month, two); break;
-            case Part::Day: out += digits(time.day, two); break;
+            case Part::Month:
+                out += digits(time.month, two);
+                break;
+            case Part::Day:
+                out += digits(time.day, two);
+                break;
             case Part::Hour12: {
                 const int hour = time.hour % 12;
                 out += digits(hour == 0 ? 12 : hour, two);
                 break;
             }
-            case Part::Hour24: out += digits(time.hour, two); break;
-            case Part::Minute: out += digits(time.minute, two); break;
-            case Part::Second: out += digits(time.second, two); break;
+            case Part::Hour24:
+                out += digits(time.hour, two);
+                break;
+            case Part::Minute:
+                out += digits(time.minute, two);
+                break;
+            case Part::Second:
+                out += digits(time.second, two);
+                break;
             case Part::Marker: {
                 std::wstring marker = time.hour < 12 ? locale.am : locale.pm;
                 if (token.width == 1) marker = marker.substr(0, 1);
@@ -130,9 +151,7 @@ std::wstring render(const std::vector<Token>& tokens, const SystemTime& time, co
     return out;
 }
 
-bool isLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
+bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 bool validDate(const SystemTime& time) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -161,15 +180,15 @@ std::optional<std::wstring> localeNameOf(std::uint32_t lcid, const std::wstring&
     return std::nullopt;
 }
 
-std::optional<std::wstring> formatShortDate(const std::wstring& locale, std::uint32_t flags,
-                                            const SystemTime& time, int capacity) {
+std::optional<std::wstring> formatShortDate(const std::wstring& locale, std::uint32_t flags, const SystemTime& time,
+                                            int capacity) {
     if ((flags & ~kDateShortDate) != 0 || !validDate(time)) return std::nullopt;
     const LocaleFormats& formats = formatsOf(locale);
     return fitting(render(tokenize(formats.shortDate), time, formats), capacity);
 }
 
-std::optional<std::wstring> formatTimeOfDay(const std::wstring& locale, std::uint32_t flags,
-                                            const SystemTime& time, int capacity) {
+std::optional<std::wstring> formatTimeOfDay(const std::wstring& locale, std::uint32_t flags, const SystemTime& time,
+                                            int capacity) {
     constexpr std::uint32_t kKnown = kTimeNoMinutesOrSeconds | kTimeNoSeconds | kTimeNoTimeMarker | kTimeForce24Hour;
     if ((flags & ~kKnown) != 0 || !validTime(time)) return std::nullopt;
     const LocaleFormats& formats = formatsOf(locale);

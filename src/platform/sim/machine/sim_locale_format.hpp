@@ -17,9 +17,9 @@ std::optional<std::wstring> localeNameOf(std::uint32_t lcid, const std::wstring&
 
 // Nullopt as the platform fails: an invalid date or time, flags the call does not take, or a
 // text that with its NUL does not fit in `capacity` characters.
-std::optional<std::wstring> formatShortDate(const std::wstring& locale, std::uint32_t flags,
-                                            const SystemTime& time, int capacity);
-std::optional<std::wstring> formatTimeOfDay(const std::wstring& locale, std::uint32_t flags,
-                                            const SystemTime& time, int capacity);
+std::optional<std::wstring> formatShortDate(const std::wstring& locale, std::uint32_t flags, const SystemTime& time,
+                                            int capacity);
+std::optional<std::wstring> formatTimeOfDay(const std::wstring& locale, std::uint32_t flags, const SystemTime& time,
+                                            int capacity);
 
 }  // namespace halvora::sim

@@ -37,9 +37,7 @@ std::shared_ptr<SimMachine> SimMachine::fromJson(const nlohmann::json& json, std
     return std::make_shared<SimMachine>(std::move(*description));
 }
 
-std::wstring SimMachine::fullPath(const std::wstring& path) const {
-    return fullWindowsPath(path, currentFolder());
-}
+std::wstring SimMachine::fullPath(const std::wstring& path) const { return fullWindowsPath(path, currentFolder()); }
 
 std::uint64_t SimMachine::virtualNow() const {
     std::lock_guard lock(mutex_);
@@ -131,8 +129,8 @@ bool SimMachine::mutexExists(const std::wstring& name) const {
     return mutexes_.count(name) != 0;
 }
 
-std::uint64_t SimMachine::registerWindow(std::shared_ptr<SimEventQueue> queue,
-                                         const std::string& name, const std::wstring& title) {
+std::uint64_t SimMachine::registerWindow(std::shared_ptr<SimEventQueue> queue, const std::string& name,
+                                         const std::wstring& title) {
     std::lock_guard lock(mutex_);
     const std::uint64_t id = nextWindowId_;
     nextWindowId_ += 4;  // window handles are multiples of four, never zero

@@ -47,7 +47,7 @@ public:
     // GetFullPathNameW does ("E:" alone is that folder when it lies on E:), and every lookup
     // below does so first.
     std::wstring fullPath(const std::wstring& path) const;
-    std::wstring currentFolder() const;               // "D:\Halvora", or "C:" for a root
+    std::wstring currentFolder() const;                 // "D:\Halvora", or "C:" for a root
     void setCurrentFolder(const std::wstring& folder);  // SetCurrentDirectoryW
     std::optional<std::filesystem::path> hostPath(const std::wstring& path) const;
     bool isReadOnly(const std::wstring& path) const;  // under one of the read-only paths

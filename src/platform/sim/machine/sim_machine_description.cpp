@@ -36,8 +36,8 @@ void readVersion(const json& value, OsVersion& version) {
 // "C" or "C:", upper case.
 wchar_t driveLetterKey(const json& value, const std::string& key) {
     const std::wstring name = fromUtf8(key);
-    const bool valid = (name.size() == 1 || (name.size() == 2 && name[1] == L':')) &&
-                       foldCase(name[0]) >= L'A' && foldCase(name[0]) <= L'Z';
+    const bool valid = (name.size() == 1 || (name.size() == 2 && name[1] == L':')) && foldCase(name[0]) >= L'A' &&
+                       foldCase(name[0]) <= L'Z';
     if (!valid) refuseJson(value, "must be keyed by a drive letter such as \"C\" or \"C:\"");
     return foldCase(name[0]);
 }
@@ -123,7 +123,8 @@ void from_json(const json& value, MachineDescription& d) {
         expectObject(*resources, "an object keyed by file path");
         for (const auto& [path, entry] : resources->items()) {
             const std::wstring key = versionResourceKey(fromUtf8(path));
-            if (key.empty()) refuseJson(entry, "must be keyed by a drive path such as \"C:\\\\Windows\\\\System32\\\\wimgapi.dll\"");
+            if (key.empty())
+                refuseJson(entry, "must be keyed by a drive path such as \"C:\\\\Windows\\\\System32\\\\wimgapi.dll\"");
             d.versionResources[key] = entry.get<VersionResource>();
         }
     }
@@ -150,8 +151,7 @@ void from_json(const json& value, MachineDescription& d) {
 }
 
 std::optional<MachineDescription> parseMachineDescription(const nlohmann::json& json,
-                                                          const std::filesystem::path& baseFolder,
-                                                          std::string& error) {
+                                                          const std::filesystem::path& baseFolder, std::string& error) {
     MachineDescription description;
     if (!readJson("machine description", error, [&] { json.get_to(description); })) return std::nullopt;
     // Folders are written relative to the description's own folder.

@@ -29,7 +29,7 @@ struct VersionResource {
 
 // The boot tool, Bcdboot.exe, of the machine's System32 (the file must be there too).
 struct BootToolDescription {
-    bool present = true;                   // false: no such program (a start fails with 2)
+    bool present = true;                    // false: no such program (a start fails with 2)
     std::optional<std::uint32_t> exitCode;  // set: it writes nothing and exits with this code
 };
 
@@ -43,7 +43,7 @@ struct MachineDescription {
     std::wstring systemDirectory = L"C:\\Windows\\System32";
     std::wstring localeName = L"ko-KR";
     std::vector<std::wstring> arguments;
-    DriveFolders drives;  // plain folders: fixed drives on no disk
+    DriveFolders drives;         // plain folders: fixed drives on no disk
     StorageDescription storage;  // disks, CD-ROMs, network and RAM drives
     std::vector<WindowsPath> readOnly;
     // Keyed by versionResourceKey(path).
@@ -54,7 +54,7 @@ struct MachineDescription {
     std::optional<FontSpec> smallCaptionFont = FontSpec{L"Segoe UI", -12};
     FontSpec guiFont{L"MS Shell Dlg", -11};
     int dpi = 96;
-    bool taskbarMissing = false;  // no ITaskbarList3 (as in WinPE)
+    bool taskbarMissing = false;         // no ITaskbarList3 (as in WinPE)
     std::uint32_t threadStartError = 0;  // not 0: every CreateThread fails with this error code
     // Virtual milliseconds after an ISO is attached before the mount manager gives it its
     // drive letter; 0 gives it at once.
@@ -73,8 +73,7 @@ void from_json(const nlohmann::json& value, MachineDescription& description);
 // and why ("machine description: /disks/0/partitions/1/size: must be a whole number ..."); it
 // throws nothing.
 std::optional<MachineDescription> parseMachineDescription(const nlohmann::json& json,
-                                                          const std::filesystem::path& baseFolder,
-                                                          std::string& error);
+                                                          const std::filesystem::path& baseFolder, std::string& error);
 
 // The case-insensitive key of a Windows path in the version resource table; empty when the
 // path does not parse.

@@ -52,7 +52,8 @@ public:
         // hang for ever on Windows. The program only joins workers that have posted their
         // end; a run forced to end (a test's tear-down) may not, so turns are still given
         // here rather than letting the run hang.
-        if (auto queue = SimEventQueue::ofThisThread()) queue->serveSentCallsUntil([this] { return finished_->load(); });
+        if (auto queue = SimEventQueue::ofThisThread())
+            queue->serveSentCallsUntil([this] { return finished_->load(); });
         thread_.join();
     }
 
@@ -71,8 +72,7 @@ bool isRegularFile(const std::filesystem::path& path) {
 SimSystem::SimSystem(std::shared_ptr<SimMachine> machine, std::vector<std::wstring> arguments)
     : machine_(std::move(machine)), arguments_(std::move(arguments)) {}
 
-SimSystem::SimSystem(std::shared_ptr<SimMachine> machine)
-    : SimSystem(machine, machine->description().arguments) {}
+SimSystem::SimSystem(std::shared_ptr<SimMachine> machine) : SimSystem(machine, machine->description().arguments) {}
 
 std::optional<std::wstring> SimSystem::environmentVariable(const std::wstring& name) {
     const auto& environment = machine_->description().environment;
@@ -87,17 +87,11 @@ std::wstring SimSystem::tempPath() {
     return path;
 }
 
-std::wstring SimSystem::modulePath() {
-    return machine_->description().programPath;
-}
+std::wstring SimSystem::modulePath() { return machine_->description().programPath; }
 
-std::wstring SimSystem::systemDirectory() {
-    return machine_->description().systemDirectory;
-}
+std::wstring SimSystem::systemDirectory() { return machine_->description().systemDirectory; }
 
-std::vector<std::wstring> SimSystem::arguments() {
-    return arguments_;
-}
+std::vector<std::wstring> SimSystem::arguments() { return arguments_; }
 
 std::wstring SimSystem::currentDirectory() {
     // A root is "C:\\", any other folder without a trailing backslash.
@@ -143,8 +137,8 @@ std::int64_t SimSystem::secondsNow() {
     // FILETIME counts from 1601, the host's clock from 1970. The virtual time the scripted user
     // let pass is added, so that what the program measures agrees with its timers.
     constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
-    const auto now = std::chrono::system_clock::now().time_since_epoch() +
-                     std::chrono::milliseconds(machine_->virtualNow());
+    const auto now =
+        std::chrono::system_clock::now().time_since_epoch() + std::chrono::milliseconds(machine_->virtualNow());
     return std::chrono::duration_cast<std::chrono::seconds>(now).count() + kSecondsFrom1601To1970;
 }
 
@@ -172,19 +166,17 @@ std::optional<OsVersion> SimSystem::rtlGetVersion() {
     return description.windowsVersion;
 }
 
-std::wstring SimSystem::userDefaultLocaleName() {
-    return machine_->description().localeName;
-}
+std::wstring SimSystem::userDefaultLocaleName() { return machine_->description().localeName; }
 
-std::optional<std::wstring> SimSystem::formatDate(std::uint32_t locale, std::uint32_t flags,
-                                                  const SystemTime& time, int capacity) {
+std::optional<std::wstring> SimSystem::formatDate(std::uint32_t locale, std::uint32_t flags, const SystemTime& time,
+                                                  int capacity) {
     const auto name = localeNameOf(locale, machine_->description().localeName);
     if (!name) return std::nullopt;
     return formatShortDate(*name, flags, time, capacity);
 }
 
-std::optional<std::wstring> SimSystem::formatTime(std::uint32_t locale, std::uint32_t flags,
-                                                  const SystemTime& time, int capacity) {
+std::optional<std::wstring> SimSystem::formatTime(std::uint32_t locale, std::uint32_t flags, const SystemTime& time,
+                                                  int capacity) {
     const auto name = localeNameOf(locale, machine_->description().localeName);
     if (!name) return std::nullopt;
     return formatTimeOfDay(*name, flags, time, capacity);
@@ -200,9 +192,7 @@ ImagingLibrary& SimSystem::imaging() {
     return *imaging_;
 }
 
-void SimSystem::messageBeep(std::uint32_t type) {
-    machine_->record(L"MessageBeep " + std::to_wstring(type));
-}
+void SimSystem::messageBeep(std::uint32_t type) { machine_->record(L"MessageBeep " + std::to_wstring(type)); }
 
 std::unique_ptr<VersionLibrary> SimSystem::loadVersionLibrary() {
     if (machine_->description().versionDllMissing) return nullptr;
@@ -219,8 +209,7 @@ std::unique_ptr<VirtualDiskLibrary> SimSystem::loadVirtualDiskLibrary() {
     return std::make_unique<SimVirtualDisks>(machine_);
 }
 
-std::unique_ptr<SystemHandle> SimSystem::createMutex(const std::wstring& name,
-                                                     std::uint32_t& lastError) {
+std::unique_ptr<SystemHandle> SimSystem::createMutex(const std::wstring& name, std::uint32_t& lastError) {
     machine_->record(L"CreateMutexW " + name);
     // An unnamed mutex is new every time.
     lastError = !name.empty() && machine_->openMutex(name) ? kErrorAlreadyExists : 0;
@@ -232,10 +221,9 @@ std::uint64_t SimSystem::findWindow(const std::wstring& title) {
     return machine_->findWindow(title);
 }
 
-std::intptr_t SimSystem::sendCopyData(std::uint64_t window, std::uintptr_t dwData,
-                                      const void* data, std::uint32_t size) {
-    machine_->record(L"SendMessageW WM_COPYDATA " + std::to_wstring(dwData) + L" " +
-                     std::to_wstring(size));
+std::intptr_t SimSystem::sendCopyData(std::uint64_t window, std::uintptr_t dwData, const void* data,
+                                      std::uint32_t size) {
+    machine_->record(L"SendMessageW WM_COPYDATA " + std::to_wstring(dwData) + L" " + std::to_wstring(size));
     return machine_->sendCopyData(window, data, size);
 }
 
@@ -243,8 +231,8 @@ void SimSystem::enablePrivilege(const std::wstring& name, std::uint32_t attribut
     machine_->record(L"AdjustTokenPrivileges " + name + L" " + std::to_wstring(attributes));
 }
 
-bool SimSystem::initiateSystemShutdown(const std::wstring& message, std::uint32_t timeoutSeconds,
-                                       bool forceAppsClosed, bool reboot) {
+bool SimSystem::initiateSystemShutdown(const std::wstring& message, std::uint32_t timeoutSeconds, bool forceAppsClosed,
+                                       bool reboot) {
     machine_->record(L"InitiateSystemShutdownW " + message + L" " + std::to_wstring(timeoutSeconds) +
                      (forceAppsClosed ? L" force" : L" noforce") + (reboot ? L" reboot" : L" poweroff"));
     return true;

@@ -48,10 +48,10 @@ public:
 
     std::optional<OsVersion> rtlGetVersion() override;
     std::wstring userDefaultLocaleName() override;
-    std::optional<std::wstring> formatDate(std::uint32_t locale, std::uint32_t flags,
-                                           const SystemTime& time, int capacity) override;
-    std::optional<std::wstring> formatTime(std::uint32_t locale, std::uint32_t flags,
-                                           const SystemTime& time, int capacity) override;
+    std::optional<std::wstring> formatDate(std::uint32_t locale, std::uint32_t flags, const SystemTime& time,
+                                           int capacity) override;
+    std::optional<std::wstring> formatTime(std::uint32_t locale, std::uint32_t flags, const SystemTime& time,
+                                           int capacity) override;
     void messageBeep(std::uint32_t type) override;
     std::unique_ptr<VersionLibrary> loadVersionLibrary() override;
     // Null when the machine has no VirtDisk.dll (see sim_virtual_disks.hpp).
@@ -60,15 +60,14 @@ public:
     ImagingLibrary& imaging() override;
     Volumes& volumes() override;
 
-    std::unique_ptr<SystemHandle> createMutex(const std::wstring& name,
-                                              std::uint32_t& lastError) override;
+    std::unique_ptr<SystemHandle> createMutex(const std::wstring& name, std::uint32_t& lastError) override;
     std::uint64_t findWindow(const std::wstring& title) override;
     std::intptr_t sendCopyData(std::uint64_t window, std::uintptr_t dwData, const void* data,
                                std::uint32_t size) override;
 
     void enablePrivilege(const std::wstring& name, std::uint32_t attributes) override;
-    bool initiateSystemShutdown(const std::wstring& message, std::uint32_t timeoutSeconds,
-                                bool forceAppsClosed, bool reboot) override;
+    bool initiateSystemShutdown(const std::wstring& message, std::uint32_t timeoutSeconds, bool forceAppsClosed,
+                                bool reboot) override;
 
 private:
     std::shared_ptr<SimMachine> machine_;

@@ -58,8 +58,7 @@ std::wstring hex4(unsigned value) {
 
 }  // namespace
 
-SimVersionLibrary::SimVersionLibrary(std::shared_ptr<SimMachine> machine)
-    : machine_(std::move(machine)) {}
+SimVersionLibrary::SimVersionLibrary(std::shared_ptr<SimMachine> machine) : machine_(std::move(machine)) {}
 
 std::string SimVersionLibrary::blockOf(const std::wstring& path) const {
     const auto& resources = machine_->description().versionResources;
@@ -67,8 +66,7 @@ std::string SimVersionLibrary::blockOf(const std::wstring& path) const {
     if (entry == resources.end()) return {};
     const auto host = machine_->hostPath(path);
     std::error_code ec;
-    if (!host || !std::filesystem::is_regular_file(*host, ec) ||
-        std::filesystem::file_size(*host, ec) == 0 || ec) {
+    if (!host || !std::filesystem::is_regular_file(*host, ec) || std::filesystem::file_size(*host, ec) == 0 || ec) {
         return {};
     }
     const VersionResource& resource = entry->second;
@@ -96,8 +94,8 @@ bool SimVersionLibrary::getFileVersionInfo(const std::wstring& path, std::uint32
     return true;
 }
 
-bool SimVersionLibrary::queryTranslation(const std::vector<std::uint8_t>& block,
-                                         std::uint16_t& language, std::uint16_t& codePage) {
+bool SimVersionLibrary::queryTranslation(const std::vector<std::uint8_t>& block, std::uint16_t& language,
+                                         std::uint16_t& codePage) {
     const auto read = readBlock(block);
     if (!read || read->translation.size() < 2) return false;
     language = read->translation[0];
@@ -105,8 +103,8 @@ bool SimVersionLibrary::queryTranslation(const std::vector<std::uint8_t>& block,
     return true;
 }
 
-bool SimVersionLibrary::queryString(const std::vector<std::uint8_t>& block,
-                                    const std::wstring& subBlock, std::wstring& value) {
+bool SimVersionLibrary::queryString(const std::vector<std::uint8_t>& block, const std::wstring& subBlock,
+                                    std::wstring& value) {
     const auto read = readBlock(block);
     if (!read) return false;
     // "\StringFileInfo\<language><code page>\<name>", the table named as the resource
@@ -130,8 +128,7 @@ bool SimVersionLibrary::queryString(const std::vector<std::uint8_t>& block,
 
 std::wstring SimVersionLibrary::languageName(std::uint32_t language) {
     for (const auto& [key, resource] : machine_->description().versionResources) {
-        if (resource.translation && resource.translation->front() == language &&
-            !resource.languageName.empty()) {
+        if (resource.translation && resource.translation->front() == language && !resource.languageName.empty()) {
             // The program's buffer holds 128 characters, the NUL included.
             return resource.languageName.substr(0, 127);
         }

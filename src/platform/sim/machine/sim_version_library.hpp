@@ -15,8 +15,7 @@ public:
     explicit SimVersionLibrary(std::shared_ptr<SimMachine> machine);
 
     std::uint32_t getFileVersionInfoSize(const std::wstring& path) override;
-    bool getFileVersionInfo(const std::wstring& path, std::uint32_t size,
-                            std::vector<std::uint8_t>& block) override;
+    bool getFileVersionInfo(const std::wstring& path, std::uint32_t size, std::vector<std::uint8_t>& block) override;
     bool queryTranslation(const std::vector<std::uint8_t>& block, std::uint16_t& language,
                           std::uint16_t& codePage) override;
     bool queryString(const std::vector<std::uint8_t>& block, const std::wstring& subBlock,

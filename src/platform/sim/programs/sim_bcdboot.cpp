@@ -81,10 +81,10 @@ bool isGptEsp(const DeviceInfo& device) {
 }
 
 struct Job {
-    std::wstring windows;  // "C:\Windows", as given
+    std::wstring windows;       // "C:\Windows", as given
     std::wstring loaderFolder;  // "\Windows\system32"
-    std::wstring device;   // "C:"
-    std::wstring root;     // the volume the files go to, "S:\"
+    std::wstring device;        // "C:"
+    std::wstring root;          // the volume the files go to, "S:\"
     std::wstring locale;
     bool keepDefault = false;
 };
@@ -136,7 +136,8 @@ BcdbootRun runBcdboot(SimMachine& machine, const std::vector<std::wstring>& argu
     job.locale = parsed->locale.empty() ? L"en-us" : parsed->locale;
     job.keepDefault = parsed->keepDefault;
 
-    const BootFirmware firmware = parsed->firmware.value_or(isGptEsp(*volume) ? BootFirmware::Uefi : BootFirmware::Bios);
+    const BootFirmware firmware =
+        parsed->firmware.value_or(isGptEsp(*volume) ? BootFirmware::Uefi : BootFirmware::Bios);
     std::uint32_t error = 0;
     if (firmware != BootFirmware::Bios) error = writeUefi(machine, job);
     if (!error && firmware != BootFirmware::Uefi) error = writeBios(machine, job);

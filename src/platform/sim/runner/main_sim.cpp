@@ -13,9 +13,9 @@
 
 namespace {
 
-constexpr int kExitUsage = 64;        // a bad option, description or script
-constexpr int kExitStepFailed = 65;   // a step could not be done
-constexpr int kExitStillRunning = 66; // the script ended with the program still running
+constexpr int kExitUsage = 64;         // a bad option, description or script
+constexpr int kExitStepFailed = 65;    // a step could not be done
+constexpr int kExitStillRunning = 66;  // the script ended with the program still running
 
 int usageError(const std::string& message) {
     std::cerr << "halvora-sim: " << message << "\n" << halvora::sim::kRunnerUsage;

@@ -46,8 +46,7 @@ std::string indented(const std::wstring& text) {
 
 }  // namespace
 
-SimRunner::SimRunner(std::shared_ptr<SimMachine> machine, std::vector<std::wstring> arguments,
-                     RunnerOptions options)
+SimRunner::SimRunner(std::shared_ptr<SimMachine> machine, std::vector<std::wstring> arguments, RunnerOptions options)
     : machine_(machine),
       options_(options),
       system_(machine, std::move(arguments)),
@@ -178,13 +177,20 @@ bool SimRunner::startAndWaitForWindow(std::string& why) {
         ended_.notify_all();
     });
     return waitFor(
-        [this] { return toolkit_.isWindow(controls::MainWindow) && toolkit_.isVisible(controls::MainWindow) && toolkit_.isIdle(); },
+        [this] {
+            return toolkit_.isWindow(controls::MainWindow) && toolkit_.isVisible(controls::MainWindow) &&
+                   toolkit_.isIdle();
+        },
         "the main window", why);
 }
 
 bool SimRunner::answerBox(const std::string& caption, std::string& why) {
-    if (!waitFor([this] { return toolkit_.isWindow(controls::MessageBox) && toolkit_.isVisible(controls::MessageBox) && toolkit_.isIdle(); },
-                 "a message box", why)) {
+    if (!waitFor(
+            [this] {
+                return toolkit_.isWindow(controls::MessageBox) && toolkit_.isVisible(controls::MessageBox) &&
+                       toolkit_.isIdle();
+            },
+            "a message box", why)) {
         return false;
     }
     noteOpenBox();

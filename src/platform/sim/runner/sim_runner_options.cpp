@@ -20,9 +20,10 @@ std::optional<RunnerCommandLine> parseRunnerCommandLine(const std::vector<std::s
             line.trace = true;
             continue;
         }
-        std::string* target = arg == "--machine" ? &line.machine :
-                              arg == "--script"  ? &line.script :
-                              arg == "--report"  ? &line.report : nullptr;
+        std::string* target = arg == "--machine"  ? &line.machine
+                              : arg == "--script" ? &line.script
+                              : arg == "--report" ? &line.report
+                                                  : nullptr;
         if (!target && arg != "--wait-limit") {
             error = "unknown option \"" + arg + "\"";
             return std::nullopt;

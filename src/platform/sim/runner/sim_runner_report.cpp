@@ -15,18 +15,30 @@ using nlohmann::json;
 
 const char* kindName(ControlKind kind) {
     switch (kind) {
-        case ControlKind::Panel: return "panel";
-        case ControlKind::Label: return "label";
-        case ControlKind::ClickLabel: return "clickLabel";
-        case ControlKind::Button: return "button";
-        case ControlKind::Edit: return "edit";
-        case ControlKind::List: return "list";
-        case ControlKind::DriveRow: return "driveRow";
-        case ControlKind::Combo: return "combo";
-        case ControlKind::Check: return "check";
-        case ControlKind::Spin: return "spin";
-        case ControlKind::StatusBar: return "statusBar";
-        case ControlKind::Icon: return "icon";
+        case ControlKind::Panel:
+            return "panel";
+        case ControlKind::Label:
+            return "label";
+        case ControlKind::ClickLabel:
+            return "clickLabel";
+        case ControlKind::Button:
+            return "button";
+        case ControlKind::Edit:
+            return "edit";
+        case ControlKind::List:
+            return "list";
+        case ControlKind::DriveRow:
+            return "driveRow";
+        case ControlKind::Combo:
+            return "combo";
+        case ControlKind::Check:
+            return "check";
+        case ControlKind::Spin:
+            return "spin";
+        case ControlKind::StatusBar:
+            return "statusBar";
+        case ControlKind::Icon:
+            return "icon";
     }
     return "?";
 }
@@ -60,8 +72,11 @@ json listState(SimToolkit& ui, const std::string& list) {
             icons.push_back(nullptr);
         }
     }
-    return {{"columns", std::move(columns)}, {"rows", std::move(rows)}, {"rowIcons", std::move(icons)},
-            {"cellColours", std::move(colours)}, {"selected", ui.selectedRow(list)}};
+    return {{"columns", std::move(columns)},
+            {"rows", std::move(rows)},
+            {"rowIcons", std::move(icons)},
+            {"cellColours", std::move(colours)},
+            {"selected", ui.selectedRow(list)}};
 }
 
 void addControl(SimToolkit& ui, const std::string& name, json& state) {
@@ -162,10 +177,14 @@ std::optional<int> messageBoxResultOf(const std::string& caption) {
 
 std::string messageBoxAnswerName(int result) {
     switch (result) {
-        case 6: return "Yes";
-        case 7: return "No";
-        case 2: return "Cancel";
-        case 0: return "Ok";
+        case 6:
+            return "Yes";
+        case 7:
+            return "No";
+        case 2:
+            return "Cancel";
+        case 0:
+            return "Ok";
     }
     return std::to_string(result);
 }
@@ -201,9 +220,8 @@ json reportJson(const RunReport& report) {
                 {"faults", report.faults}};
     if (report.exitCodeAfterClose) out["exitCodeAfterClose"] = *report.exitCodeAfterClose;
     if (report.failedStep) {
-        out["failedStep"] = {{"number", report.failedStep->number},
-                             {"step", report.failedStep->step},
-                             {"why", report.failedStep->why}};
+        out["failedStep"] = {
+            {"number", report.failedStep->number}, {"step", report.failedStep->step}, {"why", report.failedStep->why}};
     }
     return out;
 }

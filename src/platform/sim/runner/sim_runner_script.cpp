@@ -52,7 +52,9 @@ std::pair<std::string, int> nameAndNumber(const json& value, const char* number,
     }
     const int low = negative ? std::numeric_limits<int>::min() : 0;
     const auto n = wholeNumberIn(value[1], low, std::numeric_limits<int>::max());
-    if (!n) refuse<Step>(std::string(Step::kTakes) + ": the " + number + " is a whole number" + (negative ? "" : " from 0"));
+    if (!n)
+        refuse<Step>(std::string(Step::kTakes) + ": the " + number + " is a whole number" +
+                     (negative ? "" : " from 0"));
     return {value[0].get<std::string>(), *n};
 }
 
@@ -81,7 +83,8 @@ void from_json(const json& value, MenuStep& step) {
 void from_json(const json& value, DropStep& step) {
     if (!value.is_array() || value.empty()) refuse<DropStep>();
     for (const auto& path : value) {
-        if (!path.is_string() || path.get<std::string>().empty()) refuse<DropStep>("a list of paths (non-empty strings)");
+        if (!path.is_string() || path.get<std::string>().empty())
+            refuse<DropStep>("a list of paths (non-empty strings)");
         step.paths.push_back(fromUtf8(path.get<std::string>()));
     }
 }
@@ -104,9 +107,7 @@ void from_json(const json& value, AdvanceStep& step) {
 
 void from_json(const json& value, WaitIdleStep&) { mustBeTrue<WaitIdleStep>(value); }
 
-void from_json(const json& value, WaitStatusStep& step) {
-    step.text = fromUtf8(nonEmptyText<WaitStatusStep>(value));
-}
+void from_json(const json& value, WaitStatusStep& step) { step.text = fromUtf8(nonEmptyText<WaitStatusStep>(value)); }
 
 void from_json(const json& value, CloseStep&) { mustBeTrue<CloseStep>(value); }
 
@@ -146,9 +147,8 @@ void from_json(const json& value, ReleaseApplyStep&) { mustBeTrue<ReleaseApplySt
 
 void from_json(const json& value, KeyStep& step) {
     static const std::pair<const char*, int> keys[] = {
-        {"Enter", kKeyEnter}, {"Escape", kKeyEscape}, {"Tab", kKeyTab}, {"Shift+Tab", kKeyTab},
-        {"Space", kKeySpace}, {"Left", kKeyLeft},     {"Right", kKeyRight}, {"Up", kKeyUp},
-        {"Down", kKeyDown}};
+        {"Enter", kKeyEnter}, {"Escape", kKeyEscape}, {"Tab", kKeyTab}, {"Shift+Tab", kKeyTab}, {"Space", kKeySpace},
+        {"Left", kKeyLeft},   {"Right", kKeyRight},   {"Up", kKeyUp},   {"Down", kKeyDown}};
     const std::string name = value.get<std::string>();
     for (const auto& [known, code] : keys) {
         if (name == known) {

@@ -164,10 +164,9 @@ struct KeyStep {
 };
 
 // Every kind of step, in the order the message for an unknown one lists them.
-using StepAction = std::variant<ClickStep, ClickRowStep, DoubleClickRowStep, MenuStep, DropStep, DialogStep,
-                                AnswerStep, AdvanceStep, WaitIdleStep, WaitStatusStep, CloseStep, SnapshotStep,
-                                SpinStep, TypeStep, ChooseStep, FormatStep, HoldApplyStep, WaitApplyHeldStep,
-                                ReleaseApplyStep, KeyStep>;
+using StepAction = std::variant<ClickStep, ClickRowStep, DoubleClickRowStep, MenuStep, DropStep, DialogStep, AnswerStep,
+                                AdvanceStep, WaitIdleStep, WaitStatusStep, CloseStep, SnapshotStep, SpinStep, TypeStep,
+                                ChooseStep, FormatStep, HoldApplyStep, WaitApplyHeldStep, ReleaseApplyStep, KeyStep>;
 
 struct ScriptStep {
     StepAction action;

@@ -8,9 +8,7 @@ namespace {
 
 constexpr int kComboSelectionChange = 1;  // CBN_SELCHANGE
 
-bool isList(std::optional<ControlKind> kind) {
-    return kind == ControlKind::List || kind == ControlKind::DriveRow;
-}
+bool isList(std::optional<ControlKind> kind) { return kind == ControlKind::List || kind == ControlKind::DriveRow; }
 
 }  // namespace
 
@@ -25,8 +23,8 @@ bool ScriptedUser::usable(const std::string& control) {
     if (!toolkit_.exists(control)) return failure("\"" + control + "\" does not exist");
     // Walk up to the window: anything hidden or disabled on the way keeps the person out.
     for (std::string current = control; !current.empty(); current = toolkit_.parentOf(current)) {
-        const std::string what = current == control ? "\"" + control + "\"" :
-                                 "\"" + control + "\" is inside \"" + current + "\", which";
+        const std::string what =
+            current == control ? "\"" + control + "\"" : "\"" + control + "\" is inside \"" + current + "\", which";
         if (!toolkit_.isVisible(current)) return failure(what + " is not visible");
         if (!toolkit_.isEnabled(current)) return failure(what + " is disabled");
     }
@@ -158,8 +156,8 @@ bool ScriptedUser::chooseMenuItem(const std::string& menu, int id) {
     const std::string window = toolkit_.menuOpenFor(menu);
     if (window.empty()) return failure("the menu \"" + menu + "\" is not open");
     const auto items = toolkit_.menuItems(menu);
-    const auto item = std::find_if(items.begin(), items.end(),
-                                   [&](const SimMenuItem& i) { return i.id == id && id != 0; });
+    const auto item =
+        std::find_if(items.begin(), items.end(), [&](const SimMenuItem& i) { return i.id == id && id != 0; });
     if (item == items.end()) return failure("the menu \"" + menu + "\" has no item " + std::to_string(id));
     if (!item->enabled) return failure("the item " + std::to_string(id) + " of \"" + menu + "\" is disabled");
     toolkit_.closePopupMenu(menu);
@@ -207,8 +205,7 @@ bool ScriptedUser::postCustom(int code, std::uint64_t wparam, std::int64_t lpara
     return post(event);
 }
 
-std::intptr_t ScriptedUser::sendCopyData(const std::wstring& title, const void* data,
-                                         std::uint32_t size) {
+std::intptr_t ScriptedUser::sendCopyData(const std::wstring& title, const void* data, std::uint32_t size) {
     lastError_.clear();
     const std::uint64_t window = toolkit_.machine().findWindow(title);
     if (window == 0) {
@@ -226,8 +223,8 @@ bool ScriptedUser::advance(std::uint64_t milliseconds) {
     const std::uint64_t target = toolkit_.now() + milliseconds;
     while (toolkit_.fireNextTimer(target)) {
         if (!waitIdle(timeout_)) {
-            return failure("the program did not become idle after a timer at " +
-                           std::to_string(toolkit_.now()) + " ms");
+            return failure("the program did not become idle after a timer at " + std::to_string(toolkit_.now()) +
+                           " ms");
         }
     }
     toolkit_.advanceClockTo(target);
@@ -236,25 +233,20 @@ bool ScriptedUser::advance(std::uint64_t milliseconds) {
 
 bool ScriptedUser::waitIdle(std::chrono::milliseconds timeout) {
     if (toolkit_.waitIdle(timeout)) return true;
-    return failure("the interface thread was not idle within " + std::to_string(timeout.count()) +
-                   " ms");
+    return failure("the interface thread was not idle within " + std::to_string(timeout.count()) + " ms");
 }
 
-bool ScriptedUser::waitUntil(const std::function<bool()>& predicate,
-                             std::chrono::milliseconds timeout) {
+bool ScriptedUser::waitUntil(const std::function<bool()>& predicate, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         if (predicate()) return true;
         if (std::chrono::steady_clock::now() >= deadline) {
-            return failure("the awaited state did not come within " + std::to_string(timeout.count()) +
-                           " ms");
+            return failure("the awaited state did not come within " + std::to_string(timeout.count()) + " ms");
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 }
 
-bool ScriptedUser::windowExists(const std::string& window) {
-    return toolkit_.isWindow(window);
-}
+bool ScriptedUser::windowExists(const std::string& window) { return toolkit_.isWindow(window); }
 
 }  // namespace halvora::sim

@@ -34,7 +34,7 @@ public:
     bool doubleClickEmpty(const std::string& list);  // below the last row: no row, no selection
     bool setSpin(const std::string& spin, int value);
     bool typeText(const std::string& edit, const std::wstring& text);  // replaces the text
-    bool chooseComboItem(const std::string& combo, int index);        // posts CBN_SELCHANGE
+    bool chooseComboItem(const std::string& combo, int index);         // posts CBN_SELCHANGE
     bool chooseMenuItem(const std::string& menu, int id);
     bool dismissMenu(const std::string& menu);  // Esc: the menu closes, nothing is chosen
     bool dropFiles(const std::string& window, const std::vector<std::wstring>& files);
@@ -69,8 +69,7 @@ public:
 
     // --- waiting and looking ----------------------------------------------------------------
     bool waitIdle(std::chrono::milliseconds timeout = kDefaultWait);
-    bool waitUntil(const std::function<bool()>& predicate,
-                   std::chrono::milliseconds timeout = kDefaultWait);
+    bool waitUntil(const std::function<bool()>& predicate, std::chrono::milliseconds timeout = kDefaultWait);
     bool windowExists(const std::string& window);
 
 private:

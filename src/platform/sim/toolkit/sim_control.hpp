@@ -31,7 +31,7 @@ struct SimColumn {
 
 struct SimRow {
     std::vector<std::wstring> cells;
-    int icon = -1;  // position in the list's icon list, -1 for none
+    int icon = -1;                                                 // position in the list's icon list, -1 for none
     std::map<int, std::pair<std::int32_t, std::int32_t>> colours;  // column -> text, background
 };
 

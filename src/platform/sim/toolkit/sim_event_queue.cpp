@@ -87,8 +87,8 @@ Event SimEventQueue::wait() {
     }
 }
 
-std::intptr_t SimEventQueue::sendCopyData(const std::string& window, const void* data,
-                                          std::uint32_t size, std::chrono::milliseconds timeout) {
+std::intptr_t SimEventQueue::sendCopyData(const std::string& window, const void* data, std::uint32_t size,
+                                          std::chrono::milliseconds timeout) {
     auto request = std::make_shared<Request>();
     request->window = window;
     request->size = size;
@@ -107,8 +107,7 @@ std::intptr_t SimEventQueue::sendCopyData(const std::string& window, const void*
     }
     requests_.push_back(request);
     changed_.notify_all();
-    const bool handled =
-        changed_.wait_for(lock, timeout, [&] { return request->done || closed_; });
+    const bool handled = changed_.wait_for(lock, timeout, [&] { return request->done || closed_; });
     if (!handled || !request->done) {
         // Not taken up in time: withdraw it so that the interface thread never sees it.
         requests_.erase(std::remove(requests_.begin(), requests_.end(), request), requests_.end());
@@ -137,8 +136,7 @@ bool SimEventQueue::serveRequestLocked(std::unique_lock<std::mutex>& lock) {
 void SimEventQueue::serveSentWork() {
     std::unique_lock lock(mutex_);
     if (interfaceThread_ != std::this_thread::get_id()) return;
-    while (serveTurnLocked(lock) || serveRequestLocked(lock)) {
-    }
+    while (serveTurnLocked(lock) || serveRequestLocked(lock)) {}
 }
 
 bool SimEventQueue::serveTurnLocked(std::unique_lock<std::mutex>& lock) {

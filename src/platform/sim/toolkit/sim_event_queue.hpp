@@ -23,8 +23,7 @@ class SimEventQueue : public std::enable_shared_from_this<SimEventQueue> {
 public:
     // Runs a copy-data request for `window` on the interface thread and gives the window
     // procedure's result.
-    using Dispatcher =
-        std::function<std::intptr_t(const std::string& window, const void* data, std::uint32_t size)>;
+    using Dispatcher = std::function<std::intptr_t(const std::string& window, const void* data, std::uint32_t size)>;
 
     void setDispatcher(Dispatcher dispatcher);
 

@@ -47,9 +47,7 @@ SimToolkit::~SimToolkit() {
 
 // --- look-ups -------------------------------------------------------------------------------
 
-void SimToolkit::fault(const std::string& what) {
-    faults_.push_back(what);
-}
+void SimToolkit::fault(const std::string& what) { faults_.push_back(what); }
 
 SimControl* SimToolkit::find(const std::string& name, const char* operation) {
     const auto it = controls_.find(name);
@@ -104,8 +102,8 @@ void SimToolkit::eraseTree(const std::string& name) {
 
 // --- windows --------------------------------------------------------------------------------
 
-std::uint32_t SimToolkit::createWindow(const ControlName& name, const std::wstring& title,
-                                       Size client, const ControlName& owner, unsigned flags) {
+std::uint32_t SimToolkit::createWindow(const ControlName& name, const std::wstring& title, Size client,
+                                       const ControlName& owner, unsigned flags) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     const auto failing = failingWindows_.find(name);
@@ -214,22 +212,16 @@ void SimToolkit::acceptCopyData(const ControlName& window) {
 
 // --- fonts and the screen -------------------------------------------------------------------
 
-int SimToolkit::screenDpi() {
-    return machine_->description().dpi;
-}
+int SimToolkit::screenDpi() { return machine_->description().dpi; }
 
 bool SimToolkit::fontInstalled(const std::wstring& face) {
     const auto& fonts = machine_->description().fonts;
     return std::find(fonts.begin(), fonts.end(), face) != fonts.end();
 }
 
-std::optional<FontSpec> SimToolkit::smallCaptionFont() {
-    return machine_->description().smallCaptionFont;
-}
+std::optional<FontSpec> SimToolkit::smallCaptionFont() { return machine_->description().smallCaptionFont; }
 
-FontSpec SimToolkit::stockGuiFont() {
-    return machine_->description().guiFont;
-}
+FontSpec SimToolkit::stockGuiFont() { return machine_->description().guiFont; }
 
 void SimToolkit::setWindowFont(const ControlName& window, const std::wstring& face, int size) {
     SentCall sent(*queue_);
@@ -329,8 +321,7 @@ void SimToolkit::setText(const ControlName& control, const std::wstring& text) {
                 std::size_t used = 0;
                 const int value = std::stoi(toUtf8(text), &used);
                 if (used == toUtf8(text).size()) c->value = value;
-            } catch (...) {
-            }
+            } catch (...) {}
         }
     }
 }

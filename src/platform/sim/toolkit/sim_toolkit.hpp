@@ -34,9 +34,9 @@ struct SimScreenChange {
         StatusText,     // a status bar field got a different text
     };
     Kind kind = Kind::WindowShown;
-    std::string name;  // the window or the status bar
-    int field = 0;     // StatusText only
-    std::wstring text; // StatusText only: the new text
+    std::string name;   // the window or the status bar
+    int field = 0;      // StatusText only
+    std::wstring text;  // StatusText only: the new text
 };
 
 // What the person does in the format dialog: formats with that file system and label ("" keeps
@@ -89,10 +89,8 @@ public:
     bool isChecked(const ControlName& control) override;
     void setFocus(const ControlName& control) override;
     ControlName focused(const ControlName& window) override;
-    void setColours(const ControlName& control, std::int32_t text,
-                    std::int32_t background) override;
-    void setIcon(const ControlName& control, const std::wstring& file, int index,
-                 int size) override;
+    void setColours(const ControlName& control, std::int32_t text, std::int32_t background) override;
+    void setIcon(const ControlName& control, const std::wstring& file, int index, int size) override;
 
     void addColumn(const ControlName& list, const std::wstring& title, int width) override;
     int columnCount(const ControlName& list) override;
@@ -115,8 +113,7 @@ public:
     int rowIcon(const ControlName& list, int row) override;
     void setCellColours(const ControlName& list, int row, int column, std::int32_t text,
                         std::int32_t background) override;
-    std::pair<std::int32_t, std::int32_t> cellColours(const ControlName& list, int row,
-                                                      int column) override;
+    std::pair<std::int32_t, std::int32_t> cellColours(const ControlName& list, int row, int column) override;
 
     void addComboItem(const ControlName& combo, const std::wstring& text) override;
     int comboCount(const ControlName& combo) override;
@@ -139,8 +136,8 @@ public:
     void setMenuItemEnabled(const ControlName& menu, int id, bool enabled) override;
     bool isMenuItemEnabled(const ControlName& menu, int id) override;
     void showPopupMenu(const ControlName& menu, const ControlName& window) override;
-    void addTooltip(const ControlName& control, const std::wstring& title,
-                    const std::wstring& text, int icon, bool programFont) override;
+    void addTooltip(const ControlName& control, const std::wstring& title, const std::wstring& text, int icon,
+                    bool programFont) override;
 
     bool createTaskbarProgress(const ControlName& window) override;
     void releaseTaskbarProgress() override;
@@ -163,34 +160,34 @@ public:
 
     // --- what a test asks about the interface -----------------------------------------------
     bool isWindow(const std::string& name);
-    std::vector<std::string> windows();                     // in creation order
+    std::vector<std::string> windows();                             // in creation order
     std::optional<ControlKind> kindOf(const std::string& control);  // nullopt for windows
-    std::string parentOf(const std::string& control);       // "" for windows
+    std::string parentOf(const std::string& control);               // "" for windows
     std::vector<std::string> childrenOf(const std::string& name);
-    std::string topWindowOf(const std::string& name);       // the window itself for a window
-    bool effectivelyVisible(const std::string& name);       // itself and every ancestor
-    bool effectivelyEnabled(const std::string& name);       // itself and every ancestor
-    unsigned flagsOf(const std::string& name);              // ControlFlag or WindowFlag bits
+    std::string topWindowOf(const std::string& name);  // the window itself for a window
+    bool effectivelyVisible(const std::string& name);  // itself and every ancestor
+    bool effectivelyEnabled(const std::string& name);  // itself and every ancestor
+    unsigned flagsOf(const std::string& name);         // ControlFlag or WindowFlag bits
     std::string ownerOf(const std::string& window);
     Size clientSize(const std::string& window);
     int centreCount(const std::string& window);
-    std::uint64_t windowId(const std::string& window);      // as findWindow reports it
+    std::uint64_t windowId(const std::string& window);  // as findWindow reports it
     bool acceptsDroppedFiles(const std::string& window);
     bool acceptsCopyData(const std::string& window);
-    std::optional<FontSpec> fontOf(const std::string& control);       // nullopt: system font
+    std::optional<FontSpec> fontOf(const std::string& control);  // nullopt: system font
     std::optional<FontSpec> windowFont(const std::string& window);
     std::pair<std::int32_t, std::int32_t> colours(const std::string& control);
     std::optional<SimIcon> iconOf(const std::string& control);
     std::vector<SimIcon> listIcons(const std::string& list);
-    int ensuredVisibleRow(const std::string& list);          // last ensureRowVisible, -1 none
+    int ensuredVisibleRow(const std::string& list);  // last ensureRowVisible, -1 none
     std::pair<int, int> spinRange(const std::string& spin);
     std::vector<int> statusFields(const std::string& bar);
     std::vector<SimMenuItem> menuItems(const std::string& menu);
-    std::string menuOpenFor(const std::string& menu);        // "" when closed or unknown
+    std::string menuOpenFor(const std::string& menu);  // "" when closed or unknown
     void closePopupMenu(const std::string& menu);
-    std::vector<SimTooltip> tooltips();                      // in creation order
+    std::vector<SimTooltip> tooltips();  // in creation order
     SimTaskbar taskbar();
-    std::vector<std::string> faults();                       // misuse by the program
+    std::vector<std::string> faults();  // misuse by the program
 
     // The person's answers to the dialogs the program will open, in order: a path, or "" for
     // Cancel. A dialog that opens with no answer waiting is cancelled and recorded as a fault.
@@ -230,8 +227,7 @@ private:
     // Look-ups under the lock. They record a fault when the name is unknown or of another kind.
     SimControl* find(const std::string& name, const char* operation);
     SimControl* findWindow(const std::string& name, const char* operation);
-    SimControl* findKind(const std::string& name, const char* operation,
-                         std::initializer_list<ControlKind> kinds);
+    SimControl* findKind(const std::string& name, const char* operation, std::initializer_list<ControlKind> kinds);
     SimControl* findList(const std::string& name, const char* operation);
     SimMenu* findMenu(const std::string& name, const char* operation);
     void fault(const std::string& what);

@@ -16,10 +16,7 @@ std::size_t SimToolkit::queuedDialogAnswers() {
     return dialogAnswers_.size();
 }
 
-namespace {
-
-
-}  // namespace
+namespace {}  // namespace
 
 std::wstring SimToolkit::takeDialogAnswer(const std::string& owner, const char* dialog) {
     std::lock_guard lock(mutex_);

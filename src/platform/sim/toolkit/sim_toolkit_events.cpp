@@ -44,10 +44,9 @@ bool SimToolkit::fireNextTimer(std::uint64_t until) {
     std::uint64_t at = 0;
     {
         std::lock_guard lock(mutex_);
-        auto next = std::min_element(timers_.begin(), timers_.end(),
-                                     [](const SimTimer& a, const SimTimer& b) {
-                                         return a.due != b.due ? a.due < b.due : a.order < b.order;
-                                     });
+        auto next = std::min_element(timers_.begin(), timers_.end(), [](const SimTimer& a, const SimTimer& b) {
+            return a.due != b.due ? a.due < b.due : a.order < b.order;
+        });
         if (next == timers_.end() || next->due > until) return false;
         at = next->due;
         next->due += next->interval;
@@ -70,28 +69,16 @@ void SimToolkit::keepAnsweringFor(int milliseconds) {
     queue_->serveSentWork();
 }
 
-void SimToolkit::postEvent(const Event& event) {
-    queue_->post(event);
-}
+void SimToolkit::postEvent(const Event& event) { queue_->post(event); }
 
-Event SimToolkit::waitEvent() {
-    return queue_->wait();
-}
+Event SimToolkit::waitEvent() { return queue_->wait(); }
 
-bool SimToolkit::isIdle() {
-    return queue_->isIdle();
-}
+bool SimToolkit::isIdle() { return queue_->isIdle(); }
 
-bool SimToolkit::waitIdle(std::chrono::milliseconds timeout) {
-    return queue_->waitIdle(timeout);
-}
+bool SimToolkit::waitIdle(std::chrono::milliseconds timeout) { return queue_->waitIdle(timeout); }
 
-std::size_t SimToolkit::pendingEvents() {
-    return queue_->pendingEvents();
-}
+std::size_t SimToolkit::pendingEvents() { return queue_->pendingEvents(); }
 
-void SimToolkit::markProgramEnded() {
-    queue_->close();
-}
+void SimToolkit::markProgramEnded() { queue_->close(); }
 
 }  // namespace halvora::sim

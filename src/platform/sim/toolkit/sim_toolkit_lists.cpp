@@ -8,18 +8,14 @@ namespace halvora::sim {
 
 namespace {
 
-bool validRow(const SimControl& list, int row) {
-    return row >= 0 && row < static_cast<int>(list.rows.size());
-}
+bool validRow(const SimControl& list, int row) { return row >= 0 && row < static_cast<int>(list.rows.size()); }
 
 bool validColumn(const SimControl& list, int column) {
     return column >= 0 && column < static_cast<int>(list.columns.size());
 }
 
 // A report view keeps the item text and one sub-item per further column, nothing beyond.
-std::size_t cellSlots(const SimControl& list) {
-    return std::max<std::size_t>(list.columns.size(), 1);
-}
+std::size_t cellSlots(const SimControl& list) { return std::max<std::size_t>(list.columns.size(), 1); }
 
 }  // namespace
 
@@ -196,8 +192,7 @@ void SimToolkit::setCellColours(const ControlName& list, int row, int column, st
     if (l && validRow(*l, row) && column >= 0) l->rows[row].colours[column] = {text, background};
 }
 
-std::pair<std::int32_t, std::int32_t> SimToolkit::cellColours(const ControlName& list, int row,
-                                                              int column) {
+std::pair<std::int32_t, std::int32_t> SimToolkit::cellColours(const ControlName& list, int row, int column) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     SimControl* l = findList(list, "cellColours");

@@ -102,8 +102,8 @@ void SimToolkit::closePopupMenu(const std::string& menu) {
     if (it != menus_.end()) it->second.openFor.clear();
 }
 
-void SimToolkit::addTooltip(const ControlName& control, const std::wstring& title,
-                            const std::wstring& text, int icon, bool programFont) {
+void SimToolkit::addTooltip(const ControlName& control, const std::wstring& title, const std::wstring& text, int icon,
+                            bool programFont) {
     SentCall sent(*queue_);
     std::lock_guard lock(mutex_);
     if (!find(control, "addTooltip")) return;
