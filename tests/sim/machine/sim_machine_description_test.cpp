@@ -72,7 +72,7 @@ TEST(SimMachineDescription, LoadReportsMissingFilesAndBadJsonAndResolvesRelative
     TempFolder t;
     std::string error;
     EXPECT_FALSE(SimMachine::load((t.root() / "none.json").string(), error));
-    EXPECT_NE(error.find("cannot open"), std::string::npos) << error;
+    EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
 
     t.write("bad.json", "{\"dpi\": 96,");
     error.clear();

@@ -51,5 +51,16 @@ TEST(RunnerOptions, DefaultsAndProblems) {
     }
 }
 
+TEST(RunnerExitStatus, AFailingCodeNeverReadsAsSuccess) {
+    EXPECT_EQ(exitStatusOf(0), 0);
+    EXPECT_EQ(exitStatusOf(1), 1);
+    EXPECT_EQ(exitStatusOf(255), 255);
+    EXPECT_EQ(exitStatusOf(2), 2);
+    EXPECT_EQ(exitStatusOf(300), 44);  // modulo 256, as documented
+    EXPECT_EQ(exitStatusOf(256), 255);
+    EXPECT_EQ(exitStatusOf(0x80000000u), 255);
+    EXPECT_EQ(exitStatusOf(0xFFFFFF00u), 255);
+}
+
 }  // namespace
 }  // namespace halvora::sim

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "sim_session.hpp"
 #include "wim_factory.hpp"
@@ -118,6 +119,43 @@ TEST_F(RunnerProcess, BadScriptOptionOrDescriptionIs64WithTheProblemNamed) {
     EXPECT_NE(r.err.find("machine description: /disks/0/partitions/1/size: must be a whole number"), std::string::npos)
         << r.err;
     EXPECT_FALSE(fixture_.hostFileExists("report.json"));
+}
+
+TEST_F(RunnerProcess, InputsThatAreNoFilesOrNestedBeyondReasonAreRefusedWithoutACrash) {
+    fixture_.machine();
+    const auto sim = [this](const std::string& arguments) {
+        const std::string command =
+            std::string("'") + HALVORA_SIM_EXE + "' " + arguments + " >/dev/null 2>'" + path("err.txt") + "'";
+        const int raw = std::system(command.c_str());
+        return Result{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, "", fixture_.readHostFile("err.txt")};
+    };
+    std::filesystem::create_directories(fixture_.host("folder.json"));
+    Result r = sim("--machine '" + path("folder.json") + "'");
+    EXPECT_EQ(r.status, 64);
+    EXPECT_NE(r.err.find("folder.json is a folder, not a file"), std::string::npos) << r.err;
+    r = sim("--machine '" + path("machine.json") + "' --script '" + path("folder.json") + "'");
+    EXPECT_EQ(r.status, 64);
+    EXPECT_NE(r.err.find("script: "), std::string::npos) << r.err;
+
+    // 20,000 levels once overflowed the stack where the description is copied.
+    fixture_.writeHostFile("deep.json", std::string(20000, '[') + std::string(20000, ']'));
+    r = sim("--machine '" + path("deep.json") + "'");
+    EXPECT_EQ(r.status, 64);
+    EXPECT_NE(r.err.find("nested deeper than 64 levels"), std::string::npos) << r.err;
+    r = sim("--machine '" + path("machine.json") + "' --script '" + path("deep.json") + "'");
+    EXPECT_EQ(r.status, 64);
+
+    // A report named like an input would destroy it.
+    fixture_.writeHostFile("script.json", R"([{"click": "InfoMark"}])");
+    const std::string machine = fixture_.readHostFile("machine.json");
+    r = sim("--machine '" + path("machine.json") + "' --report '" + path("machine.json") + "'");
+    EXPECT_EQ(r.status, 64);
+    EXPECT_NE(r.err.find("the report would overwrite the machine description"), std::string::npos) << r.err;
+    EXPECT_EQ(fixture_.readHostFile("machine.json"), machine);
+    r = sim("--machine '" + path("machine.json") + "' --script '" + path("script.json") + "' --report '" +
+            path("script.json") + "'");
+    EXPECT_EQ(r.status, 64);
+    EXPECT_EQ(fixture_.readHostFile("script.json"), R"([{"click": "InfoMark"}])");
 }
 
 TEST_F(RunnerProcess, AStatusThatNeverComesIs65WithTheFailedStepReported) {

@@ -1,5 +1,10 @@
 #include "platform/sim/machine/sim_json.hpp"
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 namespace halvora::sim {
 
 namespace {
@@ -38,6 +43,60 @@ std::string escapedToken(const std::string& key) {
 }
 
 }  // namespace
+
+namespace {
+
+// The deepest nesting of arrays and objects in `text`, counting only brackets outside strings.
+int nestingDepth(const std::string& text) {
+    int depth = 0;
+    int deepest = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            if (c == '\\') {
+                ++i;
+            } else if (c == '"') {
+                inString = false;
+            }
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            deepest = std::max(deepest, ++depth);
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return deepest;
+}
+
+}  // namespace
+
+std::optional<json> readJsonFile(const std::string& path, const std::string& what, bool allowComments,
+                                 std::string& error) {
+    std::error_code code;
+    if (!std::filesystem::is_regular_file(path, code)) {
+        error = std::filesystem::is_directory(path, code) ? what + ": " + path + " is a folder, not a file"
+                                                          : what + ": cannot read " + path;
+        return std::nullopt;
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in && !in.eof()) {
+        error = what + ": cannot read " + path;
+        return std::nullopt;
+    }
+    if (nestingDepth(text) > kMaxJsonDepth) {
+        error = what + ": " + path + " is nested deeper than " + std::to_string(kMaxJsonDepth) + " levels";
+        return std::nullopt;
+    }
+    json parsed = json::parse(text, nullptr, /*allow_exceptions=*/false, allowComments);
+    if (parsed.is_discarded()) {
+        error = what + ": " + path + " is not valid JSON";
+        return std::nullopt;
+    }
+    return parsed;
+}
 
 std::string jsonPath(const json& value) {
     // An exception made for the value with no text of its own holds its name and the path.

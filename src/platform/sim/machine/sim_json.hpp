@@ -19,6 +19,16 @@
 
 namespace halvora::sim {
 
+// The deepest nesting of arrays and objects a file may have. Nothing the sim reads comes near
+// it, and a document nested far deeper would overflow the stack where values are copied.
+inline constexpr int kMaxJsonDepth = 64;
+
+// Reads the JSON file at `path` (comments allowed with `allowComments`); nullopt with `error`
+// set, beginning with `what` ("machine description", "script"), for a path that is not a
+// readable file (a folder, say), text that is not JSON, or nesting deeper than kMaxJsonDepth.
+std::optional<nlohmann::json> readJsonFile(const std::string& path, const std::string& what, bool allowComments,
+                                           std::string& error);
+
 // Where `value` is in the document it was read from, as a JSON path ("/disks/0/size"); "" for
 // the document itself.
 std::string jsonPath(const nlohmann::json& value);

@@ -1,5 +1,7 @@
 #include "platform/sim/machine/sim_machine.hpp"
 
+#include "platform/sim/machine/sim_json.hpp"
+
 #include <algorithm>
 #include <fstream>
 
@@ -14,17 +16,9 @@ SimMachine::SimMachine(MachineDescription description)
 }
 
 std::shared_ptr<SimMachine> SimMachine::load(const std::string& jsonPath, std::string& error) {
-    std::ifstream in(jsonPath, std::ios::binary);
-    if (!in) {
-        error = "machine description: cannot open " + jsonPath;
-        return nullptr;
-    }
-    const nlohmann::json json = nlohmann::json::parse(in, nullptr, /*allow_exceptions=*/false,
-                                                      /*ignore_comments=*/true);
-    if (json.is_discarded()) {
-        error = "machine description: " + jsonPath + " is not valid JSON";
-        return nullptr;
-    }
+    const auto read = readJsonFile(jsonPath, "machine description", /*allowComments=*/true, error);
+    if (!read) return nullptr;
+    const nlohmann::json& json = *read;
     const auto base = std::filesystem::absolute(jsonPath).parent_path();
     auto description = parseMachineDescription(json, base, error);
     if (!description) return nullptr;

@@ -1,8 +1,10 @@
 // halvora-sim: the whole program on a simulated machine, from the command line. See
 // docs/simulated-machine.md for the machine description, the script and the report.
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 
@@ -39,6 +41,14 @@ int main(int argc, char** argv) {
         steps = std::move(*parsed);
     }
 
+    // The report is written over whatever has its name: never over the run's own input.
+    for (const auto& [input, what] :
+         {std::pair{line->machine, "machine description"}, std::pair{line->script, "script"}}) {
+        std::error_code same;
+        if (!line->report.empty() && !input.empty() && std::filesystem::equivalent(line->report, input, same)) {
+            return usageError("the report would overwrite the " + std::string(what) + " " + input);
+        }
+    }
     if (!line->report.empty() && !std::ofstream(line->report, std::ios::binary | std::ios::app)) {
         return usageError("cannot write the report to " + line->report);
     }
@@ -53,7 +63,7 @@ int main(int argc, char** argv) {
 
     int status = 0;
     if (outcome == RunOutcome::ProgramEnded) {
-        status = report.exitCode.value_or(0);
+        status = exitStatusOf(report.exitCode.value_or(0));
     } else if (outcome == RunOutcome::StepFailed) {
         status = kExitStepFailed;
         const FailedStep& failed = *report.failedStep;

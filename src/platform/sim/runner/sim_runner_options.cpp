@@ -52,4 +52,10 @@ std::optional<RunnerCommandLine> parseRunnerCommandLine(const std::vector<std::s
     return line;
 }
 
+int exitStatusOf(std::uint32_t code) {
+    if (code == 0) return 0;
+    const int low = static_cast<int>(code & 0xFF);
+    return low != 0 ? low : 255;
+}
+
 }  // namespace halvora::sim

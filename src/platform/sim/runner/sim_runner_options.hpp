@@ -1,6 +1,7 @@
 #pragma once
 // halvora-sim's own command line.
 
+#include <cstdint>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -25,5 +26,10 @@ inline constexpr char kRunnerUsage[] =
 
 // `args` without the program name. Nullopt with `error` set for an unknown or incomplete option.
 std::optional<RunnerCommandLine> parseRunnerCommandLine(const std::vector<std::string>& args, std::string& error);
+
+// halvora-sim's exit status for a program's exit code: its low 8 bits, as a process's status
+// holds them, except that a code that is not 0 but whose low 8 bits are (256, 0x80000000) is 255,
+// so that a failure never reads as success.
+int exitStatusOf(std::uint32_t code);
 
 }  // namespace halvora::sim

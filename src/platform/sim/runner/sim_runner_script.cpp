@@ -225,16 +225,9 @@ std::optional<std::vector<ScriptStep>> parseScript(const nlohmann::json& script,
 }
 
 std::optional<std::vector<ScriptStep>> loadScript(const std::string& path, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "script: cannot read " + path;
-        return std::nullopt;
-    }
-    const json script = json::parse(in, nullptr, false);
-    if (script.is_discarded()) {
-        error = "script: " + path + " is not valid JSON";
-        return std::nullopt;
-    }
+    const auto read = readJsonFile(path, "script", /*allowComments=*/false, error);
+    if (!read) return std::nullopt;
+    const json& script = *read;
     return parseScript(script, error);
 }
 
