@@ -86,13 +86,18 @@ std::optional<json> readJsonFile(const std::string& path, const std::string& wha
         error = what + ": cannot read " + path;
         return std::nullopt;
     }
+    return parseJsonText(text, what + ": " + path, allowComments, error);
+}
+
+std::optional<json> parseJsonText(const std::string& text, const std::string& what, bool allowComments,
+                                  std::string& error) {
     if (nestingDepth(text) > kMaxJsonDepth) {
-        error = what + ": " + path + " is nested deeper than " + std::to_string(kMaxJsonDepth) + " levels";
+        error = what + " is nested deeper than " + std::to_string(kMaxJsonDepth) + " levels";
         return std::nullopt;
     }
     json parsed = json::parse(text, nullptr, /*allow_exceptions=*/false, allowComments);
     if (parsed.is_discarded()) {
-        error = what + ": " + path + " is not valid JSON";
+        error = what + " is not valid JSON";
         return std::nullopt;
     }
     return parsed;

@@ -28,6 +28,9 @@ inline constexpr int kMaxJsonDepth = 64;
 // readable file (a folder, say), text that is not JSON, or nesting deeper than kMaxJsonDepth.
 std::optional<nlohmann::json> readJsonFile(const std::string& path, const std::string& what, bool allowComments,
                                            std::string& error);
+// The same for text already read; `what` begins the error ("script: S.json").
+std::optional<nlohmann::json> parseJsonText(const std::string& text, const std::string& what, bool allowComments,
+                                            std::string& error);
 
 // Where `value` is in the document it was read from, as a JSON path ("/disks/0/size"); "" for
 // the document itself.
