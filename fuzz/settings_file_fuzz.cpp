@@ -8,23 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "file_lines.hpp"
 #include "ui/settings_file.hpp"
 
-namespace {
-
-std::vector<std::string> linesOf(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        const std::size_t end = bytes.find('\n', at);
-        const std::size_t next = end == std::string::npos ? bytes.size() : end + 1;
-        lines.push_back(bytes.substr(at, next - at));
-        at = next;
-    }
-    return lines;
-}
-
-}  // namespace
+using halvora::testing::linesOf;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace halvora;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/settings.hpp"
+#include "file_lines.hpp"
 #include "ui/interface_font.hpp"
 
 namespace halvora {
@@ -44,18 +45,7 @@ TEST(SettingsFile, KeepsOrderUnknownGroupsAndForeignLinesOnRewrite) {
               "[New]\r\nk=v\r\n\r\n");
 }
 
-// The lines of `bytes` with their ends, as the file holds them.
-std::vector<std::string> linesOf(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        const std::size_t end = bytes.find('\n', at);
-        const std::size_t next = end == std::string::npos ? bytes.size() : end + 1;
-        lines.push_back(bytes.substr(at, next - at));
-        at = next;
-    }
-    return lines;
-}
+using halvora::testing::linesOf;
 
 TEST(SettingsFile, AWrittenBackFileKeepsEveryLineByteForByteAndOnlyAddsWhatWasMissing) {
     // Blanks around "=", odd letter case, a group twice, a comment, a line without "=", LF and
