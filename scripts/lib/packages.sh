@@ -2,7 +2,7 @@
 # Sourced by scripts/test and scripts/demo, after scripts/lib/errors.sh.
 
 halvora_packages=(
-  cmake ninja-build g++ pkg-config clang libclang-rt-14-dev clang-format
+  cmake ninja-build g++ pkg-config clang libclang-rt-14-dev clang-format python3
   libgtest-dev libbenchmark-dev nlohmann-json3-dev libwim-dev wimtools libarchive-dev xorriso
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils xdotool imagemagick fonts-nanum-coding fonts-dejavu-core

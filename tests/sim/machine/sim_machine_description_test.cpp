@@ -1,5 +1,5 @@
-// The machine description: its defaults, fields of the wrong shape refused with the JSON path of
-// the field, and loading from a file with folders relative to it.
+// The machine description: its defaults, fields of the wrong shape or unknown names refused with
+// the JSON path of the field, and loading from a file with folders relative to it.
 
 #include <gtest/gtest.h>
 
@@ -60,6 +60,27 @@ TEST(SimMachineDescription, FieldsOfTheWrongShapeAreErrorsThatNameThem) {
         {{{"isoLetterDelay", -1}}, "/isoLetterDelay: must be a whole number from 0 to 86400000"},
         {{{"bcdboot", {{"exitCode", "193"}}}}, "/bcdboot/exitCode: "},
         {{{"bcdboot", "yes"}}, "/bcdboot: must be true, false or an object"},
+        // A misspelt field would leave the machine other than its writer meant.
+        {{{"readonly", {"D:\\Halvora"}}}, "/readonly: is not a known field (did you mean \"readOnly\"?)"},
+        {{{"windowsVersion", {{"major", 10}, {"revision", 1}}}}, "/windowsVersion/revision: is not a known field"},
+        {{{"disks",
+           {{{"number", 0}, {"style", "GPT"}, {"partitions", {{{"number", 1}, {"folder", "p"}, {"Letter", "E"}}}}}}}},
+         "/disks/0/partitions/0/Letter: is not a known field (did you mean \"letter\"?)"},
+        {{{"disks", {{{"number", 0}, {"style", "GPT"}, {"serial", 7}}}}}, "/disks/0/serial: is not a known field"},
+        {{{"cdroms", {{{"letter", "F"}, {"folder", "f"}, {"label", "x"}}}}}, "/cdroms/0/label: is not a known field"},
+        {{{"bcdboot", {{"exitcode", 1}}}}, "/bcdboot/exitcode: is not a known field (did you mean \"exitCode\"?)"},
+        // Failing a platform call: only calls the sim knows and can fail, from the first call on,
+        // with an error Windows could give.
+        {{{"failCalls", {{{"call", "WIMApplyImages"}, {"error", 112}}}}},
+         "/failCalls/0/call: \"WIMApplyImages\" is no platform call the simulated machine knows"},
+        {{{"failCalls", {{{"call", "Sleep"}, {"error", 5}}}}},
+         "/failCalls/0/call: Sleep cannot fail in a way the program could see"},
+        {{{"failCalls", {{{"call", "ReadFile"}, {"nth", 0}, {"error", 5}}}}},
+         "/failCalls/0/nth: must be a whole number from 1"},
+        {{{"failCalls", {{{"call", "ReadFile"}, {"error", 0}}}}}, "/failCalls/0/error: must be a whole number from 1"},
+        {{{"failCalls", {{{"call", "ReadFile"}}}}}, "/failCalls/0/error: must be given"},
+        {{{"failCalls", {{{"call", "ReadFile"}, {"error", 5}, {"times", 2}}}}},
+         "/failCalls/0/times: is not a known field"},
     };
     for (const auto& [description, expected] : cases) {
         std::string error;

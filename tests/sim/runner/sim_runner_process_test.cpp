@@ -97,6 +97,26 @@ TEST_F(RunnerProcess, TheImageNamedOnTheCommandLineIsListedWithItsIndexChosen) {
     EXPECT_NE(std::find(rep["calls"].begin(), rep["calls"].end(), "WIMGetImageInformation"), rep["calls"].end());
 }
 
+TEST_F(RunnerProcess, ACallTheDescriptionFailsFailsOnceAndEveryCallIsCounted) {
+    testing::WimPlan wim;
+    wim.images.push_back({{{"NAME", "Windows 10 Pro"}}, {{"Windows/System32/a.txt", "a"}}});
+    std::filesystem::create_directories(fixture_.host("D/sources"));
+    ASSERT_EQ(testing::writeWim(fixture_.host("D/sources/install.wim"), wim), "");
+    // The image's information cannot be read: the list stays empty although the file opened.
+    fixture_.description()["failCalls"] = {{{"call", "WIMGetImageInformation"}, {"nth", 1}, {"error", 13}}};
+    const Result r = run(R"([{"waitIdle": true}, {"close": true}])", "", "'/ImageFile:D:\\sources\\install.wim'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const json rep = report();
+    EXPECT_TRUE(rep["final"]["lists"]["ImageList"]["rows"].empty());
+    const json& counts = rep["callCounts"];
+    EXPECT_EQ(counts.value("WIMGetImageInformation", 0), 1);
+    EXPECT_GE(counts.value("WIMCreateFile", 0), 2);
+    // Calls that the call log leaves out are counted too.
+    EXPECT_GE(counts.value("GetFileAttributesExW", 0), 1);
+    EXPECT_EQ(std::count(rep["calls"].begin(), rep["calls"].end(), "WIMGetImageInformation"), 1);
+    EXPECT_FALSE(counts.contains("WIMApplyImage"));
+}
+
 TEST_F(RunnerProcess, BadScriptOptionOrDescriptionIs64WithTheProblemNamed) {
     Result r = run(R"([{"click": "InfoMark"}, {"answer": "Maybe"}])", "");
     EXPECT_EQ(r.status, 64);

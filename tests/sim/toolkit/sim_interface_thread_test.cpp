@@ -176,7 +176,7 @@ TEST_F(SimCopyData, ASecondRunsSendIsCopiedAndQueuedForTheFirstRunsMainLoop) {
     ASSERT_TRUE(first.waitIdle(kDefaultWait));
     EXPECT_EQ(received(loop), (std::vector<std::string>{"abc", "XXXXXX"}));
     const auto calls = m->calls();
-    EXPECT_NE(std::find(calls.begin(), calls.end(), L"SendMessageW WM_COPYDATA 0 3"), calls.end());
+    EXPECT_NE(std::find(calls.begin(), calls.end(), L"SendMessageTimeoutW WM_COPYDATA 0 3"), calls.end());
 }
 
 TEST_F(SimCopyData, NullDataAndSizesOverTheLimitAreRefusedAndNotQueued) {

@@ -118,6 +118,8 @@ void from_json(const json& value, PartitionStyle& style) {
 
 void from_json(const json& value, PartitionDescription& p) {
     expectObject(value, "an object");
+    refuseUnknownMembers(value, {"number", "mbrType", "active", "gptType", "gptName", "letter", "label", "fileSystem",
+                                 "size", "folder"});
     p.number = numberOf(value);
     if (const auto type = value.find("mbrType"); type != value.end())
         p.mbrType = wholeNumber<std::uint8_t>(*type, 0, 255);
@@ -138,6 +140,7 @@ void from_json(const json& value, PartitionDescription& p) {
 
 void from_json(const json& value, DiskDescription& d) {
     expectObject(value, "an object");
+    refuseUnknownMembers(value, {"number", "style", "bus", "removable", "vendor", "product", "partitions"});
     d.number = numberOf(value);
     requiredMember(value, "style", "\"MBR\", \"GPT\" or \"RAW\"").get_to(d.style);
     if (const auto bus = value.find("bus"); bus != value.end()) d.bus = wholeNumber<std::uint32_t>(*bus, 0, 0xFFFF);
@@ -169,12 +172,14 @@ void from_json(const json& value, DiskDescription& d) {
 
 void from_json(const json& value, CdRomDescription& cd) {
     expectObject(value, "an object");
+    refuseUnknownMembers(value, {"letter", "folder"});
     cd.letter = driveLetterOf(requiredMember(value, "letter", "a drive letter"));
     cd.folder = volumeFolderOf(value);
 }
 
 void from_json(const json& value, OtherDriveDescription& drive) {
     expectObject(value, "an object");
+    refuseUnknownMembers(value, {"letter", "kind", "folder"});
     drive.letter = driveLetterOf(requiredMember(value, "letter", "a drive letter"));
     const json& kind = requiredMember(value, "kind", "\"network\" or \"ramdisk\"");
     const std::string text = kind.get<std::string>();

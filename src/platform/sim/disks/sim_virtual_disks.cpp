@@ -58,6 +58,7 @@ std::uint32_t SimVirtualDisks::openVirtualDisk(const VirtualStorageType& type, c
     handle = 0;
     const std::wstring call = L"OpenVirtualDisk " + std::to_wstring(type.deviceId) + L" " + path + L" " +
                               hexText(accessMask) + L" " + hexText(flags) + L" " + std::to_wstring(parameters.version);
+    if (const std::uint32_t error = machine_->enterCall("OpenVirtualDisk")) return logged(call, error);
     // Only the ISO provider is on the machine, and an ISO is opened for reading only.
     if (type.deviceId != kVirtualStorageTypeIso || type.vendorId != kVirtualStorageVendorMicrosoft ||
         (accessMask & ~kAccessAll) != 0 || flags != 0 || parameters.version != 1) {
@@ -86,6 +87,7 @@ std::uint32_t SimVirtualDisks::attachVirtualDisk(VirtualDiskHandle handle, std::
     std::wstring call = L"AttachVirtualDisk " +
                         (it == handles_.end() ? hexText(static_cast<std::uint32_t>(handle)) : it->second.path) + L" " +
                         hexText(flags) + L" " + hexText(providerFlags);
+    if (const std::uint32_t error = machine_->enterCall("AttachVirtualDisk")) return logged(call, error);
     if (it == handles_.end()) return logged(call, kErrorInvalidHandle);
     if (!(it->second.access & kVirtualDiskAccessAttachRo)) return logged(call, kErrorAccessDenied);
     // A disc image attaches read-only or not at all.
@@ -116,6 +118,7 @@ std::uint32_t SimVirtualDisks::detachVirtualDisk(VirtualDiskHandle handle, std::
     const std::wstring call = L"DetachVirtualDisk " +
                               (it == handles_.end() ? hexText(static_cast<std::uint32_t>(handle)) : it->second.path) +
                               L" " + hexText(flags) + L" " + hexText(providerFlags);
+    if (const std::uint32_t error = machine_->enterCall("DetachVirtualDisk")) return logged(call, error);
     if (it == handles_.end()) return logged(call, kErrorInvalidHandle);
     if (!(it->second.access & kVirtualDiskAccessDetach)) return logged(call, kErrorAccessDenied);
     if (flags != 0) return logged(call, kErrorInvalidParameter);
@@ -129,6 +132,7 @@ std::uint32_t SimVirtualDisks::getPhysicalPath(VirtualDiskHandle handle, std::ws
     const std::wstring call = L"GetVirtualDiskPhysicalPath " +
                               (it == handles_.end() ? hexText(static_cast<std::uint32_t>(handle)) : it->second.path) +
                               L" " + std::to_wstring(path.size() * kWcharBytes);
+    if (const std::uint32_t error = machine_->enterCall("GetVirtualDiskPhysicalPath")) return logged(call, error);
     if (it == handles_.end()) return logged(call, kErrorInvalidHandle);
     if (!(it->second.access & kVirtualDiskAccessGetInfo)) return logged(call, kErrorAccessDenied);
     const auto number = machine_->attachedDiscs().deviceNumber(it->second.host);
@@ -142,6 +146,7 @@ std::uint32_t SimVirtualDisks::getPhysicalPath(VirtualDiskHandle handle, std::ws
 }
 
 void SimVirtualDisks::closeHandle(VirtualDiskHandle handle) {
+    machine_->enterCall("CloseHandle");
     std::lock_guard lock(mutex_);
     const auto it = handles_.find(handle);
     if (it == handles_.end()) {

@@ -54,6 +54,10 @@ public:
     bool deviceIoControl(std::uint32_t code, const void* in, std::uint32_t inSize, void* out, std::uint32_t outSize,
                          std::uint32_t& bytesReturned, std::uint32_t& lastError) override {
         bytesReturned = 0;
+        if (const std::uint32_t error = machine_->enterCall("DeviceIoControl")) {
+            lastError = error;
+            return false;
+        }
         const bool volume = device_.kind == DeviceKind::Volume;
         switch (code) {
             case kIoctlStorageGetDeviceNumber:
@@ -92,6 +96,10 @@ SimVolumes::SimVolumes(std::shared_ptr<SimMachine> machine) : machine_(std::move
 
 std::unique_ptr<VolumeHandle> SimVolumes::openVolume(const std::wstring& path, std::uint32_t, std::uint32_t,
                                                      std::uint32_t, std::uint32_t& lastError) {
+    if (const std::uint32_t error = machine_->enterCall("CreateFileW")) {
+        lastError = error;
+        return nullptr;
+    }
     // "\\.\C:", "\\.\HarddiskVolume3", "\\?\Volume{GUID}": a DOS name behind the device prefix.
     const bool prefixed =
         path.size() > 4 && (path.compare(0, 4, L"\\\\.\\") == 0 || path.compare(0, 4, L"\\\\?\\") == 0);
@@ -108,6 +116,10 @@ std::unique_ptr<VolumeHandle> SimVolumes::openVolume(const std::wstring& path, s
 
 std::uint32_t SimVolumes::queryDosDevice(const std::optional<std::wstring>& name, std::wstring& buffer,
                                          std::uint32_t& lastError) {
+    if (const std::uint32_t error = machine_->enterCall("QueryDosDeviceW")) {
+        lastError = error;
+        return 0;
+    }
     std::vector<std::wstring> entries;
     if (name) {
         entries = machine_->devices().targets(*name);
@@ -131,7 +143,8 @@ std::uint32_t SimVolumes::queryDosDevice(const std::optional<std::wstring>& name
 
 bool SimVolumes::defineDosDevice(std::uint32_t flags, const std::wstring& name, const std::wstring& target,
                                  std::uint32_t& lastError) {
-    const std::uint32_t error = machine_->devices().define(flags, name, target);
+    std::uint32_t error = machine_->enterCall("DefineDosDeviceW");
+    if (error == 0) error = machine_->devices().define(flags, name, target);
     machine_->record(L"DefineDosDeviceW " + hexText(flags) + L" " + name + L" " + target +
                      (error == 0 ? L"" : L" -> error " + std::to_wstring(error)));
     if (error != 0) {
@@ -142,12 +155,14 @@ bool SimVolumes::defineDosDevice(std::uint32_t flags, const std::wstring& name, 
 }
 
 std::uint32_t SimVolumes::logicalDrives() {
+    if (machine_->enterCall("GetLogicalDrives")) return 0;
     std::uint32_t mask = 0;
     for (const wchar_t letter : machine_->devices().letters()) mask |= 1u << (letter - L'A');
     return mask;
 }
 
 std::uint32_t SimVolumes::logicalDriveStrings(std::wstring& buffer) {
+    if (machine_->enterCall("GetLogicalDriveStringsW")) return 0;
     std::wstring content;
     for (const wchar_t letter : machine_->devices().letters()) content += std::wstring(1, letter) + L":\\" + L'\0';
     // Room for the final NUL too; when it does not fit, the size needed says so and nothing is written.
@@ -158,6 +173,8 @@ std::uint32_t SimVolumes::logicalDriveStrings(std::wstring& buffer) {
 }
 
 std::uint32_t SimVolumes::driveType(const std::wstring& root) {
+    // GetDriveTypeW has no failure of its own; a drive it cannot make out is "unknown".
+    if (machine_->enterCall("GetDriveTypeW")) return kDriveUnknown;
     const std::wstring name = dosNameOfRoot(root);
     const auto device = name.empty() ? std::nullopt : machine_->devices().deviceOfName(name);
     if (!device) return kDriveNoRootDir;
@@ -179,6 +196,7 @@ std::uint32_t SimVolumes::driveType(const std::wstring& root) {
 }
 
 bool SimVolumes::volumeInformation(const std::wstring& root, VolumeInformation& information) {
+    if (machine_->enterCall("GetVolumeInformationW")) return false;
     const std::wstring name = dosNameOfRoot(root);
     const auto device = name.empty() ? std::nullopt : machine_->devices().deviceOfName(name);
     if (!device || device->folder.empty()) return false;
@@ -193,6 +211,7 @@ bool SimVolumes::volumeInformation(const std::wstring& root, VolumeInformation& 
 }
 
 bool SimVolumes::diskFreeSpace(const std::wstring& path, DiskSpace& space) {
+    if (machine_->enterCall("GetDiskFreeSpaceExW")) return false;
     const wchar_t letter = path.size() >= 2 ? rootLetter(path.substr(0, std::min<std::size_t>(path.size(), 3))) : 0;
     const auto device = letter ? machine_->devices().deviceOfName(std::wstring(1, letter) + L":") : std::nullopt;
     if (!device || device->folder.empty()) return false;

@@ -63,6 +63,7 @@ WimHandle SimImaging::createFile(const std::wstring& path, std::uint32_t access,
     machine_->record(L"WIMCreateFile " + path + L" " + hexText(access) + L" " + number(disposition) + L" " +
                      hexText(flags));
     const std::wstring operation = L"WIMCreateFile " + path;
+    if (const std::uint32_t fault = machine_->enterCall("WIMCreateFile")) return finish(operation, fault), 0;
     if (!libraryPresent()) return finish(operation, kErrorModNotFound), 0;
     // Only reading an existing image is simulated; writing new ones is not something the
     // program does.
@@ -91,6 +92,7 @@ WimHandle SimImaging::createFile(const std::wstring& path, std::uint32_t access,
 bool SimImaging::closeHandle(WimHandle handle) {
     machine_->record(L"WIMCloseHandle");
     const std::wstring operation = L"WIMCloseHandle " + hexText(static_cast<std::uint32_t>(handle));
+    if (const std::uint32_t fault = machine_->enterCall("WIMCloseHandle")) return finish(operation, fault);
     if (!libraryPresent()) return finish(operation, kErrorModNotFound);
     std::shared_ptr<WimFile> released;  // freed outside the lock
     {
@@ -109,6 +111,7 @@ bool SimImaging::closeHandle(WimHandle handle) {
 bool SimImaging::getImageInformation(WimHandle handle, std::u16string& information) {
     machine_->record(L"WIMGetImageInformation");
     const std::wstring operation = L"WIMGetImageInformation";
+    if (const std::uint32_t fault = machine_->enterCall("WIMGetImageInformation")) return finish(operation, fault);
     if (!libraryPresent()) return finish(operation, kErrorModNotFound);
     const auto entry = find(handle);
     if (!entry) return finish(operation, kErrorInvalidHandle);
@@ -127,6 +130,7 @@ bool SimImaging::getImageInformation(WimHandle handle, std::u16string& informati
 bool SimImaging::getAttributes(WimHandle handle, void* info, std::uint32_t size) {
     machine_->record(L"WIMGetAttributes " + number(size));
     const std::wstring operation = L"WIMGetAttributes " + number(size);
+    if (const std::uint32_t fault = machine_->enterCall("WIMGetAttributes")) return finish(operation, fault);
     if (!libraryPresent()) return finish(operation, kErrorModNotFound);
     const auto entry = find(handle);
     if (!entry) return finish(operation, kErrorInvalidHandle);
@@ -138,6 +142,7 @@ bool SimImaging::getAttributes(WimHandle handle, void* info, std::uint32_t size)
 bool SimImaging::setReferenceFile(WimHandle handle, const std::wstring& path, std::uint32_t flags) {
     machine_->record(L"WIMSetReferenceFile " + path + L" " + hexText(flags));
     const std::wstring operation = L"WIMSetReferenceFile " + path;
+    if (const std::uint32_t fault = machine_->enterCall("WIMSetReferenceFile")) return finish(operation, fault);
     if (!libraryPresent()) return finish(operation, kErrorModNotFound);
     const auto entry = find(handle);
     if (!entry || entry->image != 0) return finish(operation, kErrorInvalidHandle);
@@ -154,6 +159,7 @@ bool SimImaging::setReferenceFile(WimHandle handle, const std::wstring& path, st
 bool SimImaging::setTemporaryPath(WimHandle handle, const std::wstring& path) {
     machine_->record(L"WIMSetTemporaryPath " + path);
     const std::wstring operation = L"WIMSetTemporaryPath " + path;
+    if (const std::uint32_t fault = machine_->enterCall("WIMSetTemporaryPath")) return finish(operation, fault);
     if (!libraryPresent()) return finish(operation, kErrorModNotFound);
     if (!find(handle)) return finish(operation, kErrorInvalidHandle);
     // A drive root "X:" names the drive's folder, so one check covers both.
@@ -166,6 +172,7 @@ bool SimImaging::setTemporaryPath(WimHandle handle, const std::wstring& path) {
 WimHandle SimImaging::loadImage(WimHandle handle, std::uint32_t index) {
     machine_->record(L"WIMLoadImage " + number(index));
     const std::wstring operation = L"WIMLoadImage " + number(index);
+    if (const std::uint32_t fault = machine_->enterCall("WIMLoadImage")) return finish(operation, fault), 0;
     if (!libraryPresent()) return finish(operation, kErrorModNotFound), 0;
     const auto entry = find(handle);
     if (!entry || entry->image != 0) return finish(operation, kErrorInvalidHandle), 0;
@@ -187,6 +194,7 @@ WimHandle SimImaging::loadImage(WimHandle handle, std::uint32_t index) {
 bool SimImaging::applyImage(WimHandle image, const std::wstring& path, std::uint32_t flags) {
     machine_->record(L"WIMApplyImage " + path + L" " + hexText(flags));
     const std::wstring operation = L"WIMApplyImage " + path;
+    if (const std::uint32_t fault = machine_->enterCall("WIMApplyImage")) return finish(operation, fault);
     if (!libraryPresent()) return finish(operation, kErrorModNotFound);
     const auto entry = find(image);
     if (!entry) return finish(operation, kErrorInvalidHandle);
@@ -235,6 +243,8 @@ std::uint32_t SimImaging::notify(WimHandle image, WimHandle file, std::uint32_t 
 std::uint32_t SimImaging::registerMessageCallback(WimHandle handle, WimMessageCallback callback) {
     machine_->record(L"WIMRegisterMessageCallback " + hexText(static_cast<std::uint32_t>(handle)));
     const std::wstring operation = L"WIMRegisterMessageCallback";
+    if (const std::uint32_t fault = machine_->enterCall("WIMRegisterMessageCallback"))
+        return finish(operation, fault), kWimInvalidCallback;
     if (!libraryPresent()) return finish(operation, kErrorModNotFound), kWimInvalidCallback;
     if (!callback) return finish(operation, kErrorInvalidParameter), kWimInvalidCallback;
     if (handle != 0 && !find(handle)) return finish(operation, kErrorInvalidHandle), kWimInvalidCallback;
@@ -251,6 +261,8 @@ std::uint32_t SimImaging::registerMessageCallback(WimHandle handle, WimMessageCa
 bool SimImaging::unregisterMessageCallback(WimHandle handle) {
     machine_->record(L"WIMUnregisterMessageCallback " + hexText(static_cast<std::uint32_t>(handle)));
     const std::wstring operation = L"WIMUnregisterMessageCallback";
+    if (const std::uint32_t fault = machine_->enterCall("WIMUnregisterMessageCallback"))
+        return finish(operation, fault);
     if (!libraryPresent()) return finish(operation, kErrorModNotFound);
     if (handle != 0 && !find(handle)) return finish(operation, kErrorInvalidHandle);
     {
@@ -267,6 +279,7 @@ bool SimImaging::unregisterMessageCallback(WimHandle handle) {
 bool SimImaging::registerLogFile(const std::wstring& path, std::uint32_t flags) {
     machine_->record(L"WIMRegisterLogFile " + path + L" " + number(flags));
     const std::wstring operation = L"WIMRegisterLogFile " + path;
+    if (const std::uint32_t fault = machine_->enterCall("WIMRegisterLogFile")) return finish(operation, fault);
     if (!libraryPresent()) return finish(operation, kErrorModNotFound);
     return finish(operation, logs_.add(path));
 }
@@ -274,6 +287,7 @@ bool SimImaging::registerLogFile(const std::wstring& path, std::uint32_t flags) 
 bool SimImaging::unregisterLogFile(const std::wstring& path) {
     machine_->record(L"WIMUnregisterLogFile " + path);
     const std::wstring operation = L"WIMUnregisterLogFile " + path;
+    if (const std::uint32_t fault = machine_->enterCall("WIMUnregisterLogFile")) return finish(operation, fault);
     if (!libraryPresent()) return finish(operation, kErrorModNotFound);
     // A path that was never registered is a bad parameter.
     const bool registered = logs_.remove(path);

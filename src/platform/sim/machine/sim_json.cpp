@@ -1,6 +1,7 @@
 #include "platform/sim/machine/sim_json.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -138,6 +139,22 @@ const json& requiredMember(const json& object, const std::string& key, const std
 
 void expectObject(const json& value, const std::string& what) {
     if (!value.is_object()) refuseJson(value, "must be " + what);
+}
+
+void refuseUnknownMembers(const json& object, std::initializer_list<std::string_view> known) {
+    const auto folded = [](std::string_view text) {
+        std::string out(text);
+        for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return out;
+    };
+    for (const auto& [key, member] : object.items()) {
+        if (std::find(known.begin(), known.end(), key) != known.end()) continue;
+        const auto near = std::find_if(known.begin(), known.end(),
+                                       [&](std::string_view name) { return folded(name) == folded(key); });
+        std::string problem = "is not a known field";
+        if (near != known.end()) problem += " (did you mean \"" + std::string(*near) + "\"?)";
+        refuseJsonMember(object, key, problem);
+    }
 }
 
 }  // namespace halvora::sim

@@ -10,9 +10,11 @@
 #include <concepts>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include <nlohmann/json.hpp>
@@ -86,6 +88,11 @@ const nlohmann::json& requiredMember(const nlohmann::json& object, const std::st
 
 // Refuses `value` unless it is an object: "must be `what`".
 void expectObject(const nlohmann::json& value, const std::string& what);
+
+// Refuses a member of `object` whose name is not one of `known`. A misspelt field ("readonly"
+// for "readOnly") would otherwise be passed over, and the machine be other than its writer
+// meant; a name that differs only in letter case is named in the refusal.
+void refuseUnknownMembers(const nlohmann::json& object, std::initializer_list<std::string_view> known);
 
 // Reads the member `key` of `object` into `out` when it is there, with its from_json; leaves
 // `out` as it was when it is not.

@@ -8,7 +8,10 @@
 namespace halvora::sim {
 
 SimMachine::SimMachine(MachineDescription description)
-    : description_(std::move(description)), devices_(description_), attachedDiscs_(devices_, fileAttributes_) {
+    : description_(std::move(description)),
+      devices_(description_),
+      attachedDiscs_(devices_, fileAttributes_),
+      platformCalls_(description_.failCalls) {
     const std::wstring& program = description_.programPath;
     const std::size_t slash = program.find_last_of(L"\\/");
     // A drive root keeps its backslash out: the current folder of C:\x.exe is "C:".

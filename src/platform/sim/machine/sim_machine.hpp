@@ -13,6 +13,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -23,6 +24,7 @@
 #include "platform/sim/files/sim_listing_gate.hpp"
 #include "platform/sim/imaging/sim_apply_hold.hpp"
 #include "platform/sim/machine/sim_machine_description.hpp"
+#include "platform/sim/machine/sim_platform_calls.hpp"
 #include "platform/sim/toolkit/sim_event_queue.hpp"
 
 namespace halvora::sim {
@@ -107,6 +109,12 @@ public:
     void advanceVirtualTime(std::uint64_t to);  // never backwards; runs what falls due, in order
     void atVirtualTime(std::uint64_t due, std::function<void()> action);
 
+    // --- platform calls, counted and failed ----------------------------------------------------
+    // Every boundary operation starts here with the Windows function it stands for: the call is
+    // counted, and the error it must fail with is returned when the description fails it (else 0).
+    std::uint32_t enterCall(std::string_view windowsFunction) { return platformCalls_.enter(windowsFunction); }
+    std::map<std::string, std::uint64_t> callCounts() const { return platformCalls_.counts(); }
+
     // --- call log ---------------------------------------------------------------------------
     void record(const std::wstring& call);
     std::vector<std::wstring> calls() const;
@@ -127,6 +135,7 @@ private:
     ApplyHold applyHold_;
     ApplyHold applyEndHold_;
     ListingGate listingGate_;
+    PlatformCalls platformCalls_;
     mutable std::mutex mutex_;
     std::wstring currentFolder_;
     std::uint64_t virtualNow_ = 0;

@@ -16,6 +16,7 @@ std::wstring textOf(const json& value) { return fromUtf8(value.get<std::string>(
 // functions beside them: the boundary does not know the description.
 FontSpec descriptionFont(const json& value) {
     expectObject(value, "an object with \"face\" and \"height\"");
+    refuseUnknownMembers(value, {"face", "height"});
     FontSpec font;
     font.face = textOf(requiredMember(value, "face", "a string"));
     font.height = wholeNumber(requiredMember(value, "height", "a whole number"), -1000, 1000);
@@ -24,6 +25,7 @@ FontSpec descriptionFont(const json& value) {
 
 void readVersion(const json& value, OsVersion& version) {
     expectObject(value, "an object with \"major\", \"minor\" and \"build\"");
+    refuseUnknownMembers(value, {"major", "minor", "build"});
     const std::pair<const char*, std::uint32_t*> parts[] = {
         {"major", &version.major}, {"minor", &version.minor}, {"build", &version.build}};
     for (const auto& [name, part] : parts) {
@@ -50,6 +52,7 @@ std::filesystem::path madeWhole(const std::filesystem::path& folder, const std::
 
 void from_json(const json& value, VersionResource& resource) {
     expectObject(value, "an object with \"translation\", \"strings\" and \"languageName\"");
+    refuseUnknownMembers(value, {"translation", "strings", "languageName"});
     if (const auto t = value.find("translation"); t != value.end()) {
         if (!t->is_array() || t->empty() || t->size() % 2 != 0) {
             refuseJson(*t, "must be a list of language and code page pairs, such as [1033, 1200]");
@@ -72,6 +75,7 @@ void from_json(const json& value, BootToolDescription& tool) {
         return;
     }
     expectObject(value, "true, false or an object with \"exitCode\"");
+    refuseUnknownMembers(value, {"exitCode"});
     if (const auto code = value.find("exitCode"); code != value.end()) {
         tool.exitCode = wholeNumber<std::uint32_t>(*code, 0, 0xFFFFFFFF);
     }
@@ -79,6 +83,12 @@ void from_json(const json& value, BootToolDescription& tool) {
 
 void from_json(const json& value, MachineDescription& d) {
     expectObject(value, "an object");
+    refuseUnknownMembers(
+        value, {"windowsVersion",  "ntdllMissing", "environment",      "tempPath",         "programPath",
+                "systemDirectory", "localeName",   "arguments",        "drives",           "readOnly",
+                "disks",           "cdroms",       "otherDrives",      "versionResources", "versionDllMissing",
+                "virtDisk",        "fonts",        "smallCaptionFont", "guiFont",          "dpi",
+                "taskbarMissing",  "bcdboot",      "threadStartError", "isoLetterDelay",   "failCalls"});
     if (const auto v = value.find("windowsVersion"); v != value.end()) readVersion(*v, d.windowsVersion);
     readMember(value, "ntdllMissing", d.ntdllMissing);
     if (const auto env = value.find("environment"); env != value.end()) {
@@ -148,6 +158,7 @@ void from_json(const json& value, MachineDescription& d) {
         constexpr std::uint64_t kOneDay = 86400000;
         d.isoLetterDelay = wholeNumber<std::uint64_t>(*delay, 0, kOneDay);
     }
+    readMember(value, "failCalls", d.failCalls);
 }
 
 std::optional<MachineDescription> parseMachineDescription(const nlohmann::json& json,

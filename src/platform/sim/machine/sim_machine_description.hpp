@@ -14,6 +14,7 @@
 
 #include "platform/sim/disks/sim_disk_description.hpp"
 #include "platform/sim/files/sim_paths.hpp"
+#include "platform/sim/machine/sim_platform_calls.hpp"
 #include "platform/system.hpp"
 #include "platform/toolkit.hpp"
 
@@ -60,6 +61,8 @@ struct MachineDescription {
     // drive letter; 0 gives it at once.
     std::uint64_t isoLetterDelay = 0;
     BootToolDescription bcdboot;
+    // Platform calls that fail: the nth call of a Windows function, with an error.
+    std::vector<CallFailure> failCalls;
 };
 
 // The parts of a description read by nlohmann-json's get<T>(). A value of the wrong shape

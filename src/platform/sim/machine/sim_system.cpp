@@ -75,6 +75,7 @@ SimSystem::SimSystem(std::shared_ptr<SimMachine> machine, std::vector<std::wstri
 SimSystem::SimSystem(std::shared_ptr<SimMachine> machine) : SimSystem(machine, machine->description().arguments) {}
 
 std::optional<std::wstring> SimSystem::environmentVariable(const std::wstring& name) {
+    if (machine_->enterCall("GetEnvironmentVariableW")) return std::nullopt;
     const auto& environment = machine_->description().environment;
     const auto it = environment.find(foldCase(name));
     if (it == environment.end()) return std::nullopt;
@@ -82,24 +83,36 @@ std::optional<std::wstring> SimSystem::environmentVariable(const std::wstring& n
 }
 
 std::wstring SimSystem::tempPath() {
+    if (machine_->enterCall("GetTempPathW")) return L"";
     std::wstring path = machine_->description().tempPath;
     if (path.empty() || path.back() != L'\\') path.push_back(L'\\');
     return path;
 }
 
-std::wstring SimSystem::modulePath() { return machine_->description().programPath; }
+std::wstring SimSystem::modulePath() {
+    if (machine_->enterCall("GetModuleFileNameW")) return L"";
+    return machine_->description().programPath;
+}
 
-std::wstring SimSystem::systemDirectory() { return machine_->description().systemDirectory; }
+std::wstring SimSystem::systemDirectory() {
+    if (machine_->enterCall("GetSystemDirectoryW")) return L"";
+    return machine_->description().systemDirectory;
+}
 
-std::vector<std::wstring> SimSystem::arguments() { return arguments_; }
+std::vector<std::wstring> SimSystem::arguments() {
+    if (machine_->enterCall("CommandLineToArgvW")) return {};
+    return arguments_;
+}
 
 std::wstring SimSystem::currentDirectory() {
+    if (machine_->enterCall("GetCurrentDirectoryW")) return L"";
     // A root is "C:\\", any other folder without a trailing backslash.
     const std::wstring current = machine_->currentFolder();
     return current.size() == 2 ? current + L"\\" : current;
 }
 
 std::int64_t SimSystem::fileSize(const std::wstring& path) {
+    if (machine_->enterCall("GetFileAttributesExW")) return -1;
     const auto host = machine_->hostPath(path);
     if (!host || !isRegularFile(*host)) return -1;
     std::error_code ec;
@@ -108,12 +121,17 @@ std::int64_t SimSystem::fileSize(const std::wstring& path) {
 }
 
 bool SimSystem::folderExists(const std::wstring& path) {
+    if (machine_->enterCall("GetFileAttributesW")) return false;
     const auto host = machine_->hostPath(path);
     std::error_code ec;
     return host && std::filesystem::is_directory(*host, ec);
 }
 
 bool SimSystem::readFile(const std::wstring& path, std::string& bytes) {
+    if (const std::uint32_t error = machine_->enterCall("ReadFile")) {
+        machine_->record(L"ReadFile " + path + L" -> error " + std::to_wstring(error));
+        return false;
+    }
     machine_->record(L"ReadFile " + path);
     const auto host = machine_->hostPath(path);
     if (!host || !isRegularFile(*host)) return false;
@@ -130,10 +148,11 @@ bool SimSystem::readFile(const std::wstring& path, std::string& bytes) {
 }
 
 ProgramRun SimSystem::runHiddenProgram(const std::wstring& commandLine, const std::wstring& workingFolder) {
-    return runProgram(*machine_, commandLine, workingFolder);
+    return runProgram(*machine_, commandLine, workingFolder, machine_->enterCall("CreateProcessW"));
 }
 
 std::int64_t SimSystem::secondsNow() {
+    machine_->enterCall("GetSystemTimeAsFileTime");
     // FILETIME counts from 1601, the host's clock from 1970. The virtual time the scripted user
     // let pass is added, so that what the program measures agrees with its timers.
     constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
@@ -143,11 +162,13 @@ std::int64_t SimSystem::secondsNow() {
 }
 
 void SimSystem::sleep(std::uint32_t milliseconds) {
+    machine_->enterCall("Sleep");
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
 std::unique_ptr<WorkerThread> SimSystem::startThread(std::function<void()> body, std::uint32_t& error) {
-    error = machine_->description().threadStartError;
+    error = machine_->enterCall("CreateThread");
+    if (error == 0) error = machine_->description().threadStartError;
     if (error != 0) {
         machine_->record(L"CreateThread -> error " + std::to_wstring(error));
         return nullptr;
@@ -161,15 +182,20 @@ std::unique_ptr<WorkerThread> SimSystem::startThread(std::function<void()> body,
 }
 
 std::optional<OsVersion> SimSystem::rtlGetVersion() {
+    if (machine_->enterCall("RtlGetVersion")) return std::nullopt;
     const auto& description = machine_->description();
     if (description.ntdllMissing) return std::nullopt;
     return description.windowsVersion;
 }
 
-std::wstring SimSystem::userDefaultLocaleName() { return machine_->description().localeName; }
+std::wstring SimSystem::userDefaultLocaleName() {
+    if (machine_->enterCall("GetUserDefaultLocaleName")) return L"";
+    return machine_->description().localeName;
+}
 
 std::optional<std::wstring> SimSystem::formatDate(std::uint32_t locale, std::uint32_t flags, const SystemTime& time,
                                                   int capacity) {
+    if (machine_->enterCall("GetDateFormatW")) return std::nullopt;
     const auto name = localeNameOf(locale, machine_->description().localeName);
     if (!name) return std::nullopt;
     return formatShortDate(*name, flags, time, capacity);
@@ -177,6 +203,7 @@ std::optional<std::wstring> SimSystem::formatDate(std::uint32_t locale, std::uin
 
 std::optional<std::wstring> SimSystem::formatTime(std::uint32_t locale, std::uint32_t flags, const SystemTime& time,
                                                   int capacity) {
+    if (machine_->enterCall("GetTimeFormatW")) return std::nullopt;
     const auto name = localeNameOf(locale, machine_->description().localeName);
     if (!name) return std::nullopt;
     return formatTimeOfDay(*name, flags, time, capacity);
@@ -192,17 +219,23 @@ ImagingLibrary& SimSystem::imaging() {
     return *imaging_;
 }
 
-void SimSystem::messageBeep(std::uint32_t type) { machine_->record(L"MessageBeep " + std::to_wstring(type)); }
+void SimSystem::messageBeep(std::uint32_t type) {
+    machine_->enterCall("MessageBeep");
+    machine_->record(L"MessageBeep " + std::to_wstring(type));
+}
 
 std::unique_ptr<VersionLibrary> SimSystem::loadVersionLibrary() {
+    if (machine_->enterCall("LoadLibraryExW")) return nullptr;
     if (machine_->description().versionDllMissing) return nullptr;
     return std::make_unique<SimVersionLibrary>(machine_);
 }
 
 std::unique_ptr<VirtualDiskLibrary> SimSystem::loadVirtualDiskLibrary() {
     const std::wstring call = L"LoadLibraryExW " + machine_->description().systemDirectory + L"\\VirtDisk.dll";
-    if (!virtualDiskLibraryPresent(*machine_)) {
-        machine_->record(call + L" -> error " + std::to_wstring(kErrorModNotFound));
+    std::uint32_t error = machine_->enterCall("LoadLibraryExW");
+    if (error == 0 && !virtualDiskLibraryPresent(*machine_)) error = kErrorModNotFound;
+    if (error != 0) {
+        machine_->record(call + L" -> error " + std::to_wstring(error));
         return nullptr;
     }
     machine_->record(call);
@@ -210,6 +243,11 @@ std::unique_ptr<VirtualDiskLibrary> SimSystem::loadVirtualDiskLibrary() {
 }
 
 std::unique_ptr<SystemHandle> SimSystem::createMutex(const std::wstring& name, std::uint32_t& lastError) {
+    if (const std::uint32_t error = machine_->enterCall("CreateMutexW")) {
+        machine_->record(L"CreateMutexW " + name + L" -> error " + std::to_wstring(error));
+        lastError = error;
+        return nullptr;
+    }
     machine_->record(L"CreateMutexW " + name);
     // An unnamed mutex is new every time.
     lastError = !name.empty() && machine_->openMutex(name) ? kErrorAlreadyExists : 0;
@@ -218,16 +256,19 @@ std::unique_ptr<SystemHandle> SimSystem::createMutex(const std::wstring& name, s
 
 std::uint64_t SimSystem::findWindow(const std::wstring& title) {
     machine_->record(L"FindWindowW " + title);
+    if (machine_->enterCall("FindWindowW")) return 0;
     return machine_->findWindow(title);
 }
 
 std::intptr_t SimSystem::sendCopyData(std::uint64_t window, std::uintptr_t dwData, const void* data,
                                       std::uint32_t size) {
-    machine_->record(L"SendMessageW WM_COPYDATA " + std::to_wstring(dwData) + L" " + std::to_wstring(size));
+    machine_->record(L"SendMessageTimeoutW WM_COPYDATA " + std::to_wstring(dwData) + L" " + std::to_wstring(size));
+    if (machine_->enterCall("SendMessageTimeoutW")) return 0;
     return machine_->sendCopyData(window, data, size);
 }
 
 void SimSystem::enablePrivilege(const std::wstring& name, std::uint32_t attributes) {
+    machine_->enterCall("AdjustTokenPrivileges");
     machine_->record(L"AdjustTokenPrivileges " + name + L" " + std::to_wstring(attributes));
 }
 
@@ -235,7 +276,7 @@ bool SimSystem::initiateSystemShutdown(const std::wstring& message, std::uint32_
                                        bool reboot) {
     machine_->record(L"InitiateSystemShutdownW " + message + L" " + std::to_wstring(timeoutSeconds) +
                      (forceAppsClosed ? L" force" : L" noforce") + (reboot ? L" reboot" : L" poweroff"));
-    return true;
+    return machine_->enterCall("InitiateSystemShutdownW") == 0;
 }
 
 }  // namespace halvora::sim

@@ -79,12 +79,14 @@ std::string SimVersionLibrary::blockOf(const std::wstring& path) const {
 }
 
 std::uint32_t SimVersionLibrary::getFileVersionInfoSize(const std::wstring& path) {
+    if (machine_->enterCall("GetFileVersionInfoSizeW")) return 0;
     const std::string block = blockOf(path);
     return block.empty() ? 0 : static_cast<std::uint32_t>(block.size() + 1);
 }
 
 bool SimVersionLibrary::getFileVersionInfo(const std::wstring& path, std::uint32_t size,
                                            std::vector<std::uint8_t>& block) {
+    if (machine_->enterCall("GetFileVersionInfoW")) return false;
     std::string bytes = blockOf(path);
     if (bytes.empty()) return false;
     bytes.push_back('\0');
@@ -96,6 +98,7 @@ bool SimVersionLibrary::getFileVersionInfo(const std::wstring& path, std::uint32
 
 bool SimVersionLibrary::queryTranslation(const std::vector<std::uint8_t>& block, std::uint16_t& language,
                                          std::uint16_t& codePage) {
+    if (machine_->enterCall("VerQueryValueW")) return false;
     const auto read = readBlock(block);
     if (!read || read->translation.size() < 2) return false;
     language = read->translation[0];
@@ -105,6 +108,7 @@ bool SimVersionLibrary::queryTranslation(const std::vector<std::uint8_t>& block,
 
 bool SimVersionLibrary::queryString(const std::vector<std::uint8_t>& block, const std::wstring& subBlock,
                                     std::wstring& value) {
+    if (machine_->enterCall("VerQueryValueW")) return false;
     const auto read = readBlock(block);
     if (!read) return false;
     // "\StringFileInfo\<language><code page>\<name>", the table named as the resource
@@ -127,6 +131,7 @@ bool SimVersionLibrary::queryString(const std::vector<std::uint8_t>& block, cons
 }
 
 std::wstring SimVersionLibrary::languageName(std::uint32_t language) {
+    if (machine_->enterCall("VerLanguageNameW")) return L"";
     for (const auto& [key, resource] : machine_->description().versionResources) {
         if (resource.translation && resource.translation->front() == language && !resource.languageName.empty()) {
             // The program's buffer holds 128 characters, the NUL included.

@@ -37,11 +37,14 @@ bool folderExists(const SimMachine& machine, const std::wstring& path) {
 
 }  // namespace
 
-ProgramRun runProgram(SimMachine& machine, const std::wstring& commandLine, const std::wstring& workingFolder) {
+ProgramRun runProgram(SimMachine& machine, const std::wstring& commandLine, const std::wstring& workingFolder,
+                      std::uint32_t failure) {
     const std::wstring call = L"CreateProcessW [" + workingFolder + L"] " + commandLine;
     std::vector<std::wstring> words = splitCommandLine(commandLine);
     ProgramRun run;
-    if (words.empty() || !namesBootTool(machine, words.front())) {
+    if (failure != 0) {
+        run.error = failure;
+    } else if (words.empty() || !namesBootTool(machine, words.front())) {
         run.error = kErrorFileNotFound;
     } else if (!workingFolder.empty() && !folderExists(machine, workingFolder)) {
         run.error = kErrorDirectory;

@@ -16,6 +16,8 @@
 
 namespace halvora::sim {
 
-ProgramRun runProgram(SimMachine& machine, const std::wstring& commandLine, const std::wstring& workingFolder);
+// `failure`, when not 0, is the error CreateProcessW fails with before anything starts.
+ProgramRun runProgram(SimMachine& machine, const std::wstring& commandLine, const std::wstring& workingFolder,
+                      std::uint32_t failure = 0);
 
 }  // namespace halvora::sim

@@ -375,6 +375,7 @@ RunOutcome SimRunner::run(const std::vector<ScriptStep>& steps) {
     }
     report_.failedStep = failed;
     report_.calls = machine_->calls();
+    report_.callCounts = machine_->callCounts();
     report_.faults = toolkit_.faults();
     if (programEnded() && thread_.joinable()) thread_.join();
     return outcome;

@@ -217,6 +217,7 @@ json reportJson(const RunReport& report) {
                 {"final", report.finalState},
                 {"messageBoxes", std::move(boxes)},
                 {"calls", std::move(calls)},
+                {"callCounts", report.callCounts},
                 {"faults", report.faults}};
     if (report.exitCodeAfterClose) out["exitCodeAfterClose"] = *report.exitCodeAfterClose;
     if (report.failedStep) {

@@ -4,6 +4,8 @@
 // ended. Everything is UTF-8 JSON.
 
 #include <cstddef>
+#include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,6 +57,8 @@ struct RunReport {
     nlohmann::json finalState = nlohmann::json::object();
     std::vector<MessageBoxRecord> messageBoxes;
     std::vector<std::wstring> calls;
+    // Every platform call the run made, by the Windows function's name: how many times.
+    std::map<std::string, std::uint64_t> callCounts;
     std::vector<std::string> faults;  // misuse of the window system by the program
     std::optional<FailedStep> failedStep;
 };
