@@ -74,9 +74,18 @@ bool prepareImage(Program& program, const InstallationRequest& request) {
     const InstallOptions& options = request.options;
     s.ImageFileHandle = openImageFile(program, request.imageFile,
                                       {.checkIntegrity = options.checkIntegrity, .log = options.imagingLog});
-    if (s.ImageFileHandle == 0) return false;
+    // The file was fine when it was chosen. What keeps it from opening now (it is gone, another
+    // program holds it) is said, or a confirmed installation would just not start.
+    if (s.ImageFileHandle == 0) {
+        showStatus(program, notAnImageText(request.imageFile, wim.lastError()));
+        return false;
+    }
     referenceSplitParts(program, s.ImageFileHandle, request.imageFile);
-    if (!wim.setTemporaryPath(s.ImageFileHandle, volumeRoot(request.target.drive))) return false;
+    if (!wim.setTemporaryPath(s.ImageFileHandle, volumeRoot(request.target.drive))) {
+        showStatus(program, L"임시 경로 설정 오류 발생: " + std::to_wstring(wim.lastError()) + L" " +
+                                volumeRoot(request.target.drive));
+        return false;
+    }
     s.ImageHandle = wim.loadImage(s.ImageFileHandle, static_cast<std::uint32_t>(request.index));
     if (s.ImageHandle == 0) {
         showStatus(program, L"Image에 오류가 있습니다. 분할 파일이면 첫번째 파일을 선택하십시오.");

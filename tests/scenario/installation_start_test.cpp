@@ -1,6 +1,6 @@
 // What happens between the confirmation and the running apply: the options that go to the
 // imaging library with the apply, the temporary folder on the target, and an image that cannot
-// be loaded.
+// be opened or loaded.
 
 #include "base/utf.hpp"
 #include "install_session.hpp"
@@ -86,9 +86,9 @@ TEST(ApplyOptions, CompactGoesWithTheApplyOnlyWhereWindowsCanCompact) {
 }
 
 // The volume goes away (a USB disk pulled out) while the confirmation is open: the temporary
-// folder cannot be set on it, the start is given up without a word, and the window is ready
-// again once the volume is back.
-TEST(ApplyStart, ATargetGoneBeforeTheStartEndsItQuietlyAtTheTemporaryFolder) {
+// folder cannot be set on it, the start is given up and the status bar says so, and the window
+// is ready again once the volume is back.
+TEST(ApplyStart, ATargetGoneBeforeTheStartEndsItAtTheTemporaryFolderAndSaysSo) {
     SimMachineFixture m;
     m.description().merge_patch(installMachine(m));
     writeInstallImage(m);
@@ -103,8 +103,9 @@ TEST(ApplyStart, ATargetGoneBeforeTheStartEndsItQuietlyAtTheTemporaryFolder) {
     std::filesystem::rename(m.host("E"), m.host("E-away"));
     ASSERT_TRUE(run.user().click("MessageBoxYes"));
     ASSERT_TRUE(run.user().waitIdle());
-    EXPECT_FALSE(run.ui().isWindow("MessageBox")) << "nothing is reported";
-    EXPECT_EQ(status.texts().size(), shownBefore) << "nothing is reported";
+    EXPECT_FALSE(run.ui().isWindow("MessageBox"));
+    ASSERT_EQ(status.texts().size(), shownBefore + 1);
+    EXPECT_EQ(status.texts().back(), L"임시 경로 설정 오류 발생: 3 E:\\");
     expectIdle(run);
     const long temporary = callIndex(*machine, L"WIMSetTemporaryPath");
     ASSERT_GE(temporary, 0);
@@ -167,6 +168,25 @@ TEST(ApplyStart, AnImageNumberPastTheLastFailsToLoadAndTheWindowStaysReady) {
     EXPECT_EQ(callsContaining(*machine, L"WIMLoadImage"),
               (std::vector<std::wstring>{L"WIMLoadImage 2", L"WIMLoadImage 1"}));
     EXPECT_EQ(m.readHostFile("E/Users/Public/readme.txt"), "hello");
+}
+
+// An image that cannot be opened any more when the confirmed installation starts is named in
+// the status bar with the library's error.
+TEST(ApplyStart, AnImageGoneSinceItWasChosenIsSaid) {
+    SimMachineFixture m;
+    m.description().merge_patch(installMachine(m));
+    writeInstallImage(m, "D/sources/install.wim");
+    ProgramRun run(m.machine(), installArguments());
+    run.start();
+    ASSERT_TRUE(run.user().click("InstallButton"));
+    waitBox(run, L"설치 확인");
+    std::filesystem::remove(m.host("D/sources/install.wim"));
+    ASSERT_TRUE(run.user().click("MessageBoxYes"));
+    ASSERT_TRUE(run.user().waitIdle());
+    EXPECT_EQ(run.ui().statusText(controls::StatusBar, kStatusMessageField),
+              L"이미지 파일이 아니거나 손상된 파일 입니다. (에러 코드: 2) D:\\sources\\install.wim");
+    expectIdle(run);
+    EXPECT_FALSE(m.hostFileExists("E/Windows"));
 }
 
 }  // namespace
