@@ -155,6 +155,7 @@ void installCommand(Program& program, bool automatic) {
     showStatus(program, L"", kStatusTimeField);
     showStatus(program, L"진행... " + note);
     s.ApplyStartTime = program.system.secondsNow();
+    s.ApplyErrorPath.set(L"");
     if (!startApplyWorker(program, request)) {
         closeApplyHandles(program, stopImagingLog);
         setBusy(program, false);

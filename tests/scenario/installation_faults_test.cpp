@@ -175,7 +175,7 @@ TEST(InstallFaults, AVolumeThatFillsUpStopsTheApplyWith112AndTouchesNothingElse)
     ASSERT_TRUE(run.user().click("MessageBoxYes"));
     const SeenBox error = answerBox(run, "Ok");
     EXPECT_EQ(error.title, L"에 러");
-    EXPECT_EQ(error.text, L"중단 완료. \r\n에러 코드: 112");
+    EXPECT_EQ(error.text, L"중단 완료. \r\n에러 코드: 112\r\nE:\\Windows\\data0.bin");
     ASSERT_TRUE(run.user().waitIdle());
     expectIdle(run);
     EXPECT_FALSE(m.hostFileExists("E/Windows/data0.bin"));
@@ -183,6 +183,20 @@ TEST(InstallFaults, AVolumeThatFillsUpStopsTheApplyWith112AndTouchesNothingElse)
     EXPECT_EQ(m.readHostFile("D/sources/install.wim"), imageBytes);
     for (const auto& [folder, files] : others) EXPECT_EQ(contentsOf(m.host(folder)), files) << folder;
     EXPECT_TRUE(callsContaining(*machine, L"CreateProcessW").empty());
+
+    // The file belongs to that failure only: a later apply that fails without naming one (here
+    // a cancel) shows none.
+    fs::remove(m.host("E/other/download.bin"));
+    machine->holdApplies(true);
+    startInstallation(run);
+    ASSERT_TRUE(machine->waitApplyHeld(sim::kDefaultWait));
+    ASSERT_TRUE(run.user().click("InstallButton"));
+    EXPECT_EQ(answerBox(run, "Yes").title, L"주 의");
+    ASSERT_TRUE(run.user().waitIdle());
+    machine->releaseApply();
+    EXPECT_EQ(answerBox(run, "Ok").text, L"사용자 취소. 중단 완료. \r\n에러 코드: 1235");
+    ASSERT_TRUE(run.user().waitIdle());
+    expectIdle(run);
 }
 
 TEST(InstallFaults, AReadOnlyFileAtAnOemDestinationFailsOnlyItsOwnFolder) {
