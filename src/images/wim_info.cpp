@@ -1,5 +1,7 @@
 #include "images/wim_info.hpp"
 
+#include <algorithm>
+
 #include "base/little_endian.hpp"
 
 namespace halvora {
@@ -26,6 +28,7 @@ WimInfo decodeWimInfo(const WimInfoBytes& bytes) {
     info.TotalParts = readLe16(&bytes[record::kWimTotalParts]);
     info.BootIndex = readLe32(&bytes[record::kWimBootIndex]);
     info.WimAttributes = readLe32(&bytes[record::kWimAttributes]);
+    std::copy_n(bytes.begin() + record::kWimGuid, info.Guid.size(), info.Guid.begin());
     return info;
 }
 

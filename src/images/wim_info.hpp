@@ -10,6 +10,8 @@
 
 namespace halvora {
 
+using WimGuid = std::array<std::uint8_t, 16>;
+
 struct WimInfo {
     std::uint32_t ImageCount = 0;
     std::uint32_t CompressionType = 0;
@@ -17,6 +19,8 @@ struct WimInfo {
     std::uint16_t TotalParts = 0;
     std::uint32_t BootIndex = 0;
     std::uint32_t WimAttributes = 0;
+    // Every part of a split set carries its set's GUID; a part of another set does not.
+    WimGuid Guid{};
 };
 
 using WimInfoBytes = std::array<std::uint8_t, kWimInfoSize>;

@@ -54,6 +54,7 @@ std::uint32_t onImagingMessage(Program& program, std::uint32_t message, std::uin
             break;
         case kWimMsgError:
             showFileMessage(program, cancelled ? L"사용자 취소: " : L"에러 발생: ", wParam, lParam);
+            program.state.ApplyErrorPath.set(pathOf(wParam));
             break;
         default:
             break;

@@ -76,8 +76,13 @@ void onApplyFailed(Program& program) {
     const std::wstring code = std::to_wstring(s.ExitCode.load());
     showStatus(program, line + L"에러 코드: " + code);
     if (ui.isMinimised(controls::MainWindow)) ui.restoreWindow(controls::MainWindow);
-    showMessageBox(program, {.title = L"에 러", .text = line + L"\r\n에러 코드: " + code, .icon = kIconError});
+    // The file the library failed on, when it named one, is what the person can act on.
+    const std::wstring path = s.ApplyErrorPath.get();
+    showMessageBox(program, {.title = L"에 러",
+                             .text = line + L"\r\n에러 코드: " + code + (path.empty() ? L"" : L"\r\n" + path),
+                             .icon = kIconError});
     s.ExitCode = 0;
+    s.ApplyErrorPath.set(L"");
     s.BootRepairMode = false;
     refreshBothRows(program);
     ui.setText(controls::InstallButton, L"설 치");

@@ -3,6 +3,7 @@
 #include "base/text.hpp"
 #include "disks/boot_location.hpp"
 #include "disks/drive_lists.hpp"
+#include "images/split_set.hpp"
 #include "ui/main_window_events.hpp"
 #include "ui/main_window_layout.hpp"
 #include "ui/message_box.hpp"
@@ -48,6 +49,13 @@ bool passes(Program& program, const std::wstring& refusal) {
 }
 
 }  // namespace
+
+bool acceptSplitSet(Program& program, const std::wstring& refusal) {
+    if (refusal.empty()) return true;
+    showStatus(program, refusal);
+    showMessageBox(program, {.title = L"에 러", .text = refusal, .icon = kIconError});
+    return false;
+}
 
 std::wstring imageFileRefusal(const InstallationRequest& request, std::int64_t imageFileSize) {
     if (imageFileSize > 0) return L"";
@@ -111,6 +119,9 @@ bool checkBeforeInstall(Program& program, InstallationRequest& request, std::wst
         refreshChosenVolumes(program, request);
         ok = passes(program, spaceRefusal(request));
     }
+    // A split set whose parts are not all there would fail only once the apply reached the
+    // missing data, with part of the image already written: it is refused before anything starts.
+    if (ok) ok = acceptSplitSet(program, splitSetRefusal(program, request.imageFile, request.options.imagingLog));
     if (ok) {
         const bool bootExists = !request.boot.drive.empty() && sys.folderExists(request.boot.drive);
         note = bootNote(request, bootExists);

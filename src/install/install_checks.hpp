@@ -9,11 +9,16 @@
 namespace halvora {
 
 // Whether the requested installation may start: an image file and number, an install location
-// that is not the running system, room for the image, then the person's confirmation (counting
-// down when the request is automatic). The chosen rows are read again from their volumes on
-// the way, and `request` takes their new state. `note` receives the boot-location remarks shown
-// while the apply runs, also when the answer is false.
+// that is not the running system, room for the image, every part of a split set, then the
+// person's confirmation (counting down when the request is automatic). The chosen rows are read
+// again from their volumes on the way, and `request` takes their new state. `note` receives the
+// boot-location remarks shown while the apply runs, also when the answer is false.
 bool checkBeforeInstall(Program& program, InstallationRequest& request, std::wstring& note);
+
+// A split set with a part missing or not of the set cannot be installed: `refusal` (from
+// splitSetRefusal) goes to the status bar and to an error box, and the answer is false. True,
+// showing nothing, when the refusal is empty.
+bool acceptSplitSet(Program& program, const std::wstring& refusal);
 
 // The decisions of the checks. Each refusal is the status text that explains it, empty when the
 // request passes.

@@ -2,6 +2,7 @@
 
 #include "base/paths.hpp"
 #include "images/image_file.hpp"
+#include "images/split_set.hpp"
 #include "images/wim_info.hpp"
 #include "install/busy_state.hpp"
 #include "install/completion.hpp"
@@ -58,13 +59,20 @@ void askToCancel(Program& program) {
     program.state.CancelRequested = true;
 }
 
-void referenceSplitParts(Program& program, WimHandle file, const std::wstring& path) {
+// Names the other parts of a split set for the apply. The parts were checked before the
+// confirmation, but the person may have swapped a disc or removed a file while it waited: they
+// are checked again, so that a set that is not whole stops here, before anything is written.
+// False when one is missing or not of the set.
+bool referenceSplitParts(Program& program, WimHandle file, const std::wstring& path) {
     WimInfoBytes bytes{};
-    if (!program.system.imaging().getAttributes(file, bytes.data(), kWimInfoSize)) return;
+    if (!program.system.imaging().getAttributes(file, bytes.data(), kWimInfoSize)) return true;
     const WimInfo info = decodeWimInfo(bytes);
+    // The image file is open with the log already started, if "Log" asked for it.
+    if (!acceptSplitSet(program, splitSetRefusal(program, path, info, false))) return false;
     for (unsigned part = 2; part <= info.TotalParts && info.TotalParts >= 2; ++part) {
         program.system.imaging().setReferenceFile(file, splitPartPath(path, part), kWimReferenceAppend);
     }
+    return true;
 }
 
 // Opens, references and loads the image; false (nothing left open) when that fails.
@@ -80,7 +88,7 @@ bool prepareImage(Program& program, const InstallationRequest& request) {
         showStatus(program, notAnImageText(request.imageFile, wim.lastError()));
         return false;
     }
-    referenceSplitParts(program, s.ImageFileHandle, request.imageFile);
+    if (!referenceSplitParts(program, s.ImageFileHandle, request.imageFile)) return false;
     if (!wim.setTemporaryPath(s.ImageFileHandle, volumeRoot(request.target.drive))) {
         showStatus(program, L"임시 경로 설정 오류 발생: " + std::to_wstring(wim.lastError()) + L" " +
                                 volumeRoot(request.target.drive));
@@ -110,14 +118,6 @@ bool startApplyWorker(Program& program, const InstallationRequest& request) {
 }
 
 }  // namespace
-
-std::wstring splitPartPath(const std::wstring& firstPart, unsigned part) {
-    const std::wstring name = fileNamePart(firstPart);
-    const std::size_t dot = name.find_last_of(L'.');
-    const std::wstring stem = dot == std::wstring::npos ? name : name.substr(0, dot);
-    const std::wstring extension = dot == std::wstring::npos ? L"" : name.substr(dot + 1);
-    return folderPart(firstPart) + stem + std::to_wstring(part) + L"." + extension;
-}
 
 std::uint32_t applyFlags(const InstallOptions& options, bool compactSupported) {
     std::uint32_t flags = 0;
@@ -164,6 +164,7 @@ void installCommand(Program& program, bool automatic) {
     showStatus(program, L"", kStatusTimeField);
     showStatus(program, L"진행... " + note);
     s.ApplyStartTime = program.system.secondsNow();
+    s.ApplyErrorPath.set(L"");
     if (!startApplyWorker(program, request)) {
         closeApplyHandles(program, stopImagingLog);
         setBusy(program, false);

@@ -21,7 +21,4 @@ void closeApplyHandles(Program& program, bool stopImagingLog);
 // The imaging library's apply flags for the options; Compact only where this Windows has it.
 std::uint32_t applyFlags(const InstallOptions& options, bool compactSupported);
 
-// Part `part` of a split set named by its first part: D:\s\install.swm, 2 → D:\s\install2.swm.
-std::wstring splitPartPath(const std::wstring& firstPart, unsigned part);
-
 }  // namespace halvora

@@ -4,8 +4,9 @@
 
 #include <array>
 #include <atomic>
-#include <map>
 #include <cstdint>
+#include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,23 @@ enum AfterAction : int { kAfterShutdown = 0, kAfterReboot = 1, kAfterFinish = 2,
 struct IsoSlot {
     std::wstring IsoPath;
     std::wstring DevicePath;
+};
+
+// A text that a worker writes and the interface thread reads.
+class SharedText {
+public:
+    void set(std::wstring text) {
+        std::lock_guard lock(mutex_);
+        text_ = std::move(text);
+    }
+    std::wstring get() const {
+        std::lock_guard lock(mutex_);
+        return text_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::wstring text_;
 };
 
 struct AppState {
@@ -41,6 +59,9 @@ struct AppState {
     bool BootRepairMode = false;
     int AfterAction = kAfterReady;
     std::atomic<std::int32_t> ExitCode{0};
+    // The file the imaging library named with its error during the apply, for the error box;
+    // empty when it named none.
+    SharedText ApplyErrorPath;
 
     bool MainWindowCreated = false;
     // Read by the apply worker, which closes a cancel question still open when the apply ends.

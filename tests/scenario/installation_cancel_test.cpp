@@ -177,17 +177,18 @@ TEST_F(RunningInstallation, AHandOverChangesNothingWhileTheApplyRuns) {
     EXPECT_EQ(bcdboot.front().find(L" /d"), std::wstring::npos) << toUtf8(bcdboot.front());
 }
 
-// The imaging library's error message names the file in field 3; once a cancel is asked for,
-// the same message is shown as the user's cancel. The volume is write-protected, so the apply
-// stops at its first entry before any further progress message could carry the cancel.
+// The imaging library's error message names the file in field 3 and in the error box; once a
+// cancel is asked for, the same message is shown as the user's cancel. The volume is
+// write-protected, so the apply stops at its first entry before any further progress message
+// could carry the cancel.
 TEST(ApplyMessages, AnErrorMessageIsShownAsTheUsersCancelOnceACancelIsAsked) {
     const struct {
         bool cancel;
         const wchar_t* shown;
         const wchar_t* box;
     } cases[] = {
-        {false, L"에러 발생: E:\\Users Err = 19", L"중단 완료. \r\n에러 코드: 19"},
-        {true, L"사용자 취소: E:\\Users Err = 19", L"사용자 취소. 중단 완료. \r\n에러 코드: 19"},
+        {false, L"에러 발생: E:\\Users Err = 19", L"중단 완료. \r\n에러 코드: 19\r\nE:\\Users"},
+        {true, L"사용자 취소: E:\\Users Err = 19", L"사용자 취소. 중단 완료. \r\n에러 코드: 19\r\nE:\\Users"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.cancel ? "cancel asked" : "no cancel");

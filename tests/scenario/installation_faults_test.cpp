@@ -2,6 +2,7 @@
 // volume that fills up, a file in the way of the $OEM$ copy.
 
 #include "install_session.hpp"
+#include "ui/message_box.hpp"
 
 namespace halvora::scenario {
 namespace {
@@ -59,26 +60,99 @@ TEST(InstallFaults, ASplitSetChosenByItsFirstPartReferencesTheOthersAndInstalls)
     }
 }
 
-TEST(InstallFaults, ASplitSetWithAPartMissingEndsInTheErrorBox) {
+// A start refused for its split set: the error box and field 3 name the part, and nothing was
+// referenced, loaded, applied or written to the target.
+void expectRefusedBeforeAnything(SimMachineFixture& m, ProgramRun& run, const StatusLog& status,
+                                 const std::wstring& text) {
+    const SeenBox error = answerBox(run, "Ok");
+    EXPECT_EQ(error.title, L"에 러");
+    EXPECT_EQ(error.text, text);
+    EXPECT_EQ(error.icon, kIconError);
+    ASSERT_TRUE(run.user().waitIdle());
+    expectIdle(run);
+    EXPECT_TRUE(status.showed(text));
+    sim::SimMachine& machine = *m.machine();
+    for (const wchar_t* call : {L"WIMSetReferenceFile", L"WIMLoadImage", L"WIMApplyImage", L"CreateProcessW"}) {
+        EXPECT_TRUE(callsContaining(machine, call).empty()) << toUtf8(call);
+    }
+    EXPECT_TRUE(contentsOf(m.host("E")).empty());
+    EXPECT_TRUE(contentsOf(m.host("esp1")).empty());
+}
+
+// Each part is checked before the installation is even confirmed: that it is there, that it is
+// an image, and that it is of this set and is the part its name says.
+TEST(InstallFaults, ASplitSetWithAPartMissingOrNotOfTheSetIsRefusedBeforeTheConfirmation) {
+    const struct {
+        const char* what;
+        void (*spoil)(SimMachineFixture&);
+        const wchar_t* text;
+    } cases[] = {
+        {"the last part missing", [](SimMachineFixture& m) { fs::remove(m.host("D/sources/install3.swm")); },
+         L"분할 파일을 찾을 수 없습니다: D:\\sources\\install3.swm"},
+        {"another set's second part",
+         [](SimMachineFixture& m) {
+             writeInstallImage(m, "other.wim", imageWithData(3, 400000));
+             fs::create_directories(m.host("other"));
+             ASSERT_EQ(testing::splitWim(m.host("other.wim"), m.host("other/install.swm"), 450000), "");
+             fs::copy_file(m.host("other/install2.swm"), m.host("D/sources/install2.swm"),
+                           fs::copy_options::overwrite_existing);
+         },
+         L"분할 파일이 맞지 않습니다: D:\\sources\\install2.swm"},
+        {"the third part under the second's name",
+         [](SimMachineFixture& m) {
+             fs::copy_file(m.host("D/sources/install3.swm"), m.host("D/sources/install2.swm"),
+                           fs::copy_options::overwrite_existing);
+         },
+         L"분할 파일이 맞지 않습니다: D:\\sources\\install2.swm"},
+        {"an empty second part", [](SimMachineFixture& m) { m.writeHostFile("D/sources/install2.swm", ""); },
+         L"빈 파일 입니다: D:\\sources\\install2.swm"},
+        {"a second part that is no image",
+         [](SimMachineFixture& m) { m.writeHostFile("D/sources/install2.swm", std::string(4096, 'x')); },
+         L"이미지 파일이 아니거나 손상된 파일 입니다. (에러 코드: 13) D:\\sources\\install2.swm"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SimMachineFixture m;
+        m.description().merge_patch(installMachine(m));
+        writeSplitSet(m);
+        c.spoil(m);
+        ProgramRun run(m.machine(), {L"/ImageFile:D:\\sources\\install.swm", L"/Index:1", L"/ApplyDrv:E:"});
+        StatusLog status(run);
+        run.start();
+        ASSERT_TRUE(run.user().click("InstallButton"));
+        expectRefusedBeforeAnything(m, run, status, c.text);
+    }
+}
+
+// A command-line start is refused the same way, without counting down a confirmation first.
+TEST(InstallFaults, ACommandLineStartOfASplitSetWithAPartMissingStopsAtTheErrorBox) {
     SimMachineFixture m;
     m.description().merge_patch(installMachine(m));
     writeSplitSet(m);
-    fs::remove(m.host("D/sources/install3.swm"));
-    auto machine = m.machine();
-    ProgramRun run(machine, {L"/ImageFile:D:\\sources\\install.swm", L"/Index:1", L"/ApplyDrv:E:"});
+    fs::remove(m.host("D/sources/install2.swm"));
+    ProgramRun run(m.machine(), {L"/ImageFile:D:\\sources\\install.swm", L"/Index:1", L"/ApplyDrv:E:", L"/ApplyStart"});
     StatusLog status(run);
     run.start();
-    startInstallation(run);
-    const SeenBox error = answerBox(run, "Ok");
-    EXPECT_EQ(error.title, L"에 러");
-    EXPECT_EQ(error.text, L"중단 완료. \r\n에러 코드: 2");
-    ASSERT_TRUE(run.user().waitIdle());
-    expectIdle(run);
-    const auto texts = status.texts();
-    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const std::wstring& t) {
-        return t.starts_with(L"에러 발생: E:\\Windows\\data") && t.ends_with(L".bin Err = 2");
-    })) << "the file whose data is missing is named";
-    EXPECT_TRUE(callsContaining(*machine, L"CreateProcessW").empty());
+    expectRefusedBeforeAnything(m, run, status, L"분할 파일을 찾을 수 없습니다: D:\\sources\\install2.swm");
+}
+
+// A part taken away while the confirmation waits is found when the parts are referenced for the
+// apply: still before anything is written.
+TEST(InstallFaults, APartRemovedWhileTheConfirmationWaitsStopsTheStart) {
+    SimMachineFixture m;
+    m.description().merge_patch(installMachine(m));
+    writeSplitSet(m);
+    ProgramRun run(m.machine(), {L"/ImageFile:D:\\sources\\install.swm", L"/Index:1", L"/ApplyDrv:E:"});
+    StatusLog status(run);
+    run.start();
+    ASSERT_TRUE(run.user().click("InstallButton"));
+    EXPECT_EQ(waitBox(run).title, L"설치 확인");
+    fs::remove(m.host("D/sources/install3.swm"));
+    ASSERT_TRUE(run.user().click("MessageBoxYes"));
+    expectRefusedBeforeAnything(m, run, status, L"분할 파일을 찾을 수 없습니다: D:\\sources\\install3.swm");
+    EXPECT_EQ(callsContaining(*m.machine(), L"WIMCloseHandle").size(),
+              callsContaining(*m.machine(), L"WIMCreateFile").size())
+        << "every file opened is closed again";
 }
 
 TEST(InstallFaults, AVolumeThatFillsUpStopsTheApplyWith112AndTouchesNothingElse) {
@@ -101,7 +175,7 @@ TEST(InstallFaults, AVolumeThatFillsUpStopsTheApplyWith112AndTouchesNothingElse)
     ASSERT_TRUE(run.user().click("MessageBoxYes"));
     const SeenBox error = answerBox(run, "Ok");
     EXPECT_EQ(error.title, L"에 러");
-    EXPECT_EQ(error.text, L"중단 완료. \r\n에러 코드: 112");
+    EXPECT_EQ(error.text, L"중단 완료. \r\n에러 코드: 112\r\nE:\\Windows\\data0.bin");
     ASSERT_TRUE(run.user().waitIdle());
     expectIdle(run);
     EXPECT_FALSE(m.hostFileExists("E/Windows/data0.bin"));
@@ -109,6 +183,20 @@ TEST(InstallFaults, AVolumeThatFillsUpStopsTheApplyWith112AndTouchesNothingElse)
     EXPECT_EQ(m.readHostFile("D/sources/install.wim"), imageBytes);
     for (const auto& [folder, files] : others) EXPECT_EQ(contentsOf(m.host(folder)), files) << folder;
     EXPECT_TRUE(callsContaining(*machine, L"CreateProcessW").empty());
+
+    // The file belongs to that failure only: a later apply that fails without naming one (here
+    // a cancel) shows none.
+    fs::remove(m.host("E/other/download.bin"));
+    machine->holdApplies(true);
+    startInstallation(run);
+    ASSERT_TRUE(machine->waitApplyHeld(sim::kDefaultWait));
+    ASSERT_TRUE(run.user().click("InstallButton"));
+    EXPECT_EQ(answerBox(run, "Yes").title, L"주 의");
+    ASSERT_TRUE(run.user().waitIdle());
+    machine->releaseApply();
+    EXPECT_EQ(answerBox(run, "Ok").text, L"사용자 취소. 중단 완료. \r\n에러 코드: 1235");
+    ASSERT_TRUE(run.user().waitIdle());
+    expectIdle(run);
 }
 
 TEST(InstallFaults, AReadOnlyFileAtAnOemDestinationFailsOnlyItsOwnFolder) {

@@ -4,7 +4,6 @@
 
 #include "install/apply_progress.hpp"
 #include "install/boot_config.hpp"
-#include "install/install_command.hpp"
 
 namespace halvora {
 namespace {
@@ -15,12 +14,6 @@ TEST(RemainingTime, ShowsMinutesAndSecondsOnlyForAKnownTime) {
     EXPECT_EQ(remainingTimeText(0), L"남은 시간: ");
     EXPECT_EQ(remainingTimeText(-5000), L"남은 시간: ");
     EXPECT_EQ(remainingTimeText(3723000), L"남은 시간: 62분 3초");
-}
-
-TEST(SplitParts, LaterPartsCarryTheirNumberBeforeTheExtension) {
-    EXPECT_EQ(splitPartPath(L"D:\\sources\\install.swm", 2), L"D:\\sources\\install2.swm");
-    EXPECT_EQ(splitPartPath(L"D:\\sources\\install.swm", 13), L"D:\\sources\\install13.swm");
-    EXPECT_EQ(splitPartPath(L"D:\\a.b\\my.set.swm", 3), L"D:\\a.b\\my.set3.swm");
 }
 
 TEST(BcdbootArguments, ShortLocaleAndFirmwareTextsAreLeftOut) {

@@ -13,7 +13,8 @@ void put32(WimInfoBytes& b, std::size_t at, std::uint32_t v) {
 
 TEST(WimInfo, FieldsAreReadFromThePublishedLayout) {
     WimInfoBytes bytes{};
-    bytes.fill(0xEE);  // the path and GUID must not leak into the fields
+    bytes.fill(0xEE);  // the path must not leak into the fields
+    for (std::uint8_t i = 0; i < 16; ++i) bytes[520 + i] = static_cast<std::uint8_t>(0xA0 + i);
     put32(bytes, 536, 11);
     put32(bytes, 540, 3);
     put32(bytes, 544, 0x00040002);  // part 2 of 4
@@ -26,6 +27,9 @@ TEST(WimInfo, FieldsAreReadFromThePublishedLayout) {
     EXPECT_EQ(info.TotalParts, 4);
     EXPECT_EQ(info.BootIndex, 2u);
     EXPECT_EQ(info.WimAttributes, 0x14u);
+    const WimGuid guid = {0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7,
+                          0xA8, 0xA9, 0xAA, 0xAB, 0xAC, 0xAD, 0xAE, 0xAF};
+    EXPECT_EQ(info.Guid, guid);
 }
 
 TEST(WimInfo, AttributeNamesAndSummary) {

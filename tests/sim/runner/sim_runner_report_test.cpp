@@ -8,7 +8,7 @@
 #include "platform/sim/machine/sim_text.hpp"
 #include "platform/sim/runner/sim_runner.hpp"
 #include "platform/sim/runner/sim_runner_report.hpp"
-#include "sim_session.hpp"
+#include "install_session.hpp"
 #include "ui/message_box.hpp"
 
 namespace halvora::scenario {
@@ -131,6 +131,21 @@ TEST_F(RunnerReportBox, RecordedAnswerForOk) {
     EXPECT_EQ(recorded_, kResultOk);
 }
 
+// A worker whose job ended closes a question still open (a close request, as WM_CLOSE): the box
+// returns Cancel whatever button had the focus, and that is what is recorded.
+TEST_F(RunnerReportBox, RecordedAnswerIsCancelWhenAWorkerClosesTheBox) {
+    open(kButtonsYesNo, kResultNo, 0);
+    std::thread worker([this] {
+        Event close;
+        close.kind = EventKind::Close;
+        close.window = controls::MessageBox;
+        toolkit_.postEvent(close);
+    });
+    worker.join();
+    EXPECT_EQ(result_.get(), kResultCancel);
+    EXPECT_EQ(recorded_, kResultCancel);
+}
+
 TEST(RunnerReport, JsonHasTheRunsEndBoxesAndFailedStep) {
     sim::RunReport report;
     report.ending = "closedAfterScript";
@@ -218,6 +233,33 @@ TEST(SimRunner, AWrongAnswerFailsNamingTheButtonsAndTheBoxIsClosedAsCancel) {
     ASSERT_EQ(report.messageBoxes.size(), 1u);
     EXPECT_EQ(report.messageBoxes[0].answer, kResultCancel);
     EXPECT_TRUE(runner.programEnded());
+}
+
+// The apply ends while the cancel question is open: the apply worker closes the question, which
+// returns Cancel, not the No that had the focus.
+TEST(SimRunner, ABoxTheProgramClosesItselfIsReportedWithWhatItReturned) {
+    SimMachineFixture fixture;
+    fixture.description().merge_patch(installMachine(fixture));
+    writeInstallImage(fixture);
+    std::ostringstream trace;
+    sim::RunnerOptions options = quick();
+    options.trace = &trace;
+    sim::SimRunner runner(fixture.machine(), installArguments(), options);
+    const auto outcome = runner.run(script(R"([
+        {"holdApply": true}, {"click": "InstallButton"}, {"answer": "Yes"}, {"waitApplyHeld": true},
+        {"click": "InstallButton"}, {"releaseApply": true}, {"waitStatus": "이미지 설치 완료."},
+        {"answer": "Ok"}, {"close": true}])"));
+    EXPECT_EQ(outcome, sim::RunOutcome::ProgramEnded)
+        << (runner.report().failedStep ? runner.report().failedStep->why : "");
+    const auto& boxes = runner.report().messageBoxes;
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[1].title, L"주 의");
+    EXPECT_EQ(boxes[1].answer, kResultCancel);
+    EXPECT_EQ(boxes[2].title, L"알 림!");
+    EXPECT_EQ(boxes[2].answer, kResultOk);
+    EXPECT_NE(trace.str().find("[box] 주 의\n      설치를 중단 하시겠습니까?\n      -> Cancel (2)\n"),
+              std::string::npos)
+        << trace.str();
 }
 
 TEST(SimRunner, StepsAfterTheProgramEndedFailAndAStillRunningProgramIsClosed) {

@@ -101,8 +101,7 @@ void SimRunner::onScreenChange(const SimScreenChange& change) {
         std::string traced;
         {
             std::lock_guard lock(mutex_);
-            answer = closingBox_ ? std::optional<int>(2) : messageBoxResult(toolkit_);
-            closingBox_ = false;  // a box the program opens next is answered as usual
+            answer = messageBoxResult(toolkit_);
             if (!boxOpen_ || report_.messageBoxes.empty()) return;
             MessageBoxRecord& box = report_.messageBoxes.back();
             if (!boxNoted_) box.countdown = now.countdown;
@@ -317,10 +316,6 @@ void SimRunner::closeAfterScript() {
     }
     // Past what a person could do: the box (which then answers Cancel) and the window are told
     // to close as the system would at log-off.
-    {
-        std::lock_guard lock(mutex_);
-        closingBox_ = boxOpen_;
-    }
     for (const std::string& window : {controls::MessageBox, controls::MainWindow}) {
         if (!toolkit_.isWindow(window)) continue;
         Event close;

@@ -83,7 +83,6 @@ private:
     std::optional<nlohmann::json> mainWindowLastState_;
     bool boxOpen_ = false;
     bool boxNoted_ = false;
-    bool closingBox_ = false;  // the runner itself closed the box, which answers Cancel
 
     RunReport report_;
     std::string closeProblem_;

@@ -190,6 +190,9 @@ std::string messageBoxAnswerName(int result) {
 }
 
 std::optional<int> messageBoxResult(SimToolkit& ui) {
+    // A close request ends the box with Cancel whoever sent it (a worker whose job ended, the
+    // system), and whatever button had the focus then.
+    if (ui.closeTaken(controls::MessageBox)) return kResultCancel;
     const std::string focus = ui.focused(controls::MessageBox);
     if (focus.empty() || !ui.exists(focus)) return std::nullopt;
     return messageBoxResultOf(toUtf8(withoutCountdown(ui.text(focus), nullptr)));

@@ -33,7 +33,8 @@ struct MessageBoxRecord {
 // on its countdown (the default button's caption ends in " (N)" while it counts down).
 MessageBoxRecord readMessageBox(SimToolkit& toolkit);
 
-// What the box returns when it closes now: the focused button's result, as the box takes it.
+// What the box returns when it closes now: Cancel (2) when it was sent a close request, else
+// the focused button's result, as the box takes it.
 std::optional<int> messageBoxResult(SimToolkit& toolkit);
 
 // The number the box returns for a button caption: Yes 6, No 7, Cancel 2, Ok 0.

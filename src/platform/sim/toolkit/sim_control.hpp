@@ -103,6 +103,7 @@ struct SimControl {
     std::string focus;
     std::optional<FontSpec> controlFont;  // given to controls created from now on
     bool acceptsCopyData = false;
+    bool closeTaken = false;  // the program took a close request for it from its queue
 
     // Lists and drive rows.
     std::vector<SimColumn> columns;

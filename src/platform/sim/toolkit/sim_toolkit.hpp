@@ -174,6 +174,10 @@ public:
     std::uint64_t windowId(const std::string& window);  // as findWindow reports it
     bool acceptsDroppedFiles(const std::string& window);
     bool acceptsCopyData(const std::string& window);
+    // Whether the program took a close request (a Close event) for the window from its queue
+    // since the window was made, whoever posted it: a person, a worker, the system. A message
+    // box that took one returns Cancel (2), whatever button had the focus.
+    bool closeTaken(const std::string& window);
     std::optional<FontSpec> fontOf(const std::string& control);  // nullopt: system font
     std::optional<FontSpec> windowFont(const std::string& window);
     std::pair<std::int32_t, std::int32_t> colours(const std::string& control);

@@ -71,7 +71,15 @@ void SimToolkit::keepAnsweringFor(int milliseconds) {
 
 void SimToolkit::postEvent(const Event& event) { queue_->post(event); }
 
-Event SimToolkit::waitEvent() { return queue_->wait(); }
+Event SimToolkit::waitEvent() {
+    Event event = queue_->wait();
+    if (event.kind == EventKind::Close) {
+        std::lock_guard lock(mutex_);
+        const auto window = controls_.find(event.window);
+        if (window != controls_.end() && window->second.isWindow) window->second.closeTaken = true;
+    }
+    return event;
+}
 
 bool SimToolkit::isIdle() { return queue_->isIdle(); }
 

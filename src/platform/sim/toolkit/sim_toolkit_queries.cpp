@@ -104,6 +104,12 @@ bool SimToolkit::acceptsCopyData(const std::string& window) {
     return it != controls_.end() && it->second.acceptsCopyData;
 }
 
+bool SimToolkit::closeTaken(const std::string& window) {
+    std::lock_guard lock(mutex_);
+    const auto it = controls_.find(window);
+    return it != controls_.end() && it->second.closeTaken;
+}
+
 std::optional<FontSpec> SimToolkit::fontOf(const std::string& control) {
     std::lock_guard lock(mutex_);
     const auto it = controls_.find(control);
