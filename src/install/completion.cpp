@@ -132,10 +132,8 @@ void onBootConfigDone(Program& program, const Event& event) {
     } else {
         const std::wstring oemFolder = installation ? installation->oemFolder : L"";
         const std::wstring answerFile = installation ? installation->answerFile : L"";
-        const int oem = copyOemFolders(program, oemFolder, target.drive);
-        if (oem > 0) s.OemLine = L"$OEM$: " + std::to_wstring(oem) + L".";
-        const int xml = placeAnswerFile(program, answerFile, target.drive);
-        if (xml > 0) s.XmlLine += L"XML: " + std::to_wstring(xml) + L".";
+        s.OemLine = oemSummaryLine(!oemFolder.empty(), copyOemFolders(program, oemFolder, target.drive));
+        s.XmlLine += answerFileSummaryLine(!answerFile.empty(), placeAnswerFile(program, answerFile, target.drive));
         showStatus(program, s.CompletionLine + L"  " + s.BootLine + L"  " + s.OemLine + L"  " + s.XmlLine);
         // The after-install choice is read only now: its list stays usable while the image is
         // applied, and the person may change their mind until the summary shows.

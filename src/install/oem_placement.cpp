@@ -47,19 +47,20 @@ bool copyFolderTree(System& system, const std::wstring& from, const std::wstring
     return complete;
 }
 
-int copyOemFolders(Program& program, const std::wstring& oemPath, const std::wstring& target) {
+OemCopyResult copyOemFolders(Program& program, const std::wstring& oemPath, const std::wstring& target) {
     System& sys = program.system;
-    if (oemPath.empty() || !sys.folderExists(oemPath)) return 0;
+    if (oemPath.empty() || !sys.folderExists(oemPath)) return {};
     showStatus(program, L"$OEM$ 복사 진행");
     static const std::pair<const wchar_t*, const wchar_t*> kMapping[] = {
         {L"$$", L"\\Windows\\"}, {L"$1", L"\\"}, {L"$Progs", L"\\Program Files\\"}};
-    int copied = 0;
+    OemCopyResult result;
     for (const auto& [source, destination] : kMapping) {
         const std::wstring folder = joined(oemPath, source);
         if (!sys.folderExists(folder)) continue;
-        if (copyFolderTree(sys, folder, target + destination)) ++copied;
+        ++result.present;
+        if (copyFolderTree(sys, folder, target + destination)) ++result.copied;
     }
-    return copied;
+    return result;
 }
 
 int placeAnswerFile(Program& program, const std::wstring& answerFile, const std::wstring& target) {
@@ -74,6 +75,18 @@ int placeAnswerFile(Program& program, const std::wstring& answerFile, const std:
         sys.deleteFile(destination);
     }
     return sys.copyFile(answerFile, destination, false) ? 1 : 0;
+}
+
+std::wstring oemSummaryLine(bool chosen, const OemCopyResult& result) {
+    if (!chosen && result.copied == 0) return L"";
+    std::wstring line = L"$OEM$: " + std::to_wstring(result.copied);
+    if (result.copied < result.present) line += L"/" + std::to_wstring(result.present);
+    return line + L".";
+}
+
+std::wstring answerFileSummaryLine(bool chosen, int placed) {
+    if (!chosen && placed == 0) return L"";
+    return L"XML: " + std::to_wstring(placed) + L".";
 }
 
 }  // namespace halvora

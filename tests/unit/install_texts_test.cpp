@@ -4,6 +4,7 @@
 
 #include "install/apply_progress.hpp"
 #include "install/boot_config.hpp"
+#include "install/oem_placement.hpp"
 
 namespace halvora {
 namespace {
@@ -28,6 +29,19 @@ TEST(BcdbootArguments, ShortLocaleAndFirmwareTextsAreLeftOut) {
     EXPECT_EQ(bcdbootArguments(job), L"D:\\Windows /s S:");
     job.locale = L"abc";  // three characters are not a locale name
     EXPECT_EQ(bcdbootArguments(job), L"D:\\Windows /s S:");
+}
+
+// A chosen customisation that did not land must not read as one that was never asked for.
+TEST(CustomisationSummary, AChosenOneThatFailedKeepsItsLineWithWhatWasLeftOut) {
+    EXPECT_EQ(oemSummaryLine(false, {}), L"");
+    EXPECT_EQ(oemSummaryLine(true, {3, 3}), L"$OEM$: 3.");
+    EXPECT_EQ(oemSummaryLine(true, {1, 1}), L"$OEM$: 1.");
+    EXPECT_EQ(oemSummaryLine(true, {2, 3}), L"$OEM$: 2/3.");
+    EXPECT_EQ(oemSummaryLine(true, {0, 1}), L"$OEM$: 0/1.");
+    EXPECT_EQ(oemSummaryLine(true, {0, 0}), L"$OEM$: 0.");  // gone, or holding none of the three
+    EXPECT_EQ(answerFileSummaryLine(false, 0), L"");
+    EXPECT_EQ(answerFileSummaryLine(true, 1), L"XML: 1.");
+    EXPECT_EQ(answerFileSummaryLine(true, 0), L"XML: 0.");
 }
 
 TEST(BootResult, EachOutcomeHasItsLine) {
