@@ -26,10 +26,11 @@ void writeSplitSet(SimMachineFixture& m) {
     ASSERT_FALSE(m.hostFileExists("D/sources/install4.swm"));
 }
 
-// Every file under the host folder with its content.
+// Every file under the host folder with its content, and every folder (as "<folder>").
 std::map<std::string, std::string> contentsOf(const fs::path& folder) {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.is_directory()) files[fs::relative(entry.path(), folder).string()] = "<folder>";
         if (!entry.is_regular_file()) continue;
         std::ifstream in(entry.path(), std::ios::binary);
         std::ostringstream bytes;
@@ -108,6 +109,28 @@ TEST(InstallFaults, AVolumeThatFillsUpStopsTheApplyWith112AndTouchesNothingElse)
     EXPECT_EQ(m.readHostFile("E/other/download.bin"), std::string(100000, 'x'));
     EXPECT_EQ(m.readHostFile("D/sources/install.wim"), imageBytes);
     for (const auto& [folder, files] : others) EXPECT_EQ(contentsOf(m.host(folder)), files) << folder;
+    EXPECT_TRUE(callsContaining(*machine, L"CreateProcessW").empty());
+}
+
+TEST(InstallFaults, AnInstallationWritesNothingThroughAHostLinkLeadingOffTheTarget) {
+    SimMachineFixture m;
+    m.description().merge_patch(installMachine(m));
+    writeInstallImage(m);
+    // E:\Windows is, on the host, C:'s Windows folder: the machine does not go there.
+    fs::create_symlink(m.host("C/Windows"), m.host("E/Windows"));
+    const auto before = contentsOf(m.host("C"));
+    auto machine = m.machine();
+    ProgramRun run(machine, installArguments());
+    StatusLog status(run);
+    run.start();
+    startInstallation(run);
+    const SeenBox error = answerBox(run, "Ok");
+    EXPECT_EQ(error.title, L"에 러");
+    EXPECT_EQ(error.text, L"중단 완료. \r\n에러 코드: 3");
+    ASSERT_TRUE(run.user().waitIdle());
+    expectIdle(run);
+    EXPECT_TRUE(status.showed(L"에러 발생: E:\\Windows Err = 3"));
+    EXPECT_EQ(contentsOf(m.host("C")), before);
     EXPECT_TRUE(callsContaining(*machine, L"CreateProcessW").empty());
 }
 

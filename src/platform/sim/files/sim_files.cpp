@@ -11,6 +11,7 @@
 
 #include "base/utf.hpp"
 #include "platform/sim/disks/sim_volume_space.hpp"
+#include "platform/sim/files/sim_paths.hpp"
 #include "platform/sim/machine/sim_text.hpp"
 
 namespace halvora::sim::files {
@@ -66,6 +67,23 @@ std::uint32_t target(const SimMachine& machine, const std::wstring& path, Target
     if (writeProtected(machine, path)) return kWriteProtect;
     out = Target{*host, *device};
     return 0;
+}
+
+// Where the folder of the drive that `path` lies on leads on the host.
+std::optional<fs::path> driveLocation(const SimMachine& machine, const std::wstring& path) {
+    const auto parsed = parseWindowsPath(machine.fullPath(path));
+    if (!parsed) return std::nullopt;
+    const auto drives = machine.drives();
+    const auto drive = drives.find(parsed->drive);
+    return drive == drives.end() ? std::nullopt : hostLocation(drive->second);
+}
+
+// A listed entry that is a host link leading out of its drive's folder.
+bool leadsOut(const fs::path& entry, const std::optional<fs::path>& driveFolder) {
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(entry, ec))) return false;
+    const auto location = hostLocation(entry);
+    return !location || !driveFolder || !isInside(*location, *driveFolder);
 }
 
 // Whether `needed` more bytes fit on the device, counting the `replaced` bytes a write frees.
@@ -155,6 +173,7 @@ std::uint32_t remove(SimMachine& machine, const std::wstring& path) {
 std::optional<std::vector<FolderEntry>> list(const SimMachine& machine, const std::wstring& folder) {
     const auto host = machine.hostPath(folder);
     if (!host || !isFolder(*host)) return std::nullopt;
+    const auto driveFolder = driveLocation(machine, folder);
     // Read with the host's own calls, one stat per entry relative to the open folder: a walk
     // over a large drive then costs about what the host's directory reading does.
     const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(host->c_str()), closedir);
@@ -172,6 +191,11 @@ std::optional<std::vector<FolderEntry>> list(const SimMachine& machine, const st
     std::vector<FolderEntry> entries;
     entries.reserve(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i].viaLink && leadsOut(*host / names[i].name, driveFolder)) {
+            // Listed as a link to nowhere, without a look at what is out there.
+            entries.push_back(FolderEntry{fromUtf8(names[i].name), kAttributeReparsePoint, 0});
+            continue;
+        }
         struct stat status {};
         if (fstatat(dirfd(dir.get()), names[i].name.c_str(), &status, 0) != 0) continue;  // gone since it was listed
         const bool isFolderEntry = S_ISDIR(status.st_mode);

@@ -24,6 +24,9 @@ inline constexpr std::uint32_t kFileExists = 80;
 inline constexpr std::uint32_t kDiskFull = 112;
 inline constexpr std::uint32_t kAlreadyExists = 183;
 
+// FILE_ATTRIBUTE_REPARSE_POINT, which a listing gives a symbolic link.
+inline constexpr std::uint32_t kAttributeReparsePoint = 0x400;
+
 // GetFileAttributesW: kInvalidFileAttributes for a path that does not exist.
 std::uint32_t attributes(const SimMachine& machine, const std::wstring& path);
 // SetFileAttributesW.
@@ -47,6 +50,8 @@ std::uint32_t remove(SimMachine& machine, const std::wstring& path);
 // FindFirstFileW / FindNextFileW on `folder`\*, without "." and "..". The entries come sorted
 // by their host names, byte by byte (so case-sensitively): a stable order, where the host's
 // own directory order would differ from machine to machine. Nullopt when `folder` is no folder.
+// A host link in the folder that leads out of its drive's folder is listed as a link that
+// leads nowhere (kAttributeReparsePoint, size 0): what it points at is not looked at.
 std::optional<std::vector<FolderEntry>> list(const SimMachine& machine, const std::wstring& folder);
 
 }  // namespace halvora::sim::files
