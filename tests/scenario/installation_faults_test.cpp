@@ -134,6 +134,31 @@ TEST(InstallFaults, AnInstallationWritesNothingThroughAHostLinkLeadingOffTheTarg
     EXPECT_TRUE(callsContaining(*machine, L"CreateProcessW").empty());
 }
 
+TEST(InstallFaults, AnImageHoldingItsOwnPathCannotReplaceItselfAndTheInstallationFails) {
+    SimMachineFixture m;
+    m.description().merge_patch(installMachine(m));
+    testing::ImagePlan image = windowsLikeImage();
+    image.files.emplace_back("sources/install.wim", "what the image says is there");
+    writeInstallImage(m, "E/sources/install.wim", image);
+    const std::string wim = m.readHostFile("E/sources/install.wim");
+    auto machine = m.machine();
+    // The image lies on the drive it is installed to, at a path the image itself holds.
+    ProgramRun run(machine, {L"/ImageFile:E:\\sources\\install.wim", L"/Index:1", L"/ApplyDrv:E:"});
+    StatusLog status(run);
+    run.start();
+    startInstallation(run);
+    const SeenBox error = answerBox(run, "Ok");
+    EXPECT_EQ(error.title, L"에 러");
+    EXPECT_EQ(error.text, L"중단 완료. \r\n에러 코드: 32");
+    ASSERT_TRUE(run.user().waitIdle());
+    expectIdle(run);
+    EXPECT_TRUE(status.showed(L"에러 발생: E:\\sources\\install.wim Err = 32"));
+    for (const auto& text : status.texts())
+        EXPECT_EQ(text.find(L"이미지 설치 완료"), std::wstring::npos) << toUtf8(text);
+    EXPECT_EQ(m.readHostFile("E/sources/install.wim"), wim);
+    EXPECT_TRUE(callsContaining(*machine, L"CreateProcessW").empty());
+}
+
 TEST(InstallFaults, AReadOnlyFileAtAnOemDestinationFailsOnlyItsOwnFolder) {
     SimMachineFixture m;
     m.description().merge_patch(installMachine(m));

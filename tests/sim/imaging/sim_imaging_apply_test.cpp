@@ -386,6 +386,37 @@ TEST_F(SimImagingApplyTest, NothingIsWrittenThroughAHostLinkLeadingOutOfTheDrive
     EXPECT_EQ(contentsOf(machine_.host("C")), before);
 }
 
+TEST_F(SimImagingApplyTest, AFileHeldOpenIsNotReplacedAndTheApplyStopsThereWith32) {
+    WimPlan held;
+    held.images = {image("Old", {{"old.txt", "old"}})};
+    makeWim("E/sources/install.wim", held);
+    const std::string heldBytes = machine_.readHostFile("E/sources/install.wim");
+    WimPlan plan;
+    // Spelt otherwise than the file on E:, as Windows would still find it.
+    plan.images = {image("New", {{"a.txt", "a"}, {"Sources/Install.WIM", "the image's own file"}, {"z.txt", "z"}})};
+    makeWim("D/install.wim", plan);
+    const WimHandle heldFile =
+        imaging().createFile(L"E:\\sources\\install.wim", kWimGenericRead, kWimOpenExisting, 0, 0, nullptr);
+    ASSERT_NE(heldFile, 0u) << imaging().lastError();
+    const WimHandle data = load(L"D:\\install.wim");
+    Recorder recorder;
+    imaging().registerMessageCallback(0, recorder.callback());
+
+    EXPECT_FALSE(imaging().applyImage(data, L"E:", 0));
+    EXPECT_EQ(imaging().lastError(), 32u);  // ERROR_SHARING_VIOLATION
+    const auto errors = recorder.of(kWimMsgError);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].path, L"E:\\Sources\\Install.WIM");
+    EXPECT_EQ(errors[0].lParam, 32);
+    EXPECT_EQ(machine_.readHostFile("E/a.txt"), "a");
+    EXPECT_FALSE(machine_.hostFileExists("E/z.txt")) << "nothing after the refused entry";
+    EXPECT_EQ(machine_.readHostFile("E/sources/install.wim"), heldBytes);
+
+    ASSERT_TRUE(imaging().closeHandle(heldFile));
+    EXPECT_TRUE(imaging().applyImage(data, L"E:", 0)) << imaging().lastError();
+    EXPECT_EQ(machine_.readHostFile("E/z.txt"), "z");
+}
+
 TEST_F(SimImagingApplyTest, CorruptedDataFailsTheApplyNamingTheFile) {
     WimPlan plan;
     plan.images = {

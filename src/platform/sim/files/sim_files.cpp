@@ -133,6 +133,7 @@ std::uint32_t copy(SimMachine& machine, const std::wstring& from, const std::wst
     if (exists && (machine.fileAttributes().of(place.host) & (kFileAttributeReadOnly | kFileAttributeHidden))) {
         return kAccessDenied;
     }
+    if (exists && machine.openFiles().isOpen(place.host)) return kSharingViolation;
     if (!fits(place.device, sizeOf(*source), exists ? sizeOf(place.host) : 0)) return kDiskFull;
     if (!fs::copy_file(*source, place.host, fs::copy_options::overwrite_existing, ec) || ec) return kAccessDenied;
     machine.fileAttributes().set(place.host, sourceAttributes);
@@ -149,6 +150,7 @@ std::uint32_t write(SimMachine& machine, const std::wstring& path, const std::st
         const std::uint32_t refused =
             kFileAttributeReadOnly | (hidden == HiddenFile::Refuse ? kFileAttributeHidden | kFileAttributeSystem : 0u);
         if (current & refused) return kAccessDenied;
+        if (machine.openFiles().isOpen(place.host)) return kSharingViolation;
     }
     if (!fits(place.device, bytes.size(), exists ? sizeOf(place.host) : 0)) return kDiskFull;
     std::ofstream out(place.host, std::ios::binary | std::ios::trunc);
@@ -164,6 +166,7 @@ std::uint32_t remove(SimMachine& machine, const std::wstring& path) {
     if (!host || !isFile(*host)) return host && isFolder(*host) ? kAccessDenied : kFileNotFound;
     if (writeProtected(machine, path)) return kWriteProtect;
     if (machine.fileAttributes().of(*host) & kFileAttributeReadOnly) return kAccessDenied;
+    if (machine.openFiles().isOpen(*host)) return kSharingViolation;
     std::error_code ec;
     if (!fs::remove(*host, ec) || ec) return kAccessDenied;
     machine.fileAttributes().forget(*host);

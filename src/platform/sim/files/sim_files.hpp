@@ -34,7 +34,8 @@ std::uint32_t setAttributes(SimMachine& machine, const std::wstring& path, std::
 // CreateDirectoryW: one folder inside an existing one.
 std::uint32_t createFolder(SimMachine& machine, const std::wstring& path);
 // CopyFileW: the copy takes the source's attributes. Refused onto a read-only or hidden file,
-// onto an existing one when `failIfExists`, and when the destination volume lacks the room.
+// onto an existing one when `failIfExists`, onto one held open (32, see sim_open_files.hpp), and
+// when the destination volume lacks the room.
 std::uint32_t copy(SimMachine& machine, const std::wstring& from, const std::wstring& to, bool failIfExists);
 
 // How a write treats an existing hidden or system file.
@@ -42,9 +43,10 @@ enum class HiddenFile {
     Refuse,   // as CreateFileW with CREATE_ALWAYS and FILE_ATTRIBUTE_NORMAL: access denied
     Replace,  // as a program that opens it with matching attributes
 };
-// Creates or replaces a file (its folder must exist). A read-only file is never replaced.
+// Creates or replaces a file (its folder must exist). A read-only file is never replaced, nor
+// one held open (32).
 std::uint32_t write(SimMachine& machine, const std::wstring& path, const std::string& bytes, HiddenFile hidden);
-// DeleteFileW: refused for a read-only file.
+// DeleteFileW: refused for a read-only file (5) and one held open (32).
 std::uint32_t remove(SimMachine& machine, const std::wstring& path);
 
 // FindFirstFileW / FindNextFileW on `folder`\*, without "." and "..". The entries come sorted

@@ -94,6 +94,9 @@ std::optional<Refusal> firstRefusal(const ApplyPlan& plan, const VolumeRoom& roo
         if (!location || !isInside(*location, room.driveFolder)) return Refusal{i, kErrorPathNotFound};
         if (room.writeProtected) return Refusal{i, kErrorWriteProtect};
         if (room.readOnly && room.readOnly(entry.windowsPath)) return Refusal{i, kErrorWriteProtect};
+        // Windows compares the names without case: an image's "Sources\Install.wim" is the
+        // held "sources\install.wim", even where the host would make a second file beside it.
+        if (!entry.folder && room.heldOpen && room.heldOpen(*location)) return Refusal{i, kErrorSharingViolation};
         const std::uint64_t replaced = existingBytes(entry.host);
         const std::uint64_t added = entry.bytes > replaced ? entry.bytes - replaced : 0;
         if (added > free) return Refusal{i, kErrorDiskFull};

@@ -43,6 +43,8 @@ struct VolumeRoom {
     // Where the folder of the target's drive leads on the host (see hostLocation): nothing is
     // written through a host link that leads out of it.
     std::filesystem::path driveFolder;
+    // Whether a file at this place (as hostLocation gives it) is held open by someone.
+    std::function<bool(const std::filesystem::path& location)> heldOpen;
 };
 
 struct Refusal {
@@ -52,8 +54,9 @@ struct Refusal {
 
 // The first entry, in order, that cannot be written: data missing (2), a place that a host link
 // leads out of the drive's folder (3, as a path that goes nowhere on the machine),
-// write-protected medium (19), under a read-only path (19), or not fitting in what is left free
-// (112). A file that replaces one already there needs only what it adds.
+// write-protected medium (19), under a read-only path (19), a file in the place of one held open
+// (32), or not fitting in what is left free (112). A file that replaces one already there needs
+// only what it adds.
 std::optional<Refusal> firstRefusal(const ApplyPlan& plan, const VolumeRoom& room);
 
 }  // namespace halvora::sim

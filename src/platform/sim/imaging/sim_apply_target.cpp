@@ -28,6 +28,9 @@ std::uint32_t resolveApplyTarget(const std::shared_ptr<SimMachine>& machine, con
     const auto driveFolder = hostLocation(device->folder);
     if (!driveFolder) return kErrorPathNotFound;
     target.room.driveFolder = *driveFolder;
+    target.room.heldOpen = [machine](const std::filesystem::path& location) {
+        return machine->openFiles().isOpenAt(location);
+    };
     return 0;
 }
 
