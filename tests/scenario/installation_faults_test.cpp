@@ -27,10 +27,11 @@ void writeSplitSet(SimMachineFixture& m) {
     ASSERT_FALSE(m.hostFileExists("D/sources/install4.swm"));
 }
 
-// Every file under the host folder with its content.
+// Every file under the host folder with its content, and every folder (as "<folder>").
 std::map<std::string, std::string> contentsOf(const fs::path& folder) {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.is_directory()) files[fs::relative(entry.path(), folder).string()] = "<folder>";
         if (!entry.is_regular_file()) continue;
         std::ifstream in(entry.path(), std::ios::binary);
         std::ostringstream bytes;
@@ -197,6 +198,53 @@ TEST(InstallFaults, AVolumeThatFillsUpStopsTheApplyWith112AndTouchesNothingElse)
     EXPECT_EQ(answerBox(run, "Ok").text, L"사용자 취소. 중단 완료. \r\n에러 코드: 1235");
     ASSERT_TRUE(run.user().waitIdle());
     expectIdle(run);
+}
+
+TEST(InstallFaults, AnInstallationWritesNothingThroughAHostLinkLeadingOffTheTarget) {
+    SimMachineFixture m;
+    m.description().merge_patch(installMachine(m));
+    writeInstallImage(m);
+    // E:\Windows is, on the host, C:'s Windows folder: the machine does not go there.
+    fs::create_symlink(m.host("C/Windows"), m.host("E/Windows"));
+    const auto before = contentsOf(m.host("C"));
+    auto machine = m.machine();
+    ProgramRun run(machine, installArguments());
+    StatusLog status(run);
+    run.start();
+    startInstallation(run);
+    const SeenBox error = answerBox(run, "Ok");
+    EXPECT_EQ(error.title, L"에 러");
+    EXPECT_EQ(error.text, L"중단 완료. \r\n에러 코드: 3");
+    ASSERT_TRUE(run.user().waitIdle());
+    expectIdle(run);
+    EXPECT_TRUE(status.showed(L"에러 발생: E:\\Windows Err = 3"));
+    EXPECT_EQ(contentsOf(m.host("C")), before);
+    EXPECT_TRUE(callsContaining(*machine, L"CreateProcessW").empty());
+}
+
+TEST(InstallFaults, AnImageHoldingItsOwnPathCannotReplaceItselfAndTheInstallationFails) {
+    SimMachineFixture m;
+    m.description().merge_patch(installMachine(m));
+    testing::ImagePlan image = windowsLikeImage();
+    image.files.emplace_back("sources/install.wim", "what the image says is there");
+    writeInstallImage(m, "E/sources/install.wim", image);
+    const std::string wim = m.readHostFile("E/sources/install.wim");
+    auto machine = m.machine();
+    // The image lies on the drive it is installed to, at a path the image itself holds.
+    ProgramRun run(machine, {L"/ImageFile:E:\\sources\\install.wim", L"/Index:1", L"/ApplyDrv:E:"});
+    StatusLog status(run);
+    run.start();
+    startInstallation(run);
+    const SeenBox error = answerBox(run, "Ok");
+    EXPECT_EQ(error.title, L"에 러");
+    EXPECT_EQ(error.text, L"중단 완료. \r\n에러 코드: 32");
+    ASSERT_TRUE(run.user().waitIdle());
+    expectIdle(run);
+    EXPECT_TRUE(status.showed(L"에러 발생: E:\\sources\\install.wim Err = 32"));
+    for (const auto& text : status.texts())
+        EXPECT_EQ(text.find(L"이미지 설치 완료"), std::wstring::npos) << toUtf8(text);
+    EXPECT_EQ(m.readHostFile("E/sources/install.wim"), wim);
+    EXPECT_TRUE(callsContaining(*machine, L"CreateProcessW").empty());
 }
 
 TEST(InstallFaults, AReadOnlyFileAtAnOemDestinationFailsOnlyItsOwnFolder) {

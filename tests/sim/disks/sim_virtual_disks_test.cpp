@@ -206,6 +206,27 @@ TEST_F(SimVirtualDisksTest, WithoutPermanentLifetimeTheDiscGoesWithItsHandle) {
     EXPECT_EQ(system_->volumes().driveType(L"E:\\"), kDriveCdRom);
 }
 
+TEST_F(SimVirtualDisksTest, TheImageIsHeldOpenWhileItsHandleIsOpenAndWhileItIsAttached) {
+    sim::SimSystem& s = *system_;
+    const auto deleteFails = [&](std::uint32_t error) {
+        const bool refused = !s.deleteFile(L"D:\\A.ISO");
+        const auto calls = machine_.machine()->calls();
+        return refused && calls.back() == L"DeleteFileW D:\\A.ISO -> error " + std::to_wstring(error);
+    };
+    VirtualDiskHandle handle = 0;
+    ASSERT_EQ(library_->openVirtualDisk(kIsoType, L"D:\\a.iso", kReadAccess, 0, {}, handle), 0u);
+    EXPECT_TRUE(deleteFails(32));
+    EXPECT_FALSE(s.writeFile(L"D:\\a.iso", "x"));
+    library_->closeHandle(handle);
+
+    // Attached for good, it stays open after the handle is closed, until it is detached.
+    EXPECT_EQ(attach(L"D:\\a.iso"), L"\\\\.\\CDROM0");
+    EXPECT_TRUE(deleteFails(32));
+    EXPECT_EQ(detach(L"D:\\a.iso"), 0u);
+    EXPECT_TRUE(s.deleteFile(L"D:\\a.iso"));
+    EXPECT_FALSE(machine_.hostFileExists("D/a.iso"));
+}
+
 TEST(SimVirtualDisks, LibraryIsMissingWithoutItsFileOrWhenTheDescriptionSaysSo) {
     SimMachineFixture noFile;
     std::filesystem::remove(noFile.host("C/Windows/System32/VirtDisk.dll"));

@@ -5,7 +5,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
 
+#include "base/utf.hpp"
+#include "platform/sim/files/sim_files.hpp"
 #include "platform/sim/machine/sim_text.hpp"
 #include "sim_session.hpp"
 
@@ -162,6 +167,96 @@ TEST_F(SimFiles, ListingIsSortedByNameBytesWithAttributesAndSizes) {
     EXPECT_FALSE(s.listFolder(L"D:\\Missing"));
     EXPECT_FALSE(s.listFolder(L"D:\\List\\b"));  // a file
     EXPECT_FALSE(s.listFolder(L"Q:\\"));         // no such drive
+}
+
+// Every file under the host folder with its content.
+std::map<std::string, std::string> contentsOf(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (!entry.is_regular_file()) continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        files[fs::relative(entry.path(), folder).string()] = bytes.str();
+    }
+    return files;
+}
+
+TEST_F(SimFiles, HostLinksLeadingOutOfTheDriveAreNotFollowedByAnyCall) {
+    sim::SimSystem& s = *system_;
+    machine_.writeHostFile("C/Secret/keep.txt", "kept");
+    machine_.writeHostFile("D/a.txt", "a");
+    fs::create_symlink(machine_.host("C/Secret"), machine_.host("D/Out"));
+    fs::create_symlink("../C/Secret/keep.txt", machine_.host("D/out.txt"));
+    fs::create_symlink("../C/Secret/new.txt", machine_.host("D/new.txt"));  // C: has no such file yet
+    const auto before = contentsOf(machine_.host("C"));
+
+    std::string bytes;
+    EXPECT_FALSE(s.readFile(L"D:\\Out\\keep.txt", bytes));
+    EXPECT_FALSE(s.readFile(L"D:\\out.txt", bytes));
+    EXPECT_EQ(s.fileSize(L"D:\\out.txt"), -1);
+    EXPECT_FALSE(s.folderExists(L"D:\\Out"));
+    EXPECT_EQ(s.fileAttributes(L"D:\\Out\\keep.txt"), kInvalidFileAttributes);
+    EXPECT_FALSE(s.listFolder(L"D:\\Out"));
+    EXPECT_FALSE(s.listFolder(L"D:\\out\\"));
+
+    // A path that leads nowhere: 3 where a place is named, 2 where a file is.
+    EXPECT_EQ(sim::files::write(*machine_.machine(), L"D:\\Out\\keep.txt", "x", sim::files::HiddenFile::Refuse), 3u);
+    EXPECT_EQ(sim::files::write(*machine_.machine(), L"D:\\new.txt", "x", sim::files::HiddenFile::Refuse), 3u);
+    EXPECT_FALSE(s.writeFile(L"D:\\out.txt", "x"));
+    EXPECT_FALSE(s.copyFile(L"D:\\a.txt", L"D:\\Out\\a.txt", false));
+    EXPECT_TRUE(lastCallFailedWith(3));
+    EXPECT_FALSE(s.copyFile(L"D:\\out.txt", L"D:\\copy.txt", false));
+    EXPECT_TRUE(lastCallFailedWith(2));
+    EXPECT_FALSE(s.createFolder(L"D:\\Out\\Sub"));
+    EXPECT_TRUE(lastCallFailedWith(3));
+    EXPECT_FALSE(s.deleteFile(L"D:\\Out\\keep.txt"));
+    EXPECT_TRUE(lastCallFailedWith(2));
+    EXPECT_FALSE(s.setFileAttributes(L"D:\\out.txt", kFileAttributeReadOnly));
+    EXPECT_TRUE(lastCallFailedWith(2));
+    EXPECT_EQ(contentsOf(machine_.host("C")), before);
+    EXPECT_FALSE(machine_.hostFileExists("D/copy.txt"));
+
+    // What such a link leads to takes no room on the volume: S: has 100 bytes, all free.
+    machine_.writeHostFile("C/Secret/big.bin", std::string(200, 'b'));
+    fs::create_symlink(machine_.host("C/Secret/big.bin"), machine_.host("small/big.bin"));
+    machine_.writeHostFile("D/fifty.bin", std::string(50, 'f'));
+    EXPECT_TRUE(s.copyFile(L"D:\\fifty.bin", L"S:\\fifty.bin", false));
+
+    // The listing of D:\ shows the links without looking where they lead.
+    const auto entries = s.listFolder(L"D:\\");
+    ASSERT_TRUE(entries);
+    for (const wchar_t* link : {L"Out", L"new.txt", L"out.txt"}) {
+        const auto it = std::find_if(entries->begin(), entries->end(), [&](const auto& e) { return e.name == link; });
+        ASSERT_NE(it, entries->end()) << toUtf8(link);
+        EXPECT_EQ(it->attributes, sim::files::kAttributeReparsePoint) << toUtf8(link);
+        EXPECT_EQ(it->size, 0u) << toUtf8(link);
+    }
+}
+
+TEST_F(SimFiles, HostLinksWithinTheDriveAreFollowed) {
+    sim::SimSystem& s = *system_;
+    fs::create_symlink("Halvora", machine_.host("D/Inner"));
+    machine_.writeHostFile("D/Halvora/a.txt", "a");
+    fs::create_symlink("Halvora/a.txt", machine_.host("D/a-link.txt"));
+
+    ASSERT_TRUE(s.writeFile(L"D:\\Inner\\b.txt", "b"));
+    EXPECT_EQ(machine_.readHostFile("D/Halvora/b.txt"), "b");
+    std::string bytes;
+    ASSERT_TRUE(s.readFile(L"D:\\a-link.txt", bytes));
+    EXPECT_EQ(bytes, "a");
+    ASSERT_TRUE(s.copyFile(L"D:\\a-link.txt", L"D:\\inner\\c.txt", false));
+    EXPECT_EQ(machine_.readHostFile("D/Halvora/c.txt"), "a");
+    const auto inner = s.listFolder(L"D:\\Inner");
+    ASSERT_TRUE(inner);
+    EXPECT_EQ(inner->size(), 3u);
+    const auto root = s.listFolder(L"D:\\");
+    ASSERT_TRUE(root);
+    const auto link = std::find_if(root->begin(), root->end(), [](const auto& e) { return e.name == L"Inner"; });
+    ASSERT_NE(link, root->end());
+    EXPECT_EQ(link->attributes, kFileAttributeDirectory);
+    ASSERT_TRUE(s.deleteFile(L"D:\\Inner\\b.txt"));
+    EXPECT_FALSE(machine_.hostFileExists("D/Halvora/b.txt"));
 }
 
 TEST_F(SimFiles, CopyOntoAFullVolumeFailsWithDiskFull) {

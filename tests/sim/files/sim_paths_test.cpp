@@ -105,6 +105,42 @@ TEST(SimPaths, KoreanAndAccentedNamesMatchTheHostsUtf8Names) {
     EXPECT_EQ(mapToHost(drives, L"C:\\설치 파일\\étape.WIM"), t.root() / "c/설치 파일/Étape.wim");
 }
 
+TEST(SimPaths, HostLinksLeadingOutOfTheDrivesFolderReachNothing) {
+    TempFolder t;
+    t.write("c/Windows/win.ini", "c");
+    t.write("e/Real/a.txt", "e");
+    fs::create_symlink(t.root() / "c/Windows", t.root() / "e/Windows");  // a folder of C:
+    fs::create_symlink("../c/Windows/win.ini", t.root() / "e/win.ini");  // a file of C:
+    fs::create_symlink("../c/Windows/new.ini", t.root() / "e/new.ini");  // a file C: may get
+    fs::create_symlink("/", t.root() / "e/host");                        // the host itself
+    fs::create_symlink("round", t.root() / "e/about");                   // links in a circle
+    fs::create_symlink("about", t.root() / "e/round");
+    fs::create_symlink("Real", t.root() / "e/Inner");                           // inside E:
+    fs::create_symlink(t.root() / "e/Real/b.txt", t.root() / "e/b-to-be.txt");  // inside, not there yet
+    fs::create_symlink("e", t.root() / "e-link");
+    const DriveFolders drives{{L'C', t.root() / "c"}, {L'E', t.root() / "e"}, {L'L', t.root() / "e-link"}};
+
+    for (const wchar_t* outside : {L"E:\\Windows", L"E:\\windows\\win.ini", L"E:\\Windows\\System32\\new.dll",
+                                   L"E:\\win.ini", L"E:\\new.ini", L"E:\\host\\etc", L"E:\\about", L"E:\\About\\x"}) {
+        EXPECT_FALSE(mapToHost(drives, outside)) << toUtf8(outside);
+    }
+    EXPECT_EQ(mapToHost(drives, L"E:\\inner\\A.TXT"), t.root() / "e/Inner/a.txt");
+    EXPECT_EQ(mapToHost(drives, L"E:\\Inner\\New\\c.txt"), t.root() / "e/Inner/New/c.txt");
+    EXPECT_EQ(mapToHost(drives, L"E:\\b-to-be.txt"), t.root() / "e/b-to-be.txt");
+    EXPECT_EQ(mapToHost(drives, L"C:\\Windows\\win.ini"), t.root() / "c/Windows/win.ini");
+    // A drive whose folder is itself a link is the folder the link leads to.
+    EXPECT_EQ(mapToHost(drives, L"L:\\Real\\a.txt"), t.root() / "e-link/Real/a.txt");
+    EXPECT_FALSE(mapToHost(drives, L"L:\\Windows"));
+
+    EXPECT_EQ(hostLocation(t.root() / "e/new.ini"), fs::canonical(t.root()) / "c/Windows/new.ini");
+    EXPECT_EQ(hostLocation(t.root() / "e/Inner/x/y"), fs::canonical(t.root()) / "e/Real/x/y");
+    EXPECT_FALSE(hostLocation(t.root() / "e/about/x"));
+    EXPECT_TRUE(isInside(fs::path("/a/b/c"), fs::path("/a/b")));
+    EXPECT_TRUE(isInside(fs::path("/a/b"), fs::path("/a/b/")));
+    EXPECT_FALSE(isInside(fs::path("/a/bc"), fs::path("/a/b")));
+    EXPECT_FALSE(isInside(fs::path("/a"), fs::path("/a/b")));
+}
+
 TEST(SimText, ConvertsAtTheEdgeAndReplacesBrokenUtf8) {
     EXPECT_EQ(fromUtf8("설치 ok"), L"설치 ok");
     EXPECT_EQ(toUtf8(L"설치 ok"), "설치 ok");

@@ -6,7 +6,10 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <mutex>
+#include <sstream>
 #include <thread>
 
 #include "platform/sim/files/sim_folder_usage.hpp"
@@ -329,6 +332,89 @@ TEST_F(SimImagingApplyTest, ReadOnlyPathsAndDiscsRefuseTheFirstFileUnderThem) {
     ASSERT_EQ(errors.size(), 2u);
     EXPECT_EQ(errors[1].path, L"F:\\Program Files");
     EXPECT_TRUE(fs::is_empty(machine_.host("cd")));
+}
+
+// Every file under the host folder with its content, and every folder (as "<folder>").
+std::map<std::string, std::string> contentsOf(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.is_directory()) files[fs::relative(entry.path(), folder).string()] = "<folder>";
+        if (!entry.is_regular_file()) continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        files[fs::relative(entry.path(), folder).string()] = bytes.str();
+    }
+    return files;
+}
+
+TEST_F(SimImagingApplyTest, NothingIsWrittenThroughAHostLinkLeadingOutOfTheDrive) {
+    machine_.writeHostFile("C/Windows/System32/ntoskrnl.exe", "C's own kernel");
+    fs::create_symlink(machine_.host("C/Windows"), machine_.host("E/Windows"));
+    fs::create_symlink("../C", machine_.host("E/ToC"));
+    const auto before = contentsOf(machine_.host("C"));
+    WimPlan plan;
+    plan.images = {image("Pro", {{"Program Files/readme.txt", "readme"},
+                                 {"Windows/System32/ntoskrnl.exe", "the image's kernel"},
+                                 {"Windows/win.ini", "ini"}})};
+    makeWim("D/install.wim", plan);
+    const WimHandle pro = load(L"D:\\install.wim");
+    Recorder recorder;
+    imaging().registerMessageCallback(0, recorder.callback());
+
+    // The link is where the path leads nowhere: the apply stops there with 3.
+    EXPECT_FALSE(imaging().applyImage(pro, L"E:", 0));
+    EXPECT_EQ(imaging().lastError(), 3u);  // ERROR_PATH_NOT_FOUND
+    auto errors = recorder.of(kWimMsgError);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].path, L"E:\\Windows");
+    EXPECT_EQ(errors[0].lParam, 3);
+    EXPECT_EQ(machine_.readHostFile("E/Program Files/readme.txt"), "readme");
+    EXPECT_EQ(contentsOf(machine_.host("C")), before);
+
+    // A target that is such a link is no folder of the machine.
+    EXPECT_FALSE(imaging().applyImage(pro, L"E:\\ToC", 0));
+    EXPECT_EQ(imaging().lastError(), 3u);
+    EXPECT_EQ(recorder.of(kWimMsgError).size(), 1u);
+    EXPECT_EQ(contentsOf(machine_.host("C")), before);
+
+    // A link that stays on the drive is a folder like any other.
+    fs::create_directories(machine_.host("E/Real"));
+    fs::create_symlink("Real", machine_.host("E/Sub"));
+    ASSERT_TRUE(imaging().applyImage(pro, L"E:\\Sub", 0)) << imaging().lastError();
+    EXPECT_EQ(machine_.readHostFile("E/Real/Windows/System32/ntoskrnl.exe"), "the image's kernel");
+    EXPECT_EQ(contentsOf(machine_.host("C")), before);
+}
+
+TEST_F(SimImagingApplyTest, AFileHeldOpenIsNotReplacedAndTheApplyStopsThereWith32) {
+    WimPlan held;
+    held.images = {image("Old", {{"old.txt", "old"}})};
+    makeWim("E/sources/install.wim", held);
+    const std::string heldBytes = machine_.readHostFile("E/sources/install.wim");
+    WimPlan plan;
+    // Spelt otherwise than the file on E:, as Windows would still find it.
+    plan.images = {image("New", {{"a.txt", "a"}, {"Sources/Install.WIM", "the image's own file"}, {"z.txt", "z"}})};
+    makeWim("D/install.wim", plan);
+    const WimHandle heldFile =
+        imaging().createFile(L"E:\\sources\\install.wim", kWimGenericRead, kWimOpenExisting, 0, 0, nullptr);
+    ASSERT_NE(heldFile, 0u) << imaging().lastError();
+    const WimHandle data = load(L"D:\\install.wim");
+    Recorder recorder;
+    imaging().registerMessageCallback(0, recorder.callback());
+
+    EXPECT_FALSE(imaging().applyImage(data, L"E:", 0));
+    EXPECT_EQ(imaging().lastError(), 32u);  // ERROR_SHARING_VIOLATION
+    const auto errors = recorder.of(kWimMsgError);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].path, L"E:\\Sources\\Install.WIM");
+    EXPECT_EQ(errors[0].lParam, 32);
+    EXPECT_EQ(machine_.readHostFile("E/a.txt"), "a");
+    EXPECT_FALSE(machine_.hostFileExists("E/z.txt")) << "nothing after the refused entry";
+    EXPECT_EQ(machine_.readHostFile("E/sources/install.wim"), heldBytes);
+
+    ASSERT_TRUE(imaging().closeHandle(heldFile));
+    EXPECT_TRUE(imaging().applyImage(data, L"E:", 0)) << imaging().lastError();
+    EXPECT_EQ(machine_.readHostFile("E/z.txt"), "z");
 }
 
 TEST_F(SimImagingApplyTest, CorruptedDataFailsTheApplyNamingTheFile) {

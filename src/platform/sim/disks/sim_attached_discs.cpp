@@ -14,8 +14,8 @@ namespace fs = std::filesystem;
 
 }  // namespace
 
-SimAttachedDiscs::SimAttachedDiscs(SimDevices& devices, SimFileAttributes& attributes)
-    : devices_(devices), attributes_(attributes) {}
+SimAttachedDiscs::SimAttachedDiscs(SimDevices& devices, SimFileAttributes& attributes, OpenFiles& openFiles)
+    : devices_(devices), attributes_(attributes), openFiles_(openFiles) {}
 
 SimAttachedDiscs::~SimAttachedDiscs() {
     if (root_.empty()) return;
@@ -75,7 +75,7 @@ std::uint32_t SimAttachedDiscs::attach(const fs::path& image, bool withLetter) {
     info.fileSystem = L"CDFS";
     info.virtualDisc = true;
     wchar_t letter = 0;
-    attached_[key] = Attachment{devices_.addCdRom(info, withLetter, letter), folder};
+    attached_[key] = Attachment{devices_.addCdRom(info, withLetter, letter), folder, openFiles_.open(image)};
     return 0;
 }
 

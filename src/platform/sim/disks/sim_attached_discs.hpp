@@ -2,7 +2,8 @@
 // The disc images attached on a simulated machine. Each one is unpacked into a folder of its
 // own under a host temporary folder that the machine owns, and is a CD-ROM device of the
 // machine until it is detached; what is still attached when the machine is destroyed goes with
-// the temporary folder. Shared by all program runs on the machine; thread-safe.
+// the temporary folder. An attached image is held open until it is detached. Shared by all
+// program runs on the machine; thread-safe.
 
 #include <cstdint>
 #include <filesystem>
@@ -13,12 +14,13 @@
 
 #include "platform/sim/disks/sim_devices.hpp"
 #include "platform/sim/files/sim_file_attributes.hpp"
+#include "platform/sim/files/sim_open_files.hpp"
 
 namespace halvora::sim {
 
 class SimAttachedDiscs {
 public:
-    SimAttachedDiscs(SimDevices& devices, SimFileAttributes& attributes);
+    SimAttachedDiscs(SimDevices& devices, SimFileAttributes& attributes, OpenFiles& openFiles);
     ~SimAttachedDiscs();
     SimAttachedDiscs(const SimAttachedDiscs&) = delete;
     SimAttachedDiscs& operator=(const SimAttachedDiscs&) = delete;
@@ -37,6 +39,7 @@ private:
     struct Attachment {
         std::uint32_t number = 0;
         std::filesystem::path folder;
+        OpenFiles::Hold image;
     };
 
     static std::string keyOf(const std::filesystem::path& image);
@@ -44,6 +47,7 @@ private:
 
     SimDevices& devices_;
     SimFileAttributes& attributes_;
+    OpenFiles& openFiles_;
     mutable std::mutex mutex_;
     std::filesystem::path root_;  // made on the first attach
     std::uint64_t folders_ = 0;

@@ -75,7 +75,7 @@ std::uint32_t SimVirtualDisks::openVirtualDisk(const VirtualStorageType& type, c
     std::lock_guard lock(mutex_);
     handle = nextHandle_;
     nextHandle_ += 4;
-    handles_[handle] = OpenDisk{path, *host, accessMask, false};
+    handles_[handle] = OpenDisk{path, *host, accessMask, false, machine_->openFiles().open(*host)};
     return logged(call + L" -> " + hexText(static_cast<std::uint32_t>(handle)), 0);
 }
 

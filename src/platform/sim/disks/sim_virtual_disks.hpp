@@ -40,6 +40,7 @@ private:
         std::filesystem::path host;  // the image file on the host
         std::uint32_t access = 0;
         bool ownsAttachment = false;  // attached without a permanent lifetime
+        OpenFiles::Hold image;        // the image file is open until CloseHandle
     };
 
     std::uint32_t logged(const std::wstring& call, std::uint32_t error);

@@ -11,6 +11,7 @@
 
 #include "base/utf.hpp"
 #include "platform/sim/disks/sim_volume_space.hpp"
+#include "platform/sim/files/sim_paths.hpp"
 #include "platform/sim/machine/sim_text.hpp"
 
 namespace halvora::sim::files {
@@ -68,6 +69,23 @@ std::uint32_t target(const SimMachine& machine, const std::wstring& path, Target
     return 0;
 }
 
+// Where the folder of the drive that `path` lies on leads on the host.
+std::optional<fs::path> driveLocation(const SimMachine& machine, const std::wstring& path) {
+    const auto parsed = parseWindowsPath(machine.fullPath(path));
+    if (!parsed) return std::nullopt;
+    const auto drives = machine.drives();
+    const auto drive = drives.find(parsed->drive);
+    return drive == drives.end() ? std::nullopt : hostLocation(drive->second);
+}
+
+// A listed entry that is a host link leading out of its drive's folder.
+bool leadsOut(const fs::path& entry, const std::optional<fs::path>& driveFolder) {
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(entry, ec))) return false;
+    const auto location = hostLocation(entry);
+    return !location || !driveFolder || !isInside(*location, *driveFolder);
+}
+
 // Whether `needed` more bytes fit on the device, counting the `replaced` bytes a write frees.
 bool fits(const DeviceInfo& device, std::uint64_t needed, std::uint64_t replaced) {
     return needed <= replaced || needed - replaced <= freeBytes(device);
@@ -115,6 +133,7 @@ std::uint32_t copy(SimMachine& machine, const std::wstring& from, const std::wst
     if (exists && (machine.fileAttributes().of(place.host) & (kFileAttributeReadOnly | kFileAttributeHidden))) {
         return kAccessDenied;
     }
+    if (exists && machine.openFiles().isOpen(place.host)) return kSharingViolation;
     if (!fits(place.device, sizeOf(*source), exists ? sizeOf(place.host) : 0)) return kDiskFull;
     if (!fs::copy_file(*source, place.host, fs::copy_options::overwrite_existing, ec) || ec) return kAccessDenied;
     machine.fileAttributes().set(place.host, sourceAttributes);
@@ -131,6 +150,7 @@ std::uint32_t write(SimMachine& machine, const std::wstring& path, const std::st
         const std::uint32_t refused =
             kFileAttributeReadOnly | (hidden == HiddenFile::Refuse ? kFileAttributeHidden | kFileAttributeSystem : 0u);
         if (current & refused) return kAccessDenied;
+        if (machine.openFiles().isOpen(place.host)) return kSharingViolation;
     }
     if (!fits(place.device, bytes.size(), exists ? sizeOf(place.host) : 0)) return kDiskFull;
     std::ofstream out(place.host, std::ios::binary | std::ios::trunc);
@@ -146,6 +166,7 @@ std::uint32_t remove(SimMachine& machine, const std::wstring& path) {
     if (!host || !isFile(*host)) return host && isFolder(*host) ? kAccessDenied : kFileNotFound;
     if (writeProtected(machine, path)) return kWriteProtect;
     if (machine.fileAttributes().of(*host) & kFileAttributeReadOnly) return kAccessDenied;
+    if (machine.openFiles().isOpen(*host)) return kSharingViolation;
     std::error_code ec;
     if (!fs::remove(*host, ec) || ec) return kAccessDenied;
     machine.fileAttributes().forget(*host);
@@ -155,6 +176,7 @@ std::uint32_t remove(SimMachine& machine, const std::wstring& path) {
 std::optional<std::vector<FolderEntry>> list(const SimMachine& machine, const std::wstring& folder) {
     const auto host = machine.hostPath(folder);
     if (!host || !isFolder(*host)) return std::nullopt;
+    const auto driveFolder = driveLocation(machine, folder);
     // Read with the host's own calls, one stat per entry relative to the open folder: a walk
     // over a large drive then costs about what the host's directory reading does.
     const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(host->c_str()), closedir);
@@ -172,6 +194,11 @@ std::optional<std::vector<FolderEntry>> list(const SimMachine& machine, const st
     std::vector<FolderEntry> entries;
     entries.reserve(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i].viaLink && leadsOut(*host / names[i].name, driveFolder)) {
+            // Listed as a link to nowhere, without a look at what is out there.
+            entries.push_back(FolderEntry{fromUtf8(names[i].name), kAttributeReparsePoint, 0});
+            continue;
+        }
         struct stat status {};
         if (fstatat(dirfd(dir.get()), names[i].name.c_str(), &status, 0) != 0) continue;  // gone since it was listed
         const bool isFolderEntry = S_ISDIR(status.st_mode);

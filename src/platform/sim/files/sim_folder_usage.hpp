@@ -7,7 +7,8 @@
 namespace halvora::sim {
 
 // The bytes of every regular file in `folder`, all the way down; each hard link counts as a file
-// of its own, as a volume's free space falls with every file written.
+// of its own, as a volume's free space falls with every file written. Symbolic links count
+// nothing and are not followed.
 std::uint64_t folderUsage(const std::filesystem::path& folder);
 
 }  // namespace halvora::sim

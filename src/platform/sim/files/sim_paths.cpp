@@ -1,5 +1,6 @@
 #include "platform/sim/files/sim_paths.hpp"
 
+#include <iterator>
 #include <system_error>
 
 #include "base/utf.hpp"
@@ -90,6 +91,42 @@ bool isUnder(const WindowsPath& path, const WindowsPath& root) {
     return true;
 }
 
+std::optional<std::filesystem::path> hostLocation(const std::filesystem::path& host) {
+    namespace fs = std::filesystem;
+    // As many links as the host's own path lookup follows before it gives up (ELOOP).
+    constexpr int kLinkLimit = 40;
+    fs::path path = host;
+    for (int links = 0; links <= kLinkLimit; ++links) {
+        std::error_code ec;
+        const fs::path location = fs::weakly_canonical(path, ec);
+        if (ec) return std::nullopt;
+        if (fs::exists(fs::status(location, ec))) return location;
+        // weakly_canonical follows links only as far as something exists. The first component
+        // that does not may still be a link to a place not there yet: follow it too.
+        fs::path missing = location;
+        while (missing.has_relative_path() && !fs::exists(fs::status(missing.parent_path(), ec))) {
+            missing = missing.parent_path();
+        }
+        if (!fs::is_symlink(fs::symlink_status(missing, ec))) return location;
+        const fs::path target = fs::read_symlink(missing, ec);
+        if (ec) return std::nullopt;
+        const fs::path rest = location.lexically_relative(missing);
+        path = target.is_absolute() ? target : missing.parent_path() / target;
+        if (!rest.empty() && rest != ".") path /= rest;
+    }
+    return std::nullopt;
+}
+
+bool isInside(const std::filesystem::path& location, const std::filesystem::path& folder) {
+    auto inner = location.begin();
+    for (auto outer = folder.begin(); outer != folder.end(); ++outer, ++inner) {
+        // A trailing separator leaves an empty last component; it names the folder itself.
+        if (outer->empty() && std::next(outer) == folder.end()) break;
+        if (inner == location.end() || *inner != *outer) return false;
+    }
+    return true;
+}
+
 std::optional<std::filesystem::path> mapToHost(const DriveFolders& drives, const std::wstring& path) {
     const auto parsed = parseWindowsPath(path);
     if (!parsed) return std::nullopt;
@@ -107,6 +144,11 @@ std::optional<std::filesystem::path> mapToHost(const DriveFolders& drives, const
         }
         host /= toUtf8(component);
     }
+    // A host link that leads out of the drive's folder (into another drive's folder, or
+    // anywhere else on this computer) leads where the machine has nothing.
+    const auto location = hostLocation(host);
+    const auto root = hostLocation(drive->second);
+    if (!location || !root || !isInside(*location, *root)) return std::nullopt;
     return host;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // Windows paths on the simulated machine. Every drive is a folder of the host; a path like
 // "D:\Sources\install.wim" is found by looking each component up the way NTFS does, ignoring
-// case, so the program sees the same file whatever case it spells the name in.
+// case, so the program sees the same file whatever case it spells the name in. The machine
+// never reaches outside the folders it was given: a path that a host symbolic link leads out of
+// its drive's folder reaches nothing.
 
 #include <filesystem>
 #include <map>
@@ -37,8 +39,17 @@ using DriveFolders = std::map<wchar_t, std::filesystem::path>;  // upper-case le
 
 // The host path of `path`. Components that exist on the host are matched exactly first, then
 // ignoring case; from the first component that does not exist on, the rest is taken as spelt,
-// so a file can be created inside an existing folder. Nullopt when the path does not parse
-// or names a drive the machine does not have.
+// so a file can be created inside an existing folder. Nullopt when the path does not parse,
+// names a drive the machine does not have, or leads out of its drive's folder (see
+// hostLocation): on the machine such a path goes nowhere.
 std::optional<std::filesystem::path> mapToHost(const DriveFolders& drives, const std::wstring& path);
+
+// Where `host` leads: an absolute path with every symbolic link on the way followed, also one
+// that points at something not there yet (a file written through it would be made where it
+// points). Nullopt for links that lead round in a circle.
+std::optional<std::filesystem::path> hostLocation(const std::filesystem::path& host);
+
+// True when `location` is `folder` or lies inside it, both as hostLocation gives them.
+bool isInside(const std::filesystem::path& location, const std::filesystem::path& folder);
 
 }  // namespace halvora::sim

@@ -1,10 +1,12 @@
 #include "platform/sim/imaging/sim_apply_plan.hpp"
 
+#include <map>
 #include <system_error>
 
 #include <wimlib.h>
 
 #include "base/utf.hpp"
+#include "platform/sim/files/sim_paths.hpp"
 #include "platform/sim/imaging/sim_wim_file.hpp"
 #include "platform/sim/machine/sim_text.hpp"
 
@@ -41,6 +43,26 @@ int addEntry(const wimlib_dir_entry* dentry, void* context) {
     return 0;
 }
 
+// Where the entries of a plan lead on the host, worked out in the plan's order: a folder comes
+// before what it holds, so each entry costs one look at its own name, unless that is a link.
+class EntryLocations {
+public:
+    std::optional<fs::path> of(const PlannedEntry& entry) {
+        const fs::path parent = entry.host.parent_path();
+        auto known = folders_.find(parent);
+        if (known == folders_.end()) known = folders_.emplace(parent, hostLocation(parent)).first;
+        if (!known->second) return std::nullopt;
+        std::optional<fs::path> location = *known->second / entry.host.filename();
+        std::error_code ec;
+        if (fs::is_symlink(fs::symlink_status(*location, ec))) location = hostLocation(*location);
+        if (entry.folder) folders_.emplace(entry.host, location);
+        return location;
+    }
+
+private:
+    std::map<fs::path, std::optional<fs::path>> folders_;  // host path -> where it leads
+};
+
 std::uint64_t existingBytes(const fs::path& host) {
     std::error_code ec;
     const auto status = fs::symlink_status(host, ec);
@@ -64,11 +86,17 @@ std::uint32_t planApply(WIMStruct* wim, std::uint32_t index, const std::wstring&
 
 std::optional<Refusal> firstRefusal(const ApplyPlan& plan, const VolumeRoom& room) {
     std::uint64_t free = room.freeBytes;
+    EntryLocations locations;
     for (std::size_t i = 0; i < plan.entries.size(); ++i) {
         const PlannedEntry& entry = plan.entries[i];
         if (entry.dataMissing) return Refusal{i, kErrorFileNotFound};
+        const auto location = locations.of(entry);
+        if (!location || !isInside(*location, room.driveFolder)) return Refusal{i, kErrorPathNotFound};
         if (room.writeProtected) return Refusal{i, kErrorWriteProtect};
         if (room.readOnly && room.readOnly(entry.windowsPath)) return Refusal{i, kErrorWriteProtect};
+        // Windows compares the names without case: an image's "Sources\Install.wim" is the
+        // held "sources\install.wim", even where the host would make a second file beside it.
+        if (!entry.folder && room.heldOpen && room.heldOpen(*location)) return Refusal{i, kErrorSharingViolation};
         const std::uint64_t replaced = existingBytes(entry.host);
         const std::uint64_t added = entry.bytes > replaced ? entry.bytes - replaced : 0;
         if (added > free) return Refusal{i, kErrorDiskFull};

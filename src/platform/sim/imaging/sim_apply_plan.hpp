@@ -40,6 +40,11 @@ struct VolumeRoom {
     std::uint64_t freeBytes = 0;
     bool writeProtected = false;                             // a CD-ROM: nothing can be written
     std::function<bool(const std::wstring& path)> readOnly;  // the machine's read-only paths
+    // Where the folder of the target's drive leads on the host (see hostLocation): nothing is
+    // written through a host link that leads out of it.
+    std::filesystem::path driveFolder;
+    // Whether a file at this place (as hostLocation gives it) is held open by someone.
+    std::function<bool(const std::filesystem::path& location)> heldOpen;
 };
 
 struct Refusal {
@@ -47,9 +52,11 @@ struct Refusal {
     std::uint32_t error;  // the Windows error the file gets
 };
 
-// The first entry, in order, that cannot be written: data missing (2), write-protected medium
-// (19), under a read-only path (5), or not fitting in what is left free (112). A file that
-// replaces one already there needs only what it adds.
+// The first entry, in order, that cannot be written: data missing (2), a place that a host link
+// leads out of the drive's folder (3, as a path that goes nowhere on the machine),
+// write-protected medium (19), under a read-only path (19), a file in the place of one held open
+// (32), or not fitting in what is left free (112). A file that replaces one already there needs
+// only what it adds.
 std::optional<Refusal> firstRefusal(const ApplyPlan& plan, const VolumeRoom& room);
 
 }  // namespace halvora::sim

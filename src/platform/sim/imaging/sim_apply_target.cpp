@@ -25,6 +25,12 @@ std::uint32_t resolveApplyTarget(const std::shared_ptr<SimMachine>& machine, con
     target.room.freeBytes = used < device->size ? device->size - used : 0;
     target.room.writeProtected = device->kind == DeviceKind::CdRom;
     target.room.readOnly = [machine](const std::wstring& file) { return machine->isReadOnly(file); };
+    const auto driveFolder = hostLocation(device->folder);
+    if (!driveFolder) return kErrorPathNotFound;
+    target.room.driveFolder = *driveFolder;
+    target.room.heldOpen = [machine](const std::filesystem::path& location) {
+        return machine->openFiles().isOpenAt(location);
+    };
     return 0;
 }
 

@@ -75,7 +75,7 @@ WimHandle SimImaging::createFile(const std::wstring& path, std::uint32_t access,
     const auto host = machine_->hostPath(path);
     if (!host) return finish(operation, kErrorPathNotFound), 0;  // no such drive
     std::uint32_t error = 0;
-    auto file = WimFile::open(*host, machine_->fullPath(path), flags, error);
+    auto file = WimFile::open(*host, machine_->fullPath(path), flags, machine_->openFiles().open(*host), error);
     if (!file) return finish(operation, error), 0;
     WimHandle handle;
     {
@@ -152,7 +152,7 @@ bool SimImaging::setReferenceFile(WimHandle handle, const std::wstring& path, st
     if (!host || !fs::is_directory(host->parent_path(), ec)) return finish(operation, kErrorPathNotFound);
     if (!fs::exists(*host, ec)) return finish(operation, kErrorFileNotFound);
     if (fs::is_directory(*host, ec)) return finish(operation, kErrorAccessDenied);
-    entry->file->addReference(*host, (flags & kWimReferenceAppend) != 0);
+    entry->file->addReference(*host, machine_->openFiles().open(*host), (flags & kWimReferenceAppend) != 0);
     return finish(operation, 0);
 }
 

@@ -20,6 +20,7 @@ std::uint32_t ImagingLogFiles::add(const std::wstring& path) {
     std::error_code ec;
     if (!fs::is_directory(host->parent_path(), ec)) return kErrorPathNotFound;
     if (fs::is_directory(*host, ec) || machine_->isReadOnly(path)) return kErrorAccessDenied;
+    if (fs::exists(*host, ec) && machine_->openFiles().isOpen(*host)) return kErrorSharingViolation;
     std::ofstream out(*host, std::ios::binary | std::ios::trunc);
     if (!out) return kErrorAccessDenied;
     std::lock_guard lock(mutex_);

@@ -61,7 +61,7 @@ std::uint32_t windowsError(int wimlibCode) {
 }  // namespace
 
 std::shared_ptr<WimFile> WimFile::open(const fs::path& host, const std::wstring& windowsPath, std::uint32_t flags,
-                                       std::uint32_t& error) {
+                                       OpenFiles::Hold held, std::uint32_t& error) {
     initialiseWimlib();
     error = checkFile(host);
     if (error != 0) return nullptr;
@@ -73,7 +73,7 @@ std::shared_ptr<WimFile> WimFile::open(const fs::path& host, const std::wstring&
         error = windowsError(rc);
         return nullptr;
     }
-    std::shared_ptr<WimFile> file(new WimFile(wim, windowsPath, flags));
+    std::shared_ptr<WimFile> file(new WimFile(wim, windowsPath, flags, std::move(held)));
     wimlib_wim_info info{};
     wimlib_get_wim_info(wim, &info);
     // wimgapi opens solid resources only for a caller that says it can take them; older
@@ -140,13 +140,15 @@ void WimFile::fillInfo(unsigned char* out) const {
     writeLe32(out + record::kWimFlagsAndAttr, flags_);
 }
 
-void WimFile::addReference(const fs::path& part, bool append) {
+void WimFile::addReference(const fs::path& part, OpenFiles::Hold held, bool append) {
     std::lock_guard lock(mutex_);
     // wimlib cannot forget parts it was given; a new list only adds the parts not yet given.
     if (!append) {
         references_.erase(references_.begin() + static_cast<std::ptrdiff_t>(referencesInUse_), references_.end());
+        referencesHeld_.clear();
     }
     references_.push_back(part);
+    referencesHeld_.push_back(std::move(held));
 }
 
 std::uint32_t WimFile::useReferences() {

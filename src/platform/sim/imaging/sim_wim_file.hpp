@@ -3,6 +3,9 @@
 // WIMCreateFile (integrity check, solid resources), the Windows error codes for what went wrong,
 // the stored XML and the WIM_INFO record. A WIMStruct is not thread-safe, so every use of it goes
 // through the file's own lock: the methods here take it, and an apply holds it while it runs.
+// The file, and the parts of a split set referenced for it, are held open (see
+// sim_open_files.hpp) for as long as this lives: until its handle and every image handle loaded
+// from it are closed.
 
 #include <cstdint>
 #include <filesystem>
@@ -11,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/files/sim_open_files.hpp"
 #include "platform/sim/machine/sim_error_codes.hpp"
 
 struct WIMStruct;
@@ -19,10 +23,10 @@ namespace halvora::sim {
 
 class WimFile {
 public:
-    // Opens `host` with the WIMCreateFile flags; null with `error` set when it cannot be opened.
-    // `windowsPath` is kept for WIM_INFO.
+    // Opens `host` with the WIMCreateFile flags, keeping `held` (the file's hold); null with
+    // `error` set when it cannot be opened. `windowsPath` is kept for WIM_INFO.
     static std::shared_ptr<WimFile> open(const std::filesystem::path& host, const std::wstring& windowsPath,
-                                         std::uint32_t flags, std::uint32_t& error);
+                                         std::uint32_t flags, OpenFiles::Hold held, std::uint32_t& error);
     ~WimFile();
     WimFile(const WimFile&) = delete;
     WimFile& operator=(const WimFile&) = delete;
@@ -33,8 +37,9 @@ public:
     // The 560-byte WIM_INFO in its published layout.
     void fillInfo(unsigned char* info) const;
 
-    // Parts of a split set named by WIMSetReferenceFile, for the apply.
-    void addReference(const std::filesystem::path& part, bool append);
+    // Parts of a split set named by WIMSetReferenceFile, for the apply, each with its hold. A
+    // new list (not `append`) lets the parts of the old one go.
+    void addReference(const std::filesystem::path& part, OpenFiles::Hold held, bool append);
     // Hands the parts named so far, and not yet handed over, to wimlib, so that an apply finds
     // the data they hold. 0 or the Windows error of a part that cannot be opened.
     std::uint32_t useReferences();
@@ -46,14 +51,16 @@ public:
     WIMStruct* wim() const { return wim_; }
 
 private:
-    WimFile(WIMStruct* wim, std::wstring windowsPath, std::uint32_t flags)
-        : wim_(wim), windowsPath_(std::move(windowsPath)), flags_(flags) {}
+    WimFile(WIMStruct* wim, std::wstring windowsPath, std::uint32_t flags, OpenFiles::Hold held)
+        : wim_(wim), windowsPath_(std::move(windowsPath)), flags_(flags), held_(std::move(held)) {}
 
     WIMStruct* wim_;
     std::wstring windowsPath_;
     std::uint32_t flags_;
+    OpenFiles::Hold held_;
     std::vector<std::filesystem::path> references_;
-    std::size_t referencesInUse_ = 0;  // the first this many of references_ are known to wimlib
+    std::vector<OpenFiles::Hold> referencesHeld_;  // the parts of the current list
+    std::size_t referencesInUse_ = 0;              // the first this many of references_ are known to wimlib
     mutable std::recursive_mutex mutex_;
 };
 

@@ -10,7 +10,7 @@ namespace halvora::sim {
 SimMachine::SimMachine(MachineDescription description)
     : description_(std::move(description)),
       devices_(description_),
-      attachedDiscs_(devices_, fileAttributes_),
+      attachedDiscs_(devices_, fileAttributes_, openFiles_),
       platformCalls_(description_.failCalls) {
     const std::wstring& program = description_.programPath;
     const std::size_t slash = program.find_last_of(L"\\/");

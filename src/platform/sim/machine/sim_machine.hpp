@@ -22,6 +22,7 @@
 #include "platform/sim/disks/sim_devices.hpp"
 #include "platform/sim/files/sim_file_attributes.hpp"
 #include "platform/sim/files/sim_listing_gate.hpp"
+#include "platform/sim/files/sim_open_files.hpp"
 #include "platform/sim/imaging/sim_apply_hold.hpp"
 #include "platform/sim/machine/sim_machine_description.hpp"
 #include "platform/sim/machine/sim_platform_calls.hpp"
@@ -67,6 +68,10 @@ public:
     const SimFileAttributes& fileAttributes() const { return fileAttributes_; }
     // The disc images attached as CD-ROMs (VirtDisk.dll); their files go with the machine.
     SimAttachedDiscs& attachedDiscs() { return attachedDiscs_; }
+    // The files held open (the imaging library's WIMs, VirtDisk.dll's disc images), which no
+    // one may replace, write or delete meanwhile (see sim_open_files.hpp).
+    OpenFiles& openFiles() { return openFiles_; }
+    const OpenFiles& openFiles() const { return openFiles_; }
 
     // Holds folder listings where a test asks (see sim_listing_gate.hpp).
     ListingGate& listingGate() { return listingGate_; }
@@ -131,6 +136,7 @@ private:
 
     SimDevices devices_;
     SimFileAttributes fileAttributes_;
+    OpenFiles openFiles_;
     SimAttachedDiscs attachedDiscs_;
     ApplyHold applyHold_;
     ApplyHold applyEndHold_;
