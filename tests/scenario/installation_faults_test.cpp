@@ -214,7 +214,7 @@ TEST(InstallFaults, AnInstallationWritesNothingThroughAHostLinkLeadingOffTheTarg
     startInstallation(run);
     const SeenBox error = answerBox(run, "Ok");
     EXPECT_EQ(error.title, L"에 러");
-    EXPECT_EQ(error.text, L"중단 완료. \r\n에러 코드: 3");
+    EXPECT_EQ(error.text, L"중단 완료. \r\n에러 코드: 3\r\nE:\\Windows");
     ASSERT_TRUE(run.user().waitIdle());
     expectIdle(run);
     EXPECT_TRUE(status.showed(L"에러 발생: E:\\Windows Err = 3"));
@@ -237,7 +237,7 @@ TEST(InstallFaults, AnImageHoldingItsOwnPathCannotReplaceItselfAndTheInstallatio
     startInstallation(run);
     const SeenBox error = answerBox(run, "Ok");
     EXPECT_EQ(error.title, L"에 러");
-    EXPECT_EQ(error.text, L"중단 완료. \r\n에러 코드: 32");
+    EXPECT_EQ(error.text, L"중단 완료. \r\n에러 코드: 32\r\nE:\\sources\\install.wim");
     ASSERT_TRUE(run.user().waitIdle());
     expectIdle(run);
     EXPECT_TRUE(status.showed(L"에러 발생: E:\\sources\\install.wim Err = 32"));
