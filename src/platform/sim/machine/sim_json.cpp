@@ -147,7 +147,8 @@ void refuseUnknownMembers(const json& object, std::initializer_list<std::string_
         for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         return out;
     };
-    for (const auto& [key, member] : object.items()) {
+    for (const auto& item : object.items()) {
+        const std::string& key = item.key();
         if (std::find(known.begin(), known.end(), key) != known.end()) continue;
         const auto near = std::find_if(known.begin(), known.end(),
                                        [&](std::string_view name) { return folded(name) == folded(key); });
