@@ -100,6 +100,10 @@ void showImageRows(Program& program, const std::wstring& path, const std::wstrin
 
 }  // namespace
 
+bool informationListsImages(const std::wstring& information) {
+    return countLineBreaks(information) > kMinimumLineBreaks;
+}
+
 std::wstring imageFileFilter(bool isoSupported, bool esdSupported) {
     if (isoSupported && esdSupported) return L"*.WIM; *.SWM; *.ESD; *.ISO|*.WIM;*.SWM;*.ESD;*.ISO|";
     if (isoSupported) return L"*.WIM; *.SWM; *.ISO|*.WIM;*.SWM;*.ISO|";
@@ -140,7 +144,7 @@ void selectImageFile(Program& program, std::wstring path, int preferredRow) {
     path = chooseImageFile(program, path);
     if (program.system.fileSize(path) >= 1) {
         const std::wstring information = oneElementPerLine(readImageXml(program, path));
-        if (countLineBreaks(information) > kMinimumLineBreaks) {
+        if (informationListsImages(information)) {
             takeCompanionFiles(program, path);
             showImageRows(program, path, information, preferredRow);
         } else {

@@ -7,6 +7,10 @@
 
 namespace halvora {
 
+// Whether an image information text, one element per line, can list an image at all: one with
+// five line breaks or fewer holds none.
+bool informationListsImages(const std::wstring& information);
+
 // The file requester's type filter for the image types this Windows can use.
 std::wstring imageFileFilter(bool isoSupported, bool esdSupported);
 

@@ -140,6 +140,47 @@ TEST(BootRepair, TheRunningSystemsDiskIsConfirmedWithAWarningAndNoCancels) {
     EXPECT_TRUE(callsContaining(*machine, L"CreateProcessW").empty());
 }
 
+// A search still winding down after its file was chosen is a worker alive: a boot repair asked
+// for meanwhile does not start, and once the search has ended it does.
+TEST(BootRepair, WaitsUntilASearchStillRunningHasEnded) {
+    SimMachineFixture m;
+    m.description().merge_patch(installMachine(m));
+    writeInstallImage(m);
+    m.writeHostFile("E/Windows/Boot/EFI/bootmgfw.efi", "MZ boot manager efi");
+    m.writeHostFile("E/images/notes.txt", "the search is held here");
+    auto machine = m.machine();
+    ProgramRun run(machine, {L"/ApplyDrv:E:"});
+    run.start();
+    auto& gate = machine->listingGate();
+    gate.hold(L"E:\\images");
+    ASSERT_TRUE(run.user().click("SearchButton"));
+    ASSERT_TRUE(run.user().waitUntil([&] { return gate.waiting(L"E:\\images") == 1; }));
+    int found = -1;
+    for (int row = 0; row < run.ui().rowCount(controls::SearchResultList); ++row) {
+        if (run.ui().cell(controls::SearchResultList, row, 0) == L"D:\\sources\\install.wim") found = row;
+    }
+    ASSERT_GE(found, 0);
+    ASSERT_TRUE(run.user().doubleClickRow("SearchResultList", found));
+    ASSERT_TRUE(run.user().waitIdle());
+    ASSERT_TRUE(run.ui().isVisible(controls::MainPanel));
+    ASSERT_TRUE(run.program().state.SearchWorkerAlive.load());
+
+    ASSERT_TRUE(run.user().click("BootRepairButton"));
+    ASSERT_TRUE(run.user().waitIdle());
+    EXPECT_FALSE(run.ui().isWindow("MessageBox"));
+    EXPECT_FALSE(run.program().state.Busy.load());
+
+    gate.release(L"E:\\images");
+    ASSERT_TRUE(run.user().waitUntil([&] { return !run.program().state.SearchWorkerAlive.load(); }));
+    ASSERT_TRUE(run.user().waitIdle());
+    ASSERT_TRUE(run.user().click("BootRepairButton"));
+    EXPECT_EQ(answerBox(run, "Yes").text, L"부팅 설정 복구를 시작합니다!");
+    EXPECT_EQ(answerBox(run, "Ok").text, L"BCDBOOT를 이용한 부팅 설정 완료!");
+    ASSERT_TRUE(run.user().waitIdle());
+    expectIdle(run);
+    EXPECT_EQ(callsContaining(*machine, L"Bcdboot.exe").size(), 1u);
+}
+
 TEST(BootRepair, RunsBcdbootAloneAndReportsItsResultInABox) {
     const struct {
         const char* name;

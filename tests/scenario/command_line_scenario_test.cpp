@@ -34,6 +34,20 @@ TEST(CommandLineConflicts, WimBootAloneStillReplacesCompactFromTheMenu) {
     run.start();
     EXPECT_TRUE(run.ui().isMenuItemChecked(controls::OptionsMenu, kMenuWimBoot));
     EXPECT_NE(run.ui().statusText(controls::StatusBar, kStatusMessageField), kCompactWithWimBootText);
+
+    // Compact marked in the menu afterwards, and WIMBoot asked for again by a second start.
+    ASSERT_TRUE(run.user().click("OptionsButton")) << run.user().lastError();
+    ASSERT_TRUE(run.user().chooseMenuItem(controls::OptionsMenu, kMenuCompact)) << run.user().lastError();
+    ASSERT_TRUE(run.ui().isMenuItemChecked(controls::OptionsMenu, kMenuCompact));
+    ASSERT_FALSE(run.ui().isMenuItemChecked(controls::OptionsMenu, kMenuWimBoot));
+    const std::u16string handOver = u"/WIMboot|";
+    EXPECT_EQ(run.user().sendCopyData(run.ui().text(controls::MainWindow), handOver.c_str(),
+                                      static_cast<std::uint32_t>((handOver.size() + 1) * 2)),
+              1);
+    ASSERT_TRUE(run.user().waitIdle());
+    EXPECT_TRUE(run.ui().isMenuItemChecked(controls::OptionsMenu, kMenuWimBoot));
+    EXPECT_FALSE(run.ui().isMenuItemChecked(controls::OptionsMenu, kMenuCompact));
+    EXPECT_EQ(run.ui().text(controls::OptionSummaryLabel), L" WIMboot");
 }
 
 TEST(CommandLineRepeats, EveryApplyDriveIsSelectedInTurn) {

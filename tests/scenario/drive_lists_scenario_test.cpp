@@ -185,6 +185,16 @@ TEST(BootLocation, TheInstallLocationsDiskDecidesTheBootPartitionAndFirmware) {
                        {gptEsp(m, 1, "e1", "T"), gptEsp(m, 2, "e2", "U"), partition(m, 3, "C", {{"letter", "C"}})})});
          },
          L"C:", L"U:", 2, L"같은 디스크에 있는 GPT EFI 시스템 파티션(GPT ESP) 을 찾았습니다."},
+        {"GPT disk whose ESP is the first row of the boot list",
+         [](SimMachineFixture& m) {
+             return json::array({disk(0, "GPT", {gptEsp(m, 1, "e1", "B"), partition(m, 2, "C", {{"letter", "C"}})})});
+         },
+         L"C:", L"B:", 2, L"같은 디스크에 있는 GPT EFI 시스템 파티션(GPT ESP) 을 찾았습니다."},
+        {"MBR disk whose 0xEF partition is the first row of the boot list",
+         [](SimMachineFixture& m) {
+             return json::array({disk(0, "MBR", {mbr(m, 1, "B", "B", 0xEF, false), mbr(m, 2, "C", "C", 7, false)})});
+         },
+         L"C:", L"B:", 2, L"같은 디스크에 있는 MBR EFI 시스템 파티션(MBR ESP) 을 찾았습니다."},
         {"GPT disk whose ESP lies on another disk",
          [](SimMachineFixture& m) {
              return json::array({disk(0, "GPT", {partition(m, 1, "C", {{"letter", "C"}})}),

@@ -175,5 +175,23 @@ TEST_F(EspLettersScenario, NoLetterLeftFromPToZDefinesNothing) {
     EXPECT_EQ(roots(machine).size(), 14u);  // D, C, E, P to Z
 }
 
+TEST_F(EspLettersScenario, ZIsTheLastLetterGivenToAnEsp) {
+    json description = twoGptDisks();
+    for (char letter = 'R'; letter <= 'Y'; ++letter) {
+        description["drives"][std::string(1, letter)] = "P";
+    }
+    SimMachineFixture machine(description);
+    makeFolders(machine);
+    ProgramRun run(machine.machine());
+    run.start();
+    EXPECT_TRUE(has(roots(machine), L"Z:\\"));
+    std::vector<std::wstring> defined;
+    for (const auto& call : machine.machine()->calls()) {
+        if (call.find(L"DefineDosDeviceW") != std::wstring::npos) defined.push_back(call);
+    }
+    ASSERT_EQ(defined.size(), 1u) << "one letter for two ESPs";
+    EXPECT_EQ(defined.front().rfind(L"DefineDosDeviceW 0x1 Z: ", 0), 0u) << toUtf8(defined.front());
+}
+
 }  // namespace
 }  // namespace halvora::scenario

@@ -35,6 +35,25 @@ TEST(FileVersionScenario, LabelsAndLanguageAreJoinedBySingleLineFeeds) {
               L"FileVersion:\t10.0.19041.1\nProductName:\tMicrosoft Windows");
 }
 
+// Every key of the table, down to the last one, Comments, and the language after them.
+TEST(FileVersionScenario, EveryKeyIsReadInTableOrderDownToTheComments) {
+    SimMachineFixture fixture;
+    const std::vector<std::string> keys = {"FileVersion",      "FileDescription", "LegalCopyright", "InternalName",
+                                           "OriginalFilename", "ProductName",     "ProductVersion", "CompanyName",
+                                           "LegalTrademarks",  "SpecialBuild",    "PrivateBuild",   "Comments"};
+    json strings = json::object();
+    for (const auto& key : keys) strings[key] = "the " + key;
+    fixture.description()["versionResources"]["C:\\Windows\\System32\\full.dll"] = {
+        {"translation", {1042, 1200}}, {"strings", strings}, {"languageName", "Korean"}};
+    fixture.writeHostFile("C/Windows/System32/full.dll", "MZ");
+    CountingSystem system(fixture.machine(), {});
+    std::wstring expected;
+    for (const auto& key : keys) expected += fromUtf8(key + ":\tthe " + key + "\n");
+    expected += L"Language:\tKorean";
+    EXPECT_EQ(fileVersionText(system, L"C:\\Windows\\System32\\full.dll", 0x1FFF, true), expected);
+    EXPECT_EQ(fileVersionText(system, L"C:\\Windows\\System32\\full.dll", kComments, false), L"the Comments");
+}
+
 TEST(FileVersionScenario, MissingFileIsEmptyWithoutLoadingVersionDll) {
     SimMachineFixture fixture;
     CountingSystem system(fixture.machine(), {});

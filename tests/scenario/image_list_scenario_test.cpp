@@ -279,6 +279,17 @@ TEST_F(ImageListScenario, CompanionFilesBesideTheImageAreTakenOver) {
     chooseImage(L"D:\\sources\\install.wim");
     EXPECT_EQ(ui().text(controls::OemEdit), L"");
     EXPECT_EQ(ui().text(controls::XmlEdit), L"");
+
+    // An answer file already chosen stays from five bytes on; one that has shrunk below goes.
+    fixture_.writeHostFile("D/answers/unattend.xml", "12345");
+    user().answerNextDialog(L"D:\\answers\\unattend.xml");
+    ASSERT_TRUE(user().click("XmlButton"));
+    ASSERT_EQ(ui().text(controls::XmlEdit), L"D:\\answers\\unattend.xml");
+    chooseImage(L"D:\\sources\\install.wim");
+    EXPECT_EQ(ui().text(controls::XmlEdit), L"D:\\answers\\unattend.xml");
+    fixture_.writeHostFile("D/answers/unattend.xml", "1234");
+    chooseImage(L"D:\\sources\\install.wim");
+    EXPECT_EQ(ui().text(controls::XmlEdit), L"");
 }
 
 TEST_F(ImageListScenario, CompactColumnsShowWimBootOrLanguageByTheFirstImage) {
@@ -378,12 +389,19 @@ TEST_F(ImageListScenario, BadFilesChangeNothingAndBreakNothing) {
 TEST_F(ImageListScenario, DroppedFilesGoWhereTheyBelong) {
     makeWim("D/install.wim", threeImages());
     fixture_.writeHostFile("D/answers/Unattend.XML", "<unattend/>");
+    fixture_.writeHostFile("D/answers/autounattend.xml", "<autounattend/>");
+    fixture_.writeHostFile("D/answers/other.xml", "<other/>");
     std::filesystem::create_directories(fixture_.host("D/custom/$oem$/$$"));
     fixture_.writeHostFile("D/image.Iso", "not really an ISO");
     start();
 
     ASSERT_TRUE(user().dropFiles("MainWindow", {L"D:\\answers\\Unattend.XML"}));
     EXPECT_EQ(ui().text(controls::XmlEdit), L"D:\\answers\\Unattend.XML");
+    ASSERT_TRUE(user().dropFiles("MainWindow", {L"D:\\answers\\autounattend.xml"}));
+    EXPECT_EQ(ui().text(controls::XmlEdit), L"D:\\answers\\autounattend.xml");
+    // Only the two names an answer file has are taken for one.
+    ASSERT_TRUE(user().dropFiles("MainWindow", {L"D:\\answers\\other.xml"}));
+    EXPECT_EQ(ui().text(controls::XmlEdit), L"D:\\answers\\autounattend.xml");
     ASSERT_TRUE(user().dropFiles("MainWindow", {L"D:\\custom\\$oem$", L"D:\\install.wim"}));
     EXPECT_EQ(ui().text(controls::OemEdit), L"D:\\custom\\$oem$\\");
     EXPECT_EQ(ui().rowCount(controls::ImageList), 0) << "only the first dropped file counts";
@@ -436,6 +454,18 @@ TEST_F(ImageListScenario, OemAndAnswerFileDialogsAndTheOverlapNote) {
     ASSERT_TRUE(user().click("OemTreeButton"));
     EXPECT_EQ(ui().text(controls::OemEdit), L"D:\\oem\\");
     EXPECT_EQ(calls(L"SHBrowseForFolderW").back(), L"SHBrowseForFolderW title=$OEM$ 폴더 선택 start=D:\\oem\\");
+
+    // From the command line an answer file of two bytes counts, one of one byte clears the field.
+    fixture_.writeHostFile("D/two.xml", "<>");
+    for (const auto& [argument, shown] :
+         {std::pair{u"/XmlFile:D:\\two.xml|", L"D:\\two.xml"}, std::pair{u"/XmlFile:D:\\tiny.xml|", L""}}) {
+        const std::u16string text = argument;
+        EXPECT_EQ(user().sendCopyData(ui().text(controls::MainWindow), text.c_str(),
+                                      static_cast<std::uint32_t>((text.size() + 1) * 2)),
+                  1);
+        ASSERT_TRUE(user().waitIdle());
+        EXPECT_EQ(ui().text(controls::XmlEdit), shown);
+    }
 
     // A hand-over with "-" clears both fields.
     const std::u16string handOver = u"/OemPath:-|/XmlFile:-|";

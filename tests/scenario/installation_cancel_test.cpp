@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "base/utf.hpp"
+#include "install/apply_progress.hpp"
 #include "install_session.hpp"
 #include "platform/sim/runner/sim_runner.hpp"
 
@@ -99,40 +100,74 @@ TEST_F(RunningInstallation, AnApplyEndingUnderTheCancelQuestionClosesItWithoutAC
     EXPECT_EQ(m_.readHostFile("E/Users/Public/readme.txt"), "hello");
 }
 
-// The time the apply took stays in field 2 once it has completed. Two minutes and five seconds
-// pass on the machine's clock while the apply is held; the host's own seconds meanwhile come on
-// top.
-// A cancel confirmed after the apply has written everything, but before it returned, comes too
-// late for any callback: the installation completes, and the cancel left over does no harm.
-TEST_F(RunningInstallation, ACancelConfirmedAfterTheLastMessageIsLeftOverWithoutHarm) {
-    machine_->applyEndHold().setHolding(true);
-    machine_->releaseApply();
-    ASSERT_TRUE(machine_->applyEndHold().waitHeld(sim::kDefaultWait));
-    ASSERT_TRUE(run().user().waitIdle());
+// A cancel asked for while the apply is held gets no answer from the library; ten seconds on the
+// machine's clock later the button comes back so that it can be asked for again, not before.
+TEST_F(RunningInstallation, ACancelStillPendingAfterTenSecondsMayBeAskedForAgain) {
     ASSERT_TRUE(run().user().click("InstallButton"));
-    EXPECT_EQ(answerBox(run(), "Yes").text, L"설치를 중단 하시겠습니까?");
+    EXPECT_EQ(answerBox(run(), "Yes").title, L"주 의");
     ASSERT_TRUE(run().user().waitIdle());
-    ASSERT_TRUE(run().program().state.CancelRequested.load());
+    ASSERT_TRUE(run().user().advance(9000));
     EXPECT_FALSE(ui().isEnabled(controls::InstallButton));
+    ASSERT_TRUE(run().user().advance(1000));
+    EXPECT_TRUE(ui().isEnabled(controls::InstallButton));
+    EXPECT_TRUE(run().program().state.CancelRequested.load());
 
-    machine_->applyEndHold().setHolding(false);
-    const SeenBox summary = answerBox(run(), "Ok");
-    EXPECT_EQ(summary.title, L"알 림!");
-    EXPECT_EQ(summary.text.rfind(L"이미지 설치 완료.", 0), 0u) << toUtf8(summary.text);
+    ASSERT_TRUE(run().user().click("InstallButton"));
+    EXPECT_EQ(answerBox(run(), "Yes").title, L"주 의");
     ASSERT_TRUE(run().user().waitIdle());
-    EXPECT_FALSE(run().program().state.CancelRequested.load());
-    // The cancel's timer still runs out, later, and changes nothing.
-    ASSERT_TRUE(run().user().advance(10000));
-    expectIdle(run());
-
-    // The next installation is not taken for one still being cancelled.
-    machine_->holdApplies(false);
-    startInstallation(run());
-    EXPECT_EQ(answerBox(run(), "Ok").title, L"알 림!");
+    EXPECT_FALSE(ui().isEnabled(controls::InstallButton));
+    machine_->releaseApply();
+    EXPECT_EQ(answerBox(run(), "Ok").text, L"사용자 취소. 중단 완료. \r\n에러 코드: 1235");
     ASSERT_TRUE(run().user().waitIdle());
     expectIdle(run());
 }
 
+// The library reports a file it could not handle as it should (a warning) while the apply
+// runs. The warning's code is what the error box reports when a cancel then ends the apply,
+// rather than the code the cancel itself leaves behind, and what a Finish ends the program
+// with when the apply completes; staying ready forgets it.
+TEST(ApplyMessages, AWarningsCodeIsTheCodeTheInstallationEndsWith) {
+    enum class Ending { Cancel, Finish, Ready };
+    for (const Ending ending : {Ending::Cancel, Ending::Finish, Ending::Ready}) {
+        SCOPED_TRACE(ending == Ending::Cancel ? "cancelled" : ending == Ending::Finish ? "Finish" : "Ready");
+        SimMachineFixture m;
+        m.description().merge_patch(installMachine(m));
+        writeInstallImage(m);
+        auto machine = m.machine();
+        machine->holdApplies(true);
+        ProgramRun run(machine, installArguments({ending == Ending::Finish ? L"/after:Finish" : L"/after:Ready"}));
+        StatusLog status(run);
+        run.start();
+        startInstallation(run);
+        ASSERT_TRUE(machine->waitApplyHeld(sim::kDefaultWait));
+        // The library calls back on the apply's thread, which the machine holds meanwhile.
+        const std::wstring file = L"E:\\Windows\\System32\\config\\SYSTEM";
+        EXPECT_EQ(onImagingMessage(run.program(), kWimMsgWarning, reinterpret_cast<std::uintptr_t>(file.c_str()), 32),
+                  kWimMsgSuccess);
+        EXPECT_TRUE(status.showed(L"경고: E:\\Windows\\System32\\config\\SYSTEM Err = 32"));
+        if (ending == Ending::Cancel) {
+            ASSERT_TRUE(run.user().click("InstallButton"));
+            EXPECT_EQ(answerBox(run, "Yes").title, L"주 의");
+            ASSERT_TRUE(run.user().waitIdle());
+        }
+        machine->releaseApply();
+        if (ending == Ending::Finish) {
+            EXPECT_EQ(answerBox(run, "Yes").title, L"프로그램을 종료 합니다!");
+            ASSERT_TRUE(run.ended(sim::kDefaultWait));
+            EXPECT_EQ(run.exitCode(), 32);
+            continue;
+        }
+        const SeenBox box = answerBox(run, "Ok");
+        EXPECT_EQ(box.text, ending == Ending::Cancel ? L"사용자 취소. 중단 완료. \r\n에러 코드: 32"
+                                                     : L"이미지 설치 완료.\r\nBCDBOOT 성공. \r\n\r\n");
+        ASSERT_TRUE(run.user().waitIdle());
+        expectIdle(run);  // with exit code 0
+    }
+}
+
+// The time the apply took stays in field 2 once it has completed. Two minutes and five seconds
+// pass on the machine's clock while the apply is held; the host's own seconds meanwhile come on
+// top.
 TEST_F(RunningInstallation, TheTimeTheApplyTookShowsInMinutesAndSecondsWhenItCompletes) {
     ASSERT_TRUE(run().user().advance(125000));
     machine_->releaseApply();

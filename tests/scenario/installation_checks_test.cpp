@@ -52,6 +52,34 @@ TEST(InstallChecks, AnImageLargerThanTheFreeSpaceIsRefusedWithBothSizesInBytes) 
     EXPECT_FALSE(applied(*machine));
 }
 
+// The image fitted when the install location was chosen; another program has filled the
+// volume since. The click measures the free space again and refuses with the new figure.
+TEST(InstallChecks, TheFreeSpaceIsMeasuredAgainWhenTheInstallationIsAskedFor) {
+    SimMachineFixture m;
+    testing::ImagePlan image = windowsLikeImage();
+    image.files.emplace_back("Windows/System32/big.dll", testing::pseudoRandomText(40000, 7));
+    writeInstallImage(m, "D/sources/install.wim", image);
+    WIMStruct* wim = nullptr;
+    ASSERT_EQ(wimlib_open_wim(m.host("D/sources/install.wim").c_str(), 0, &wim), 0);
+    const long long need = std::stoll(wimlib_get_image_property(wim, 1, "TOTALBYTES"));
+    wimlib_free(wim);
+    m.description().merge_patch(installMachine(m));
+    m.description()["disks"][1]["partitions"][1]["size"] = need + 10000;
+    auto machine = m.machine();
+    ProgramRun run(machine, installArguments());
+    run.start();
+    ASSERT_EQ(run.ui().cell(controls::TargetRow, 0, 0), L"E:");
+    m.writeHostFile("E/other/download.bin", std::string(20000, 'x'));
+    ASSERT_TRUE(run.user().click("InstallButton"));
+    EXPECT_FALSE(run.ui().isWindow("MessageBox"));
+    const std::wstring shown = run.ui().statusText(controls::StatusBar, 3);
+    EXPECT_EQ(shown.rfind(L"설치 공간 부족.  설치 용량: " + std::to_wstring(need) + L"  남은 공간: ", 0), 0u)
+        << toUtf8(shown);
+    EXPECT_EQ(run.ui().cell(controls::TargetRow, 0, 10), shown.substr(shown.rfind(L' ') + 1));
+    expectIdle(run);
+    EXPECT_FALSE(applied(*machine));
+}
+
 TEST(InstallChecks, ATargetOnTheUsbBusIsWarnedAboutByItsDriveType) {
     const struct {
         bool removable;
@@ -99,6 +127,57 @@ TEST(InstallChecks, ABusyStateThatNoWorkerWillEndIsClearedThroughTheFailurePath)
     expectIdle(run);
     EXPECT_TRUE(callsContaining(*machine, L"WIMLoadImage").empty());
     EXPECT_FALSE(applied(*machine));
+}
+
+// A cancel that an earlier failure left asked for is finished before anything new starts: the
+// click ends in the error box of a cancel, and the next click installs.
+TEST(InstallChecks, ACancelLeftOverFromAnEarlierFailureIsFinishedThroughTheFailurePath) {
+    SimMachineFixture m;
+    m.description().merge_patch(installMachine(m));
+    writeInstallImage(m);
+    auto machine = m.machine();
+    ProgramRun run(machine, installArguments());
+    StatusLog status(run);
+    run.start();
+    run.program().state.CancelRequested = true;
+    ASSERT_TRUE(run.user().click("InstallButton"));
+    const SeenBox box = answerBox(run, "Ok");
+    EXPECT_EQ(box.title, L"에 러");
+    EXPECT_EQ(box.text, L"사용자 취소. 중단 완료. \r\n에러 코드: 0");
+    ASSERT_TRUE(run.user().waitIdle());
+    EXPECT_TRUE(status.showed(L"에러 처리가 완료되지 않았습니다."));
+    expectIdle(run);
+    EXPECT_FALSE(applied(*machine));
+
+    startInstallation(run);
+    EXPECT_EQ(answerBox(run, "Ok").title, L"알 림!");
+    ASSERT_TRUE(run.user().waitIdle());
+    expectIdle(run);
+    EXPECT_EQ(m.readHostFile("E/Users/Public/readme.txt"), "hello");
+}
+
+// The boot location chosen with the install location is gone by the time the installation is
+// confirmed: the confirmation says that Bcdboot is left out instead of naming it.
+TEST(InstallChecks, ABootLocationGoneBeforeTheConfirmationIsLeftOut) {
+    SimMachineFixture m;
+    m.description().merge_patch(installMachine(m));
+    writeInstallImage(m);
+    auto machine = m.machine();
+    ProgramRun run(machine, installArguments());
+    run.start();
+    ASSERT_EQ(run.ui().cell(controls::BootRow, 0, 0), L"Q:");
+    std::filesystem::remove_all(m.host("esp1"));
+    ASSERT_TRUE(run.user().click("InstallButton"));
+    const SeenBox confirm = answerBox(run, "Yes");
+    EXPECT_EQ(confirm.title, L"설치 확인");
+    EXPECT_EQ(confirm.text,
+              L"윈도우 설치를 시작합니다!\r\n이미지 번호 : 1\r\n설치 위치 : E:\r\n"
+              L"부팅 위치 생략(Bcdboot 생략). ");
+    const SeenBox summary = answerBox(run, "Ok");
+    EXPECT_EQ(summary.text, L"이미지 설치 완료.\r\n*부팅 위치 생략. \r\n\r\n");
+    ASSERT_TRUE(run.user().waitIdle());
+    expectIdle(run);
+    EXPECT_TRUE(callsContaining(*machine, L"Bcdboot.exe").empty());
 }
 
 TEST(CommandLineInstall, TheUsageExampleInstallsWithItsOptionsAndEnds) {

@@ -57,6 +57,30 @@ TEST(Installation, GptUefiInstallPlacesTheImageBootFilesOemFoldersAndAnswerFile)
     EXPECT_NE(ui.cell(controls::TargetRow, 0, 9), L"0");  // the chosen row was read again
 }
 
+// Two installations in one run: the second summary reports only what the second placed, not
+// the $OEM$ copy of the first nor its answer file a second time.
+TEST(Installation, ASecondInstallationReportsOnlyItsOwnCustomisations) {
+    SimMachineFixture m;
+    m.description().merge_patch(installMachine(m));
+    writeInstallImage(m);
+    m.writeHostFile("D/oem/$OEM$/$1/Drivers/net.inf", "[Version]");
+    m.writeHostFile("D/unattend.xml", "<unattend chosen/>");
+    auto machine = m.machine();
+    ProgramRun run(machine, installArguments({L"/OemPath:D:\\oem\\$OEM$", L"/XmlFile:D:\\unattend.xml"}));
+    run.start();
+    startInstallation(run);
+    EXPECT_EQ(answerBox(run, "Ok").text, L"이미지 설치 완료.\r\nBCDBOOT 성공. \r\n$OEM$: 1.\r\nXML: 1.");
+    ASSERT_TRUE(run.user().waitIdle());
+    expectIdle(run);
+
+    ASSERT_TRUE(run.user().click("OemClearButton"));
+    startInstallation(run);
+    EXPECT_EQ(answerBox(run, "Ok").text, L"이미지 설치 완료.\r\nBCDBOOT 성공. \r\n\r\nXML: 1.");
+    ASSERT_TRUE(run.user().waitIdle());
+    expectIdle(run);
+    EXPECT_EQ(run.ui().statusText(controls::StatusBar, 3), L"이미지 설치 완료.  BCDBOOT 성공.     XML: 1.");
+}
+
 // A drive alone ("E:") names the current folder of E: when the process is on E:, and the
 // open-file dialog can put it there. The image and its temporary files go to the root, and the
 // dialog leaves the current folder where it was.

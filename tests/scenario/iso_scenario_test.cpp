@@ -129,6 +129,19 @@ TEST_F(IsoScenario, ExtensionsAndSupportDecideWhatAnIsoYields) {
     EXPECT_EQ(ui().text(controls::ImageFileEdit), L"F:\\sources\\install.esd");
 }
 
+// An install file of no bytes in an ISO is passed over for the next one.
+TEST_F(IsoScenario, AnEmptyInstallFileInAnIsoIsPassedOver) {
+    const auto folder = fixture_.host("iso-src/parts.iso");
+    std::filesystem::create_directories(folder / "sources");
+    std::ofstream(folder / "sources/install.wim").close();
+    ASSERT_EQ(testing::writeWim(folder / "sources/install.swm", oneImage("Second")), "");
+    ASSERT_EQ(testing::makeIso(folder, fixture_.host("D/parts.iso")), "");
+    start();
+    choose(L"D:\\parts.iso");
+    EXPECT_EQ(ui().text(controls::ImageFileEdit), L"E:\\sources\\install.swm");
+    EXPECT_EQ(ui().cell(controls::ImageList, 0, 1), L"Second");
+}
+
 TEST_F(IsoScenario, DroppedAndCommandLineIsosAreAttachedToo) {
     makeIso("a.iso", {{"sources/install.wim", "A"}});
     makeIso("b.iso", {{"sources/install.wim", "B"}});

@@ -3,7 +3,7 @@
 // caught in the middle are held at a folder listing by the machine's listing gate.
 
 #include "disks/size_text.hpp"
-#include "sim_session.hpp"
+#include "install_session.hpp"
 #include "wim_factory.hpp"
 
 namespace halvora::scenario {
@@ -125,8 +125,9 @@ TEST(SearchScenario, DepthExclusionsOrderAndTheRowsOfADrive) {
 
 TEST(SearchScenario, SkippingTheSystemDrivesAndTheIconOfEachDriveType) {
     SimMachineFixture m(json::object());
-    for (const char* folder : {"F", "usb", "cd", "net", "ram"}) std::filesystem::create_directories(m.host(folder));
-    m.description().merge_patch(plainDrives(m, {"F"}));
+    for (const char* folder : {"F", "G", "usb", "cd", "net", "ram"})
+        std::filesystem::create_directories(m.host(folder));
+    m.description().merge_patch(plainDrives(m, {"F", "G"}));
     m.description().merge_patch(
         {{"disks",
           {{{"number", 1},
@@ -142,6 +143,8 @@ TEST(SearchScenario, SkippingTheSystemDrivesAndTheIconOfEachDriveType) {
     m.writeHostFile("C/c.wim", "c");
     m.writeHostFile("F/Windows/System32/winload.efi", "loader");
     m.writeHostFile("F/f.wim", "f");
+    m.writeHostFile("G/Windows/System32/winload.exe", "");
+    m.writeHostFile("G/g.wim", "g");
     m.writeHostFile("usb/Windows/System32/winload.efi", "loader");
     m.writeHostFile("usb/u.wim", "u");
     for (const char* folder : {"cd", "net", "ram"}) m.writeHostFile(std::string(folder) + "/x.wim", "x");
@@ -152,6 +155,7 @@ TEST(SearchScenario, SkippingTheSystemDrivesAndTheIconOfEachDriveType) {
     clickAndWaitSearch(run, "SearchButton");
     EXPECT_EQ(rowOf(ui, L"C:\\c.wim"), -1);
     EXPECT_EQ(rowOf(ui, L"F:\\f.wim"), -1) << "a fixed drive with winload.efi holds Windows";
+    EXPECT_GE(rowOf(ui, L"G:\\g.wim"), 0) << "an empty winload.exe is no Windows";
     const int stick = rowOf(ui, L"U:     STICK");
     ASSERT_GE(stick, 0) << "a removable drive is searched whatever it holds";
     EXPECT_EQ(iconOf(ui, stick), L"halvora.exe,1");
@@ -164,8 +168,9 @@ TEST(SearchScenario, SkippingTheSystemDrivesAndTheIconOfEachDriveType) {
             driveIcons.push_back(ui.cell(kList, r, 0).substr(0, 2) + L" " + iconOf(ui, r));
     }
     EXPECT_EQ(driveIcons,
-              (std::vector<std::wstring>{L"C: imageres.dll,-36", L"F: imageres.dll,-36", L"R: imageres.dll,-34",
-                                         L"U: halvora.exe,1", L"V: imageres.dll,-30", L"X: imageres.dll,-33"}));
+              (std::vector<std::wstring>{L"C: imageres.dll,-36", L"F: imageres.dll,-36", L"G: imageres.dll,-35",
+                                         L"R: imageres.dll,-34", L"U: halvora.exe,1", L"V: imageres.dll,-30",
+                                         L"X: imageres.dll,-33"}));
     EXPECT_NE(m.readHostFile(kSettingsHost).find("ScanSkipOSDrive=0"), std::string::npos);
 }
 
@@ -375,6 +380,26 @@ TEST_F(SearchChoices, ChoosingDuringASearchStopsItAndAGoneFileLosesItsRow) {
     EXPECT_EQ(ui().rowCount(kList), 2);
 }
 
+// A drive row reads "E:     Target", which as a path names the file "     Target" in the current
+// folder of E:. Choosing the row never opens such a file, nor removes the row.
+TEST(SearchScenario, ADriveRowIsNeverTakenForAFile) {
+    SimMachineFixture m;
+    m.description().merge_patch(installMachine(m));
+    writeRealWim(m, "E/a/1.wim");
+    writeRealWim(m, "E/     Target");
+    ProgramRun run(m.machine());
+    run.start();
+    ASSERT_GT(run.system().fileSize(L"E:     Target"), 0);
+    clickAndWaitSearch(run, "SearchButton");
+    const int row = rowOf(run.ui(), L"E:     Target");
+    ASSERT_GE(row, 0);
+    ASSERT_TRUE(run.user().doubleClickRow(kList, row)) << run.user().lastError();
+    ASSERT_TRUE(run.user().waitIdle());
+    EXPECT_TRUE(run.ui().isVisible(controls::SearchPanel));
+    EXPECT_EQ(run.ui().text(controls::ImageFileEdit), L"");
+    EXPECT_EQ(rowOf(run.ui(), L"E:     Target"), row);
+}
+
 TEST(SearchScenario, TheExclusionListIsReadAgainOnlyWhenAsked) {
     SimMachineFixture m(json::object());
     m.description().merge_patch(plainDrives(m, {"E"}));
@@ -412,6 +437,8 @@ TEST(SearchScenario, ADriveThatCannotBeListedGivesNoRow) {
     m.description().merge_patch(plainDrives(m, {"E", "F"}));
     m.writeHostFile("E/e.wim", "e");
     m.writeHostFile("F/f.wim", "f");
+    m.writeHostFile("G/Windows/System32/winload.exe", "");
+    m.writeHostFile("G/g.wim", "g");
     ProgramRun run(m.machine());
     run.start();
     std::filesystem::remove_all(m.host("E"));  // the medium is gone

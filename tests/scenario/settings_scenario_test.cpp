@@ -156,6 +156,26 @@ TEST(SettingsScenario, HugeFileIsLeftAloneAndDefaultsApply) {
     EXPECT_EQ(settingsReads(*fixture.machine()), 0);
 }
 
+// A complete file padded with a comment to exactly 16 MiB is still read; one byte more is not.
+TEST(SettingsScenario, AFileOfExactlySixteenMebibytesIsStillRead) {
+    constexpr std::size_t kLimit = 16u * 1024u * 1024u;
+    std::string file = kFreshSettings;
+    const std::size_t depth = file.find("ScanDepth=2");
+    ASSERT_NE(depth, std::string::npos);
+    file[depth + 10] = '3';
+    for (const std::size_t size : {kLimit, kLimit + 1}) {
+        SCOPED_TRACE(size);
+        const std::string bytes = file + ";" + std::string(size - file.size() - 3, 'x') + "\r\n";
+        ASSERT_EQ(bytes.size(), size);
+        SimMachineFixture fixture;
+        fixture.writeHostFile(kSettingsHost, bytes);
+        ProgramRun run(fixture.machine());
+        run.start();
+        EXPECT_EQ(run.ui().spinValue(controls::ScanDepthSpin), size == kLimit ? 3 : 2);
+        EXPECT_EQ(fixture.readHostFile(kSettingsHost).size(), size) << "nothing was missing, nothing is written";
+    }
+}
+
 TEST(SettingsScenario, AFileThatCouldNotBeWrittenBackUnchangedIsLeftAloneAndDefaultsApply) {
     // Saved as UTF-16 by an editor, damaged, or ended with bare carriage returns: the program
     // runs on its defaults and does not touch a byte of it, also when an option is changed.

@@ -2,6 +2,7 @@
 
 #include "app/single_instance.hpp"
 #include "sim_session.hpp"
+#include "ui/main_window_layout.hpp"
 
 namespace halvora::scenario {
 namespace {
@@ -167,6 +168,26 @@ TEST_F(SecondInstance, HostileHandOversAreRefusedWithoutHarm) {
 
 namespace halvora::scenario {
 namespace {
+
+// A hand-over whose text is empty is refused: it never brings the first instance's own
+// arguments back over what the person has changed since.
+TEST(StartupCommandLine, AnEmptyHandOverDoesNotApplyTheOwnArgumentsAgain) {
+    SimMachineFixture fixture;
+    ProgramRun run(fixture.machine(), {L"/after:Finish", L"/Verify"});
+    run.start();
+    ASSERT_EQ(run.ui().comboSelection(controls::AfterInstallCombo), kAfterFinish);
+    ASSERT_TRUE(run.user().click("OptionsButton")) << run.user().lastError();
+    ASSERT_TRUE(run.user().chooseMenuItem(controls::OptionsMenu, kMenuVerify)) << run.user().lastError();
+    ASSERT_FALSE(run.ui().isMenuItemChecked(controls::OptionsMenu, kMenuVerify));
+    run.ui().setComboSelection(controls::AfterInstallCombo, kAfterReady);
+    const std::string empty = handOverPayload(L"");
+    run.user().sendCopyData(run.ui().text(controls::MainWindow), empty.data(),
+                            static_cast<std::uint32_t>(empty.size()));
+    ASSERT_TRUE(run.user().waitIdle());
+    EXPECT_FALSE(run.ui().isMenuItemChecked(controls::OptionsMenu, kMenuVerify));
+    EXPECT_EQ(run.ui().comboSelection(controls::AfterInstallCombo), kAfterReady);
+    EXPECT_EQ(run.ui().text(controls::OptionSummaryLabel), L"");
+}
 
 TEST(StartupCommandLine, OwnArgumentsSetTheControlsBeforeTheWindowShows) {
     SimMachineFixture fixture;

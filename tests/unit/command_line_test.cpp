@@ -51,7 +51,9 @@ TEST(CommandLine, BareArgumentIsTheImageOnlyWithoutImageFile) {
     EXPECT_EQ(parseArguments(L"D:\\sources\\install.wim|").imageFile, L"D:\\sources\\install.wim");
     EXPECT_EQ(parseArguments(L"a.wim|b.wim|").imageFile, L"b.wim");
     EXPECT_EQ(parseArguments(L"bare.wim|/ImageFile:real.wim|").imageFile, L"real.wim");
-    EXPECT_EQ(parseArguments(L"x|").imageFile, L"");  // one character is not a path
+    EXPECT_EQ(parseArguments(L"x|").imageFile, L"");     // one character is not a path
+    EXPECT_EQ(parseArguments(L"ab|").imageFile, L"ab");  // two are: a file in the current folder
+    EXPECT_EQ(parseArguments(L"ab|x|").imageFile, L"ab");
 }
 
 TEST(CommandLine, PrefixAnywhereInTheFieldIsRemovedEverywhere) {

@@ -41,6 +41,10 @@ TEST(HandOver, RefusesNullOddAndAbsurdSizes) {
     EXPECT_FALSE(readHandOver(payload.data(), 7).has_value());
     std::vector<char> huge(kMaxHandOverBytes + 2, 'a');
     EXPECT_FALSE(readHandOver(huge.data(), static_cast<std::uint32_t>(huge.size())).has_value());
+    // The largest size taken is the limit itself: its text runs to the end.
+    const auto longest = readHandOver(huge.data(), kMaxHandOverBytes);
+    ASSERT_TRUE(longest.has_value());
+    EXPECT_EQ(longest->size(), kMaxHandOverBytes / 2);
     EXPECT_EQ(readHandOver(payload.data(), 0), L"");
 }
 

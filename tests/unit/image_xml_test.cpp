@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "base/utf.hpp"
+#include "images/image_list.hpp"
 #include "images/image_xml.hpp"
 
 namespace halvora {
@@ -119,6 +121,32 @@ TEST(ImageXml, EntitiesAndCharacterReferencesAreDecodedOnlyWhenWellFormed) {
     else
         astral = std::wstring(1, static_cast<wchar_t>(0x1F600));
     EXPECT_EQ(decodeXmlEntities(L"&#x1F600;"), astral);
+}
+
+// The edges of what a numeric reference may be: eleven characters between "&" and ";" at most
+// (leading zeros count), the last code point of Unicode and nothing above it, and none of the
+// surrogates from D800 to DFFF.
+TEST(ImageXml, NumericReferencesAtTheirLimits) {
+    EXPECT_EQ(decodeXmlEntities(L"&#x000000041;"), L"A");
+    EXPECT_EQ(decodeXmlEntities(L"&#0000000065;"), L"A");
+    EXPECT_EQ(decodeXmlEntities(L"&#x0000000041;"), L"&#x0000000041;");
+    EXPECT_EQ(decodeXmlEntities(L"&#00000000065;"), L"&#00000000065;");
+    EXPECT_EQ(toUtf8(decodeXmlEntities(L"&#x10FFFF;")), "\xF4\x8F\xBF\xBF");
+    EXPECT_EQ(toUtf8(decodeXmlEntities(L"&#1114111;")), "\xF4\x8F\xBF\xBF");
+    EXPECT_EQ(decodeXmlEntities(L"&#x110000;"), L"&#x110000;");
+    EXPECT_EQ(decodeXmlEntities(L"&#xD7FF;"), std::wstring(1, static_cast<wchar_t>(0xD7FF)));
+    EXPECT_EQ(decodeXmlEntities(L"&#xDFFF;"), L"&#xDFFF;");
+    EXPECT_EQ(decodeXmlEntities(L"&#xDBFF;"), L"&#xDBFF;");
+    EXPECT_EQ(decodeXmlEntities(L"&#xE000;"), std::wstring(1, static_cast<wchar_t>(0xE000)));
+}
+
+// Six line breaks are the fewest an information text that lists an image has; a file without
+// images gives fewer.
+TEST(ImageXml, AnInformationTextNeedsMoreThanFiveLineBreaksToListImages) {
+    EXPECT_FALSE(informationListsImages(L""));
+    EXPECT_FALSE(informationListsImages(oneElementPerLine(L"<WIM><TOTALBYTES>0</TOTALBYTES></WIM>")));
+    EXPECT_FALSE(informationListsImages(L"<WIM>\r\n<A/>\r\n<B/>\r\n<C/>\r\n<D/>\r\n</WIM>"));
+    EXPECT_TRUE(informationListsImages(L"<WIM>\r\n<A/>\r\n<B/>\r\n<C/>\r\n<D/>\r\n<E/>\r\n</WIM>"));
 }
 
 TEST(ImageXml, TextIsTakenUpToItsFirstNul) {
