@@ -269,7 +269,7 @@ TEST(InstallFaults, AnApplyFailingUnderTheCancelQuestionIsNotTakenForACancel) {
     EXPECT_EQ(waitBox(run).title, L"주 의");
     machine->releaseApply();
     const SeenBox error = waitBox(run, L"에 러");
-    EXPECT_EQ(error.text, L"중단 완료. \r\n에러 코드: 112");
+    EXPECT_EQ(error.text, L"중단 완료. \r\n에러 코드: 112\r\nE:\\Windows\\data0.bin");
     ASSERT_TRUE(run.user().click("MessageBoxOk"));
     ASSERT_TRUE(run.user().waitIdle());
     expectIdle(run);
