@@ -1,6 +1,7 @@
 // Installations from split sets, and the faults a real disk brings: a part of the set gone, a
 // volume that fills up, a file in the way of the $OEM$ copy or of the answer file.
 
+#include "folder_contents.hpp"
 #include "install_session.hpp"
 #include "ui/message_box.hpp"
 
@@ -25,20 +26,6 @@ void writeSplitSet(SimMachineFixture& m) {
     ASSERT_EQ(testing::splitWim(m.host("whole.wim"), m.host("D/sources/install.swm"), 450000), "");
     ASSERT_TRUE(m.hostFileExists("D/sources/install3.swm"));
     ASSERT_FALSE(m.hostFileExists("D/sources/install4.swm"));
-}
-
-// Every file under the host folder with its content, and every folder (as "<folder>").
-std::map<std::string, std::string> contentsOf(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        if (entry.is_directory()) files[fs::relative(entry.path(), folder).string()] = "<folder>";
-        if (!entry.is_regular_file()) continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        files[fs::relative(entry.path(), folder).string()] = bytes.str();
-    }
-    return files;
 }
 
 TEST(InstallFaults, ASplitSetChosenByItsFirstPartReferencesTheOthersAndInstalls) {
@@ -76,8 +63,8 @@ void expectRefusedBeforeAnything(SimMachineFixture& m, ProgramRun& run, const St
     for (const wchar_t* call : {L"WIMSetReferenceFile", L"WIMLoadImage", L"WIMApplyImage", L"CreateProcessW"}) {
         EXPECT_TRUE(callsContaining(machine, call).empty()) << toUtf8(call);
     }
-    EXPECT_TRUE(contentsOf(m.host("E")).empty());
-    EXPECT_TRUE(contentsOf(m.host("esp1")).empty());
+    EXPECT_TRUE(testing::folderContents(m.host("E")).empty());
+    EXPECT_TRUE(testing::folderContents(m.host("esp1")).empty());
 }
 
 // Each part is checked before the installation is even confirmed: that it is there, that it is
@@ -166,7 +153,7 @@ TEST(InstallFaults, AVolumeThatFillsUpStopsTheApplyWith112AndTouchesNothingElse)
     run.start();
     const std::string imageBytes = m.readHostFile("D/sources/install.wim");
     std::map<std::string, std::map<std::string, std::string>> others;
-    for (const char* folder : {"C", "D", "esp0", "esp1"}) others[folder] = contentsOf(m.host(folder));
+    for (const char* folder : {"C", "D", "esp0", "esp1"}) others[folder] = testing::folderContents(m.host(folder));
 
     // The image fits when it is checked; another program fills the volume while the
     // confirmation waits.
@@ -182,7 +169,7 @@ TEST(InstallFaults, AVolumeThatFillsUpStopsTheApplyWith112AndTouchesNothingElse)
     EXPECT_FALSE(m.hostFileExists("E/Windows/data0.bin"));
     EXPECT_EQ(m.readHostFile("E/other/download.bin"), std::string(100000, 'x'));
     EXPECT_EQ(m.readHostFile("D/sources/install.wim"), imageBytes);
-    for (const auto& [folder, files] : others) EXPECT_EQ(contentsOf(m.host(folder)), files) << folder;
+    for (const auto& [folder, files] : others) EXPECT_EQ(testing::folderContents(m.host(folder)), files) << folder;
     EXPECT_TRUE(callsContaining(*machine, L"CreateProcessW").empty());
 
     // The file belongs to that failure only: a later apply that fails without naming one (here
@@ -206,7 +193,7 @@ TEST(InstallFaults, AnInstallationWritesNothingThroughAHostLinkLeadingOffTheTarg
     writeInstallImage(m);
     // E:\Windows is, on the host, C:'s Windows folder: the machine does not go there.
     fs::create_symlink(m.host("C/Windows"), m.host("E/Windows"));
-    const auto before = contentsOf(m.host("C"));
+    const auto before = testing::folderContents(m.host("C"));
     auto machine = m.machine();
     ProgramRun run(machine, installArguments());
     StatusLog status(run);
@@ -218,7 +205,7 @@ TEST(InstallFaults, AnInstallationWritesNothingThroughAHostLinkLeadingOffTheTarg
     ASSERT_TRUE(run.user().waitIdle());
     expectIdle(run);
     EXPECT_TRUE(status.showed(L"에러 발생: E:\\Windows Err = 3"));
-    EXPECT_EQ(contentsOf(m.host("C")), before);
+    EXPECT_EQ(testing::folderContents(m.host("C")), before);
     EXPECT_TRUE(callsContaining(*machine, L"CreateProcessW").empty());
 }
 

@@ -9,6 +9,7 @@
 #include <map>
 #include <sstream>
 
+#include "folder_contents.hpp"
 #include "base/utf.hpp"
 #include "platform/sim/files/sim_files.hpp"
 #include "platform/sim/machine/sim_text.hpp"
@@ -169,19 +170,6 @@ TEST_F(SimFiles, ListingIsSortedByNameBytesWithAttributesAndSizes) {
     EXPECT_FALSE(s.listFolder(L"Q:\\"));         // no such drive
 }
 
-// Every file under the host folder with its content.
-std::map<std::string, std::string> contentsOf(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        if (!entry.is_regular_file()) continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        files[fs::relative(entry.path(), folder).string()] = bytes.str();
-    }
-    return files;
-}
-
 TEST_F(SimFiles, HostLinksLeadingOutOfTheDriveAreNotFollowedByAnyCall) {
     sim::SimSystem& s = *system_;
     machine_.writeHostFile("C/Secret/keep.txt", "kept");
@@ -189,7 +177,7 @@ TEST_F(SimFiles, HostLinksLeadingOutOfTheDriveAreNotFollowedByAnyCall) {
     fs::create_symlink(machine_.host("C/Secret"), machine_.host("D/Out"));
     fs::create_symlink("../C/Secret/keep.txt", machine_.host("D/out.txt"));
     fs::create_symlink("../C/Secret/new.txt", machine_.host("D/new.txt"));  // C: has no such file yet
-    const auto before = contentsOf(machine_.host("C"));
+    const auto before = testing::folderContents(machine_.host("C"));
 
     std::string bytes;
     EXPECT_FALSE(s.readFile(L"D:\\Out\\keep.txt", bytes));
@@ -214,7 +202,7 @@ TEST_F(SimFiles, HostLinksLeadingOutOfTheDriveAreNotFollowedByAnyCall) {
     EXPECT_TRUE(lastCallFailedWith(2));
     EXPECT_FALSE(s.setFileAttributes(L"D:\\out.txt", kFileAttributeReadOnly));
     EXPECT_TRUE(lastCallFailedWith(2));
-    EXPECT_EQ(contentsOf(machine_.host("C")), before);
+    EXPECT_EQ(testing::folderContents(machine_.host("C")), before);
     EXPECT_FALSE(machine_.hostFileExists("D/copy.txt"));
 
     // What such a link leads to takes no room on the volume: S: has 100 bytes, all free.

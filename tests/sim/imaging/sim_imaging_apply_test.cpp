@@ -12,6 +12,7 @@
 #include <sstream>
 #include <thread>
 
+#include "folder_contents.hpp"
 #include "platform/sim/files/sim_folder_usage.hpp"
 #include "platform/sim/imaging/sim_apply_progress.hpp"
 #include "sim_session.hpp"
@@ -334,25 +335,11 @@ TEST_F(SimImagingApplyTest, ReadOnlyPathsAndDiscsRefuseTheFirstFileUnderThem) {
     EXPECT_TRUE(fs::is_empty(machine_.host("cd")));
 }
 
-// Every file under the host folder with its content, and every folder (as "<folder>").
-std::map<std::string, std::string> contentsOf(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        if (entry.is_directory()) files[fs::relative(entry.path(), folder).string()] = "<folder>";
-        if (!entry.is_regular_file()) continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        files[fs::relative(entry.path(), folder).string()] = bytes.str();
-    }
-    return files;
-}
-
 TEST_F(SimImagingApplyTest, NothingIsWrittenThroughAHostLinkLeadingOutOfTheDrive) {
     machine_.writeHostFile("C/Windows/System32/ntoskrnl.exe", "C's own kernel");
     fs::create_symlink(machine_.host("C/Windows"), machine_.host("E/Windows"));
     fs::create_symlink("../C", machine_.host("E/ToC"));
-    const auto before = contentsOf(machine_.host("C"));
+    const auto before = testing::folderContents(machine_.host("C"));
     WimPlan plan;
     plan.images = {image("Pro", {{"Program Files/readme.txt", "readme"},
                                  {"Windows/System32/ntoskrnl.exe", "the image's kernel"},
@@ -370,20 +357,20 @@ TEST_F(SimImagingApplyTest, NothingIsWrittenThroughAHostLinkLeadingOutOfTheDrive
     EXPECT_EQ(errors[0].path, L"E:\\Windows");
     EXPECT_EQ(errors[0].lParam, 3);
     EXPECT_EQ(machine_.readHostFile("E/Program Files/readme.txt"), "readme");
-    EXPECT_EQ(contentsOf(machine_.host("C")), before);
+    EXPECT_EQ(testing::folderContents(machine_.host("C")), before);
 
     // A target that is such a link is no folder of the machine.
     EXPECT_FALSE(imaging().applyImage(pro, L"E:\\ToC", 0));
     EXPECT_EQ(imaging().lastError(), 3u);
     EXPECT_EQ(recorder.of(kWimMsgError).size(), 1u);
-    EXPECT_EQ(contentsOf(machine_.host("C")), before);
+    EXPECT_EQ(testing::folderContents(machine_.host("C")), before);
 
     // A link that stays on the drive is a folder like any other.
     fs::create_directories(machine_.host("E/Real"));
     fs::create_symlink("Real", machine_.host("E/Sub"));
     ASSERT_TRUE(imaging().applyImage(pro, L"E:\\Sub", 0)) << imaging().lastError();
     EXPECT_EQ(machine_.readHostFile("E/Real/Windows/System32/ntoskrnl.exe"), "the image's kernel");
-    EXPECT_EQ(contentsOf(machine_.host("C")), before);
+    EXPECT_EQ(testing::folderContents(machine_.host("C")), before);
 }
 
 TEST_F(SimImagingApplyTest, AFileHeldOpenIsNotReplacedAndTheApplyStopsThereWith32) {
