@@ -189,5 +189,41 @@ TEST(ApplyStart, AnImageGoneSinceItWasChosenIsSaid) {
     EXPECT_FALSE(m.hostFileExists("E/Windows"));
 }
 
+// An image that fails to load after the confirmation stops the imaging log that the start
+// began when /Log asked for one, and touches no log when only /Check was asked for.
+TEST(ApplyStart, AnImageThatFailsToLoadStopsTheLogOnlyWhenOneWasAskedFor) {
+    const struct {
+        const wchar_t* option;
+        std::vector<std::wstring> after;
+    } cases[] = {
+        {L"/Log", {L"WIMCloseHandle", L"WIMUnregisterLogFile C:\\Temp\\HalvoraWimGAPI.log"}},
+        {L"/Check", {L"WIMCloseHandle"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(toUtf8(c.option));
+        SimMachineFixture m;
+        m.description().merge_patch(installMachine(m));
+        testing::ImagePlan second = windowsLikeImage();
+        second.properties[0] = {"NAME", "Windows 10 Home"};
+        testing::WimPlan two;
+        two.images = {windowsLikeImage(), second};
+        std::filesystem::create_directories(m.host("D/sources"));
+        ASSERT_EQ(testing::writeWim(m.host("D/sources/install.wim"), two), "");
+        writeInstallImage(m, "one.wim");
+        auto machine = m.machine();
+        ProgramRun run(machine, installArguments({c.option}));
+        run.start();
+        ASSERT_TRUE(run.user().clickRow("ImageList", 1));
+        ASSERT_TRUE(run.user().click("InstallButton"));
+        EXPECT_EQ(waitBox(run).title, L"설치 확인");
+        std::filesystem::copy_file(m.host("one.wim"), m.host("D/sources/install.wim"),
+                                   std::filesystem::copy_options::overwrite_existing);
+        ASSERT_TRUE(run.user().click("MessageBoxYes"));
+        ASSERT_TRUE(run.user().waitIdle());
+        expectIdle(run);
+        EXPECT_EQ(imagingCallsAfter(*machine, callIndex(*machine, L"WIMLoadImage")), c.after);
+    }
+}
+
 }  // namespace
 }  // namespace halvora::scenario

@@ -42,6 +42,8 @@ TEST(WimInfo, AttributeNamesAndSummary) {
     info = {11, 3, 1, 2, 2, 0x10};
     EXPECT_EQ(imageFileSummary(info),
               L"ImageCount: 11  TotalParts: 2  속성: 0x10 SPANNED  압축방식: LZMS  BootIndex: 2");
+    info = {1, 0, 1, 1, 1, 0};  // the first image boots: named as any other
+    EXPECT_EQ(imageFileSummary(info), L"ImageCount: 1  TotalParts: 1  속성: 0x0  압축방식: NONE  BootIndex: 1");
     info = {1, 7, 1, 1, 0, 0xAB0};
     EXPECT_EQ(imageFileSummary(info), L"ImageCount: 1  TotalParts: 1  속성: 0xAB0 SPANNED READONLY  압축방식: ");
 }
