@@ -6,6 +6,8 @@ halvora_packages=(
   libgtest-dev libbenchmark-dev nlohmann-json3-dev libwim-dev wimtools libarchive-dev xorriso
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils xdotool imagemagick fonts-nanum-coding fonts-dejavu-core
+  libblkid-dev libhivex-dev libhivex-bin ntfs-3g mtools dosfstools fdisk gdisk util-linux
+  qemu-system-x86 ovmf grub-efi-amd64-bin
 )
 
 ensure_packages() {

@@ -55,9 +55,10 @@ SimDevices::SimDevices(const MachineDescription& description) {
             info.folder = partition.folder;
             info.disk = &disk;
             info.partition = &partition;
-            info.startingOffset = offset;
+            info.startingOffset = partition.offset.value_or(offset);
             info.volumeGuid = madeGuid(0x7A11E000u + volume, disk.number, partition.number);
-            info.partitionId = madeGuid(0x9A271000u + volume, disk.number, partition.number);
+            info.partitionId =
+                partition.partitionGuid.value_or(madeGuid(0x9A271000u + volume, disk.number, partition.number));
             info.label = partition.label;
             info.fileSystem = partition.fileSystem;
             info.serial = serialOf(volume);

@@ -1,11 +1,14 @@
 #pragma once
 // The disks of a simulated machine as its description gives them: physical disks with their
 // partitions, CD-ROM drives and the other drives (network, RAM disk). Every volume is a host
-// folder holding its files.
+// folder holding its files. A disk may also be real (a raw disk image or a block device of the
+// host): its partitions are then read from its partition table, and the folders of its volumes
+// are where the runner makes their files reachable (see real/sim_real_disks.hpp).
 
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,6 +47,18 @@ struct PartitionDescription {
     std::wstring fileSystem = L"NTFS";
     std::uint64_t size = 64ull << 30;
     std::filesystem::path folder;
+    // Where the partition starts on its disk, and on GPT its own GUID. A real disk's table gives
+    // both; a described disk's partitions lie one after another from 1 MiB with GUIDs made up.
+    std::optional<std::uint64_t> offset;
+    std::optional<Guid> partitionGuid;
+};
+
+enum class RealDiskKind { Image, Device };
+
+// The sectors of a real disk: a raw disk image file or a block device such as /dev/sdb.
+struct RealDiskSource {
+    RealDiskKind kind = RealDiskKind::Image;
+    std::filesystem::path path;  // as written; an image's relative path is made whole by the reader
 };
 
 struct DiskDescription {
@@ -54,6 +69,13 @@ struct DiskDescription {
     std::optional<std::string> vendor;  // single-byte texts of the device descriptor
     std::optional<std::string> product;
     std::vector<PartitionDescription> partitions;
+    // A real disk: where its sectors are, and the letters its partitions get (partition number
+    // -> upper-case letter). Its partitions come from its table when the machine starts.
+    std::optional<RealDiskSource> real;
+    std::map<std::uint32_t, wchar_t> letters;
+    // The disk's identity in its partition table: the GPT disk GUID or the MBR signature.
+    Guid gptDiskGuid;
+    std::uint32_t mbrSignature = 0;
 };
 
 struct CdRomDescription {
