@@ -45,7 +45,11 @@ class Hive:
     def raw(self, key, name):
         """The value's data as hivexsh prints one value: text (and a newline) for strings,
         the number in decimal for a DWORD, the raw bytes for binary data."""
-        return self._shell([f"cd {key}", f"lsval {name}"])
+        out = self._shell([f"cd {key}", f"lsval {name}"])
+        # Some hivexsh versions print binary data as .reg text ("hex(3):06,00,...").
+        if out.startswith(b"hex(") and b":" in out:
+            return bytes.fromhex(out.split(b":", 1)[1].decode().replace(",", "").strip())
+        return out
 
     def text(self, key, name):
         return self.raw(key, name).decode("utf-8").rstrip("\n")

@@ -33,6 +33,9 @@ class Results:
         print(f"  ok    {name}" + (f": {detail}" if isinstance(detail, str) and detail else ""), flush=True)
         return detail if detail is not None else True
 
+    def fail(self, name, why):
+        self._fail(name, why)
+
     def _fail(self, name, why):
         self.failed.append((name, why))
         indented = "\n".join("          " + line for line in why.rstrip().splitlines())
