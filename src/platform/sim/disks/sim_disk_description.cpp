@@ -156,6 +156,9 @@ void readDiskIdentity(const json& value, DiskDescription& d) {
 // A real disk: its partitions come from its table when the machine starts, so only where its
 // sectors are and the letters of its partitions are read here.
 void readRealDisk(const json& value, DiskDescription& d) {
+    for (const char* key : {"style", "partitions"}) {
+        if (value.contains(key)) refuseJsonMember(value, key, "comes from the real disk's own partition table");
+    }
     refuseUnknownMembers(value, {"number", "image", "device", "letters", "bus", "removable", "vendor", "product"});
     if (value.contains("image") && value.contains("device")) {
         refuseJsonMember(value, "device", "cannot stand beside \"image\": a disk is one or the other");

@@ -106,9 +106,9 @@ bool FatMirror::writeBack(std::string& error) {
         const auto before = written_.find(path);
         const bool known = before != written_.end() && before->second.folder == entry.folder;
         if (known && (entry.folder || before->second == entry)) continue;
-        const HostRun run = entry.folder ? mtools({"mmd", "-i", device_, "::/" + path})
-                                         : mtools({"mcopy", "-o", "-m", "-i", device_, (folder_ / path).string(),
-                                                   "::/" + path});
+        const HostRun run = entry.folder
+                                ? mtools({"mmd", "-i", device_, "::/" + path})
+                                : mtools({"mcopy", "-o", "-m", "-i", device_, (folder_ / path).string(), "::/" + path});
         if (run.exitCode != 0) {
             error = failure("cannot write " + path + " to " + device_, run);
             return false;

@@ -39,7 +39,8 @@ private:
     };
     using Snapshot = std::map<std::string, Entry>;  // path relative to the folder, '/' between names
 
-    FatMirror(std::string device, std::filesystem::path folder) : device_(std::move(device)), folder_(std::move(folder)) {}
+    FatMirror(std::string device, std::filesystem::path folder)
+        : device_(std::move(device)), folder_(std::move(folder)) {}
     bool copyOut(std::string& error);
     Snapshot snapshot() const;
     static std::uint64_t usage(const Snapshot& snapshot);

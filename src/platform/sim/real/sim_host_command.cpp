@@ -109,8 +109,7 @@ HostRun runHostProgram(const std::vector<std::string>& argv, const std::vector<s
     }
     close(pipeFds[0]);
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
 }
@@ -141,7 +140,9 @@ public:
     }
 
 private:
-    DaemonLauncher() { std::thread([this] { run(); }).detach(); }
+    DaemonLauncher() {
+        std::thread([this] { run(); }).detach();
+    }
 
     void run() {
         std::unique_lock lock(mutex_);

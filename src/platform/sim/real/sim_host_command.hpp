@@ -9,7 +9,7 @@
 namespace halvora::sim {
 
 struct HostRun {
-    int exitCode = -1;  // -1: the program could not be started or was killed by a signal
+    int exitCode = -1;   // -1: the program could not be started or was killed by a signal
     std::string output;  // standard output and standard error together
 };
 

@@ -89,7 +89,7 @@ LoopDevice::~LoopDevice() {
 
 std::vector<std::string> loopDevicesOver(const std::filesystem::path& file) {
     std::vector<std::string> found;
-    struct stat target{};
+    struct stat target {};
     if (stat(file.c_str(), &target) != 0) return found;
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator("/sys/block", ec)) {
@@ -100,7 +100,7 @@ std::vector<std::string> loopDevicesOver(const std::filesystem::path& file) {
         std::ifstream deviceText(entry.path() / "loop" / "backing_file");
         std::string backing;
         if (!std::getline(deviceText, backing)) continue;
-        struct stat st{};
+        struct stat st {};
         if (stat(backing.c_str(), &st) != 0) continue;
         const bool same = S_ISBLK(target.st_mode) ? S_ISBLK(st.st_mode) && st.st_rdev == target.st_rdev
                                                   : st.st_dev == target.st_dev && st.st_ino == target.st_ino;

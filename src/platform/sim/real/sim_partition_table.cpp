@@ -47,8 +47,7 @@ void probeFileSystem(const std::filesystem::path& disk, std::uint64_t offset, st
     if (probe && blkid_probe_set_device(probe.get(), fd, static_cast<blkid_loff_t>(offset),
                                         static_cast<blkid_loff_t>(size)) == 0) {
         blkid_probe_enable_superblocks(probe.get(), 1);
-        blkid_probe_set_superblocks_flags(probe.get(),
-                                          BLKID_SUBLKS_TYPE | BLKID_SUBLKS_LABEL | BLKID_SUBLKS_VERSION);
+        blkid_probe_set_superblocks_flags(probe.get(), BLKID_SUBLKS_TYPE | BLKID_SUBLKS_LABEL | BLKID_SUBLKS_VERSION);
         if (blkid_do_safeprobe(probe.get()) == 0) {
             const std::string type = lookup(probe.get(), "TYPE");
             if (type == "ntfs") {

@@ -29,8 +29,8 @@ struct RealPartition {
 struct RealDiskLayout {
     PartitionStyle style = PartitionStyle::Raw;
     std::uint64_t size = 0;
-    Guid gptDiskGuid;               // GPT only
-    std::uint32_t mbrSignature = 0;  // MBR only
+    Guid gptDiskGuid;                       // GPT only
+    std::uint32_t mbrSignature = 0;         // MBR only
     std::vector<RealPartition> partitions;  // in the table's order; extended containers left out
 };
 

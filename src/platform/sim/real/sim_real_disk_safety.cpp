@@ -74,7 +74,7 @@ std::string swapNode(const std::vector<BlockNode>& nodes) {
     while (std::getline(swaps, line)) {
         std::istringstream fields(line);
         std::string path;
-        struct stat st{};
+        struct stat st {};
         if (fields >> path && stat(path.c_str(), &st) == 0 && S_ISBLK(st.st_mode) && nodeOf(nodes, st.st_rdev)) {
             return path + " is used for swap";
         }
@@ -97,7 +97,7 @@ std::string heldNode(const fs::path& sysfsDisk, const std::vector<BlockNode>& no
 }  // namespace
 
 std::string deviceRefusal(const fs::path& device) {
-    struct stat st{};
+    struct stat st {};
     if (stat(device.c_str(), &st) != 0) return device.string() + " is not there";
     if (!S_ISBLK(st.st_mode)) return device.string() + " is not a block device";
     std::error_code ec;
@@ -107,11 +107,11 @@ std::string deviceRefusal(const fs::path& device) {
         return device.string() + " is a partition; name the whole disk and give its partitions letters";
     }
     const auto nodes = nodesOfDisk(sysfs, st.st_rdev);
-    struct stat root{};
+    struct stat root {};
     if (stat("/", &root) == 0 && nodeOf(nodes, root.st_dev)) {
         return device.string() + " holds the running system";
     }
-    struct stat self{};
+    struct stat self {};
     if (stat("/proc/self/exe", &self) == 0 && nodeOf(nodes, self.st_dev)) {
         return device.string() + " holds this program's own files";
     }
@@ -122,7 +122,7 @@ std::string deviceRefusal(const fs::path& device) {
 }
 
 std::string imageRefusal(const fs::path& image) {
-    struct stat st{};
+    struct stat st {};
     if (stat(image.c_str(), &st) != 0) return image.string() + " is not there";
     if (!S_ISREG(st.st_mode)) return image.string() + " is not a disk image file";
     if (access(image.c_str(), R_OK | W_OK) != 0) return image.string() + " cannot be read and written";

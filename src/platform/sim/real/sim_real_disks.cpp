@@ -56,8 +56,7 @@ std::unique_ptr<RealDisks> RealDisks::open(StorageDescription& storage, std::str
     for (auto& disk : storage.disks) {
         if (!disk.real) continue;
         const fs::path& path = disk.real->path;
-        const std::string refusal =
-            disk.real->kind == RealDiskKind::Device ? deviceRefusal(path) : imageRefusal(path);
+        const std::string refusal = disk.real->kind == RealDiskKind::Device ? deviceRefusal(path) : imageRefusal(path);
         if (!refusal.empty()) {
             error = "machine description: " + nameOf(disk) + " is refused: " + refusal;
             return nullptr;
@@ -74,8 +73,9 @@ std::unique_ptr<RealDisks> RealDisks::open(StorageDescription& storage, std::str
             const bool present = std::any_of(layout->partitions.begin(), layout->partitions.end(),
                                              [number = number](const RealPartition& p) { return p.number == number; });
             if (!present) {
-                error = "machine description: " + nameOf(disk) + ": letter " + std::string(1, static_cast<char>(letter)) +
-                        ": the disk has no partition " + std::to_string(number);
+                error = "machine description: " + nameOf(disk) + ": letter " +
+                        std::string(1, static_cast<char>(letter)) + ": the disk has no partition " +
+                        std::to_string(number);
                 return nullptr;
             }
         }

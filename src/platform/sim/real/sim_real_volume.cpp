@@ -61,7 +61,7 @@ void RealVolume::takeDown() {
 std::uint64_t RealVolume::freeBytesLocked() const {
     if (mirror_) return mirror_->freeBytes();
     if (mount_) {
-        struct statvfs st{};
+        struct statvfs st {};
         if (statvfs(folder_.c_str(), &st) == 0) {
             lastFree_ = static_cast<std::uint64_t>(st.f_bavail) * st.f_frsize;
         }

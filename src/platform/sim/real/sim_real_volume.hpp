@@ -64,7 +64,7 @@ private:
                std::wstring fileSystem)
         : loop_(std::move(loop)), folder_(std::move(folder)), offset_(offset), fileSystem_(std::move(fileSystem)) {}
     bool bringOnline(std::string& error);  // with mutex_ held
-    void takeDown();                        // with mutex_ held
+    void takeDown();                       // with mutex_ held
     std::uint64_t freeBytesLocked() const;
 
     mutable std::mutex mutex_;
