@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/sim/machine/sim_machine.hpp"
+#include "host_shell.hpp"
 #include "temp_folder.hpp"
 
 namespace halvora::sim {
@@ -125,10 +125,9 @@ TEST(SimMachineDescription, LoadReportsMissingFilesAndBadJsonAndResolvesRelative
 
     // A real disk image is found beside the description; a letter for a partition its table
     // does not have stops the machine before anything is attached.
-    ASSERT_EQ(std::system(("truncate -s 20M " + (t.root() / "m/disk.img").string() +
-                           " && printf 'label: dos\\nstart=2048, type=7\\n' | sfdisk -q " +
-                           (t.root() / "m/disk.img").string() + " >/dev/null 2>&1")
-                              .c_str()),
+    const std::string image = (t.root() / "m/disk.img").string();
+    ASSERT_EQ(halvora::testing::runShell("truncate -s 20M " + image +
+                                         " && printf 'label: dos\\nstart=2048, type=7\\n' | sfdisk -q " + image),
               0);
     t.write("m/real.json", R"({"disks": [{"number": 1, "image": "disk.img", "letters": {"1": "E", "3": "F"}}]})");
     EXPECT_FALSE(SimMachine::load((t.root() / "m/real.json").string(), error));

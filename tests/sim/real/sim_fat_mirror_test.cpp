@@ -3,59 +3,42 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 
 #include "platform/sim/real/sim_fat_mirror.hpp"
+#include "host_shell.hpp"
 #include "temp_folder.hpp"
 
 namespace halvora::sim {
 namespace {
 
 namespace fs = std::filesystem;
+using halvora::testing::runShell;
+using halvora::testing::shellOutput;
 using halvora::testing::TempFolder;
-
-int shell(const std::string& command) {
-    return std::system(("MTOOLS_SKIP_CHECK=1 " + command + " >/dev/null 2>&1").c_str());
-}
-
-std::string shellOutput(const std::string& command) {
-    std::string out;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(("MTOOLS_SKIP_CHECK=1 " + command + " 2>&1").c_str(), "r"),
-                                                pclose);
-    if (!pipe) return out;
-    std::array<char, 4096> buffer{};
-    std::size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0) out.append(buffer.data(), n);
-    return out;
-}
 
 class FatMirrorTest : public ::testing::Test {
 protected:
     void SetUp() override {
         image = folder.path("esp.img").string();
-        ASSERT_EQ(shell("truncate -s 64M " + image), 0);
-        ASSERT_EQ(shell("mkfs.fat -F 32 -n ESP " + image), 0);
+        ASSERT_EQ(runShell("truncate -s 64M " + image), 0);
+        ASSERT_EQ(runShell("mkfs.fat -F 32 -n ESP " + image), 0);
         fs::create_directories(folder.path("src/EFI/Vendor"));
         folder.write("src/EFI/Vendor/grub.efi", "grub of another system");
         folder.write("src/EFI/Vendor/old.cfg", "old");
         folder.write("src/readme.txt", "keep me\r\n");
-        ASSERT_EQ(shell("mcopy -s -i " + image + " " + folder.path("src/EFI").string() + " " +
-                        folder.path("src/readme.txt").string() + " ::/"),
+        ASSERT_EQ(runShell("mcopy -s -i " + image + " " + folder.path("src/EFI").string() + " " +
+                           folder.path("src/readme.txt").string() + " ::/"),
                   0);
         mirrorFolder = folder.path("mirror");
         fs::create_directories(mirrorFolder);
     }
 
     std::string onVolume(const std::string& path) { return shellOutput("mtype -i " + image + " ::/" + path); }
-    bool existsOnVolume(const std::string& path) {
-        return shell("mdir -i " + image + " ::/" + path) == 0;
-    }
+    bool existsOnVolume(const std::string& path) { return runShell("mdir -i " + image + " ::/" + path) == 0; }
 
     TempFolder folder;
     std::string image;
