@@ -16,7 +16,7 @@ const std::vector<std::string> kMtoolsEnvironment{"MTOOLS_SKIP_CHECK=1"};
 
 HostRun mtools(std::vector<std::string> argv) { return runHostProgram(argv, kMtoolsEnvironment); }
 
-std::string failure(const std::string& what, const HostRun& run) {
+std::string mtoolsFailure(const std::string& what, const HostRun& run) {
     std::string output = run.output;
     while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
     return what + (output.empty() ? "" : ": " + output);
@@ -45,7 +45,7 @@ std::unique_ptr<FatMirror> FatMirror::open(const std::string& device, const fs::
 bool FatMirror::copyOut(std::string& error) {
     const HostRun listing = mtools({"mdir", "-a", "-i", device_, "::/"});
     if (listing.exitCode != 0) {
-        error = failure("mtools cannot read the FAT volume on " + device_, listing);
+        error = mtoolsFailure("mtools cannot read the FAT volume on " + device_, listing);
         return false;
     }
     freeAtCopy_ = freeBytesOf(listing.output);
@@ -55,7 +55,7 @@ bool FatMirror::copyOut(std::string& error) {
     if (!empty) {
         const HostRun copy = mtools({"mcopy", "-s", "-p", "-m", "-n", "-i", device_, "::/*", folder_.string() + "/"});
         if (copy.exitCode != 0) {
-            error = failure("mtools cannot copy the files of " + device_, copy);
+            error = mtoolsFailure("mtools cannot copy the files of " + device_, copy);
             return false;
         }
     }
@@ -97,7 +97,7 @@ bool FatMirror::writeBack(std::string& error) {
         if (current != now.end() && current->second.folder == entry.folder) continue;
         const HostRun run = mtools({entry.folder ? "mrd" : "mdel", "-i", device_, "::/" + path});
         if (run.exitCode != 0) {
-            error = failure("cannot remove " + path + " from " + device_, run);
+            error = mtoolsFailure("cannot remove " + path + " from " + device_, run);
             return false;
         }
     }
@@ -110,7 +110,7 @@ bool FatMirror::writeBack(std::string& error) {
                                 ? mtools({"mmd", "-i", device_, "::/" + path})
                                 : mtools({"mcopy", "-o", "-m", "-i", device_, (folder_ / path).string(), "::/" + path});
         if (run.exitCode != 0) {
-            error = failure("cannot write " + path + " to " + device_, run);
+            error = mtoolsFailure("cannot write " + path + " to " + device_, run);
             return false;
         }
     }

@@ -26,7 +26,7 @@ std::optional<Guid> guidOf(const char* text) {
     return parseGuid("{" + std::string(text) + "}");
 }
 
-std::string lookup(blkid_probe probe, const char* name) {
+std::string probeValue(blkid_probe probe, const char* name) {
     const char* data = nullptr;
     std::size_t length = 0;
     if (blkid_probe_lookup_value(probe, name, &data, &length) != 0 || !data) return {};
@@ -49,13 +49,13 @@ void probeFileSystem(const std::filesystem::path& disk, std::uint64_t offset, st
         blkid_probe_enable_superblocks(probe.get(), 1);
         blkid_probe_set_superblocks_flags(probe.get(), BLKID_SUBLKS_TYPE | BLKID_SUBLKS_LABEL | BLKID_SUBLKS_VERSION);
         if (blkid_do_safeprobe(probe.get()) == 0) {
-            const std::string type = lookup(probe.get(), "TYPE");
+            const std::string type = probeValue(probe.get(), "TYPE");
             if (type == "ntfs") {
                 fileSystem = L"NTFS";
             } else if (type == "vfat") {
-                fileSystem = lookup(probe.get(), "VERSION") == "FAT32" ? L"FAT32" : L"FAT";
+                fileSystem = probeValue(probe.get(), "VERSION") == "FAT32" ? L"FAT32" : L"FAT";
             }
-            if (fileSystem != L"RAW") label = fromUtf8(lookup(probe.get(), "LABEL"));
+            if (fileSystem != L"RAW") label = fromUtf8(probeValue(probe.get(), "LABEL"));
         }
     }
     probe.reset();
