@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/sim/machine/sim_machine.hpp"
+#include "host_shell.hpp"
 #include "temp_folder.hpp"
 
 namespace halvora::sim {
@@ -81,6 +82,22 @@ TEST(SimMachineDescription, FieldsOfTheWrongShapeAreErrorsThatNameThem) {
         {{{"failCalls", {{{"call", "ReadFile"}}}}}, "/failCalls/0/error: must be given"},
         {{{"failCalls", {{{"call", "ReadFile"}, {"error", 5}, {"times", 2}}}}},
          "/failCalls/0/times: is not a known field"},
+        // A real disk: where its sectors are and its letters; the rest comes from its table.
+        {{{"disks", {{{"number", 1}, {"image", "d.img"}, {"style", "GPT"}}}}},
+         "/disks/0/style: comes from the real disk's own partition table"},
+        {{{"disks", {{{"number", 1}, {"image", "d.img"}, {"partitions", json::array()}}}}},
+         "/disks/0/partitions: comes from the real disk's own partition table"},
+        {{{"disks", {{{"number", 1}, {"image", "d.img"}, {"device", "/dev/sdb"}}}}},
+         "/disks/0/device: cannot stand beside \"image\""},
+        {{{"disks", {{{"number", 1}, {"device", "sdb"}}}}}, "/disks/0/device: must be a whole path"},
+        {{{"disks", {{{"number", 1}, {"image", ""}}}}}, "/disks/0/image: must name a file"},
+        {{{"disks", {{{"number", 1}, {"image", "d.img"}, {"letters", {{"0", "E"}}}}}}},
+         "/disks/0/letters/0: the key must be a partition number from 1 on"},
+        {{{"disks", {{{"number", 1}, {"image", "d.img"}, {"letters", {{"2", "EF"}}}}}}}, "/disks/0/letters/2: "},
+        {{{"disks", {{{"number", 1}, {"image", "d.img"}, {"letters", {"E"}}}}}},
+         "/disks/0/letters: must be an object of partition numbers and letters"},
+        {{{"drives", {{"E", "e"}}}, {"disks", {{{"number", 1}, {"image", "d.img"}, {"letters", {{"2", "E"}}}}}}},
+         "/disks/0/letters/2: the letter E: is used twice"},
     };
     for (const auto& [description, expected] : cases) {
         std::string error;
@@ -105,6 +122,17 @@ TEST(SimMachineDescription, LoadReportsMissingFilesAndBadJsonAndResolvesRelative
     ASSERT_TRUE(m) << error;
     EXPECT_EQ(m->drives().at(L'C'), t.root() / "m/drive-c");
     EXPECT_FALSE(m->description().smallCaptionFont);
+
+    // A real disk image is found beside the description; a letter for a partition its table
+    // does not have stops the machine before anything is attached.
+    const std::string image = (t.root() / "m/disk.img").string();
+    ASSERT_EQ(halvora::testing::runShell("truncate -s 20M " + image +
+                                         " && printf 'label: dos\\nstart=2048, type=7\\n' | sfdisk -q " + image),
+              0);
+    t.write("m/real.json", R"({"disks": [{"number": 1, "image": "disk.img", "letters": {"1": "E", "3": "F"}}]})");
+    EXPECT_FALSE(SimMachine::load((t.root() / "m/real.json").string(), error));
+    EXPECT_EQ(error, "machine description: disk 1 (" + (t.root() / "m/disk.img").string() +
+                         "): letter F: the disk has no partition 3");
 }
 
 }  // namespace

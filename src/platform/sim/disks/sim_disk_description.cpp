@@ -58,6 +58,12 @@ struct LetterBook {
             refuseJson(object.at("letter"), "the letter " + toUtf8(std::wstring(1, letter)) + ": is used twice");
         }
     }
+    // The same, where the letter itself is the JSON value named.
+    void takeAt(const json& value, wchar_t letter) {
+        if (!taken.insert(letter).second) {
+            refuseJson(value, "the letter " + toUtf8(std::wstring(1, letter)) + ": is used twice");
+        }
+    }
 };
 
 }  // namespace
@@ -138,15 +144,60 @@ void from_json(const json& value, PartitionDescription& p) {
     p.folder = volumeFolderOf(value);
 }
 
-void from_json(const json& value, DiskDescription& d) {
-    expectObject(value, "an object");
-    refuseUnknownMembers(value, {"number", "style", "bus", "removable", "vendor", "product", "partitions"});
-    d.number = numberOf(value);
-    requiredMember(value, "style", "\"MBR\", \"GPT\" or \"RAW\"").get_to(d.style);
+namespace {
+
+void readDiskIdentity(const json& value, DiskDescription& d) {
     if (const auto bus = value.find("bus"); bus != value.end()) d.bus = wholeNumber<std::uint32_t>(*bus, 0, 0xFFFF);
     readMember(value, "removable", d.removable);
     if (const auto vendor = value.find("vendor"); vendor != value.end()) d.vendor = vendor->get<std::string>();
     if (const auto product = value.find("product"); product != value.end()) d.product = product->get<std::string>();
+}
+
+// A real disk: its partitions come from its table when the machine starts, so only where its
+// sectors are and the letters of its partitions are read here.
+void readRealDisk(const json& value, DiskDescription& d) {
+    for (const char* key : {"style", "partitions"}) {
+        if (value.contains(key)) refuseJsonMember(value, key, "comes from the real disk's own partition table");
+    }
+    refuseUnknownMembers(value, {"number", "image", "device", "letters", "bus", "removable", "vendor", "product"});
+    if (value.contains("image") && value.contains("device")) {
+        refuseJsonMember(value, "device", "cannot stand beside \"image\": a disk is one or the other");
+    }
+    RealDiskSource source;
+    const bool image = value.contains("image");
+    source.kind = image ? RealDiskKind::Image : RealDiskKind::Device;
+    const json& path = value.at(image ? "image" : "device");
+    source.path = path.get<std::string>();
+    if (source.path.empty()) refuseJson(path, "must name a file");
+    if (!image && source.path.is_relative()) refuseJson(path, "must be a whole path such as \"/dev/sdb\"");
+    d.real = std::move(source);
+    if (const json* letters = value.contains("letters") ? &value.at("letters") : nullptr) {
+        if (!letters->is_object()) refuseJson(*letters, "must be an object of partition numbers and letters");
+        for (const auto& [key, letter] : letters->items()) {
+            std::uint32_t number = 0;
+            const bool digits =
+                !key.empty() && key.size() <= 9 && key.find_first_not_of("0123456789") == std::string::npos;
+            if (digits) number = static_cast<std::uint32_t>(std::stoul(key));
+            if (!digits || number == 0) refuseJson(letter, "the key must be a partition number from 1 on");
+            d.letters[number] = driveLetterOf(letter);
+        }
+    }
+    readDiskIdentity(value, d);
+}
+
+}  // namespace
+
+void from_json(const json& value, DiskDescription& d) {
+    expectObject(value, "an object");
+    if (value.contains("image") || value.contains("device")) {
+        d.number = numberOf(value);
+        readRealDisk(value, d);
+        return;
+    }
+    refuseUnknownMembers(value, {"number", "style", "bus", "removable", "vendor", "product", "partitions"});
+    d.number = numberOf(value);
+    requiredMember(value, "style", "\"MBR\", \"GPT\" or \"RAW\"").get_to(d.style);
+    readDiskIdentity(value, d);
     const json* partitions = listMember(value, "partitions", "a list of partitions");
     if (!partitions) return;
     std::set<std::uint32_t> numbers;
@@ -206,6 +257,9 @@ StorageDescription readStorageDescription(const nlohmann::json& root, const Driv
             }
             for (std::size_t i = 0; i < disk.partitions.size(); ++i) {
                 letters.take(d.at("partitions").at(i), disk.partitions[i].letter);
+            }
+            for (const auto& [number, letter] : disk.letters) {
+                letters.takeAt(d.at("letters").at(std::to_string(number)), letter);
             }
             out.disks.push_back(std::move(disk));
         }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,6 +35,8 @@ std::wstring guidText(const Guid& guid);  // upper case, in braces
 // The type of an ordinary data partition on GPT.
 inline constexpr Guid kBasicDataGuid{0xEBD0A0A2, 0xB9E5, 0x4433, {0x87, 0xC0, 0x68, 0xB6, 0xB7, 0x26, 0x99, 0xC7}};
 
+class RealVolume;  // real/sim_real_volume.hpp
+
 enum class PartitionStyle : std::uint32_t { Mbr = 0, Gpt = 1, Raw = 2 };
 
 struct PartitionDescription {
@@ -51,6 +54,8 @@ struct PartitionDescription {
     // both; a described disk's partitions lie one after another from 1 MiB with GUIDs made up.
     std::optional<std::uint64_t> offset;
     std::optional<Guid> partitionGuid;
+    // A partition of a real disk: its loop device and how its files are reached.
+    std::shared_ptr<RealVolume> realVolume;
 };
 
 enum class RealDiskKind { Image, Device };

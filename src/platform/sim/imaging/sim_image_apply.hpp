@@ -6,9 +6,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/sim/imaging/sim_apply_plan.hpp"
+
+namespace halvora::sim {
+class RealVolume;  // real/sim_real_volume.hpp
+}
 
 namespace halvora::sim {
 
@@ -22,6 +27,8 @@ struct ApplyTarget {
     std::wstring windowsRoot;        // "E:\" or "E:\Folder\": where the program sees the files
     std::filesystem::path hostRoot;  // the folder they land in
     VolumeRoom room;
+    // Set when the target is the root of an NTFS volume of a real disk.
+    std::shared_ptr<RealVolume> ntfsVolume;
 };
 
 // Applies image `index` (1-based) of `file`, with the parts of a split set that were referenced.

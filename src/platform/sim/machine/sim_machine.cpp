@@ -1,9 +1,13 @@
 #include "platform/sim/machine/sim_machine.hpp"
 
 #include "platform/sim/machine/sim_json.hpp"
+#include "base/utf.hpp"
+#include "platform/sim/real/sim_real_disks.hpp"
+#include "platform/sim/real/sim_real_volume.hpp"
 
 #include <algorithm>
 #include <fstream>
+#include <iostream>
 
 namespace halvora::sim {
 
@@ -18,6 +22,8 @@ SimMachine::SimMachine(MachineDescription description)
     currentFolder_ = slash == std::wstring::npos ? L"" : program.substr(0, slash);
 }
 
+SimMachine::~SimMachine() = default;
+
 std::shared_ptr<SimMachine> SimMachine::load(const std::string& jsonPath, std::string& error) {
     const auto read = readJsonFile(jsonPath, "machine description", /*allowComments=*/true, error);
     if (!read) return nullptr;
@@ -25,13 +31,27 @@ std::shared_ptr<SimMachine> SimMachine::load(const std::string& jsonPath, std::s
     const auto base = std::filesystem::absolute(jsonPath).parent_path();
     auto description = parseMachineDescription(json, base, error);
     if (!description) return nullptr;
-    return std::make_shared<SimMachine>(std::move(*description));
+    return withRealDisks(std::move(*description), error);
 }
 
 std::shared_ptr<SimMachine> SimMachine::fromJson(const nlohmann::json& json, std::string& error) {
     auto description = parseMachineDescription(json, std::filesystem::current_path(), error);
     if (!description) return nullptr;
-    return std::make_shared<SimMachine>(std::move(*description));
+    return withRealDisks(std::move(*description), error);
+}
+
+std::shared_ptr<SimMachine> SimMachine::withRealDisks(MachineDescription description, std::string& error) {
+    auto realDisks = RealDisks::open(description.storage, error);
+    if (!realDisks) return nullptr;
+    auto machine = std::make_shared<SimMachine>(std::move(description));
+    machine->realDisks_ = std::move(realDisks);
+    return machine;
+}
+
+bool SimMachine::flushRealDisks(std::string& error) { return !realDisks_ || realDisks_->flush(error); }
+
+void SimMachine::closeRealDisks() {
+    if (realDisks_) realDisks_->close();
 }
 
 std::wstring SimMachine::fullPath(const std::wstring& path) const { return fullWindowsPath(path, currentFolder()); }
@@ -102,6 +122,17 @@ DriveFolders SimMachine::drives() const { return devices_.letterFolders(); }
 bool SimMachine::formatVolume(wchar_t letter, const std::wstring& fileSystem, const std::wstring& label) {
     const auto device = devices_.deviceOfName(std::wstring(1, letter) + L":");
     if (!device || device->kind != DeviceKind::Volume) return false;
+    if (const auto& real = device->partition->realVolume) {
+        // A real partition is formatted for real, within its own bounds (its loop device).
+        const std::wstring fileSystemToMake = fileSystem.empty() ? device->fileSystem : fileSystem;
+        std::string error;
+        if (!real->format(fileSystemToMake, label, error)) {
+            std::cerr << "halvora-sim: " << error << "\n";
+            return false;
+        }
+        fileAttributes_.forgetUnder(device->folder);
+        return devices_.setVolumeFormat(letter, fileSystemToMake == L"NTFS" ? L"NTFS" : L"FAT32", label);
+    }
     std::error_code ec;
     std::vector<std::filesystem::path> entries;  // gathered first: removing while iterating is unspecified
     for (const auto& entry : std::filesystem::directory_iterator(device->folder, ec)) entries.push_back(entry.path());

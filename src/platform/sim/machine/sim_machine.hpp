@@ -30,9 +30,12 @@
 
 namespace halvora::sim {
 
+class RealDisks;
+
 class SimMachine {
 public:
     explicit SimMachine(MachineDescription description);
+    ~SimMachine();
 
     // Nullptr with `error` set for a missing file, bad JSON or a field of the wrong shape.
     // Relative drive folders are relative to the description file's folder.
@@ -40,6 +43,13 @@ public:
     static std::shared_ptr<SimMachine> fromJson(const nlohmann::json& json, std::string& error);
 
     const MachineDescription& description() const { return description_; }
+
+    // --- real disks -------------------------------------------------------------------------
+    // A FAT volume of a real disk is a mirror (real/sim_fat_mirror.hpp): this writes back what
+    // changed on all of them. False with `error` for the first that failed.
+    bool flushRealDisks(std::string& error);
+    // Writes back, unmounts and detaches every real disk; the machine's drives on them are gone.
+    void closeRealDisks();
 
     // --- drives -----------------------------------------------------------------------------
     // Every drive letter, whether a plain folder, a partition, a CD-ROM or another drive, maps
@@ -126,12 +136,17 @@ public:
     void clearCalls();
 
 private:
+    // The description's real disks opened: partitions read, volumes reachable.
+    static std::shared_ptr<SimMachine> withRealDisks(MachineDescription description, std::string& error);
+
     struct Window {
         std::weak_ptr<SimEventQueue> queue;
         std::string name;
         std::wstring title;
     };
 
+    // First, so that it goes last: every other part may still name folders on the real disks.
+    std::unique_ptr<RealDisks> realDisks_;
     const MachineDescription description_;
 
     SimDevices devices_;

@@ -169,6 +169,8 @@ std::optional<MachineDescription> parseMachineDescription(const nlohmann::json& 
     for (auto& [letter, folder] : description.drives) folder = madeWhole(folder, baseFolder);
     for (auto& disk : description.storage.disks) {
         for (auto& partition : disk.partitions) partition.folder = madeWhole(partition.folder, baseFolder);
+        if (disk.real && disk.real->kind == RealDiskKind::Image)
+            disk.real->path = madeWhole(disk.real->path, baseFolder);
     }
     for (auto& cd : description.storage.cdroms) cd.folder = madeWhole(cd.folder, baseFolder);
     for (auto& drive : description.storage.otherDrives) drive.folder = madeWhole(drive.folder, baseFolder);

@@ -52,6 +52,9 @@ ProgramRun runProgram(SimMachine& machine, const std::wstring& commandLine, cons
         words.erase(words.begin());
         run.started = true;
         run.exitCode = runBcdboot(machine, words).exitCode;  // its output goes down the pipe, unread
+        // What it wrote onto a real disk's FAT volume is on that disk when it ends.
+        std::string why;
+        if (!machine.flushRealDisks(why) && run.exitCode == 0) run.exitCode = kErrorWriteFault;
     }
     machine.record(call + (run.started ? L" -> exit " + std::to_wstring(run.exitCode)
                                        : L" -> error " + std::to_wstring(run.error)));

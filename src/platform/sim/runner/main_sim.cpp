@@ -7,8 +7,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <thread>
+
+#include <pthread.h>
+#include <signal.h>
 
 #include "platform/sim/machine/sim_machine.hpp"
+#include "platform/sim/real/sim_real_disks.hpp"
 #include "platform/sim/runner/sim_runner.hpp"
 #include "platform/sim/runner/sim_runner_options.hpp"
 #include "platform/sim/runner/sim_runner_script.hpp"
@@ -24,10 +29,29 @@ int usageError(const std::string& message) {
     return kExitUsage;
 }
 
+// Ctrl-C, a terminal closed or a kill: the mounts and loop devices made for real disks go
+// before the run ends, with the status a shell gives for the signal.
+void watchStopSignals() {
+    static sigset_t signals;
+    sigemptyset(&signals);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&signals, signal);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    std::thread([] {
+        int signal = 0;
+        while (sigwait(&signals, &signal) != 0) {}
+        std::cerr << "halvora-sim: stopped by signal " << signal << "\n";
+        halvora::sim::closeAllRealDisks();
+        std::_Exit(128 + signal);
+    }).detach();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace halvora::sim;
+    // Before any thread starts, so that every thread inherits the mask and only the watcher
+    // takes these signals.
+    watchStopSignals();
     std::string error;
     const auto line = parseRunnerCommandLine(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!line) return usageError(error);
@@ -78,6 +102,14 @@ int main(int argc, char** argv) {
         std::cerr << "halvora-sim: the script ended with the program still running; it was closed\n";
     }
     if (!runner->closeProblem().empty()) std::cerr << "halvora-sim: " << runner->closeProblem() << "\n";
+
+    // The real disks' FAT volumes are written back and every mount and loop device goes, also
+    // when the program could not be ended.
+    if (!machine->flushRealDisks(error)) {
+        std::cerr << "halvora-sim: " << error << "\n";
+        if (status == 0) status = kExitStepFailed;
+    }
+    machine->closeRealDisks();
 
     if (!line->report.empty() && !writeReport(report, line->report, error)) {
         std::cerr << "halvora-sim: " << error << "\n";
