@@ -94,6 +94,9 @@ def check_store(store, loader_path, partition_bytes, disk_bytes, style, boot_man
     whose system root is \\Windows and whose application and OS devices are the partition.
     With boot_manager_device (partition bytes, disk bytes): the boot manager's own device too.
     Returns a summary."""
+    with open(store, "rb") as f:
+        start = f.read(64)
+    require(start.startswith(b"regf"), f"the store is not a registry hive; it starts with {start[:40]!r}")
     hive = Hive(store)
     manager = _find_object(hive, BOOT_MANAGER)
     manager_type = hive.dword(f"Objects\\{manager}\\Description", "Type")

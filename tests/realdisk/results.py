@@ -3,6 +3,8 @@ do not depend on it."""
 
 import traceback
 
+from procs import CommandFailed
+
 
 class CheckFailed(AssertionError):
     pass
@@ -23,7 +25,7 @@ class Results:
         Returns the check's value, or None when it failed."""
         try:
             detail = function(*args, **kwargs)
-        except CheckFailed as failure:
+        except (AssertionError, CommandFailed) as failure:
             self._fail(name, str(failure))
             return None
         except Exception as error:  # a tool that failed is a failed check, named with its output
