@@ -3,7 +3,7 @@ default entry and the device, path and system root of the loader it names.
 
 Device elements are compared with the identities the partition table really holds (GPT: the
 partition's and the disk's GUIDs; MBR: the disk signature and the partition's byte offset), in
-the layout the Windows boot manager reads: device kind at 0x10, the partition (GUID or offset)
+the layout the Windows boot manager reads: device kind at 0x10, 0x48 at 0x18, the partition (GUID or offset)
 at 0x20, the style at 0x34 (0 GPT, 1 MBR), the disk (GUID or signature) at 0x38.
 """
 
@@ -82,6 +82,8 @@ def _check_device(name, data, partition_bytes, disk_bytes, style):
     require(disk_bytes in data, f"{name}: the disk ({disk_bytes.hex(' ')}) is not in it: {hexdump}")
     kind = struct.unpack_from("<I", data, 0x10)[0]
     require(kind == DEVICE_PARTITION, f"{name}: device kind {kind} at 0x10, not {DEVICE_PARTITION} (partition): {hexdump}")
+    length = struct.unpack_from("<I", data, 0x18)[0]
+    require(length == 0x48, f"{name}: 0x{length:x} at 0x18, not 0x48: {hexdump}")
     require(data[0x20:0x20 + len(partition_bytes)] == partition_bytes,
             f"{name}: the partition is not at 0x20: {hexdump}")
     stored_style = struct.unpack_from("<I", data, 0x34)[0]
