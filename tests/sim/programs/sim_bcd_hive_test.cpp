@@ -191,7 +191,7 @@ TEST(SimBcdHive, DWithoutADefaultMakesTheLoaderTheDefault) {
 
 TEST(SimBcdHive, ATemplateKeepsWhatItHoldsAndItsManagersSettings) {
     // A template with global settings of its own and a boot manager with a timeout of 5.
-    const auto hive = RegistryHive::open(emptyRegistryHive("ROOT"));
+    const auto hive = RegistryHive::edit(emptyRegistryHive("ROOT"));
     ASSERT_TRUE(hive);
     const hive_node_h objects = hive->ensureChild(hive->root(), "Objects");
     const hive_node_h settings = hive->ensureChild(objects, toUtf8(kBcdGlobalSettings));

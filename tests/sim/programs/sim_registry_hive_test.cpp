@@ -16,10 +16,12 @@ TEST(SimRegistryHive, AnEmptyHiveOpensWithHivexAndItsShell) {
     const std::string bytes = emptyRegistryHive("ROOT");
     ASSERT_EQ(bytes.size(), 8192u);  // the base block and one bin
 
-    const auto hive = RegistryHive::open(bytes);
+    const auto hive = RegistryHive::read(bytes);
     ASSERT_TRUE(hive);
     EXPECT_NE(hive->root(), 0u);
+    EXPECT_EQ(hive->name(hive->root()), "ROOT");
     EXPECT_TRUE(hive->children(hive->root()).empty());
+    EXPECT_TRUE(hive->values(hive->root()).empty());
 
     testing::TempFolder folder;
     const auto file = folder.write("empty.hive", bytes);
@@ -29,7 +31,7 @@ TEST(SimRegistryHive, AnEmptyHiveOpensWithHivexAndItsShell) {
 }
 
 TEST(SimRegistryHive, AnEmptyHiveTakesKeysAndValuesThatReadBackAfterAWrite) {
-    const auto hive = RegistryHive::open(emptyRegistryHive("ROOT"));
+    const auto hive = RegistryHive::edit(emptyRegistryHive("ROOT"));
     ASSERT_TRUE(hive);
     // Keys below keys: each new key takes its parent's security cell, so this fails when the
     // empty hive's root points at no valid one.
@@ -44,7 +46,7 @@ TEST(SimRegistryHive, AnEmptyHiveTakesKeysAndValuesThatReadBackAfterAWrite) {
     const auto written = hive->bytes();
     ASSERT_TRUE(written);
 
-    const auto reopened = RegistryHive::open(*written);
+    const auto reopened = RegistryHive::read(*written);
     ASSERT_TRUE(reopened);
     const hive_node_h key = reopened->child(reopened->child(reopened->root(), "OBJECTS"), "{ABC}");
     ASSERT_NE(key, 0u);
@@ -65,11 +67,48 @@ TEST(SimRegistryHive, AnEmptyHiveTakesKeysAndValuesThatReadBackAfterAWrite) {
     EXPECT_EQ(got.output, std::to_string(0x10200003) + "\n");
 }
 
+TEST(SimRegistryHive, EditingAHiveCopiesItsKeysAndValuesIntoANewOne) {
+    const auto original = RegistryHive::edit(emptyRegistryHive("NewStoreRoot"));
+    ASSERT_TRUE(original);
+    const hive_node_h objects = original->ensureChild(original->root(), "Objects");
+    const hive_node_h first = original->ensureChild(objects, "{first}");
+    const hive_node_h second = original->ensureChild(objects, "{second}");
+    ASSERT_TRUE(original->setValue(original->ensureChild(first, "Elements"), "Element", registryString(L"x")));
+    ASSERT_TRUE(original->setValue(second, "Type", registryDword(7)));
+    ASSERT_TRUE(original->setValue(second, "", registryBinary("default value")));
+    // A type no hive_type names, as a hive from elsewhere may hold.
+    ASSERT_TRUE(original->setValue(second, "Odd", RegistryValue{39, "odd"}));
+    const auto bytes = original->bytes();
+    ASSERT_TRUE(bytes);
+
+    const auto copy = RegistryHive::edit(*bytes);
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->name(copy->root()), "NewStoreRoot");
+    const hive_node_h copiedObjects = copy->child(copy->root(), "Objects");
+    const auto children = copy->children(copiedObjects);
+    ASSERT_EQ(children.size(), 2u);
+    EXPECT_EQ(children[0].first, "{first}");
+    EXPECT_EQ(children[1].first, "{second}");
+    EXPECT_EQ(copy->value(copy->child(children[0].second, "Elements"), "Element"), registryString(L"x"));
+    const auto values = copy->values(children[1].second);
+    const std::vector<std::pair<std::string, RegistryValue>> expected{
+        {"Type", registryDword(7)}, {"", registryBinary("default value")}, {"Odd", RegistryValue{39, "odd"}}};
+    EXPECT_EQ(values, expected);
+    // The copy can be edited further and written.
+    EXPECT_NE(copy->ensureChild(copiedObjects, "{third}"), 0u);
+    const auto written = copy->bytes();
+    ASSERT_TRUE(written);
+    const auto reread = RegistryHive::read(*written);
+    ASSERT_TRUE(reread);
+    EXPECT_EQ(reread->children(reread->child(reread->root(), "Objects")).size(), 3u);
+}
+
 TEST(SimRegistryHive, BytesThatAreNoHiveDoNotOpen) {
     std::string damaged = emptyRegistryHive("ROOT");
     damaged[0x30] ^= 1;  // breaks the base block's checksum
     for (const std::string& bytes : {std::string(), std::string("{\"default\": \"\"}"), damaged}) {
-        EXPECT_FALSE(RegistryHive::open(bytes)) << bytes.size();
+        EXPECT_FALSE(RegistryHive::read(bytes)) << bytes.size();
+        EXPECT_FALSE(RegistryHive::edit(bytes)) << bytes.size();
     }
 }
 

@@ -224,7 +224,7 @@ const BcdObject* BcdStoreContents::object(const std::wstring& id) const {
 
 std::uint32_t writeBcdHive(const std::optional<std::string>& startBytes, const BcdBootEntry& entry, bool keepDefault,
                            std::string& hive) {
-    const auto store = RegistryHive::open(startBytes ? *startBytes : emptyRegistryHive(kRootName));
+    const auto store = RegistryHive::edit(startBytes ? *startBytes : emptyRegistryHive(kRootName));
     if (!store) return kStoreInvalidData;
     const BcdStoreContents before = readContents(*store);
     const std::wstring loader = existingLoader(before, entry).value_or(randomObjectId());
@@ -241,7 +241,7 @@ std::uint32_t writeBcdHive(const std::optional<std::string>& startBytes, const B
 }
 
 std::optional<BcdStoreContents> readBcdHive(const std::string& bytes) {
-    const auto hive = RegistryHive::open(bytes);
+    const auto hive = RegistryHive::read(bytes);
     if (!hive) return std::nullopt;
     return readContents(*hive);
 }

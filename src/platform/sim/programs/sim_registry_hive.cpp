@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "base/little_endian.hpp"
 #include "base/utf.hpp"
+#include "platform/sim/programs/sim_empty_hive.hpp"
 
 namespace halvora::sim {
 
@@ -42,6 +44,26 @@ std::vector<std::wstring> utf16Texts(const std::string& bytes) {
     }
     if (!current.empty()) texts.push_back(fromUtf16(current));
     return texts;
+}
+
+constexpr std::size_t kCopyBudget = 20000;  // keys and values
+constexpr int kCopyDepth = 64;
+
+// Copies the values and subkeys of `from` into `to`, spending one of `budget` per key and value.
+bool copyKey(const RegistryHive& source, hive_node_h from, RegistryHive& target, hive_node_h to, int depth,
+             std::size_t& budget) {
+    if (depth > kCopyDepth) return false;
+    for (const auto& [name, value] : source.values(from)) {
+        if (budget == 0 || !target.setValue(to, name, value)) return false;
+        --budget;
+    }
+    for (const auto& [name, key] : source.children(from)) {
+        if (budget == 0) return false;
+        --budget;
+        const hive_node_h copy = target.ensureChild(to, name);
+        if (copy == 0 || !copyKey(source, key, target, copy, depth + 1, budget)) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -86,12 +108,26 @@ std::optional<std::uint32_t> dwordOf(const RegistryValue& value) {
     return readLe32(reinterpret_cast<const std::uint8_t*>(value.data.data()));
 }
 
-std::unique_ptr<RegistryHive> RegistryHive::open(const std::string& bytes) {
+std::unique_ptr<RegistryHive> RegistryHive::openFile(const std::string& bytes, int flags) {
     auto file = HostTempFile::create(bytes);
     if (!file) return nullptr;
-    Handle handle(hivex_open(file->path().c_str(), HIVEX_OPEN_WRITE));
+    Handle handle(hivex_open(file->path().c_str(), flags));
     if (!handle) return nullptr;
     return std::unique_ptr<RegistryHive>(new RegistryHive(std::move(*file), std::move(handle)));
+}
+
+std::unique_ptr<RegistryHive> RegistryHive::read(const std::string& bytes) { return openFile(bytes, 0); }
+
+std::unique_ptr<RegistryHive> RegistryHive::edit(const std::string& bytes) {
+    const auto source = read(bytes);
+    if (!source) return nullptr;
+    const std::string rootName = source->name(source->root());
+    const bool plain = !rootName.empty() && std::all_of(rootName.begin(), rootName.end(),
+                                                        [](char c) { return c > 0x20 && c < 0x7F && c != '\\'; });
+    auto copy = openFile(emptyRegistryHive(plain ? rootName : "ROOT"), HIVEX_OPEN_WRITE);
+    std::size_t budget = kCopyBudget;
+    if (!copy || !copyKey(*source, source->root(), *copy, copy->root(), 0, budget)) return nullptr;
+    return copy;
 }
 
 hive_node_h RegistryHive::root() const { return hivex_root(handle_.get()); }
@@ -121,19 +157,48 @@ std::vector<std::pair<std::string, hive_node_h>> RegistryHive::children(hive_nod
 std::optional<RegistryValue> RegistryHive::value(hive_node_h key, const std::string& name) const {
     if (key == 0) return std::nullopt;
     const hive_value_h found = hivex_node_get_value(handle_.get(), key, name.c_str());
-    if (found == 0) return std::nullopt;
-    hive_type type{};
+    return found == 0 ? std::nullopt : valueOf(found);
+}
+
+std::vector<std::pair<std::string, RegistryValue>> RegistryHive::values(hive_node_h key) const {
+    std::vector<std::pair<std::string, RegistryValue>> result;
+    if (key == 0) return result;
+    const Owned<hive_value_h> found(hivex_node_values(handle_.get(), key));
+    if (!found) return result;
+    for (const hive_value_h* value = found.get(); *value != 0; ++value) {
+        const Owned<char> name(hivex_value_key(handle_.get(), *value));
+        auto data = valueOf(*value);
+        if (name && data) result.emplace_back(name.get(), std::move(*data));
+    }
+    return result;
+}
+
+std::string RegistryHive::name(hive_node_h key) const {
+    const Owned<char> name(key == 0 ? nullptr : hivex_node_name(handle_.get(), key));
+    return name ? std::string(name.get()) : std::string();
+}
+
+std::optional<RegistryValue> RegistryHive::valueOf(hive_value_h found) const {
+    // hivex stores the type as the hive has it, which can be any number: read as hive_type, a
+    // number outside the enumeration would be undefined, so it is taken from the bytes.
+    alignas(hive_type) unsigned char typeBytes[sizeof(hive_type)] = {};
     std::size_t length = 0;
-    const Owned<char> data(hivex_value_value(handle_.get(), found, &type, &length));
+    const Owned<char> data(hivex_value_value(handle_.get(), found, reinterpret_cast<hive_type*>(typeBytes), &length));
     if (!data) return std::nullopt;
-    return RegistryValue{static_cast<std::uint32_t>(type), std::string(data.get(), length)};
+    std::uint32_t type = 0;
+    static_assert(sizeof type == sizeof(hive_type));
+    std::memcpy(&type, typeBytes, sizeof type);
+    return RegistryValue{type, std::string(data.get(), length)};
 }
 
 bool RegistryHive::setValue(hive_node_h key, const std::string& name, const RegistryValue& value) {
     if (key == 0) return false;
     std::string keyName = name;
     std::string data = value.data;
-    const hive_set_value set{keyName.data(), static_cast<hive_type>(value.type), data.size(), data.data()};
+    hive_set_value set{keyName.data(), hive_t_REG_NONE, data.size(), data.data()};
+    // Any type number a hive holds is copied as it is; as a hive_type it could be out of range.
+    static_assert(sizeof set.t == sizeof value.type);
+    std::memcpy(&set.t, &value.type, sizeof set.t);
     return hivex_node_set_value(handle_.get(), key, &set, 0) == 0;
 }
 

@@ -1,8 +1,12 @@
 #pragma once
-// A registry hive opened for editing with hivex. hivex works on a file, so the hive's bytes are
-// copied into a temporary host file that lives as long as the object; bytes() writes the edits
-// back there and returns the whole file. Keys and values are named in ASCII; text values are
-// the UTF-16LE of Windows, converted here.
+// A registry hive opened with hivex. hivex works on a file, so the hive's bytes are copied into
+// a temporary host file that lives as long as the object; bytes() writes the edits back there
+// and returns the whole file. Keys and values are named in ASCII; text values are the UTF-16LE
+// of Windows, converted here.
+//
+// hivex reads damaged hives with care, but its writes trust the hive they edit: a damaged cell
+// can end the process in an assertion. So a hive that comes from outside is only ever read, and
+// editing one means copying its keys and values into a new hive the sim wrote itself.
 
 #include <hivex.h>
 
@@ -43,8 +47,14 @@ std::optional<std::uint32_t> dwordOf(const RegistryValue& value);
 
 class RegistryHive {
 public:
-    // Nullptr when hivex does not take the bytes as a hive (or no temporary file can be made).
-    static std::unique_ptr<RegistryHive> open(const std::string& bytes);
+    // The hive to read; nullptr when hivex does not take the bytes as a hive (or no temporary
+    // file can be made). Its edits fail.
+    static std::unique_ptr<RegistryHive> read(const std::string& bytes);
+    // A hive to edit holding the keys and values of `bytes` (not their security, class names
+    // or times): a new hive with the same root name, keys in the order hivex lists them. Nullptr
+    // as for read(), and when the hive is too large or too deep to be a store (more than 20000
+    // keys and values, keys more than 64 deep: a damaged hive can loop).
+    static std::unique_ptr<RegistryHive> edit(const std::string& bytes);
 
     hive_node_h root() const;
     // The subkey of that name (without case), or 0.
@@ -53,6 +63,8 @@ public:
     hive_node_h ensureChild(hive_node_h key, const std::string& name);
     std::vector<std::pair<std::string, hive_node_h>> children(hive_node_h key) const;
     std::optional<RegistryValue> value(hive_node_h key, const std::string& name) const;
+    std::vector<std::pair<std::string, RegistryValue>> values(hive_node_h key) const;
+    std::string name(hive_node_h key) const;
     // Adds or replaces the value; false when hivex refuses.
     bool setValue(hive_node_h key, const std::string& name, const RegistryValue& value);
 
@@ -66,6 +78,8 @@ private:
     using Handle = std::unique_ptr<hive_h, Close>;
 
     RegistryHive(HostTempFile file, Handle handle) : file_(std::move(file)), handle_(std::move(handle)) {}
+    static std::unique_ptr<RegistryHive> openFile(const std::string& bytes, int flags);
+    std::optional<RegistryValue> valueOf(hive_value_h value) const;
 
     HostTempFile file_;  // closed after the handle
     Handle handle_;
