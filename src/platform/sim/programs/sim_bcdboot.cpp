@@ -1,14 +1,12 @@
 #include "platform/sim/programs/sim_bcdboot.hpp"
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 #include "base/utf.hpp"
 #include "platform/sim/files/sim_files.hpp"
 #include "platform/sim/machine/sim_text.hpp"
 #include "platform/sim/programs/sim_bcd_store.hpp"
 #include "platform/sim/programs/sim_bcdboot_arguments.hpp"
+#include "platform/sim/programs/sim_bcdboot_files.hpp"
+#include "platform/sim/programs/sim_bcdboot_real_disk.hpp"
 
 namespace halvora::sim {
 
@@ -28,45 +26,18 @@ BcdbootRun failed(std::uint32_t code, std::vector<std::wstring> lines = {}) {
     return BcdbootRun{code, std::move(lines)};
 }
 
-bool isFolder(const SimMachine& machine, const std::wstring& path) {
-    const auto host = machine.hostPath(path);
-    std::error_code ec;
-    return host && std::filesystem::is_directory(*host, ec);
-}
-
-std::optional<std::string> readFile(const SimMachine& machine, const std::wstring& path) {
-    const auto host = machine.hostPath(path);
-    std::error_code ec;
-    if (!host || !std::filesystem::is_regular_file(*host, ec)) return std::nullopt;
-    std::ifstream in(*host, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return std::move(bytes).str();
-}
-
-// The folder and the ones above it, as far as they are missing.
-std::uint32_t ensureFolder(SimMachine& machine, const std::wstring& root, const std::vector<std::wstring>& names) {
-    std::wstring path = root;
-    for (const auto& name : names) {
-        path += (path.back() == L'\\' ? L"" : L"\\") + name;
-        if (isFolder(machine, path)) continue;
-        if (const std::uint32_t error = files::createFolder(machine, path)) return error;
-    }
-    return 0;
-}
-
 // A boot file copied from the Windows folder's Boot folder, or a stand-in of its own when the
 // installed Windows lacks it (images made for tests rarely carry real boot files). It replaces
 // a hidden or system copy as the real tool does, but not a read-only one.
 std::uint32_t placeBootFile(SimMachine& machine, const std::wstring& source, const std::wstring& target) {
-    const auto bytes = readFile(machine, source);
+    const auto bytes = boot_files::readFile(machine, source);
     const std::string content = bytes ? *bytes : "halvora-sim boot file in place of " + toUtf8(source) + "\n";
-    return files::write(machine, target, content, files::HiddenFile::Replace);
+    return boot_files::placeFile(machine, target, content);
 }
 
 std::uint32_t updateStore(SimMachine& machine, const std::wstring& path, const BcdEntry& entry, bool keepDefault) {
     BcdStore store;
-    if (const auto text = readFile(machine, path)) {
+    if (const auto text = boot_files::readFile(machine, path)) {
         const auto existing = parseBcdStore(*text);
         if (!existing) return kInvalidData;
         store = *existing;
@@ -82,6 +53,7 @@ bool isGptEsp(const DeviceInfo& device) {
 
 struct Job {
     std::wstring windows;       // "C:\Windows", as given
+    std::wstring systemRoot;    // "\Windows"
     std::wstring loaderFolder;  // "\Windows\system32"
     std::wstring device;        // "C:"
     std::wstring root;          // the volume the files go to, "S:\"
@@ -91,8 +63,8 @@ struct Job {
 
 std::uint32_t writeUefi(SimMachine& machine, const Job& job) {
     const std::wstring manager = job.windows + L"\\Boot\\EFI\\bootmgfw.efi";
-    if (const auto e = ensureFolder(machine, job.root, {L"EFI", L"Microsoft", L"Boot"})) return e;
-    if (const auto e = ensureFolder(machine, job.root, {L"EFI", L"Boot"})) return e;
+    if (const auto e = boot_files::ensureFolder(machine, job.root, {L"EFI", L"Microsoft", L"Boot"})) return e;
+    if (const auto e = boot_files::ensureFolder(machine, job.root, {L"EFI", L"Boot"})) return e;
     if (const auto e = placeBootFile(machine, manager, job.root + L"EFI\\Microsoft\\Boot\\bootmgfw.efi")) return e;
     if (const auto e = placeBootFile(machine, manager, job.root + L"EFI\\Boot\\bootx64.efi")) return e;
     const BcdEntry entry{L"", job.device, job.loaderFolder + L"\\winload.efi", job.locale};
@@ -100,10 +72,22 @@ std::uint32_t writeUefi(SimMachine& machine, const Job& job) {
 }
 
 std::uint32_t writeBios(SimMachine& machine, const Job& job) {
-    if (const auto e = ensureFolder(machine, job.root, {L"Boot"})) return e;
+    if (const auto e = boot_files::ensureFolder(machine, job.root, {L"Boot"})) return e;
     if (const auto e = placeBootFile(machine, job.windows + L"\\Boot\\PCAT\\bootmgr", job.root + L"bootmgr")) return e;
     const BcdEntry entry{L"", job.device, job.loaderFolder + L"\\winload.exe", job.locale};
     return updateStore(machine, job.root + L"Boot\\BCD", entry, job.keepDefault);
+}
+
+RealDiskBootJob realDiskJob(const Job& job, const DeviceInfo& windowsVolume, const DeviceInfo& bootVolume) {
+    RealDiskBootJob real;
+    real.windows = job.windows;
+    real.systemRoot = job.systemRoot;
+    real.root = job.root;
+    real.locale = job.locale;
+    real.keepDefault = job.keepDefault;
+    real.windowsDevice = bcdDeviceOf(windowsVolume);
+    real.bootDevice = bcdDeviceOf(bootVolume);
+    return real;
 }
 
 }  // namespace
@@ -117,7 +101,7 @@ BcdbootRun runBcdboot(SimMachine& machine, const std::vector<std::wstring>& argu
     if (!parsed) return failed(kInvalidParameter, {L"The parameter is incorrect: " + problem + L"."});
 
     const auto windows = parseWindowsPath(parsed->windowsFolder);
-    if (!windows || windows->components.empty() || !isFolder(machine, parsed->windowsFolder + L"\\Boot")) {
+    if (!windows || windows->components.empty() || !boot_files::isFolder(machine, parsed->windowsFolder + L"\\Boot")) {
         return failed(kInvalidParameter, {L"No Windows with boot files in " + parsed->windowsFolder + L"."});
     }
     const wchar_t letter = parsed->systemVolume ? parsed->systemVolume : windows->drive;
@@ -129,8 +113,8 @@ BcdbootRun runBcdboot(SimMachine& machine, const std::vector<std::wstring>& argu
     Job job;
     job.windows = parsed->windowsFolder;
     while (job.windows.back() == L'\\' || job.windows.back() == L'/') job.windows.pop_back();
-    for (const auto& component : windows->components) job.loaderFolder += L"\\" + component;
-    job.loaderFolder += L"\\system32";
+    for (const auto& component : windows->components) job.systemRoot += L"\\" + component;
+    job.loaderFolder = job.systemRoot + L"\\system32";
     job.device = std::wstring(1, windows->drive) + L":";
     job.root = std::wstring(1, letter) + L":\\";
     job.locale = parsed->locale.empty() ? L"en-us" : parsed->locale;
@@ -139,8 +123,20 @@ BcdbootRun runBcdboot(SimMachine& machine, const std::vector<std::wstring>& argu
     const BootFirmware firmware =
         parsed->firmware.value_or(isGptEsp(*volume) ? BootFirmware::Uefi : BootFirmware::Bios);
     std::uint32_t error = 0;
-    if (firmware != BootFirmware::Bios) error = writeUefi(machine, job);
-    if (!error && firmware != BootFirmware::Uefi) error = writeBios(machine, job);
+    if (volume->disk && volume->disk->real) {
+        // A real disk gets the real boot files and a store a boot manager can read, which names
+        // the Windows by its partition: so the Windows must lie on one.
+        const auto windowsVolume = machine.devices().deviceOfName(job.device);
+        if (!windowsVolume || windowsVolume->kind != DeviceKind::Volume) {
+            return failed(kInvalidParameter, {L"No partition holds " + job.windows + L"."});
+        }
+        const RealDiskBootJob real = realDiskJob(job, *windowsVolume, *volume);
+        if (firmware != BootFirmware::Bios) error = writeRealDiskUefi(machine, real);
+        if (!error && firmware != BootFirmware::Uefi) error = writeRealDiskBios(machine, real);
+    } else {
+        if (firmware != BootFirmware::Bios) error = writeUefi(machine, job);
+        if (!error && firmware != BootFirmware::Uefi) error = writeBios(machine, job);
+    }
     if (error) return failed(error);
     return BcdbootRun{0, {kSuccess}};
 }

@@ -10,10 +10,17 @@
 //   ALL   both.
 // Without /f it writes for UEFI onto a GPT ESP and for BIOS onto anything else.
 //
+// On a real disk (the boot volume's disk has a real source) a real firmware may start what it
+// writes, so it is the program's own boot-file writer instead (sim_bcdboot_real_disk.hpp): the
+// Windows folder's whole Boot\EFI or Boot\PCAT and its fonts, in the layout Windows uses, and
+// the store as a registry hive naming the partitions (sim_bcd_hive.hpp). There it makes up no
+// boot manager: one missing from the Windows folder fails with 2 (file not found).
+//
 // Exit codes: 0 done; 87 (the parameter is incorrect) for arguments it refuses, a Windows
-// folder without Boot or a volume that is not there; the Windows error of the write that failed
-// (5 read-only, 19 write-protected, 112 full) otherwise; 13 for a store it cannot read. The
-// machine description may force a code instead: then it writes nothing.
+// folder without Boot, a volume that is not there or (on a real disk) a Windows on no
+// partition; 2 on a real disk whose Windows lacks its boot manager; the Windows error of the
+// write that failed (5 read-only, 19 write-protected, 112 full) otherwise; 13 for a store it
+// cannot read. The machine description may force a code instead: then it writes nothing.
 
 #include <cstdint>
 #include <string>
