@@ -7,7 +7,7 @@ import by_hand
 import check_bcd
 import check_esp
 from boot_qemu import boot_until_marker
-from check_files import compare_volume
+from check_files import check_copied, compare_volume
 from disk_image import make_gpt_disk
 from hostdev import HostDevices
 from installation import install
@@ -37,6 +37,15 @@ def run_case(ctx, results):
     bootmgfw = os.path.join(ctx.tree, "Windows/Boot/EFI/bootmgfw.efi")
     booted_files = results.check("the ESP (mtools) has the image's boot manager",
                                  check_esp.check_boot_manager, image, esp, bootmgfw)
+    if not ctx.by_hand:
+        def boot_folder():
+            esp_files = check_esp.extract_all(image, esp, os.path.join(folder, "esp-files"))
+            boot = os.path.join(ctx.tree, "Windows/Boot")
+            return check_copied([(os.path.join(boot, "EFI"), os.path.join(esp_files, "EFI/Microsoft/Boot")),
+                                 (os.path.join(boot, "Fonts"), os.path.join(esp_files, "EFI/Microsoft/Boot/Fonts"))])
+
+        results.check("the ESP (mtools) has the image's Boot\\EFI and Boot\\Fonts in EFI/Microsoft/Boot",
+                      boot_folder)
     store = os.path.join(folder, "BCD")
     if ctx.by_hand:
         results.skip("the boot store", "the disk was filled by hand, without a boot store")

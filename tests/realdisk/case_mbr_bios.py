@@ -9,7 +9,7 @@ import struct
 
 import by_hand
 import check_bcd
-from check_files import compare_volume
+from check_files import check_copied, compare_volume
 from disk_image import make_mbr_disk
 from hostdev import HostDevices
 from installation import install
@@ -54,13 +54,18 @@ def run_case(ctx, results):
             require(os.path.isfile(bootmgr), "no bootmgr at the partition's root")
             require(filecmp.cmp(bootmgr, os.path.join(ctx.tree, "Windows/Boot/PCAT/bootmgr"), shallow=False),
                     "bootmgr at the root is not the image's Windows\\Boot\\PCAT\\bootmgr")
+            if not ctx.by_hand:
+                boot = os.path.join(ctx.tree, "Windows/Boot")
+                summary += "; " + check_copied([(os.path.join(boot, "PCAT"), os.path.join(mounted, "Boot")),
+                                                (os.path.join(boot, "Fonts"), os.path.join(mounted, "Boot/Fonts"))],
+                                               skip=("bootmgr",))
             bcd = os.path.join(mounted, "Boot", "BCD")
             has_store = os.path.isfile(bcd)
             if has_store:
                 shutil.copyfile(bcd, store)
             return summary + "; bootmgr = the image's; " + ("Boot\\BCD is there" if has_store else "no Boot\\BCD")
 
-    results.check("the NTFS partition (ntfs-3g, read-only) holds the image and bootmgr", volume_checks)
+    results.check("the NTFS partition (ntfs-3g, read-only) holds the image, bootmgr and the Boot folder", volume_checks)
     if ctx.by_hand:
         results.skip("the boot store (hivexsh)", "the disk was filled by hand, without a boot store")
         return

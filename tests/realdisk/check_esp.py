@@ -2,6 +2,7 @@
 vfat): the boot manager in the fallback path and the boot store."""
 
 import os
+import shutil
 
 from procs import run
 from results import require
@@ -34,6 +35,14 @@ def write_file(image, partition, source, path):
         folder += "/" + part
         run(["mmd", "-D", "s", "-i", drive, "::" + folder], env=_mtools_env(), check=False)
     run(["mcopy", "-o", "-i", drive, source, "::" + path], env=_mtools_env())
+
+
+def extract_all(image, partition, destination):
+    """Copies every file and folder of the FAT volume into destination (made anew)."""
+    shutil.rmtree(destination, ignore_errors=True)
+    os.makedirs(destination)
+    run(["mcopy", "-s", "-n", "-i", f"{image}@@{partition.offset}", "::*", destination], env=_mtools_env())
+    return destination
 
 
 def check_boot_manager(image, partition, bootmgfw):

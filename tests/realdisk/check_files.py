@@ -52,3 +52,19 @@ def compare_volume(reference, mounted, allowed_extra=()):
     require(not extra, "the volume holds what is not in the image: " + ", ".join(extra[:10]))
     size = sum(os.path.getsize(os.path.join(reference, f)) for f in want_files)
     return f"{len(want_files)} files, {len(want_folders)} folders, {size} bytes identical"
+
+
+def check_copied(pairs, skip=()):
+    """Each (source, destination) folder pair: every file below source (but those named in
+    `skip`, relative to it) is below destination with identical bytes. For the boot files a
+    boot tool copies out of the installed Windows."""
+    count = 0
+    for source, destination in pairs:
+        files, _ = _walk(source)
+        for f in sorted(files - set(skip)):
+            copy = os.path.join(destination, f)
+            require(os.path.isfile(copy), f"{copy} is missing (a copy of {os.path.join(source, f)})")
+            require(filecmp.cmp(os.path.join(source, f), copy, shallow=False),
+                    f"{copy} differs from {os.path.join(source, f)}")
+            count += 1
+    return f"{count} boot files identical to the image's"
