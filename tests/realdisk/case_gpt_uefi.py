@@ -37,23 +37,10 @@ def run_case(ctx, results):
     bootmgfw = os.path.join(ctx.tree, "Windows/Boot/EFI/bootmgfw.efi")
     booted_files = results.check("the ESP (mtools) has the image's boot manager",
                                  check_esp.check_boot_manager, image, esp, bootmgfw)
-    if not ctx.by_hand:
-        def boot_folder():
-            esp_files = check_esp.extract_all(image, esp, os.path.join(folder, "esp-files"))
-            boot = os.path.join(ctx.tree, "Windows/Boot")
-            return check_copied([(os.path.join(boot, "EFI"), os.path.join(esp_files, "EFI/Microsoft/Boot")),
-                                 (os.path.join(boot, "Fonts"), os.path.join(esp_files, "EFI/Microsoft/Boot/Fonts"))])
-
-        results.check("the ESP (mtools) has the image's Boot\\EFI and Boot\\Fonts in EFI/Microsoft/Boot",
-                      boot_folder)
-    store = os.path.join(folder, "BCD")
     if ctx.by_hand:
-        results.skip("the boot store", "the disk was filled by hand, without a boot store")
-    elif results.check("the ESP (mtools) has EFI/Microsoft/Boot/BCD", check_esp.fetch_store, image, esp, store):
-        results.check("the boot store (hivexsh) boots winload.efi from the NTFS partition of this disk",
-                      check_bcd.check_store, store, "\\Windows\\system32\\winload.efi",
-                      check_bcd.windows_guid_bytes(target.guid), check_bcd.windows_guid_bytes(layout.disk_id), 0,
-                      (check_bcd.windows_guid_bytes(esp.guid), check_bcd.windows_guid_bytes(layout.disk_id)))
+        results.skip("the boot folder and the boot store", "the disk was filled by hand, without them")
+    else:
+        _check_boot_folder_and_store(ctx, results, folder, image, layout)
     if booted_files:
         results.check("QEMU with OVMF boots the disk image to the installed boot manager",
                       lambda: f"{BOOT_MARKER} on the serial console after "
@@ -62,6 +49,27 @@ def run_case(ctx, results):
         results.skip("QEMU boot", "the ESP has no boot manager to start")
     if ctx.by_hand:
         _checks_catch_damage(ctx, results, folder, image, esp, target, bootmgfw)
+
+
+def _check_boot_folder_and_store(ctx, results, folder, image, layout):
+    """The rest of the Windows' boot files in EFI/Microsoft/Boot, and a store whose default
+    loader starts winload.efi from the NTFS partition, and whose boot manager is on the ESP."""
+    esp, target = layout.partitions[1], layout.partitions[2]
+
+    def boot_folder():
+        esp_files = check_esp.extract_all(image, esp, os.path.join(folder, "esp-files"))
+        boot = os.path.join(ctx.tree, "Windows/Boot")
+        return check_copied([(os.path.join(boot, "EFI"), os.path.join(esp_files, "EFI/Microsoft/Boot")),
+                             (os.path.join(boot, "Fonts"), os.path.join(esp_files, "EFI/Microsoft/Boot/Fonts"))])
+
+    results.check("the ESP (mtools) has the image's Boot\\EFI and Boot\\Fonts in EFI/Microsoft/Boot", boot_folder)
+    store = os.path.join(folder, "BCD")
+    if not results.check("the ESP (mtools) has EFI/Microsoft/Boot/BCD", check_esp.fetch_store, image, esp, store):
+        return
+    disk = check_bcd.windows_guid_bytes(layout.disk_id)
+    results.check("the boot store (hivexsh) boots winload.efi from the NTFS partition of this disk",
+                  check_bcd.check_store, store, "\\Windows\\system32\\winload.efi",
+                  check_bcd.windows_guid_bytes(target.guid), disk, 0, (check_bcd.windows_guid_bytes(esp.guid), disk))
 
 
 def _checks_catch_damage(ctx, results, folder, image, esp, target, bootmgfw):
