@@ -21,6 +21,7 @@ cd "$(dirname "$0")/.."
 source scripts/lib/errors.sh
 source scripts/lib/packages.sh
 source bench/lib/bench_tree.sh
+source bench/lib/bench_build.sh
 halvora_packages+=(time)
 ensure_packages
 
@@ -28,11 +29,7 @@ mib="${HALVORA_BENCH_MIB:-1024}"
 runs="${HALVORA_BENCH_RUNS:-3}"
 sim="build/bench/halvora-sim"
 
-echo "Building halvora-sim (Release) in build/bench"
-cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DHALVORA_BACKEND=sim >/dev/null ||
-  die "configuring build/bench failed"
-cmake --build build/bench -j "${HALVORA_JOBS:-2}" --target halvora-sim >/dev/null ||
-  die "building halvora-sim in build/bench failed"
+build_bench_sim
 
 work="$(mktemp -d "${HALVORA_BENCH_TMP:-/tmp}/halvora-apply-bench.XXXXXX")"
 trap 'rm -rf "$work"' EXIT

@@ -22,6 +22,7 @@ cd "$(dirname "$0")/.."
 source scripts/lib/errors.sh
 source scripts/lib/packages.sh
 source bench/lib/bench_tree.sh
+source bench/lib/bench_build.sh
 ensure_packages
 [ "$(id -u)" -eq 0 ] || die "bench/real_apply_bench.sh attaches loop devices: run it as root"
 
@@ -30,11 +31,7 @@ runs="${HALVORA_BENCH_RUNS:-3}"
 sim="${HALVORA_BENCH_SIM:-build/bench/halvora-sim}"
 
 if [ -z "${HALVORA_BENCH_SIM:-}" ]; then
-  echo "Building halvora-sim (Release) in build/bench"
-  cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DHALVORA_BACKEND=sim >/dev/null ||
-    die "configuring build/bench failed"
-  cmake --build build/bench -j "${HALVORA_JOBS:-2}" --target halvora-sim >/dev/null ||
-    die "building halvora-sim in build/bench failed"
+  build_bench_sim
 fi
 sim="$(realpath "$sim")"
 
