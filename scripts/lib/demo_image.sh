@@ -3,6 +3,22 @@
 # wimcapture as one LZX image carrying the Windows metadata an install.wim has.
 # Sourced by scripts/demo, after scripts/lib/errors.sh.
 
+# What the image's boot manager prints on the serial console when a machine starts it.
+demo_boot_marker="Halvora demo: the installed boot manager is running"
+
+# demo_boot_manager FILE: a small x86-64 EFI program in place of Windows' boot manager, made with
+# grub-mkstandalone: it prints demo_boot_marker on the first serial port and halts, so a virtual
+# machine booting an installed disk shows that the firmware found and started it.
+demo_boot_manager() {
+  local work
+  work="$(mktemp -d "${TMPDIR:-/tmp}/halvora-demo-efi.XXXXXX")"
+  printf 'serial\nterminal_output serial\necho %s\nhalt\n' "$demo_boot_marker" > "$work/grub.cfg"
+  grub-mkstandalone -O x86_64-efi -o "$1" --modules="serial terminal echo halt" \
+    --install-modules="normal serial terminal echo halt" --locales= --fonts= --themes= \
+    "boot/grub/grub.cfg=$work/grub.cfg" >"$work/log" 2>&1 || { cat "$work/log" >&2; rm -rf "$work"; return 1; }
+  rm -rf "$work"
+}
+
 # demo_tree FOLDER: writes the tree into FOLDER, which must not exist yet.
 demo_tree() {
   local root="$1" i
@@ -11,8 +27,10 @@ demo_tree() {
     "$root/Program Files/Common Files/System" "$root/Users/Public/Documents" "$root/ProgramData/Halvora"
   printf 'MZ winload.efi: the UEFI loader\n' > "$root/Windows/System32/winload.efi"
   printf 'MZ winload.exe: the BIOS loader\n' > "$root/Windows/System32/winload.exe"
-  printf 'MZ bootmgfw.efi: the UEFI boot manager\n' > "$root/Windows/Boot/EFI/bootmgfw.efi"
+  demo_boot_manager "$root/Windows/Boot/EFI/bootmgfw.efi" || return 1
   printf 'bootmgr: the BIOS boot manager\n' > "$root/Windows/Boot/PCAT/bootmgr"
+  mkdir -p "$root/Windows/Boot/Fonts"
+  printf 'font: the boot fonts\n' > "$root/Windows/Boot/Fonts/wgl4_boot.ttf"
   # Small files whose contents differ, so that every one is a stream of its own in the image.
   for i in $(seq -w 1 240); do
     printf 'MZ system library %s\n%0*d\n' "$i" $((10#$i * 8)) 0 > "$root/Windows/System32/lib$i.dll"
@@ -38,7 +56,7 @@ demo_tree() {
 make_demo_image() {
   local wim="$1" work
   work="$(mktemp -d "${TMPDIR:-/tmp}/halvora-demo-image.XXXXXX")"
-  demo_tree "$work/tree"
+  demo_tree "$work/tree" || { rm -rf "$work"; return 1; }
   mkdir -p "$(dirname "$wim")"
   if ! wimcapture "$work/tree" "$wim.part" "Windows 10 Pro" "Windows 10 Pro" --compress=LZX \
       --image-property WINDOWS/ARCH=9 --image-property WINDOWS/VERSION/MAJOR=10 \

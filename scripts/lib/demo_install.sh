@@ -17,7 +17,9 @@ prepare_demo_machine() {
   printf 'MZ' > "$dir/C/Windows/System32/wimgapi.dll"
   printf 'MZ' > "$dir/C/Windows/System32/Bcdboot.exe"
   cp scripts/demo-machine/machine.json scripts/demo-machine/script.json "$dir/"
-  if [ ! -s "$dir/D/sources/install.wim" ]; then
+  # An image from before its boot manager was a real EFI program is made again.
+  if [ ! -s "$dir/D/sources/install.wim" ] || ! wimdir "$dir/D/sources/install.wim" 1 2>/dev/null |
+      grep -q '^/Windows/Boot/Fonts/wgl4_boot.ttf$'; then
     echo "Making the install image D:\\sources\\install.wim with wimcapture (once; kept for later runs)"
     make_demo_image "$dir/D/sources/install.wim" || die "the demo's install image could not be made (wimcapture)"
   fi
