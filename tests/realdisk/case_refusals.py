@@ -9,18 +9,19 @@ from disk_image import make_small_gpt_disk
 from hostdev import HostDevices, loops_backed_by, mount_table
 from leftovers import check_nothing_left
 from results import require
-from sim_machine import prepare_machine, run_sim
+from sim_machine import prepare_machine, private_temp, run_sim
 
 
-def _check_refused(outcome, must_name, log_prefix):
+def _check_refused(outcome, must_name, log_prefix, temp):
     """Exit 64, and a message that names what was refused (so that a description the runner
-    does not understand at all, refused for that, does not pass)."""
+    does not understand at all, refused for that, does not pass); nothing left in its TMPDIR."""
     stderr = outcome.stderr.strip()
     require(outcome.returncode == 64, f"halvora-sim exited with {outcome.returncode}, not 64; stderr:\n{stderr}"
             f"\n(logs: {log_prefix}.*)")
     require(stderr, "refused without a message on stderr")
     require("is not a known field" not in stderr, f"refused as a description it does not know: {stderr}")
     require(must_name in stderr, f"the message does not name {must_name!r}: {stderr}")
+    require(not os.listdir(temp), f"the refused run left {', '.join(os.listdir(temp))} in its TMPDIR {temp}")
     return f"64: {stderr.splitlines()[0]}"
 
 
@@ -40,7 +41,7 @@ def run_case(ctx, results):
         machine = prepare_machine(os.path.join(folder, name), None, real_disk)
         log_prefix = os.path.join(folder, name, "halvora-sim")
         outcome = run_sim(ctx.sim, machine, log_prefix, timeout=120)
-        return _check_refused(outcome, must_name, log_prefix)
+        return _check_refused(outcome, must_name, log_prefix, private_temp(os.path.dirname(machine)))
 
     with HostDevices() as devices:
         device = devices.attach(image, scan=True)
@@ -56,7 +57,7 @@ def run_case(ctx, results):
     results.check("a letter for a partition that is not there is refused", refused, "missing-partition",
                   {"number": 1, "image": "../small.img", "letters": {"1": "E", "5": "F"}}, "5")
     results.check("after the refusals nothing is attached to the image or mounted",
-                  check_nothing_left, [image], mounts_before)
+                  check_nothing_left, [image], mounts_before, [ctx.artifacts])
 
 
 def _still_mounted(mount_point):

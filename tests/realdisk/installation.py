@@ -8,7 +8,7 @@ import by_hand
 from hostdev import mount_table
 from leftovers import check_nothing_left
 from results import require
-from sim_machine import prepare_machine, run_sim
+from sim_machine import prepare_machine, private_temp, run_sim
 
 COMPLETION_TEXTS = ("이미지 설치 완료.", "BCDBOOT 성공.")
 
@@ -37,5 +37,6 @@ def install(ctx, results, folder, image, layout, real_disk, fill):
         outcome = run_sim(ctx.sim, machine, log_prefix)
         results.check("halvora-sim installs onto the disk image", _check_run, outcome, log_prefix)
     results.check("after the run nothing is attached to the image or mounted",
-                  check_nothing_left, [image], mounts_before)
+                  check_nothing_left, [image], mounts_before, [ctx.artifacts],
+                  None if ctx.by_hand else private_temp(folder))
     return outcome

@@ -70,6 +70,11 @@ class SimRun:
         return [c for c in calls if c.startswith("CreateProcessW") and "Bcdboot" in c]
 
 
+def private_temp(machine_folder):
+    """The TMPDIR halvora-sim runs with for the machine in machine_folder."""
+    return os.path.join(machine_folder, "tmp")
+
+
 def run_sim(sim, machine, log_prefix, arguments=INSTALL_ARGUMENTS, timeout=900):
     """Runs halvora-sim with the machine's script; keeps stdout, stderr next to log_prefix."""
     folder = os.path.dirname(machine)
@@ -78,7 +83,13 @@ def run_sim(sim, machine, log_prefix, arguments=INSTALL_ARGUMENTS, timeout=900):
         os.remove(report_path)
     command = [sim, "--machine", machine, "--script", os.path.join(folder, "script.json"),
                "--report", report_path, "--trace", "--wait-limit", "600", "--"] + arguments
-    result = subprocess.run(command, capture_output=True, text=True, timeout=timeout)
+    # The runner's private folder (its mounts, its FAT mirrors) goes under the run's own TMPDIR,
+    # so that what it leaves behind can be told from what other programs on the host do.
+    temp = private_temp(folder)
+    shutil.rmtree(temp, ignore_errors=True)
+    os.makedirs(temp)
+    result = subprocess.run(command, capture_output=True, text=True, timeout=timeout,
+                            env=dict(os.environ, TMPDIR=temp))
     with open(log_prefix + ".stdout", "w") as f:
         f.write(result.stdout)
     with open(log_prefix + ".stderr", "w") as f:
