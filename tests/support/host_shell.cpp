@@ -11,9 +11,7 @@ namespace {
 const std::string kEnvironment = "MTOOLS_SKIP_CHECK=1 ";
 }
 
-int runShell(const std::string& command) {
-    return std::system((kEnvironment + command + " >/dev/null 2>&1").c_str());
-}
+int runShell(const std::string& command) { return std::system((kEnvironment + command + " >/dev/null 2>&1").c_str()); }
 
 std::string shellOutput(const std::string& command) {
     std::string out;
