@@ -1,8 +1,10 @@
 """Real disks the runner must refuse before it runs anything (exit 64, a message on stderr):
 a device one of whose partitions is mounted, a disk image already attached to a loop device,
-and a "letters" entry naming a partition the disk does not have. None may leave anything
+a disk image another program holds a lock on (as a virtual machine running from it does), and a
+"letters" entry naming a partition the disk does not have. None may leave anything
 attached or mounted."""
 
+import fcntl
 import os
 
 from disk_image import make_small_gpt_disk
@@ -54,6 +56,11 @@ def run_case(ctx, results):
         results.check("a disk image attached to a loop device is refused", refused, "attached-image",
                       {"number": 1, "image": "../small.img", "letters": {"1": "E"}}, "small.img")
         results.check("the refusal left the user's loop device alone", _still_attached, image, device)
+    # A virtual machine running from the image holds locks on it, as QEMU does.
+    with open(image, "rb+") as held:
+        fcntl.lockf(held, fcntl.LOCK_SH | fcntl.LOCK_NB, 1, 100)
+        results.check("a disk image another program holds a lock on is refused", refused, "locked-image",
+                      {"number": 1, "image": "../small.img", "letters": {"1": "E"}}, "holds a lock on it")
     results.check("a letter for a partition that is not there is refused", refused, "missing-partition",
                   {"number": 1, "image": "../small.img", "letters": {"1": "E", "5": "F"}}, "5")
     results.check("after the refusals nothing is attached to the image or mounted",

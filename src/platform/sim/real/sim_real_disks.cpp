@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "platform/sim/real/sim_disk_lock.hpp"
 #include "platform/sim/real/sim_partition_table.hpp"
 #include "platform/sim/real/sim_real_disk_safety.hpp"
 #include "platform/sim/real/sim_real_volume.hpp"
@@ -61,6 +62,12 @@ std::unique_ptr<RealDisks> RealDisks::open(StorageDescription& storage, std::str
             error = "machine description: " + nameOf(disk) + " is refused: " + refusal;
             return nullptr;
         }
+        auto lock = DiskLock::take(path, error);
+        if (!lock) {
+            error = "machine description: " + nameOf(disk) + " is refused: " + error;
+            return nullptr;
+        }
+        set->locks_.push_back(std::move(lock));
         const auto layout = readPartitionTable(path, error);
         if (!layout) {
             error = "machine description: " + nameOf(disk) + ": " + error;

@@ -14,6 +14,7 @@
 
 namespace halvora::sim {
 
+class DiskLock;
 class RealVolume;
 
 class RealDisks {
@@ -36,6 +37,7 @@ private:
     friend void closeAllRealDisks();
     RealDisks() = default;
     std::filesystem::path privateFolder_;
+    std::vector<std::unique_ptr<DiskLock>> locks_;  // released after the volumes are closed
     std::vector<std::shared_ptr<RealVolume>> volumes_;
 };
 
