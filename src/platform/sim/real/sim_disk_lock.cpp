@@ -17,7 +17,7 @@ std::unique_ptr<DiskLock> DiskLock::take(const std::filesystem::path& disk, std:
     // An open-file-description lock belongs to this descriptor, not to the process, so closing
     // another descriptor of the same file (a loop device's backing file, mtools) leaves it held;
     // it conflicts with the record locks other programs take as well.
-    struct flock whole{};
+    struct flock whole {};
     whole.l_type = F_WRLCK;
     whole.l_whence = SEEK_SET;
     whole.l_start = 0;
